@@ -1,0 +1,332 @@
+#pragma once
+
+#include "cell.h"
+#include "datasource.h"
+#include "params.h"
+#include "provider.h"
+#include "table.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace vorn {
+
+class TVornClientDataSet;
+class TVornDatasource;
+
+enum class TDataSetState { Inactive, Browse, Edit, Insert, CalcFields };
+
+/// A field of a client dataset: its settings, and typed access to its value in the current row.
+class TField {
+public:
+    TField(TVornClientDataSet* dataSet, FieldDef def, int index);
+
+    const QString& FieldName() const { return def_.name; }
+    TFieldType DataType() const { return def_.type; }
+    TFieldKind FieldKind() const { return def_.kind; }
+    int Size() const { return def_.size; }
+    int Precision() const { return def_.precision; }
+    int Scale() const { return def_.scale; }
+    int Index() const { return index_; }
+    TVornClientDataSet* DataSet() const { return dataSet_; }
+    const FieldDef& Def() const { return def_; }
+
+    QString DisplayLabel() const { return def_.displayLabel.isEmpty() ? def_.name : def_.displayLabel; }
+    void SetDisplayLabel(const QString& label);
+    /// Width in characters; without a set width, the text width or a width that fits the type.
+    int DisplayWidth() const;
+    void SetDisplayWidth(int width);
+    bool Visible() const { return def_.visible; }
+    void SetVisible(bool visible);
+    bool Required() const { return def_.required; }
+    void SetRequired(bool required);
+    TProviderFlags ProviderFlags() const { return def_.providerFlags; }
+    void SetProviderFlags(TProviderFlags flags);
+
+    bool IsNull() const;
+    /// Raises when the value does not fit 32 bits; decimals and floats round half away from zero.
+    int AsInteger() const;
+    qint64 AsLargeInt() const;
+    double AsFloat() const;
+    /// Texts as stored; numbers in the C locale; dates as YYYY-MM-DD; null as an empty text.
+    QString AsString() const;
+    TDateTime AsDateTime() const;
+    QByteArray AsBytes() const;
+    /// The stored UTF-8 bytes of a text field without copying; valid until the next change.
+    std::string_view AsUtf8() const;
+    QVariant AsVariant() const;
+    /// The value as the user sees it: dates and decimals in the user's locale.
+    QString DisplayText() const;
+
+    void SetAsInteger(qint64 value);
+    void SetAsLargeInt(qint64 value) { SetAsInteger(value); }
+    void SetAsFloat(double value);
+    void SetAsString(const QString& value);
+    void SetAsDateTime(TDateTime value);
+    void SetValue(const QVariant& value);
+    void Clear();
+
+private:
+    friend class TVornClientDataSet;
+    TVornClientDataSet* dataSet_;
+    FieldDef def_;
+    int index_;
+    int column_ = -1; // storage column in the dataset's table; -1 for lookup fields
+};
+
+/// A sum (or count, minimum, maximum, average) over all rows of a dataset.
+class TAggregate {
+public:
+    explicit TAggregate(TVornClientDataSet* dataSet) : dataSet_(dataSet) {}
+    QString Expression;
+    QString AggregateName;
+    bool Active = false;
+    /// Null while the aggregate, the dataset's aggregates or the dataset is not active, and on an empty table.
+    QVariant Value() const;
+
+private:
+    TVornClientDataSet* dataSet_;
+};
+
+class TAggregates {
+public:
+    explicit TAggregates(TVornClientDataSet* dataSet) : dataSet_(dataSet) {}
+    int Count() const { return static_cast<int>(items_.size()); }
+    TAggregate& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+    TAggregate& Add();
+    void Clear() { items_.clear(); }
+    /// The aggregate of that name (letter case ignored), or null.
+    TAggregate* Find(const QString& name) const;
+
+private:
+    TVornClientDataSet* dataSet_;
+    std::vector<std::unique_ptr<TAggregate>> items_;
+};
+
+/// The host's client dataset: rows of a named provider (or a local table), typed fields,
+/// parameters, a current row, local changes sent to the provider in one apply.
+class TVornClientDataSet {
+public:
+    using CalcFieldsEvent = std::function<void(TVornClientDataSet&)>;
+
+    explicit TVornClientDataSet(const QString& name = {}, IProviderBroker* broker = nullptr);
+    virtual ~TVornClientDataSet();
+    TVornClientDataSet(const TVornClientDataSet&) = delete;
+    TVornClientDataSet& operator=(const TVornClientDataSet&) = delete;
+
+    const QString& Name() const { return name_; }
+    void SetBroker(IProviderBroker* broker) { broker_ = broker; }
+    const QString& ProviderName() const { return providerName_; }
+    void SetProviderName(const QString& name);
+    const QString& CommandText() const { return commandText_; }
+    /// Sets the command text and, with `createParams`, rebuilds the parameters from its colon-prefixed names.
+    void SetCommandText(const QString& text, bool createParams = true);
+
+    // Declared settings.
+    bool AutoOpen = true;
+    bool AutoCommit = false;
+    bool BrowserDataset = false;
+    bool SkipConfirmation = false;
+    bool LastInsertIDToMaster = false;
+    int MaxErrors = 0;
+    QString IDField;
+    QString SortFields;
+    QString SortDescFields;
+    QString OrderField;
+    /// "FIELD=Param" pairs, separated by ';' or new lines: appended rows take the parameter's value.
+    QString ParamToFields;
+    CalcFieldsEvent OnCalcFields;
+
+    // Parameters.
+    TParams& Params() { return params_; }
+    const TParams& Params() const { return params_; }
+    TParam& ParamByName(const QString& name) const { return params_.ParamByName(name); }
+
+    // Fields.
+    /// Declares a field; declared fields stay across opening and closing.
+    TField& AddField(const FieldDef& def);
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    TField& Fields(int index) const { return *fields_.at(static_cast<std::size_t>(index)); }
+    /// The field of that name, letter case ignored; null when absent.
+    TField* FindField(const QString& name) const;
+    /// The field of that name, letter case ignored; raises when absent.
+    TField& FieldByName(const QString& name) const;
+    /// Removes every declared field; the dataset must be closed.
+    void ClearFields();
+    std::vector<FieldDef> FieldDefs() const;
+
+    // Opening and closing.
+    bool Active() const { return state_ != TDataSetState::Inactive; }
+    TDataSetState State() const { return state_; }
+    void Open();
+    void Close();
+    /// Creates an empty local table from the declared fields and opens it.
+    void CreateDataSet();
+
+    // Navigation.
+    int RecordCount() const { return static_cast<int>(order_.size()); }
+    /// 1-based position of the current row; 0 when there is none.
+    int RecNo() const;
+    void SetRecNo(int recNo);
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Eof() const;
+    bool Bof() const;
+    bool IsEmpty() const { return order_.empty(); }
+
+    /// Reorders the rows by the fields of `fields` (';'-separated); those also in `descFields` descend.
+    /// Equal rows keep their previous order.
+    void Sort(const QString& fields, const QString& descFields = {});
+    /// Makes the first row whose key field equals `id` current; an empty name means IDField.
+    bool LocateID(qint64 id, const QString& keyField = {});
+
+    // Local changes.
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    int ChangeCount() const;
+    /// Sends every pending change to the provider in one call and answers the number of failed rows.
+    /// Raises, keeping every change, when more than `maxErrors` rows fail (negative: any number may fail).
+    int ApplyUpdates(int maxErrors);
+    void CancelUpdates();
+
+    // Aggregates.
+    TAggregates& Aggregates() { return aggregates_; }
+    bool AggregatesActive = false;
+
+    // Observers.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
+    /// Links this dataset to a master data source: parameters named like the master's fields
+    /// follow the master's current row. Null cuts the link.
+    void SetMasterdataSource(TVornDatasource* master);
+    TVornDatasource* MasterdataSource() const { return master_; }
+
+    // Used by fields, aggregates and data sources.
+    void attachDatasource(TVornDatasource* source);
+    void detachDatasource(TVornDatasource* source);
+    Cell readCell(const TField& field) const;
+    std::string_view readUtf8(const TField& field) const;
+    bool isNullAt(const TField& field) const;
+    void writeCell(TField& field, Cell cell);
+    void fieldSettingsChanged(const TField& field);
+    /// Row index in the current order of the first row whose `keyField` equals `key`; -1 when none.
+    int findPosition(const QString& keyField, qint64 key);
+    /// Value of `field` in the row at `position` of the current order.
+    Cell cellAtPosition(const TField& field, int position) const;
+    const Table& data() const { return data_; }
+    const std::vector<std::uint32_t>& order() const { return order_; }
+
+protected:
+    /// Fetches the provider's rows for the current parameters.
+    virtual Table fetch();
+    IProviderBroker& broker() const;
+    void requireActive() const;
+
+private:
+    enum class RowStatus : std::uint8_t { Unchanged, Inserted, Modified, Deleted, Discarded };
+    struct KeyIndex {
+        QString field;
+        std::uint64_t generation = 0;
+        std::vector<std::pair<std::int64_t, std::uint32_t>> entries; // key, position in order
+    };
+
+    void bindTable(Table fetched);
+    std::vector<std::unique_ptr<TField>> dynamicFieldsFor(const Table& fetched);
+    Table arrangeDeclaredColumns(Table fetched) const;
+    void activate(Table table);
+    void computeCalculatedFields(std::size_t firstRow);
+    void resetCursor();
+    std::size_t currentPhysicalRow() const { return order_[static_cast<std::size_t>(cursor_)]; }
+    bool hasCurrentRow() const { return cursor_ >= 0 && cursor_ < RecordCount(); }
+    std::vector<Cell> cellsOfRow(std::size_t physicalRow) const;
+    void writeRow(std::size_t physicalRow, const std::vector<Cell>& cells, bool append);
+    void checkRequired(const std::vector<Cell>& cells) const;
+    void assignParamsToFields();
+    Cell lookupCell(const TField& field) const;
+    Delta buildDelta(std::vector<std::size_t>& rows) const;
+    void commitApplied(const std::vector<std::size_t>& rows, const ApplyResult& result);
+    void changed();
+    void scrolled();
+    void notify(void (TVornDatasource::*event)());
+    void masterScrolled();
+    void clearPending();
+
+    QString name_;
+    IProviderBroker* broker_;
+    QString providerName_;
+    QString commandText_;
+    TParams params_;
+    std::vector<std::unique_ptr<TField>> fields_;
+    std::size_t declaredFieldCount_ = 0;
+    TDataSetState state_ = TDataSetState::Inactive;
+    Table data_;
+    std::vector<std::uint32_t> order_;
+    int cursor_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    std::vector<Cell> buffer_;            // the row being appended or edited
+    std::size_t calcRow_ = 0;             // the row whose calculated fields are computed
+    std::vector<RowStatus> status_;       // per physical row
+    std::vector<std::pair<std::size_t, std::vector<Cell>>> originals_; // modified or deleted rows as fetched
+    std::vector<std::pair<std::size_t, int>> deletedAt_;   // deleted row and the position it had
+    std::int64_t nextTemporaryId_ = -1;
+    mutable std::vector<KeyIndex> keyIndexes_;
+    std::uint64_t generation_ = 1;
+    TAggregates aggregates_;
+    int disableCount_ = 0;
+    std::vector<TVornDatasource*> datasources_;
+    QPointer<TVornDatasource> master_;
+    QMetaObject::Connection masterConnection_;
+};
+
+/// A client dataset that keeps the rows of its last opening and answers the same parameters from
+/// that cache instead of asking the provider again.
+class TVornCachedClientDataSet : public TVornClientDataSet {
+public:
+    using TVornClientDataSet::TVornClientDataSet;
+    /// Forgets the cached rows; the next opening asks the provider.
+    void RefreshCache() { cache_.reset(); }
+
+protected:
+    Table fetch() override;
+
+private:
+    struct Cached {
+        QString provider;
+        QString commandText;
+        QVariantList paramValues;
+        Table table;
+    };
+    std::optional<Cached> cache_;
+};
+
+/// A list from the server's parameter table: provider "ParmDropDown", parameter P_Type.
+class TVornParamClientDataset : public TVornClientDataSet {
+public:
+    TVornParamClientDataset(const QString& name, const QString& parameterType, IProviderBroker* broker = nullptr);
+    const QString& ParameterType() const { return parameterType_; }
+    void SetParameterType(const QString& type);
+    QString LookupFicheName;
+
+private:
+    QString parameterType_;
+};
+
+/// Splits a field list on ';' and trims the names ("A; B" gives A and B).
+QStringList SplitFieldList(const QString& list);
+
+} // namespace vorn

@@ -1,0 +1,41 @@
+#include "errors.h"
+
+namespace vorn {
+
+EVornError::EVornError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+
+QString FormatMessage(const QString& format, const QVariantList& arguments) {
+    QString result;
+    result.reserve(format.size() + 16);
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c != u'%' || i + 1 >= format.size()) {
+            result += c;
+            continue;
+        }
+        const QChar spec = format[i + 1];
+        if (spec == u'%') {
+            result += u'%';
+            ++i;
+        } else if (spec == u's' || spec == u'd') {
+            if (next < arguments.size())
+                result += arguments[next].toString();
+            ++next;
+            ++i;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+void RaiseClientErrorList(const QString& format, const QVariantList& arguments) {
+    throw EClientError(FormatMessage(format, arguments));
+}
+
+void RaiseDatabaseError(const QString& format, const QVariantList& arguments) {
+    throw EDatabaseError(FormatMessage(format, arguments));
+}
+
+} // namespace vorn

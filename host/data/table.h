@@ -1,0 +1,74 @@
+#pragma once
+
+#include "fielddef.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorn {
+
+/// One typed column of rows. Integers, doubles and texts each live in their own compact vector;
+/// text bytes (UTF-8) share one buffer. Nulls are only tracked once the first null arrives.
+class Column {
+public:
+    explicit Column(StorageKind kind = StorageKind::Int32) : kind_(kind) {}
+
+    StorageKind kind() const { return kind_; }
+    std::size_t size() const { return size_; }
+    void reserve(std::size_t rows);
+
+    void appendNull();
+    void appendInt(std::int64_t value);
+    void appendDouble(double value);
+    void appendBytes(std::string_view bytes);
+
+    bool isNull(std::size_t row) const { return !nulls_.empty() && nulls_[row] != 0; }
+    bool hasNulls() const { return !nulls_.empty(); }
+    std::int64_t intAt(std::size_t row) const { return kind_ == StorageKind::Int32 ? int32_[row] : int64_[row]; }
+    double doubleAt(std::size_t row) const { return double_[row]; }
+    std::string_view bytesAt(std::size_t row) const {
+        const Span s = spans_[row];
+        return std::string_view(bytes_.data() + s.offset, s.length);
+    }
+    const std::int32_t* int32Data() const { return int32_.data(); }
+
+    void setNull(std::size_t row);
+    void setInt(std::size_t row, std::int64_t value);
+    void setDouble(std::size_t row, double value);
+    /// Appends the new text to the buffer; the old bytes stay until the column is rebuilt.
+    void setBytes(std::size_t row, std::string_view bytes);
+
+private:
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    void markValue(std::size_t row);
+    void pushNullFlag(bool isNull);
+    Span storeBytes(std::string_view bytes);
+
+    StorageKind kind_;
+    std::size_t size_ = 0;
+    std::vector<std::int32_t> int32_;
+    std::vector<std::int64_t> int64_;
+    std::vector<double> double_;
+    std::vector<Span> spans_;
+    std::string bytes_;
+    std::vector<std::uint8_t> nulls_;
+};
+
+/// Rows as a provider hands them out: field definitions and one column per field.
+struct Table {
+    std::vector<FieldDef> fields;
+    std::vector<Column> columns;
+
+    Table() = default;
+    explicit Table(std::vector<FieldDef> definitions);
+    std::size_t rowCount() const { return columns.empty() ? 0 : columns.front().size(); }
+    /// Index of the field, compared without regard to letter case; -1 when absent.
+    int indexOf(const QString& name) const;
+};
+
+} // namespace vorn

@@ -1,0 +1,155 @@
+#include "fixtures.h"
+
+#include "host/data/clientdataset.h"
+#include "host/data/datasource.h"
+#include "host/data/errors.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorn;
+using vorn::testing::PupilBroker;
+
+namespace {
+
+void DefineCategoryTable(TVornClientDataSet& table) {
+    table.AddField(FieldDef::integer("ID").req());
+    table.AddField(FieldDef::string("Code", 25).req());
+    table.AddField(FieldDef::integer("Count").req());
+    table.AddField(FieldDef::decimal("Uren", 18, 2));
+    for (const char* field : {"Count", "Uren"}) {
+        TAggregate& sum = table.Aggregates().Add();
+        sum.Expression = QString("SUM(%1)").arg(field);
+        sum.AggregateName = QString("Total%1").arg(field);
+    }
+}
+
+void AddRow(TVornClientDataSet& table, int id, const QString& code, int count, double hours) {
+    table.Append();
+    table.FieldByName("ID").SetAsInteger(id);
+    table.FieldByName("Code").SetAsString(code);
+    table.FieldByName("Count").SetAsInteger(count);
+    table.FieldByName("Uren").SetAsFloat(hours);
+    table.Post();
+}
+
+void ActivateAggregates(TVornClientDataSet& table) {
+    for (int i = 0; i < table.Aggregates().Count(); ++i)
+        table.Aggregates().Items(i).Active = true;
+    table.AggregatesActive = true;
+}
+
+struct EventCounts {
+    int active = 0;
+    int changed = 0;
+    int scrolled = 0;
+};
+
+void Count(TVornDatasource& source, EventCounts& counts) {
+    QObject::connect(&source, &TVornDatasource::activeChanged, [&counts] { ++counts.active; });
+    QObject::connect(&source, &TVornDatasource::dataChanged, [&counts] { ++counts.changed; });
+    QObject::connect(&source, &TVornDatasource::scrolled, [&counts] { ++counts.scrolled; });
+}
+
+} // namespace
+
+TEST(LocalTable, IsCreatedFromItsFieldsFilledAndRecreatedWithTheSameStructure) {
+    TVornClientDataSet table("CDSStatKlas");
+    EXPECT_THROW(table.CreateDataSet(), EDatabaseError) << "no field definitions yet";
+    DefineCategoryTable(table);
+    table.CreateDataSet();
+    EXPECT_EQ(table.RecordCount(), 0);
+    AddRow(table, 2, "B", 3, 1.5);
+    AddRow(table, 1, "A", 4, 2.25);
+    table.Close();
+    table.CreateDataSet();
+    EXPECT_EQ(table.RecordCount(), 0) << "rows are rebuilt at every fill";
+    EXPECT_EQ(table.FieldCount(), 4);
+    EXPECT_EQ(table.Aggregates().Count(), 2);
+    EXPECT_THROW(table.AddField(FieldDef::integer("Extra")), EDatabaseError) << "not while open";
+}
+
+TEST(LocalTable, AggregatesSumTheRowsOnlyWhenSwitchedOnAndAreNullWhenEmpty) {
+    TVornClientDataSet table("CDSStatKlas");
+    DefineCategoryTable(table);
+    table.CreateDataSet();
+    TAggregate& count = *table.Aggregates().Find("TotalCount");
+    ActivateAggregates(table);
+    EXPECT_TRUE(count.Value().isNull()) << "an empty table has no sum";
+    AddRow(table, 1, "A", 4, 2.25);
+    AddRow(table, 2, "B", 3, 1.5);
+    EXPECT_EQ(count.Value().toLongLong(), 7);
+    EXPECT_DOUBLE_EQ(table.Aggregates().Find("totaluren")->Value().toDouble(), 3.75);
+    table.AggregatesActive = false;
+    EXPECT_TRUE(count.Value().isNull());
+    table.AggregatesActive = true;
+    count.Active = false;
+    EXPECT_TRUE(count.Value().isNull());
+    TAggregate& bad = table.Aggregates().Add();
+    bad.Expression = "SUM(Onbekend)";
+    bad.Active = true;
+    EXPECT_THROW(bad.Value(), EDatabaseError);
+}
+
+TEST(Observers, HearOfOpeningScrollingAndChangesButNothingWhileControlsAreDisabled) {
+    PupilBroker broker;
+    TVornClientDataSet pupils("CDSPupils", &broker);
+    pupils.SetProviderName("DSPPupils");
+    TVornDatasource source;
+    source.SetDataSet(&pupils);
+    EventCounts counts;
+    Count(source, counts);
+    pupils.Open();
+    EXPECT_EQ(counts.active, 1);
+    pupils.Next();
+    EXPECT_EQ(counts.scrolled, 1);
+
+    pupils.DisableControls();
+    pupils.DisableControls();
+    pupils.First();
+    pupils.Sort("LL_ID");
+    for (; !pupils.Eof(); pupils.Next()) {
+    }
+    pupils.EnableControls();
+    EXPECT_EQ(counts.changed, 0) << "still disabled once";
+    pupils.EnableControls();
+    EXPECT_EQ(counts.changed, 1) << "one change when the controls come back";
+    EXPECT_EQ(counts.scrolled, 1);
+    pupils.EnableControls(); // unbalanced: ignored
+    EXPECT_EQ(counts.changed, 1);
+    pupils.Close();
+    EXPECT_EQ(counts.active, 2);
+}
+
+TEST(Observers, ADatasourceOutlivingItsDatasetIsLeftWithout) {
+    TVornDatasource source;
+    {
+        TVornClientDataSet table("CDSShort");
+        source.SetDataSet(&table);
+        EXPECT_EQ(source.DataSet(), &table);
+    }
+    EXPECT_EQ(source.DataSet(), nullptr);
+}
+
+TEST(MasterDetail, DetailParametersFollowTheMasterRowUntilTheLinkIsCut) {
+    PupilBroker broker;
+    std::vector<qint64> asked;
+    broker.addHandler("DSPDetail", [&asked](const TParams& params) {
+        asked.push_back(params.ParamByName("LL_ID").AsInteger());
+        return vorn::testing::MakeTable({FieldDef::integer("X")}, {});
+    });
+    TVornClientDataSet master("CDSMaster", &broker);
+    master.SetProviderName("DSPPupils");
+    master.Open();
+    TVornDatasource masterSource;
+    masterSource.SetDataSet(&master);
+    TVornClientDataSet detail("CDSDetail", &broker);
+    detail.SetProviderName("DSPDetail");
+    detail.Params().CreateParam(TFieldType::Integer, "LL_ID");
+    detail.SetMasterdataSource(&masterSource);
+    detail.Open();
+    master.Next();
+    EXPECT_EQ(asked, (std::vector<qint64>{0, 10}));
+    detail.SetMasterdataSource(nullptr);
+    master.Next();
+    EXPECT_EQ(asked.size(), 2U);
+}
