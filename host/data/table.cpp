@@ -23,10 +23,17 @@ void Column::reserve(std::size_t rows) {
     }
 }
 
-void Column::pushNullFlag(bool isNull) {
-    if (isNull && nulls_.empty())
+void Column::trackNulls() {
+    if (!tracksNulls_) {
         nulls_.assign(size_, 0);
-    if (!nulls_.empty())
+        tracksNulls_ = true;
+    }
+}
+
+void Column::pushNullFlag(bool isNull) {
+    if (isNull)
+        trackNulls();
+    if (tracksNulls_)
         nulls_.push_back(isNull ? 1 : 0);
 }
 
@@ -79,13 +86,12 @@ void Column::appendBytes(std::string_view bytes) {
 }
 
 void Column::markValue(std::size_t row) {
-    if (!nulls_.empty())
+    if (tracksNulls_)
         nulls_[row] = 0;
 }
 
 void Column::setNull(std::size_t row) {
-    if (nulls_.empty())
-        nulls_.assign(size_, 0);
+    trackNulls();
     nulls_[row] = 1;
 }
 

@@ -24,8 +24,8 @@ public:
     void appendDouble(double value);
     void appendBytes(std::string_view bytes);
 
-    bool isNull(std::size_t row) const { return !nulls_.empty() && nulls_[row] != 0; }
-    bool hasNulls() const { return !nulls_.empty(); }
+    bool isNull(std::size_t row) const { return tracksNulls_ && nulls_[row] != 0; }
+    bool hasNulls() const { return tracksNulls_; }
     std::int64_t intAt(std::size_t row) const { return kind_ == StorageKind::Int32 ? int32_[row] : int64_[row]; }
     double doubleAt(std::size_t row) const { return double_[row]; }
     std::string_view bytesAt(std::size_t row) const {
@@ -47,6 +47,7 @@ private:
     };
     void markValue(std::size_t row);
     void pushNullFlag(bool isNull);
+    void trackNulls();
     Span storeBytes(std::string_view bytes);
 
     StorageKind kind_;
@@ -57,6 +58,7 @@ private:
     std::vector<Span> spans_;
     std::string bytes_;
     std::vector<std::uint8_t> nulls_;
+    bool tracksNulls_ = false;
 };
 
 /// Rows as a provider hands them out: field definitions and one column per field.

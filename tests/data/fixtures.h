@@ -2,6 +2,7 @@
 
 #include "host/data/clientdataset.h"
 #include "host/data/provider.h"
+#include "tests/common/qtprint.h"
 
 #include <QVariantList>
 #include <vector>

@@ -80,6 +80,19 @@ TEST(DatasetOpen, TypedValuesReadBackAsStoredAndConverted) {
     EXPECT_EQ(born.AsString(), "");
 }
 
+TEST(DatasetOpen, ANullInTheFirstRowStaysNull) {
+    InMemoryBroker broker;
+    broker.addTable("DSPGaps", MakeTable({FieldDef::integer("N"), FieldDef::wideString("T", 5)},
+                                         {{QVariant(), QVariant()}, {3, "x"}, {QVariant(), ""}}));
+    TVornClientDataSet gaps("CDSGaps", &broker);
+    gaps.SetProviderName("DSPGaps");
+    gaps.Open();
+    std::vector<bool> nulls;
+    for (gaps.First(); !gaps.Eof(); gaps.Next())
+        nulls.insert(nulls.end(), {gaps.FieldByName("N").IsNull(), gaps.FieldByName("T").IsNull()});
+    EXPECT_EQ(nulls, (std::vector<bool>{true, true, false, false, true, false})) << "an empty text is not null";
+}
+
 TEST(DatasetOpen, BadNamesAndClosedDatasetsGiveClearErrors) {
     PupilBroker broker;
     TVornClientDataSet pupils("CDSPupils", &broker);

@@ -1,0 +1,53 @@
+#include "connection.h"
+
+#include "host/data/errors.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace vorn::server {
+
+ConnectionSettings ConnectionSettings::parse(const QString& text) {
+    const QString trimmed = text.trimmed();
+    ConnectionSettings settings;
+    if (trimmed.startsWith(QStringLiteral("postgres"), Qt::CaseInsensitive) || trimmed.contains(u'=')) {
+        settings.dialect = Dialect::PostgreSQL;
+        settings.target = trimmed;
+        return settings;
+    }
+    settings.dialect = Dialect::SQLite;
+    settings.target = trimmed.startsWith(QStringLiteral("sqlite:"), Qt::CaseInsensitive) ? trimmed.mid(7) : trimmed;
+    if (settings.target.isEmpty())
+        RaiseDatabaseError(QStringLiteral("Geen databank opgegeven"));
+    return settings;
+}
+
+QString ConnectionSettings::defaultSqliteFile() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/vorn/vorn.db");
+}
+
+ConnectionSettings ConnectionSettings::fromEnvironment() {
+    const QString configured = qEnvironmentVariable("VORN_DATABASE");
+    if (!configured.trimmed().isEmpty())
+        return parse(configured);
+    return ConnectionSettings{Dialect::SQLite, defaultSqliteFile()};
+}
+
+std::unique_ptr<Connection> OpenConnection(const ConnectionSettings& settings, bool create) {
+    if (settings.dialect == Dialect::PostgreSQL)
+        return OpenPostgres(settings.target);
+    return OpenSqlite(settings.target, create);
+}
+
+BindList BindsFor(const NumberedSql& sql, const TParams& params) {
+    BindList binds;
+    binds.reserve(static_cast<std::size_t>(sql.names.size()));
+    for (const QString& name : sql.names)
+        binds.push_back(BindValueNamed(params, name));
+    return binds;
+}
+
+} // namespace vorn::server

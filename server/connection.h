@@ -1,0 +1,75 @@
+#pragma once
+
+#include "sqltext.h"
+#include "values.h"
+
+#include "host/data/fielddef.h"
+#include "host/data/params.h"
+#include "host/data/table.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vorn::server {
+
+using BindList = std::vector<BindValue>;
+
+/// One connection to the school-administration database, SQLite or PostgreSQL. Statements use
+/// named parameters (:NAME) whose values are always bound, never pasted into the text.
+class Connection {
+public:
+    virtual ~Connection() = default;
+    virtual Dialect dialect() const = 0;
+    /// What the connection points at, for messages (never a password).
+    virtual QString describe() const = 0;
+
+    /// Runs a query with the parameters of the same names; `fields` type the columns by position.
+    /// Without fields, the columns are typed as the database describes them.
+    virtual Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) = 0;
+    /// As query(), but one statement only, in a read-only transaction that the database enforces.
+    virtual Table queryReadOnly(const QString& sql, const TParams& params) = 0;
+    /// Runs one statement with numbered binds (:1 style names are not used here: binds go in order
+    /// of the statement's named parameters); answers the number of rows changed.
+    virtual std::int64_t execute(const QString& sql, const BindList& binds = {}) = 0;
+    /// Runs statements without parameters, separated by ';' (schema scripts).
+    virtual void executeScript(const QString& sql) = 0;
+    /// The first column of the first row as an integer, if there is a row and it is not null.
+    virtual std::optional<std::int64_t> queryInteger(const QString& sql, const BindList& binds = {}) = 0;
+    /// Inserts many rows at once (demo data); values in column order.
+    virtual void insertRows(const QString& table, const QStringList& columns, const std::vector<BindList>& rows) = 0;
+    /// The next value of the job-id sequence; unique across every client of the database.
+    virtual std::int64_t nextJobId() = 0;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+};
+
+/// Where the database is: a SQLite file, or a PostgreSQL connection string (URI or key=value).
+struct ConnectionSettings {
+    Dialect dialect = Dialect::SQLite;
+    QString target; // file path or libpq connection string
+
+    /// "sqlite:PATH", a path, "postgresql://..." or "host=... dbname=...".
+    static ConnectionSettings parse(const QString& text);
+    /// From VORN_DATABASE when set, else the embedded default file.
+    static ConnectionSettings fromEnvironment();
+    /// The embedded default: vorn/vorn.db in the user's data folder.
+    static QString defaultSqliteFile();
+};
+
+/// Opens a connection; `create` allows a new SQLite file. Raises a clear error when the database
+/// cannot be reached, does not exist, is locked or is not a database.
+std::unique_ptr<Connection> OpenConnection(const ConnectionSettings& settings, bool create = false);
+
+/// `busyTimeoutMs`: how long to wait for another user's lock before giving up.
+std::unique_ptr<Connection> OpenSqlite(const QString& path, bool create, int busyTimeoutMs = 5000);
+std::unique_ptr<Connection> OpenPostgres(const QString& connectionString);
+
+/// Statement binds for the named parameters of `sql`, in the order the numbered text expects.
+BindList BindsFor(const NumberedSql& sql, const TParams& params);
+
+} // namespace vorn::server

@@ -1,0 +1,332 @@
+#include "connection.h"
+
+#include "host/data/errors.h"
+
+#include <QRegularExpression>
+#include <libpq-fe.h>
+
+namespace vorn::server {
+
+namespace {
+
+// Type oids of the PostgreSQL catalogue that results are typed by.
+constexpr Oid BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23, TextOid = 25, Float4Oid = 700,
+              Float8Oid = 701, BpcharOid = 1042, VarcharOid = 1043, DateOid = 1082, TimestampOid = 1114,
+              TimestamptzOid = 1184, NumericOid = 1700;
+constexpr int FetchBatch = 20000;
+
+/// Owns a result.
+class Result {
+public:
+    explicit Result(PGresult* result) : result_(result) {}
+    ~Result() { PQclear(result_); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    PGresult* get() const { return result_; }
+
+private:
+    PGresult* result_;
+};
+
+QString serverMessage(PGconn* conn, PGresult* result) {
+    const char* primary = result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    QString text = QString::fromUtf8(primary != nullptr ? primary : PQerrorMessage(conn)).trimmed();
+    const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    if (state != nullptr && QByteArray(state) == "25006")
+        return QStringLiteral("Een rapport mag alleen gegevens lezen (%1)").arg(text);
+    if (state != nullptr && (QByteArray(state) == "55P03" || QByteArray(state) == "40P01"))
+        return QStringLiteral("De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
+    return QStringLiteral("Fout van de databank: %1").arg(text);
+}
+
+std::string decodeBytea(std::string_view text) {
+    if (text.size() < 2 || text[0] != '\\' || text[1] != 'x')
+        return std::string(text);
+    const auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+    std::string bytes;
+    bytes.reserve((text.size() - 2) / 2);
+    for (std::size_t i = 2; i + 1 < text.size(); i += 2)
+        bytes.push_back(static_cast<char>(nibble(text[i]) * 16 + nibble(text[i + 1])));
+    return bytes;
+}
+
+FieldDef fieldFromOid(const QString& name, Oid type, int modifier) {
+    switch (type) {
+    case BoolOid:
+    case Int2Oid:
+        return FieldDef::smallint(name);
+    case Int4Oid:
+        return FieldDef::integer(name);
+    case Int8Oid:
+        return FieldDef::largeint(name);
+    case NumericOid:
+        if (modifier >= 4)
+            return FieldDef::decimal(name, ((modifier - 4) >> 16) & 0xffff, (modifier - 4) & 0xffff);
+        return FieldDef::floating(name);
+    case Float4Oid:
+    case Float8Oid:
+        return FieldDef::floating(name);
+    case VarcharOid:
+    case BpcharOid:
+        return FieldDef::wideString(name, modifier >= 4 ? modifier - 4 : 0);
+    case TextOid:
+        return FieldDef::memo(name);
+    case DateOid:
+        return FieldDef::date(name);
+    case TimestampOid:
+    case TimestamptzOid:
+        return FieldDef::dateTime(name);
+    case ByteaOid:
+        return FieldDef::blob(name);
+    default:
+        return FieldDef::wideString(name, 0);
+    }
+}
+
+/// Unquoted names come back in lower case; shown in upper case like the rest of the system.
+QString columnName(const char* name) {
+    const QString text = QString::fromUtf8(name);
+    return text == text.toLower() ? text.toUpper() : text;
+}
+
+class PgConnection : public Connection {
+public:
+    explicit PgConnection(const QString& connectionString) : description_(safeDescription(connectionString)) {
+        conn_ = PQconnectdb(connectionString.toUtf8().constData());
+        if (PQstatus(conn_) != CONNECTION_OK) {
+            const QString reason = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+            PQfinish(conn_);
+            throw EDatabaseError(
+                QStringLiteral("Geen verbinding met PostgreSQL (%1): %2").arg(description_, reason));
+        }
+        executeScript(QStringLiteral("SET client_encoding TO 'UTF8'; SET DateStyle TO ISO, YMD; "
+                                     "SET lock_timeout TO '5s'"));
+    }
+    ~PgConnection() override { PQfinish(conn_); }
+
+    Dialect dialect() const override { return Dialect::PostgreSQL; }
+    QString describe() const override { return description_; }
+
+    Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) override {
+        return runCursor(sql, params, fields, false);
+    }
+
+    Table queryReadOnly(const QString& sql, const TParams& params) override {
+        if (HasSeveralStatements(sql))
+            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
+        return runCursor(sql, params, {}, true);
+    }
+
+    std::int64_t execute(const QString& sql, const BindList& binds) override {
+        Result result(run(NumberPlaceholders(sql, Dialect::PostgreSQL).text, binds));
+        const char* count = PQcmdTuples(result.get());
+        return count != nullptr && *count != 0 ? std::atoll(count) : 0;
+    }
+
+    void executeScript(const QString& sql) override {
+        Result result(PQexec(conn_, sql.toUtf8().constData()));
+        check(result.get());
+    }
+
+    std::optional<std::int64_t> queryInteger(const QString& sql, const BindList& binds) override {
+        Result result(run(NumberPlaceholders(sql, Dialect::PostgreSQL).text, binds));
+        if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))
+            return std::nullopt;
+        return std::atoll(PQgetvalue(result.get(), 0, 0));
+    }
+
+    void insertRows(const QString& table, const QStringList& columns, const std::vector<BindList>& rows) override {
+        {
+            Result start(PQexec(conn_, QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, columns.join(u','))
+                                           .toUtf8()
+                                           .constData()));
+            if (PQresultStatus(start.get()) != PGRES_COPY_IN)
+                throw EDatabaseError(serverMessage(conn_, start.get()));
+        }
+        std::string buffer;
+        for (const BindList& row : rows) {
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                if (i > 0)
+                    buffer += '\t';
+                appendCopyValue(buffer, row[i]);
+            }
+            buffer += '\n';
+            if (buffer.size() > (1 << 20))
+                flushCopy(buffer);
+        }
+        flushCopy(buffer);
+        if (PQputCopyEnd(conn_, nullptr) != 1)
+            throw EDatabaseError(serverMessage(conn_, nullptr));
+        Result end(PQgetResult(conn_));
+        check(end.get());
+        while (PGresult* extra = PQgetResult(conn_))
+            PQclear(extra);
+    }
+
+    std::int64_t nextJobId() override {
+        return queryInteger(QStringLiteral("SELECT nextval('job_seq')"), {}).value_or(0);
+    }
+
+    void begin() override {
+        executeScript(QStringLiteral("BEGIN"));
+        inTransaction_ = true;
+    }
+    void commit() override {
+        inTransaction_ = false;
+        executeScript(QStringLiteral("COMMIT"));
+    }
+    void rollback() override {
+        inTransaction_ = false;
+        PQclear(PQexec(conn_, "ROLLBACK"));
+    }
+
+private:
+    static QString safeDescription(const QString& connectionString) {
+        QString text = connectionString;
+        text.replace(QRegularExpression(QStringLiteral("password\\s*=\\s*\\S+")), QStringLiteral("password=***"));
+        text.replace(QRegularExpression(QStringLiteral("(://[^:/@]*):[^@]*@")), QStringLiteral("\\1:***@"));
+        return QStringLiteral("PostgreSQL %1").arg(text);
+    }
+
+    void check(PGresult* result) {
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_COPY_IN)
+            throw EDatabaseError(serverMessage(conn_, result));
+    }
+
+    PGresult* run(const QString& text, const BindList& binds) {
+        std::vector<const char*> values;
+        std::vector<std::string> texts;
+        texts.reserve(binds.size());
+        for (const BindValue& bind : binds) {
+            if (bind.kind == BindValue::Kind::Null) {
+                values.push_back(nullptr);
+                continue;
+            }
+            texts.push_back(bind.kind == BindValue::Kind::Integer ? std::to_string(bind.integer) : bind.text);
+            values.push_back(texts.back().c_str());
+        }
+        PGresult* result = PQexecParams(conn_, text.toUtf8().constData(), static_cast<int>(values.size()), nullptr,
+                                        values.data(), nullptr, nullptr, 0);
+        try {
+            check(result);
+        } catch (...) {
+            PQclear(result);
+            throw;
+        }
+        return result;
+    }
+
+    /// Streams the rows through a cursor, so a million rows never sit in the client library twice.
+    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields, bool readOnly) {
+        const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
+        const bool ownTransaction = !inTransaction_;
+        if (readOnly && !ownTransaction)
+            RaiseDatabaseError(QStringLiteral("Een rapport kan niet binnen een lopende transactie lopen"));
+        if (ownTransaction)
+            executeScript(readOnly ? QStringLiteral("BEGIN TRANSACTION READ ONLY") : QStringLiteral("BEGIN"));
+        try {
+            Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
+                                BindsFor(numbered, params)));
+            Table table = fetchAll(fields);
+            executeScript(QStringLiteral("CLOSE vorn_rows"));
+            if (ownTransaction)
+                executeScript(QStringLiteral("COMMIT"));
+            return table;
+        } catch (...) {
+            if (ownTransaction)
+                PQclear(PQexec(conn_, "ROLLBACK"));
+            throw;
+        }
+    }
+
+    Table fetchAll(const std::vector<FieldDef>& fields) {
+        const QByteArray fetch = QStringLiteral("FETCH FORWARD %1 FROM vorn_rows").arg(FetchBatch).toUtf8();
+        Table table;
+        bool typed = false;
+        std::vector<bool> bytea;
+        for (;;) {
+            Result batch(PQexec(conn_, fetch.constData()));
+            check(batch.get());
+            PGresult* r = batch.get();
+            const int columns = PQnfields(r);
+            if (!typed) {
+                table = Table(fields.empty() ? describe(r) : fields);
+                if (table.fields.size() != static_cast<std::size_t>(columns))
+                    RaiseDatabaseError(QStringLiteral("De opdracht levert %d kolommen in plaats van %d"),
+                                       {columns, static_cast<int>(table.fields.size())});
+                for (int c = 0; c < columns; ++c)
+                    bytea.push_back(PQftype(r, c) == ByteaOid);
+                typed = true;
+            }
+            const int rows = PQntuples(r);
+            for (int row = 0; row < rows; ++row)
+                for (int c = 0; c < columns; ++c) {
+                    Column& column = table.columns[static_cast<std::size_t>(c)];
+                    if (PQgetisnull(r, row, c)) {
+                        column.appendNull();
+                        continue;
+                    }
+                    const std::string_view text(PQgetvalue(r, row, c), static_cast<std::size_t>(PQgetlength(r, row, c)));
+                    if (bytea[static_cast<std::size_t>(c)])
+                        column.appendBytes(decodeBytea(text));
+                    else
+                        AppendText(column, table.fields[static_cast<std::size_t>(c)], text);
+                }
+            if (rows < FetchBatch)
+                return table;
+        }
+    }
+
+    static std::vector<FieldDef> describe(PGresult* result) {
+        std::vector<FieldDef> defs;
+        for (int c = 0; c < PQnfields(result); ++c)
+            defs.push_back(fieldFromOid(columnName(PQfname(result, c)), PQftype(result, c), PQfmod(result, c)));
+        return defs;
+    }
+
+    static void appendCopyValue(std::string& buffer, const BindValue& value) {
+        if (value.kind == BindValue::Kind::Null) {
+            buffer += "\\N";
+        } else if (value.kind == BindValue::Kind::Integer) {
+            buffer += std::to_string(value.integer);
+        } else {
+            for (const char c : value.text) {
+                switch (c) {
+                case '\\':
+                    buffer += "\\\\";
+                    break;
+                case '\t':
+                    buffer += "\\t";
+                    break;
+                case '\n':
+                    buffer += "\\n";
+                    break;
+                case '\r':
+                    buffer += "\\r";
+                    break;
+                default:
+                    buffer += c;
+                }
+            }
+        }
+    }
+
+    void flushCopy(std::string& buffer) {
+        if (!buffer.empty() && PQputCopyData(conn_, buffer.data(), static_cast<int>(buffer.size())) != 1)
+            throw EDatabaseError(serverMessage(conn_, nullptr));
+        buffer.clear();
+    }
+
+    PGconn* conn_ = nullptr;
+    QString description_;
+    bool inTransaction_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<Connection> OpenPostgres(const QString& connectionString) {
+    return std::make_unique<PgConnection>(connectionString);
+}
+
+} // namespace vorn::server

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "connection.h"
+#include "providers.h"
+
+#include "host/data/jobs.h"
+#include "host/data/provider.h"
+#include "host/data/schoolyear.h"
+
+namespace vorn::server {
+
+/// The application server in the client's process: answers the named providers from the database,
+/// applies job rows, and serves the school-year and job-id functions of the host.
+class SqlBroker : public IProviderBroker, public ISchoolYearDirectory, public IJobService {
+public:
+    explicit SqlBroker(Connection& connection) : connection_(connection) {}
+
+    Table open(const QString& providerName, const TParams& params, const QString& commandText) override;
+    ApplyResult applyUpdates(const QString& providerName, const TParams& params, const Delta& delta,
+                             int maxErrors) override;
+    int schoolYearId(int number) override;
+    int newJobId() override;
+    QString cleanJob(int jobKind, int jobId, const QVariant& extra) override;
+
+    /// The client's parameters checked against the provider's and converted to their types.
+    static TParams NormalizedParams(const ProviderDef& provider, const TParams& params);
+
+private:
+    const ProviderDef& provider(const QString& name) const;
+    void applyJobRow(const ProviderDef& provider, const Delta& delta, const DeltaRow& row, ApplyRowResult& result);
+
+    Connection& connection_;
+};
+
+} // namespace vorn::server

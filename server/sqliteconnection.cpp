@@ -1,0 +1,344 @@
+#include "connection.h"
+
+#include "host/data/cell.h"
+#include "host/data/errors.h"
+
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace vorn::server {
+
+namespace {
+
+QString errorText(sqlite3* db, int code) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Het databankbestand is beschadigd of is geen SQLite-databank");
+    case SQLITE_READONLY:
+        return QStringLiteral("De databank laat hier alleen lezen toe");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Het databankbestand kan niet geopend worden");
+    default:
+        return QStringLiteral("Fout van de databank: %1").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+}
+
+/// Owns a prepared statement.
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql, bool singleOnly) : db_(db) {
+        const QByteArray text = sql.toUtf8();
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt_, &tail);
+        if (rc != SQLITE_OK)
+            throw EDatabaseError(errorText(db, rc));
+        if (stmt_ == nullptr)
+            RaiseDatabaseError(QStringLiteral("Lege opdracht voor de databank"));
+        if (singleOnly && tail != nullptr && !QByteArray(tail).trimmed().isEmpty() &&
+            QByteArray(tail).trimmed() != ";")
+            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return stmt_; }
+
+    void bind(const BindList& binds) {
+        sqlite3_reset(stmt_);
+        for (std::size_t i = 0; i < binds.size(); ++i) {
+            const int index = static_cast<int>(i) + 1;
+            const BindValue& value = binds[i];
+            int rc = SQLITE_OK;
+            if (value.kind == BindValue::Kind::Integer)
+                rc = sqlite3_bind_int64(stmt_, index, value.integer);
+            else if (value.kind == BindValue::Kind::Text)
+                rc = sqlite3_bind_text(stmt_, index, value.text.data(), static_cast<int>(value.text.size()),
+                                       SQLITE_TRANSIENT);
+            else
+                rc = sqlite3_bind_null(stmt_, index);
+            if (rc != SQLITE_OK && rc != SQLITE_RANGE)
+                throw EDatabaseError(errorText(db_, rc));
+        }
+    }
+
+    /// True while there is a row.
+    bool step() {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw EDatabaseError(errorText(db_, rc));
+    }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+FieldDef fieldFromDeclaredType(const QString& name, const QString& declared) {
+    const QString type = declared.toUpper();
+    const auto size = [&type] {
+        const qsizetype open = type.indexOf(u'(');
+        return open < 0 ? 0 : type.mid(open + 1).section(u',', 0, 0).remove(u')').trimmed().toInt();
+    };
+    if (type.startsWith(QStringLiteral("BIGINT")))
+        return FieldDef::largeint(name);
+    if (type.startsWith(QStringLiteral("INT")) || type.startsWith(QStringLiteral("SMALLINT")))
+        return FieldDef::integer(name);
+    if (type.startsWith(QStringLiteral("NUMERIC")) || type.startsWith(QStringLiteral("DECIMAL"))) {
+        const qsizetype open = type.indexOf(u'(');
+        const int scale = open < 0 ? 0 : type.mid(open + 1).section(u',', 1, 1).remove(u')').trimmed().toInt();
+        return FieldDef::decimal(name, size(), scale);
+    }
+    if (type.startsWith(QStringLiteral("VARCHAR")) || type.startsWith(QStringLiteral("CHAR")))
+        return FieldDef::wideString(name, size());
+    if (type == QStringLiteral("DATE"))
+        return FieldDef::date(name);
+    if (type.startsWith(QStringLiteral("TIMESTAMP")))
+        return FieldDef::dateTime(name);
+    if (type == QStringLiteral("TEXT"))
+        return FieldDef::memo(name);
+    if (type == QStringLiteral("BLOB"))
+        return FieldDef::blob(name);
+    if (type.startsWith(QStringLiteral("REAL")) || type.startsWith(QStringLiteral("DOUBLE")) ||
+        type.startsWith(QStringLiteral("FLOAT")))
+        return FieldDef::floating(name);
+    return FieldDef::wideString(name, 0);
+}
+
+/// The type of an expression column, from the storage classes its values had.
+FieldDef fieldFromValues(const QString& name, const std::vector<Cell>& cells) {
+    bool anyReal = false;
+    bool anyText = false;
+    for (const Cell& cell : cells) {
+        anyReal = anyReal || std::holds_alternative<double>(cell);
+        anyText = anyText || std::holds_alternative<std::string>(cell);
+    }
+    if (anyText)
+        return FieldDef::wideString(name, 0);
+    return anyReal ? FieldDef::floating(name) : FieldDef::largeint(name);
+}
+
+void appendCell(Column& column, const FieldDef& def, const Cell& cell) {
+    if (const auto* i = std::get_if<std::int64_t>(&cell))
+        AppendInteger(column, def, *i);
+    else if (const auto* d = std::get_if<double>(&cell))
+        AppendReal(column, def, *d);
+    else if (const auto* s = std::get_if<std::string>(&cell))
+        AppendText(column, def, *s);
+    else
+        column.appendNull();
+}
+
+class SqliteConnection : public Connection {
+public:
+    SqliteConnection(QString path, bool create, int busyTimeoutMs)
+        : path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {
+        if (!create && !QFileInfo::exists(path_))
+            RaiseDatabaseError(QStringLiteral("De databank '%s' bestaat niet"), {path_});
+        db_ = openHandle(SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
+        try {
+            executeScript(QStringLiteral("PRAGMA foreign_keys = ON"));
+            // Reading the schema tells a database from another file at once.
+            queryInteger(QStringLiteral("SELECT count(*) FROM sqlite_master"), {});
+        } catch (...) {
+            sqlite3_close_v2(db_);
+            throw;
+        }
+    }
+
+    ~SqliteConnection() override {
+        sqlite3_close_v2(readOnly_);
+        sqlite3_close_v2(db_);
+    }
+
+    Dialect dialect() const override { return Dialect::SQLite; }
+    QString describe() const override { return QStringLiteral("SQLite %1").arg(path_); }
+
+    Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) override {
+        return run(db_, sql, params, fields, false);
+    }
+
+    Table queryReadOnly(const QString& sql, const TParams& params) override {
+        if (HasSeveralStatements(sql))
+            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
+        if (readOnly_ == nullptr) {
+            readOnly_ = openHandle(SQLITE_OPEN_READONLY);
+            sqlite3_exec(readOnly_, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+        }
+        return run(readOnly_, sql, params, {}, true);
+    }
+
+    std::int64_t execute(const QString& sql, const BindList& binds) override {
+        Statement statement(db_, NumberPlaceholders(sql, Dialect::SQLite).text, false);
+        statement.bind(binds);
+        while (statement.step()) {
+        }
+        return sqlite3_changes64(db_);
+    }
+
+    void executeScript(const QString& sql) override {
+        char* message = nullptr;
+        const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
+        if (rc != SQLITE_OK) {
+            const QString text = message != nullptr ? QString::fromUtf8(message) : errorText(db_, rc);
+            sqlite3_free(message);
+            if ((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_BUSY)
+                throw EDatabaseError(errorText(db_, rc));
+            throw EDatabaseError(QStringLiteral("Fout van de databank: %1").arg(text));
+        }
+    }
+
+    std::optional<std::int64_t> queryInteger(const QString& sql, const BindList& binds) override {
+        Statement statement(db_, NumberPlaceholders(sql, Dialect::SQLite).text, false);
+        statement.bind(binds);
+        if (!statement.step() || sqlite3_column_type(statement.get(), 0) == SQLITE_NULL)
+            return std::nullopt;
+        return sqlite3_column_int64(statement.get(), 0);
+    }
+
+    void insertRows(const QString& table, const QStringList& columns, const std::vector<BindList>& rows) override {
+        QStringList placeholders;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            placeholders << QStringLiteral("?%1").arg(i + 1);
+        Statement statement(db_,
+                            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(table, columns.join(u','), placeholders.join(u',')),
+                            false);
+        for (const BindList& row : rows) {
+            statement.bind(row);
+            statement.step();
+        }
+    }
+
+    std::int64_t nextJobId() override {
+        const auto id = queryInteger(QStringLiteral("UPDATE VORN_SEQUENCE SET SEQ_VALUE = SEQ_VALUE + 1 "
+                                                    "WHERE SEQ_NAME = 'JOB' RETURNING SEQ_VALUE"),
+                                      {});
+        if (!id)
+            RaiseDatabaseError(QStringLiteral("De reeks voor job-id's ontbreekt in de databank"));
+        return *id;
+    }
+
+    void begin() override { executeScript(QStringLiteral("BEGIN IMMEDIATE")); }
+    void commit() override { executeScript(QStringLiteral("COMMIT")); }
+    void rollback() override { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+
+private:
+    sqlite3* openHandle(int flags) {
+        sqlite3* handle = nullptr;
+        const int rc = sqlite3_open_v2(path_.toUtf8().constData(), &handle, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString text = errorText(handle, rc);
+            sqlite3_close_v2(handle);
+            throw EDatabaseError(QStringLiteral("%1 (%2)").arg(text, path_));
+        }
+        sqlite3_busy_timeout(handle, busyTimeoutMs_);
+        sqlite3_extended_result_codes(handle, 1);
+        return handle;
+    }
+
+    Table run(sqlite3* db, const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
+              bool readOnly) {
+        const NumberedSql numbered = NumberPlaceholders(sql, Dialect::SQLite);
+        Statement statement(db, numbered.text, readOnly);
+        if (readOnly && sqlite3_stmt_readonly(statement.get()) == 0)
+            RaiseDatabaseError(QStringLiteral("Een rapport mag alleen gegevens lezen"));
+        statement.bind(BindsFor(numbered, params));
+        const int columnCount = sqlite3_column_count(statement.get());
+        if (fields.empty())
+            return runUntyped(statement, columnCount);
+        if (static_cast<std::size_t>(columnCount) != fields.size())
+            RaiseDatabaseError(QStringLiteral("De opdracht levert %d kolommen in plaats van %d"),
+                               {columnCount, static_cast<int>(fields.size())});
+        Table table(fields);
+        sqlite3_stmt* stmt = statement.get();
+        while (statement.step()) {
+            for (int c = 0; c < columnCount; ++c) {
+                Column& column = table.columns[static_cast<std::size_t>(c)];
+                const FieldDef& def = table.fields[static_cast<std::size_t>(c)];
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    if (column.kind() == StorageKind::Int32 || (column.kind() == StorageKind::Int64 &&
+                                                                def.type != TFieldType::Decimal))
+                        column.appendInt(sqlite3_column_int64(stmt, c));
+                    else
+                        AppendInteger(column, def, sqlite3_column_int64(stmt, c));
+                    break;
+                case SQLITE_FLOAT:
+                    AppendReal(column, def, sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_TEXT:
+                case SQLITE_BLOB: {
+                    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                    AppendText(column, def,
+                               std::string_view(text == nullptr ? "" : text,
+                                                static_cast<std::size_t>(sqlite3_column_bytes(stmt, c))));
+                    break;
+                }
+                default:
+                    column.appendNull();
+                }
+            }
+        }
+        return table;
+    }
+
+    Table runUntyped(Statement& statement, int columnCount) {
+        sqlite3_stmt* stmt = statement.get();
+        std::vector<std::vector<Cell>> cells(static_cast<std::size_t>(columnCount));
+        while (statement.step()) {
+            for (int c = 0; c < columnCount; ++c) {
+                auto& column = cells[static_cast<std::size_t>(c)];
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    column.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt, c)));
+                    break;
+                case SQLITE_FLOAT:
+                    column.emplace_back(sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_TEXT:
+                case SQLITE_BLOB: {
+                    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                    column.emplace_back(std::string(text == nullptr ? "" : text,
+                                                    static_cast<std::size_t>(sqlite3_column_bytes(stmt, c))));
+                    break;
+                }
+                default:
+                    column.emplace_back(std::monostate{});
+                }
+            }
+        }
+        std::vector<FieldDef> defs;
+        for (int c = 0; c < columnCount; ++c) {
+            const QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
+            const char* declared = sqlite3_column_decltype(stmt, c);
+            defs.push_back(declared != nullptr ? fieldFromDeclaredType(name, QString::fromUtf8(declared))
+                                               : fieldFromValues(name, cells[static_cast<std::size_t>(c)]));
+        }
+        Table table(defs);
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            for (const Cell& cell : cells[c])
+                appendCell(table.columns[c], table.fields[c], cell);
+        return table;
+    }
+
+    QString path_;
+    int busyTimeoutMs_;
+    sqlite3* db_ = nullptr;
+    sqlite3* readOnly_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<Connection> OpenSqlite(const QString& path, bool create, int busyTimeoutMs) {
+    return std::make_unique<SqliteConnection>(path, create, busyTimeoutMs);
+}
+
+} // namespace vorn::server

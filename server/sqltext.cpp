@@ -1,0 +1,103 @@
+#include "sqltext.h"
+
+namespace vorn::server {
+
+namespace {
+
+bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+/// Index just past a quoted literal, a comment or a single character starting at `i`.
+qsizetype skipToken(const QString& sql, qsizetype i) {
+    const qsizetype n = sql.size();
+    const QChar c = sql[i];
+    if (c == u'\'' || c == u'"') {
+        qsizetype j = i + 1;
+        while (j < n && sql[j] != c)
+            ++j;
+        return std::min(j + 1, n);
+    }
+    if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
+        qsizetype j = i;
+        while (j < n && sql[j] != u'\n')
+            ++j;
+        return j;
+    }
+    if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
+        const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
+        return end < 0 ? n : end + 2;
+    }
+    return i + 1;
+}
+
+bool isCommentOrQuote(const QString& sql, qsizetype i) {
+    const QChar c = sql[i];
+    const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
+    return c == u'\'' || c == u'"' || (c == u'-' && next == u'-') || (c == u'/' && next == u'*');
+}
+
+} // namespace
+
+NumberedSql NumberPlaceholders(const QString& sql, Dialect dialect) {
+    NumberedSql result;
+    result.text.reserve(sql.size());
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (isCommentOrQuote(sql, i)) {
+            const qsizetype end = skipToken(sql, i);
+            result.text += QStringView(sql).mid(i, end - i);
+            i = end;
+            continue;
+        }
+        const QChar c = sql[i];
+        if (c == u':' && i + 1 < n && sql[i + 1] == u':') {
+            result.text += QStringLiteral("::");
+            i += 2;
+            continue;
+        }
+        if (c == u':' && i + 1 < n && isNameChar(sql[i + 1]) && !(i > 0 && isNameChar(sql[i - 1]))) {
+            qsizetype end = i + 1;
+            while (end < n && isNameChar(sql[end]))
+                ++end;
+            const QString name = sql.mid(i + 1, end - i - 1);
+            qsizetype number = -1;
+            for (qsizetype k = 0; k < result.names.size(); ++k)
+                if (result.names[k].compare(name, Qt::CaseInsensitive) == 0)
+                    number = k + 1;
+            if (number < 0) {
+                result.names << name;
+                number = result.names.size();
+            }
+            result.text += (dialect == Dialect::SQLite ? u'?' : u'$') + QString::number(number);
+            i = end;
+            continue;
+        }
+        result.text += c;
+        ++i;
+    }
+    return result;
+}
+
+bool HasSeveralStatements(const QString& sql) {
+    const qsizetype n = sql.size();
+    bool afterSemicolon = false;
+    qsizetype i = 0;
+    while (i < n) {
+        if (isCommentOrQuote(sql, i)) {
+            const bool isQuote = sql[i] == u'\'' || sql[i] == u'"';
+            if (isQuote && afterSemicolon)
+                return true;
+            i = skipToken(sql, i);
+            continue;
+        }
+        const QChar c = sql[i];
+        if (c == u';')
+            afterSemicolon = true;
+        else if (!c.isSpace() && afterSemicolon)
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+} // namespace vorn::server

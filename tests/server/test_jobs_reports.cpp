@@ -1,0 +1,186 @@
+#include "dbfixture.h"
+
+#include "server/schema.h"
+
+#include "host/data/errors.h"
+
+#include <QFile>
+
+using namespace vorn;
+using vorn::testing::DatabaseTest;
+
+namespace {
+
+void DeclareJobFields(TVornClientDataSet& print) {
+    print.AddField(FieldDef::integer("J_ID").req().flags(pfInUpdate | pfInKey));
+    for (const char* name : {"J_INTEGER1", "J_INTEGER2"})
+        print.AddField(FieldDef::integer(name).flags(pfInUpdate));
+    print.AddField(FieldDef::integer("J_JOBID").req().flags(pfInUpdate));
+    print.AddField(FieldDef::integer("J_JOBTYPE").req().flags(pfInUpdate));
+    print.AddField(FieldDef::wideString("J_LONGTEXT1", 80).flags(pfInUpdate));
+    print.AddField(FieldDef::wideString("J_SHORTTEXT1", 10).flags(pfInUpdate));
+    print.AddField(FieldDef::integer("J_TYPERECORD").req().flags(pfInUpdate));
+}
+
+void AppendStatistic(TVornClientDataSet& print, int category, int count, const QString& code) {
+    print.Append();
+    print.FieldByName("J_INTEGER1").SetAsInteger(category);
+    print.FieldByName("J_TYPERECORD").SetAsInteger(0);
+    print.FieldByName("J_JOBTYPE").SetAsInteger(-1);
+    print.FieldByName("J_SHORTTEXT1").SetAsString(code);
+    print.FieldByName("J_LONGTEXT1").SetAsString(code + " omschrijving");
+    print.FieldByName("J_INTEGER2").SetAsInteger(count);
+    print.Post();
+}
+
+} // namespace
+
+using JobTest = DatabaseTest;
+
+TEST_P(JobTest, PrintRowsAreWrittenUnderTheJobIdReadBackAndCleaned) {
+    const int job = broker_->newJobId();
+    TVornClientDataSet print("CDSPrint", broker_.get());
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.ParamToFields = "J_JOBID=JobID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(job);
+    DeclareJobFields(print);
+    print.Open();
+    EXPECT_EQ(print.RecordCount(), 0);
+    AppendStatistic(print, 121, 2, "NT2A");
+    AppendStatistic(print, 122, 1, "ICT1");
+    EXPECT_EQ(print.ApplyUpdates(0), 0);
+    EXPECT_GT(print.FieldByName("J_ID").AsInteger(), 0) << "the server numbered the row";
+
+    print.Close();
+    print.Open();
+    ASSERT_EQ(print.RecordCount(), 2);
+    EXPECT_EQ(print.FieldByName("J_SHORTTEXT1").AsString(), "NT2A");
+    EXPECT_EQ(print.FieldByName("J_JOBID").AsInteger(), job);
+    EXPECT_EQ(Rows("DSPVWOPrintStats", {{"JobID", job + 1}}).size(), 0) << "another job sees nothing";
+
+    broker_->cleanJob(241, job, QVariant());
+    print.Close();
+    print.Open();
+    EXPECT_EQ(print.RecordCount(), 0);
+}
+
+TEST_P(JobTest, ARowTheServerRefusesRollsBackTheWholeApply) {
+    TVornClientDataSet print("CDSPrint", broker_.get());
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(7);
+    print.ParamToFields = "J_JOBID=JobID";
+    DeclareJobFields(print);
+    print.FieldByName("J_JOBTYPE").SetRequired(false); // let the client post what the server must refuse
+    print.Open();
+    AppendStatistic(print, 1, 1, "A");
+    print.Append();
+    print.FieldByName("J_TYPERECORD").SetAsInteger(0);
+    print.Post();
+    EXPECT_THROW(print.ApplyUpdates(0), EDatabaseError);
+    EXPECT_EQ(print.ChangeCount(), 2);
+    EXPECT_TRUE(Rows("DSPOSPPrintStats", {{"JobID", 7}}).isEmpty());
+    EXPECT_THROW(broker_->applyUpdates("DSPSelectIS", {}, Delta{}, 0), EDatabaseError) << "not a job table";
+}
+
+using ReportTest = DatabaseTest;
+
+TEST_P(ReportTest, StoredStatisticsAndTheirQueryRunWithBoundParameters) {
+    const QStringList stored = Rows("DSPSelectOLAP");
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_TRUE(stored.first().startsWith("KLASSEN||0|1|Klassen per code|Telt de klassen"));
+
+    TVornClientDataSet cube("CubeData", broker_.get());
+    cube.SetProviderName("DSPReports");
+    cube.SetCommandText("SELECT KL_CODE, COUNT(*) AS AANTAL FROM KLAS WHERE KL_INSTELLING_FK = :IS_ID "
+                        "AND KL_CODE <> ':IS_ID' GROUP BY KL_CODE ORDER BY KL_CODE");
+    ASSERT_EQ(cube.Params().Count(), 1);
+    cube.ParamByName("is_id").SetAsInteger(10);
+    cube.Open();
+    ASSERT_EQ(cube.RecordCount(), 2);
+    EXPECT_EQ(cube.FieldByName("KL_CODE").AsString(), "1A");
+    EXPECT_EQ(cube.FieldByName("aantal").AsInteger(), 2);
+
+    cube.Close();
+    cube.ParamByName("IS_ID").SetAsString("10 OR 1=1; DELETE FROM KLAS");
+    cube.Open();
+    EXPECT_EQ(cube.RecordCount(), 0) << "a value is bound, never pasted into the statement";
+}
+
+TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
+    const auto refused = [this](const QString& sql) {
+        TVornClientDataSet cube("CubeData", broker_.get());
+        cube.SetProviderName("DSPReports");
+        cube.SetCommandText(sql);
+        try {
+            cube.Open();
+        } catch (const EDatabaseError& error) {
+            return error.message();
+        }
+        return QString();
+    };
+    EXPECT_FALSE(refused("DELETE FROM KLAS").isEmpty());
+    EXPECT_TRUE(refused("SELECT 1; DELETE FROM KLAS").contains(QString::fromUtf8("één opdracht")));
+    EXPECT_FALSE(refused("UPDATE LEERLING SET LL_NAAM = 'x'").isEmpty());
+    EXPECT_FALSE(refused("CREATE TABLE X (A INTEGER)").isEmpty());
+    EXPECT_EQ(Rows("DSPBrowseOSPKlas", {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
+                  .size(),
+              3);
+    EXPECT_EQ(Rows("DSPStatPSPopulatie", {{"IS_ID", 10}, {"WerkDatum", QDate(2024, 10, 1)}}).first(), "1970-05-01|M|71");
+    EXPECT_FALSE(refused("   ").isEmpty()) << "an empty command text";
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, JobTest, ::testing::Values(server::Dialect::SQLite, server::Dialect::PostgreSQL),
+                         vorn::testing::DialectName);
+INSTANTIATE_TEST_SUITE_P(Databases, ReportTest,
+                         ::testing::Values(server::Dialect::SQLite, server::Dialect::PostgreSQL),
+                         vorn::testing::DialectName);
+
+TEST(Connections, AMissingCorruptOrLockedSqliteFileGivesAClearError) {
+    QTemporaryDir dir;
+    const auto messageOf = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const EVornError& error) {
+            return error.message();
+        }
+        return QString();
+    };
+    const QString missing = dir.filePath("nergens.db");
+    EXPECT_TRUE(messageOf([&] { server::OpenSqlite(missing, false); }).contains("bestaat niet"));
+    EXPECT_FALSE(QFile::exists(missing)) << "nothing was created";
+
+    const QString garbage = dir.filePath("kapot.db");
+    QFile file(garbage);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    EXPECT_TRUE(messageOf([&] { server::OpenSqlite(garbage, false); }).contains("beschadigd"));
+
+    const QString path = dir.filePath("vergrendeld.db");
+    auto owner = server::OpenSqlite(path, true);
+    server::CreateSchema(*owner);
+    owner->executeScript("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO GEMEENTE VALUES (1,'1','a','a')");
+    EXPECT_TRUE(messageOf([&] {
+                    auto other = server::OpenSqlite(path, false, 100);
+                    server::SqlBroker(*other).open("DSPSelectIS", {}, {});
+                }).contains("vergrendeld"));
+    owner->rollback();
+}
+
+TEST(Connections, AnUnreachablePostgresServerGivesAClearError) {
+    try {
+        server::OpenPostgres("host=127.0.0.1 port=1 dbname=vorn connect_timeout=2");
+        FAIL() << "connected to nothing";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.message().contains("Geen verbinding met PostgreSQL"));
+    }
+}
+
+TEST(Connections, SettingsTellSqliteFromPostgres) {
+    EXPECT_EQ(server::ConnectionSettings::parse("/tmp/a.db").dialect, server::Dialect::SQLite);
+    EXPECT_EQ(server::ConnectionSettings::parse("sqlite:/tmp/a.db").target, "/tmp/a.db");
+    EXPECT_EQ(server::ConnectionSettings::parse("postgresql://vorn@localhost/vorn").dialect, server::Dialect::PostgreSQL);
+    EXPECT_EQ(server::ConnectionSettings::parse("host=/tmp dbname=vorn").dialect, server::Dialect::PostgreSQL);
+}
