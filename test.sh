@@ -15,6 +15,12 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
 
+# A throwaway PostgreSQL server for the provider tests; removed again whatever happens.
+pgdir=$(mktemp -d /tmp/vorn-pg.XXXXXX)
+trap './scripts/pg-test-server.sh stop "$pgdir"' EXIT
+VORN_TEST_PG=$(./scripts/pg-test-server.sh start "$pgdir")
+export VORN_TEST_PG
+
 echo "== Tests, normal build"
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== Tests, address and undefined-behaviour sanitizer build"

@@ -102,10 +102,18 @@ TEST_P(ReportTest, StoredStatisticsAndTheirQueryRunWithBoundParameters) {
     EXPECT_EQ(cube.FieldByName("KL_CODE").AsString(), "1A");
     EXPECT_EQ(cube.FieldByName("aantal").AsInteger(), 2);
 
+    // A value is bound, never pasted into the statement: it matches nothing (SQLite) or is refused as
+    // no integer (PostgreSQL), and the classes are all still there.
     cube.Close();
     cube.ParamByName("IS_ID").SetAsString("10 OR 1=1; DELETE FROM KLAS");
-    cube.Open();
-    EXPECT_EQ(cube.RecordCount(), 0) << "a value is bound, never pasted into the statement";
+    try {
+        cube.Open();
+        EXPECT_EQ(cube.RecordCount(), 0);
+    } catch (const EDatabaseError&) {
+    }
+    EXPECT_EQ(Rows("DSPBrowseOSPKlas", {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
+                  .size(),
+              3);
 }
 
 TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
