@@ -1,0 +1,33 @@
+#pragma once
+
+#include "server/connection.h"
+
+#include <cstdint>
+
+namespace vorn::demo {
+
+struct DemoOptions {
+    /// The same seed and first school year give the same data, row for row.
+    std::uint64_t seed = 2024;
+    /// The first of the three school years; the last one is usually the current one.
+    int firstSchoolYear = 2024;
+    /// Enrolment rows per school year of the largest adult-education centre; the other centres get
+    /// half as many. Large values (up to 2,000,000) make databases for benchmarks.
+    int adultEnrolments = 3000;
+};
+
+struct DemoSummary {
+    int institutions = 0;
+    int pupilEnrolments = 0;
+    int staffMembers = 0;
+    int ospEnrolments = 0;
+    int vwoEnrolments = 0;
+    int largestInstitutionId = 0; // the adult-education centre with the most enrolments
+};
+
+/// Fills an empty database (schema already created) with believable Flemish school data:
+/// secondary schools, adult-education centres of both regimes, three school years, staff,
+/// and stored cube statistics. Everything is written in one transaction.
+DemoSummary GenerateDemoData(server::Connection& connection, const DemoOptions& options);
+
+} // namespace vorn::demo

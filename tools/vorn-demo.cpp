@@ -1,0 +1,125 @@
+// vorn-demo: creates a database with the schema and believable demo data.
+#include "data/demo/demodata.h"
+#include "server/schema.h"
+
+#include "host/data/errors.h"
+#include "host/data/schoolyear.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+using namespace vorn;
+
+namespace {
+
+/// Drops the tables of our schema (PostgreSQL), so that --replace starts from an empty database.
+void dropSchema(server::Connection& connection) {
+    static const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
+    QStringList tables;
+    for (auto it = table.globalMatch(server::SchemaScript(connection.dialect())); it.hasNext();)
+        tables.prepend(it.next().captured(1));
+    for (const QString& name : tables)
+        connection.executeScript(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(name));
+    connection.executeScript(QStringLiteral("DROP SEQUENCE IF EXISTS job_seq"));
+}
+
+demo::DemoSummary createSqlite(const QString& path, bool replace, const demo::DemoOptions& options) {
+    if (QFileInfo::exists(path) && !replace)
+        RaiseClientError("De databank '%s' bestaat al; geef --replace om ze te vervangen", path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Built next to the target and moved in place at the end: a failure leaves no half database.
+    const QString building = path + QStringLiteral(".nieuw");
+    QFile::remove(building);
+    demo::DemoSummary summary;
+    {
+        const auto connection = server::OpenSqlite(building, true);
+        server::CreateSchema(*connection);
+        try {
+            summary = demo::GenerateDemoData(*connection, options);
+        } catch (...) {
+            QFile::remove(building);
+            throw;
+        }
+    }
+    QFile::remove(path);
+    if (!QFile::rename(building, path))
+        RaiseClientError("Kon '%s' niet op zijn plaats zetten als '%s'", building, path);
+    return summary;
+}
+
+demo::DemoSummary createPostgres(const QString& target, bool replace, const demo::DemoOptions& options) {
+    const auto connection = server::OpenPostgres(target);
+    if (server::HasSchema(*connection)) {
+        if (!replace)
+            RaiseClientError("De databank bevat al gegevens; geef --replace om ze te vervangen");
+        dropSchema(*connection);
+    }
+    server::CreateSchema(*connection);
+    return demo::GenerateDemoData(*connection, options);
+}
+
+int run(QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Maakt een databank met het schema en voorbeeldgegevens."));
+    parser.addHelpOption();
+    const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
+    const QCommandLineOption seed("seed", "Startwaarde van het toeval (zelfde waarde, zelfde gegevens).", "n", "2024");
+    const QCommandLineOption firstYear("first-year", "Eerste van de drie schooljaren (standaard twee jaar voor het huidige).", "jaar");
+    const QCommandLineOption enrolments("enrolments", "Inschrijvingen per schooljaar in het grootste centrum volwassenenonderwijs.", "n", "3000");
+    const QCommandLineOption replace("replace", "Vervang een bestaande databank.");
+    parser.addOptions({database, seed, firstYear, enrolments, replace});
+    parser.process(app);
+
+    demo::DemoOptions options;
+    bool ok = true;
+    options.seed = parser.value(seed).toULongLong(&ok);
+    if (!ok)
+        RaiseClientError("--seed verwacht een getal, niet '%s'", parser.value(seed));
+    options.adultEnrolments = parser.value(enrolments).toInt(&ok);
+    if (!ok)
+        RaiseClientError("--enrolments verwacht een getal, niet '%s'", parser.value(enrolments));
+    options.firstSchoolYear = GetSchooljaarFrom(Today()) - 2;
+    if (parser.isSet(firstYear)) {
+        options.firstSchoolYear = parser.value(firstYear).toInt(&ok);
+        if (!ok || options.firstSchoolYear < 1990 || options.firstSchoolYear > 2100)
+            RaiseClientError("--first-year verwacht een jaar, niet '%s'", parser.value(firstYear));
+    }
+    const server::ConnectionSettings settings = parser.isSet(database)
+                                                    ? server::ConnectionSettings::parse(parser.value(database))
+                                                    : server::ConnectionSettings::fromEnvironment();
+    QElapsedTimer timer;
+    timer.start();
+    const demo::DemoSummary summary = settings.dialect == server::Dialect::SQLite
+                                          ? createSqlite(settings.target, parser.isSet(replace), options)
+                                          : createPostgres(settings.target, parser.isSet(replace), options);
+    QTextStream(stdout) << QStringLiteral("Databank %1 aangemaakt in %2 s: %3 instellingen, %4 leerlingeninschrijvingen, "
+                                          "%5 personeelsleden, %6 OSP- en %7 VWO-inschrijvingen (schooljaren %8 tot %9).\n")
+                               .arg(settings.dialect == server::Dialect::SQLite ? settings.target : QStringLiteral("PostgreSQL"))
+                               .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
+                               .arg(summary.institutions)
+                               .arg(summary.pupilEnrolments)
+                               .arg(summary.staffMembers)
+                               .arg(summary.ospEnrolments)
+                               .arg(summary.vwoEnrolments)
+                               .arg(options.firstSchoolYear)
+                               .arg(options.firstSchoolYear + 2);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    try {
+        return run(app);
+    } catch (const EVornError& error) {
+        QTextStream(stderr) << "vorn-demo: " << error.message() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,155 @@
+// vorn-query: opens one provider against the configured database and prints its rows as CSV.
+#include "server/connection.h"
+#include "server/providers.h"
+#include "server/sqlbroker.h"
+
+#include "host/data/clientdataset.h"
+#include "host/data/csv.h"
+#include "host/data/errors.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+using namespace vorn;
+
+namespace {
+
+const char* const Usage =
+    "Gebruik:\n"
+    "  vorn-query [--database DB] NAAM [PARAMETER=WAARDE ...]\n"
+    "  vorn-query [--database DB] --sql OPDRACHT [PARAMETER=WAARDE ...]\n"
+    "  vorn-query --list\n"
+    "\n"
+    "Schrijft de rijen van een provider als CSV (kop met veldnamen; datums als JJJJ-MM-DD).\n"
+    "Een lege WAARDE laat de parameter leeg. --sql voert een alleen-lezende opdracht uit via DSPReports.\n"
+    "DB: een SQLite-bestand of een PostgreSQL-verbinding (postgresql://... of host=... dbname=...);\n"
+    "zonder --database geldt VORN_DATABASE, anders de ingebouwde databank.\n";
+
+QString typeName(TFieldType type) {
+    switch (type) {
+    case TFieldType::Date:
+    case TFieldType::DateTime:
+        return QStringLiteral("datum");
+    case TFieldType::WideString:
+    case TFieldType::String:
+        return QStringLiteral("tekst");
+    default:
+        return QStringLiteral("geheel getal");
+    }
+}
+
+void listProviders(QTextStream& out) {
+    for (const server::ProviderDef& def : server::Providers()) {
+        QStringList params;
+        for (const server::ParamSpec& spec : def.params)
+            params << QStringLiteral("%1 (%2)").arg(spec.name, typeName(spec.type));
+        if (def.kind == server::ProviderDef::Kind::CommandText)
+            params << QStringLiteral("de parameters van de opdracht (--sql)");
+        out << def.name << '\t' << (params.isEmpty() ? QStringLiteral("-") : params.join(", ")) << '\t' << def.description
+            << '\n';
+    }
+}
+
+/// A command-line value typed as what it looks like: an integer, an ISO date or text.
+void setTyped(TParam& param, const QString& value) {
+    bool isInteger = false;
+    const qint64 number = value.toLongLong(&isInteger);
+    static const QRegularExpression isoDate(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    if (value.isEmpty())
+        param.Clear();
+    else if (isInteger)
+        param.SetAsInteger(number);
+    else if (isoDate.match(value).hasMatch())
+        param.SetAsDate(DateToDateTime(QDate::fromString(value, Qt::ISODate)));
+    else
+        param.SetAsString(value);
+}
+
+/// Sets the PARAMETER=WAARDE assignments; answers the names that were given.
+QStringList assignParameters(TVornClientDataSet& dataSet, const server::ProviderDef* def, const QStringList& assignments) {
+    QStringList given;
+    for (const QString& assignment : assignments) {
+        const qsizetype equals = assignment.indexOf(u'=');
+        if (equals <= 0)
+            RaiseClientError("'%s' is geen PARAMETER=WAARDE", assignment);
+        const QString name = assignment.left(equals).trimmed();
+        const QString value = assignment.mid(equals + 1).trimmed();
+        TParam* param = dataSet.Params().FindParam(name);
+        if (param == nullptr && def != nullptr) {
+            QStringList known;
+            for (const server::ParamSpec& spec : def->params)
+                known << spec.name;
+            RaiseClientError("Provider \"%s\" kent geen parameter %s (verwacht: %s)", def->name, name,
+                             known.isEmpty() ? QStringLiteral("geen") : known.join(", "));
+        }
+        if (param == nullptr)
+            RaiseClientError("De opdracht heeft geen parameter %s", name);
+        setTyped(*param, value);
+        given << name;
+    }
+    return given;
+}
+
+int run(const QStringList& arguments) {
+    QTextStream out(stdout);
+    QStringList rest = arguments;
+    QString database;
+    QString sql;
+    while (!rest.isEmpty() && rest.first().startsWith(QStringLiteral("--"))) {
+        const QString option = rest.takeFirst();
+        if (option == QStringLiteral("--list")) {
+            listProviders(out);
+            return 0;
+        }
+        if ((option == QStringLiteral("--database") || option == QStringLiteral("--sql")) && !rest.isEmpty()) {
+            (option == QStringLiteral("--database") ? database : sql) = rest.takeFirst();
+            continue;
+        }
+        QTextStream(stderr) << Usage;
+        return 2;
+    }
+    if (sql.isEmpty() && rest.isEmpty()) {
+        QTextStream(stderr) << Usage;
+        return 2;
+    }
+    const server::ConnectionSettings settings =
+        database.isEmpty() ? server::ConnectionSettings::fromEnvironment() : server::ConnectionSettings::parse(database);
+    if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
+        RaiseClientError("De databank '%s' bestaat niet; maak ze aan met vorn-demo of ./run.sh", settings.target);
+    const auto connection = server::OpenConnection(settings);
+    server::SqlBroker broker(*connection);
+
+    const QString providerName = sql.isEmpty() ? rest.takeFirst() : QStringLiteral("DSPReports");
+    const server::ProviderDef* def = server::FindProvider(providerName);
+    if (def == nullptr)
+        RaiseClientError("Onbekende provider \"%s\"; vorn-query --list toont ze allemaal", providerName);
+    TVornClientDataSet dataSet(providerName, &broker);
+    dataSet.SetProviderName(def->name);
+    if (!sql.isEmpty())
+        dataSet.SetCommandText(sql);
+    for (const server::ParamSpec& spec : def->params)
+        if (dataSet.Params().FindParam(spec.name) == nullptr)
+            dataSet.Params().CreateParam(spec.type, spec.name);
+    const QStringList given = assignParameters(dataSet, sql.isEmpty() ? def : nullptr, rest);
+    for (const server::ParamSpec& spec : def->params)
+        if (!given.contains(spec.name, Qt::CaseInsensitive))
+            RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)", def->name,
+                             spec.name, spec.name);
+    dataSet.Open();
+    WriteCsv(dataSet, out);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    try {
+        return run(app.arguments().mid(1));
+    } catch (const EVornError& error) {
+        QTextStream(stderr) << "vorn-query: " << error.message() << '\n';
+        return 1;
+    }
+}
