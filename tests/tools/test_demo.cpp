@@ -1,0 +1,125 @@
+#include "data/demo/demodata.h"
+#include "server/schema.h"
+#include "server/sqlbroker.h"
+
+#include "host/data/clientdataset.h"
+#include "host/data/schoolyear.h"
+#include "tests/common/qtprint.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vorn;
+
+namespace {
+
+constexpr int FirstYear = 2023;
+
+std::unique_ptr<server::Connection> DemoDatabase(const QString& path, std::uint64_t seed, int enrolments = 600) {
+    auto connection = server::OpenSqlite(path, true);
+    server::CreateSchema(*connection);
+    demo::GenerateDemoData(*connection, {seed, FirstYear, enrolments});
+    return connection;
+}
+
+QByteArray Digest(server::Connection& connection, const QStringList& tables) {
+    server::SqlBroker broker(connection);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& table : tables) {
+        TVornClientDataSet dataSet("D", &broker);
+        dataSet.SetProviderName("DSPReports");
+        dataSet.SetCommandText(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
+        dataSet.Open();
+        for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+            for (int f = 0; f < dataSet.FieldCount(); ++f)
+                hash.addData(dataSet.Fields(f).AsString().toUtf8() + '|');
+    }
+    return hash.result();
+}
+
+int RowCount(server::SqlBroker& broker, const QString& provider, std::vector<std::pair<QString, QVariant>> params) {
+    TVornClientDataSet dataSet(provider, &broker);
+    dataSet.SetProviderName(provider);
+    for (const auto& [name, value] : params) {
+        TParam& param = dataSet.Params().CreateParam(TFieldType::Integer, name);
+        if (value.typeId() == QMetaType::QDate)
+            param.SetAsDateTime(DateToDateTime(value.toDate()));
+        else
+            param.SetAsInteger(value.toLongLong());
+    }
+    dataSet.Open();
+    return dataSet.RecordCount();
+}
+
+} // namespace
+
+TEST(DemoData, TheSameSeedGivesTheSameDataAndAnotherSeedOtherData) {
+    QTemporaryDir dir;
+    const QStringList tables{"LEERLING", "LOOPBAAN", "OPDRACHT", "CURRICULUM", "VWOINSCHRIJVING", "OLAP"};
+    auto first = DemoDatabase(dir.filePath("a.db"), 7);
+    auto second = DemoDatabase(dir.filePath("b.db"), 7);
+    auto other = DemoDatabase(dir.filePath("c.db"), 8);
+    EXPECT_EQ(Digest(*first, tables), Digest(*second, tables));
+    EXPECT_NE(Digest(*first, tables), Digest(*other, tables));
+}
+
+TEST(DemoData, IsConsistentAndEveryScreenFindsRowsInTheLastSchoolYear) {
+    QTemporaryDir dir;
+    auto connection = DemoDatabase(dir.filePath("demo.db"), 2024, 900);
+    server::SqlBroker broker(*connection);
+    EXPECT_EQ(broker.open("DSPReports", {}, "PRAGMA foreign_key_check").rowCount(), 0U);
+    const QDate date(FirstYear + 2, 12, 1);
+    const QDate begin(FirstYear + 2, 9, 1);
+    const QDate end(FirstYear + 3, 6, 30);
+    EXPECT_GT(RowCount(broker, "DSPStatLLPerKlas", {{"SJ_ID", 3}, {"WerkDatum", date}, {"IS_ID", 1}}), 20);
+    EXPECT_GT(RowCount(broker, "DSPStatUrenInAmbt6en7", {{"IS_ID", 2}, {"WerkDatum", date}}), 5);
+    EXPECT_GT(RowCount(broker, "DSPStatPSPopulatie", {{"IS_ID", 3}, {"WerkDatum", date}}), 30);
+    EXPECT_EQ(RowCount(broker, "DSPOSPCursistStats", {{"IS_ID", 5}, {"EindDatum", end}, {"BeginDatum", begin}}), 900)
+        << "the largest centre has the requested number of enrolments per school year";
+    EXPECT_EQ(RowCount(broker, "DSPOSPCursistStats", {{"IS_ID", 6}, {"EindDatum", end}, {"BeginDatum", begin}}), 450);
+    EXPECT_GT(RowCount(broker, "DSPVWOCursistStats", {{"IS_ID", 7}, {"EindDatum", end}, {"BeginDatum", begin}}), 100);
+    EXPECT_EQ(RowCount(broker, "DSPSelectVWORefertePeriode", {}), 9);
+    // Empty descriptions exist, as they do in real schools.
+    EXPECT_GT(broker.open("DSPReports", {}, "SELECT 1 FROM VESTIGINGSPLAATS WHERE VP_NAAM = ''").rowCount(), 0U);
+}
+
+TEST(DemoData, StoredCubeQueriesRunWithTheParametersTheCubeScreenFills) {
+    QTemporaryDir dir;
+    auto connection = DemoDatabase(dir.filePath("demo.db"), 2024);
+    server::SqlBroker broker(*connection);
+    TVornClientDataSet stored("CDSOLAP", &broker);
+    stored.SetProviderName("DSPSelectOLAP");
+    stored.Open();
+    ASSERT_GE(stored.RecordCount(), 5);
+    const TDateTime workDate = EncodeDate(FirstYear + 2, 12, 1);
+    for (stored.First(); !stored.Eof(); stored.Next()) {
+        TVornClientDataSet cube("CubeData", &broker);
+        cube.SetProviderName("DSPReports");
+        cube.SetCommandText(stored.FieldByName("Q_SQL").AsString());
+        for (int i = 0; i < cube.Params().Count(); ++i) {
+            TParam& param = cube.Params().Items(i);
+            const QString name = param.Name().toLower();
+            if (name == "werkdatum")
+                param.SetAsDateTime(workDate);
+            else if (name == "begindatum")
+                param.SetAsDateTime(GetSchooljaarStartFrom(workDate));
+            else if (name == "einddatum")
+                param.SetAsDateTime(GetSchooljaarEndFrom(workDate));
+            else if (name == "is_id")
+                param.SetAsInteger(stored.FieldByName("L_CODE").AsString() == "CURSSTG" ? 5 : 1);
+            else if (name == "sc_id")
+                param.SetAsInteger(5);
+            else if (name == "sj_id")
+                param.SetAsInteger(3);
+            else if (name == "jaar" || name == "sj_code")
+                param.SetAsInteger(FirstYear + 2);
+            else
+                FAIL() << "unsupported parameter " << name.toStdString();
+        }
+        cube.Open();
+        EXPECT_GT(cube.RecordCount(), 0) << stored.FieldByName("L_CODE").AsString().toStdString();
+        EXPECT_TRUE(stored.FieldByName("L_DEFINITIE").AsString().startsWith("{"));
+    }
+}

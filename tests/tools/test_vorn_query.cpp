@@ -1,0 +1,73 @@
+#include "data/demo/demodata.h"
+#include "server/providers.h"
+#include "server/schema.h"
+
+#include "tests/common/qtprint.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Result VornQuery(const QStringList& arguments) {
+    QProcess process;
+    process.start(VORN_QUERY_BINARY, arguments);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+class VornQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        database_ = dir_.filePath("demo.db");
+        auto connection = vorn::server::OpenSqlite(database_, true);
+        vorn::server::CreateSchema(*connection);
+        vorn::demo::GenerateDemoData(*connection, {1, 2023, 300});
+    }
+    QTemporaryDir dir_;
+    QString database_;
+};
+
+} // namespace
+
+TEST_F(VornQueryTest, ListsEveryProviderWithItsParameters) {
+    const Result result = VornQuery({"--list"});
+    ASSERT_EQ(result.exitCode, 0);
+    for (const vorn::server::ProviderDef& def : vorn::server::Providers())
+        EXPECT_TRUE(result.out.contains(def.name + '\t')) << def.name.toStdString();
+    EXPECT_TRUE(result.out.contains("DSPStatLLPerKlas\tSJ_ID (geheel getal), WerkDatum (datum), IS_ID (geheel getal)"));
+}
+
+TEST_F(VornQueryTest, PrintsRowsAsCsvWithIsoDates) {
+    const Result result = VornQuery({"--database", database_, "DSPSelectVWORefertePeriode"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 10);
+    EXPECT_EQ(lines[0], "OR_ID,OR_OMSCHRIJVING,OR_TOT,OR_VAN");
+    EXPECT_EQ(lines[1], "1,Schooljaar 2023-2024,2024-08-31,2023-09-01");
+}
+
+TEST_F(VornQueryTest, BadRequestsExitWithAClearMessageAndNoRows) {
+    const Result unknown = VornQuery({"--database", database_, "DSPGeenProvider"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("DSPGeenProvider"));
+    EXPECT_TRUE(unknown.out.isEmpty());
+    const Result missing = VornQuery({"--database", database_, "DSPStatPSPopulatie", "IS_ID=1"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("WerkDatum"));
+    const Result mistyped = VornQuery({"--database", database_, "DSPStatPSPopulatie", "IS_ID=1", "WerkDatum=morgen"});
+    EXPECT_EQ(mistyped.exitCode, 1);
+    EXPECT_TRUE(mistyped.err.contains("morgen"));
+    const Result absent = VornQuery({"--database", dir_.filePath("geen.db"), "DSPSelectIS"});
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_TRUE(absent.err.contains("bestaat niet"));
+    EXPECT_EQ(VornQuery({}).exitCode, 2);
+}
