@@ -516,13 +516,19 @@ private:
                                                      "CU_AANVRAAGKREDIETUREN", "CU_LESTIJDEN", "CU_KLASHISTORIEK_FK",
                                                      "CU_INSCHRIJVING_FK", "CU_OPLEIDINGINSCHRIJVING_FK",
                                                      "CU_BEGINDATUM", "CU_EINDDATUM"});
-            for (int e = 0; e < enrolmentsPerYear; ++e) {
+            // A participant registers for a few courses at once, so a person's enrolments lie together.
+            std::size_t nextPerson = 0;
+            for (int e = 0, left = 0, person = 0; e < enrolmentsPerYear; ++e, --left) {
+                if (left == 0) {
+                    person = participants[nextPerson++ % participants.size()];
+                    left = random_.between(1, 5);
+                }
                 const OspClass& klas = random_.pick(yearClasses);
                 const auto& [unit, group] = ospUnits_[static_cast<std::size_t>(klas.course * 3 + random_.below(3))];
                 const int finance = random_.chance(85) ? 1 : (random_.chance(65) ? 2 : 3);
                 const int exemption = random_.chance(70) ? 0 : (random_.chance(85) ? random_.between(1, 5) : 10 + institution - 1);
                 ++lastCurriculum_;
-                curricula.add({I(lastCurriculum_), I(random_.pick(participants)), I(institution), I(klas.id), I(group),
+                curricula.add({I(lastCurriculum_), I(person), I(institution), I(klas.id), I(group),
                                I(unit), I(TrainingBase + klas.course), I(ParamFinance + finance), OptI(exemption),
                                random_.chance(8) ? S("+") : N(), I(random_.chance(30) ? 0 : random_.between(20, 120)),
                                random_.chance(20) ? I(lastCurriculum_) : N(), I(lastCurriculum_ / 3 + 1),
@@ -631,11 +637,16 @@ private:
                                                             "VL_OPLEIDING_FK", "VL_OPLEIDINGSVARIANT_FK", "VL_VWOTARIEF_FK",
                                                             "VL_FLAGS", "VL_FINANCIERBAARHEID", "VL_INSCHRIJVING_FK",
                                                             "VL_VWI_FK", "VL_BEGINDATUM", "VL_EINDDATUM"});
-            for (int e = 0; e < enrolmentsPerYear; ++e) {
+            std::size_t nextPerson = 0;
+            for (int e = 0, left = 0, person = 0; e < enrolmentsPerYear; ++e, --left) {
+                if (left == 0) {
+                    person = participants[nextPerson++ % participants.size()];
+                    left = random_.between(1, 4);
+                }
                 const int training = random_.chance(5) ? 0 : random_.between(1, 7);
                 const int rate = random_.chance(10) ? 0 : (random_.chance(80) ? random_.between(1, 2) : 10 + institution - 1);
                 ++lastVwoEnrolment_;
-                enrolments.add({I(lastVwoEnrolment_), random_.chance(3) ? N() : I(random_.pick(participants)), I(institution),
+                enrolments.add({I(lastVwoEnrolment_), random_.chance(3) ? N() : I(person), I(institution),
                                 I(random_.pick(setUpIds).first), OptI(training),
                                 training == 0 ? N() : I(training * 10 + random_.below(2)), OptI(rate), I(0),
                                 I(random_.chance(85) ? 8 : 3), I(lastVwoEnrolment_ / 2 + 1), I(lastVwoEnrolment_),
