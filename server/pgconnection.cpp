@@ -13,7 +13,7 @@ namespace {
 constexpr Oid BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23, TextOid = 25, Float4Oid = 700,
               Float8Oid = 701, BpcharOid = 1042, VarcharOid = 1043, DateOid = 1082, TimestampOid = 1114,
               TimestamptzOid = 1184, NumericOid = 1700;
-constexpr int FetchBatch = 20000;
+constexpr int FetchBatch = 10000;
 
 /// Owns a result.
 class Result {
@@ -99,8 +99,11 @@ public:
             throw EDatabaseError(
                 QStringLiteral("Geen verbinding met PostgreSQL (%1): %2").arg(description_, reason));
         }
+        // Statistics join large tables: room to hash them in memory, and plans for the whole result
+        // even when it is read through a cursor.
         executeScript(QStringLiteral("SET client_encoding TO 'UTF8'; SET DateStyle TO ISO, YMD; "
-                                     "SET lock_timeout TO '5s'"));
+                                     "SET lock_timeout TO '5s'; SET work_mem TO '64MB'; SET jit TO off; "
+                                     "SET cursor_tuple_fraction TO 1.0"));
     }
     ~PgConnection() override { PQfinish(conn_); }
 
@@ -240,42 +243,69 @@ private:
         }
     }
 
+    void sendFetch(const QByteArray& fetch) {
+        if (PQsendQuery(conn_, fetch.constData()) != 1)
+            throw EDatabaseError(serverMessage(conn_, nullptr));
+    }
+
+    /// The result of the query sent last; libpq needs every result read before the next query.
+    PGresult* awaitResult() {
+        PGresult* result = PQgetResult(conn_);
+        while (PGresult* extra = PQgetResult(conn_))
+            PQclear(extra);
+        try {
+            check(result);
+        } catch (...) {
+            PQclear(result);
+            throw;
+        }
+        return result;
+    }
+
+    /// Asks for the next batch before reading the current one, so the server produces rows while
+    /// the client converts them.
     Table fetchAll(const std::vector<FieldDef>& fields) {
         const QByteArray fetch = QStringLiteral("FETCH FORWARD %1 FROM vorn_rows").arg(FetchBatch).toUtf8();
         Table table;
-        bool typed = false;
         std::vector<bool> bytea;
-        for (;;) {
-            Result batch(PQexec(conn_, fetch.constData()));
-            check(batch.get());
+        sendFetch(fetch);
+        for (bool first = true;; first = false) {
+            Result batch(awaitResult());
             PGresult* r = batch.get();
             const int columns = PQnfields(r);
-            if (!typed) {
+            if (first) {
                 table = Table(fields.empty() ? describe(r) : fields);
                 if (table.fields.size() != static_cast<std::size_t>(columns))
                     RaiseDatabaseError(QStringLiteral("De opdracht levert %d kolommen in plaats van %d"),
                                        {columns, static_cast<int>(table.fields.size())});
                 for (int c = 0; c < columns; ++c)
                     bytea.push_back(PQftype(r, c) == ByteaOid);
-                typed = true;
             }
             const int rows = PQntuples(r);
-            for (int row = 0; row < rows; ++row)
-                for (int c = 0; c < columns; ++c) {
-                    Column& column = table.columns[static_cast<std::size_t>(c)];
-                    if (PQgetisnull(r, row, c)) {
-                        column.appendNull();
-                        continue;
-                    }
-                    const std::string_view text(PQgetvalue(r, row, c), static_cast<std::size_t>(PQgetlength(r, row, c)));
-                    if (bytea[static_cast<std::size_t>(c)])
-                        column.appendBytes(decodeBytea(text));
-                    else
-                        AppendText(column, table.fields[static_cast<std::size_t>(c)], text);
-                }
-            if (rows < FetchBatch)
+            const bool more = rows == FetchBatch;
+            if (more)
+                sendFetch(fetch);
+            appendRows(table, r, rows, bytea);
+            if (!more)
                 return table;
         }
+    }
+
+    static void appendRows(Table& table, PGresult* r, int rows, const std::vector<bool>& bytea) {
+        const int columns = PQnfields(r);
+        for (int row = 0; row < rows; ++row)
+            for (int c = 0; c < columns; ++c) {
+                Column& column = table.columns[static_cast<std::size_t>(c)];
+                if (PQgetisnull(r, row, c)) {
+                    column.appendNull();
+                    continue;
+                }
+                const std::string_view text(PQgetvalue(r, row, c), static_cast<std::size_t>(PQgetlength(r, row, c)));
+                if (bytea[static_cast<std::size_t>(c)])
+                    column.appendBytes(decodeBytea(text));
+                else
+                    AppendText(column, table.fields[static_cast<std::size_t>(c)], text);
+            }
     }
 
     static std::vector<FieldDef> describe(PGresult* result) {

@@ -64,6 +64,16 @@ demo::DemoSummary createPostgres(const QString& target, bool replace, const demo
     return demo::GenerateDemoData(*connection, options);
 }
 
+QString describe(const server::ConnectionSettings& settings) {
+    return settings.dialect == server::Dialect::SQLite ? settings.target : QStringLiteral("op de PostgreSQL-server");
+}
+
+bool exists(const server::ConnectionSettings& settings) {
+    if (settings.dialect == server::Dialect::SQLite)
+        return QFileInfo::exists(settings.target);
+    return server::HasSchema(*server::OpenPostgres(settings.target));
+}
+
 int run(QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Maakt een databank met het schema en voorbeeldgegevens."));
@@ -73,7 +83,8 @@ int run(QCoreApplication& app) {
     const QCommandLineOption firstYear("first-year", "Eerste van de drie schooljaren (standaard twee jaar voor het huidige).", "jaar");
     const QCommandLineOption enrolments("enrolments", "Inschrijvingen per schooljaar in het grootste centrum volwassenenonderwijs.", "n", "3000");
     const QCommandLineOption replace("replace", "Vervang een bestaande databank.");
-    parser.addOptions({database, seed, firstYear, enrolments, replace});
+    const QCommandLineOption ifAbsent("if-absent", "Doe niets als de databank al bestaat.");
+    parser.addOptions({database, seed, firstYear, enrolments, replace, ifAbsent});
     parser.process(app);
 
     demo::DemoOptions options;
@@ -93,6 +104,10 @@ int run(QCoreApplication& app) {
     const server::ConnectionSettings settings = parser.isSet(database)
                                                     ? server::ConnectionSettings::parse(parser.value(database))
                                                     : server::ConnectionSettings::fromEnvironment();
+    if (parser.isSet(ifAbsent) && exists(settings)) {
+        QTextStream(stdout) << QStringLiteral("De databank %1 bestaat al.\n").arg(describe(settings));
+        return 0;
+    }
     QElapsedTimer timer;
     timer.start();
     const demo::DemoSummary summary = settings.dialect == server::Dialect::SQLite
@@ -100,7 +115,7 @@ int run(QCoreApplication& app) {
                                           : createPostgres(settings.target, parser.isSet(replace), options);
     QTextStream(stdout) << QStringLiteral("Databank %1 aangemaakt in %2 s: %3 instellingen, %4 leerlingeninschrijvingen, "
                                           "%5 personeelsleden, %6 OSP- en %7 VWO-inschrijvingen (schooljaren %8 tot %9).\n")
-                               .arg(settings.dialect == server::Dialect::SQLite ? settings.target : QStringLiteral("PostgreSQL"))
+                               .arg(describe(settings))
                                .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
                                .arg(summary.institutions)
                                .arg(summary.pupilEnrolments)
