@@ -35,17 +35,21 @@ Table MillionRows() {
         column.reserve(Rows);
     std::mt19937 random(42);
     std::uniform_int_distribution<int> ids(0, 5'000'000);
-    static const char* const words[] = {"Gent", "Brugge", "Antwerpen", "Leuven", "Hasselt", "Kortrijk", "Aalst"};
+    static const char* const words[] = {"Gent",    "Brugge",   "Antwerpen", "Leuven",
+                                        "Hasselt", "Kortrijk", "Aalst"};
     char text[32];
     for (std::size_t r = 0; r < Rows; ++r) {
         for (int c = 0; c < 8; ++c)
             table.columns[static_cast<std::size_t>(c)].appendInt(ids(random));
         for (int c = 8; c < 14; ++c) {
-            const int n = std::snprintf(text, sizeof text, "%s %zu", words[(r + static_cast<std::size_t>(c)) % 7], r % 1000);
-            table.columns[static_cast<std::size_t>(c)].appendBytes(std::string_view(text, static_cast<std::size_t>(n)));
+            const int n = std::snprintf(text, sizeof text, "%s %zu",
+                                        words[(r + static_cast<std::size_t>(c)) % 7], r % 1000);
+            table.columns[static_cast<std::size_t>(c)].appendBytes(
+                std::string_view(text, static_cast<std::size_t>(n)));
         }
         for (int c = 14; c < 20; ++c)
-            table.columns[static_cast<std::size_t>(c)].appendDouble(45000.0 + static_cast<double>((r * 7 + static_cast<std::size_t>(c)) % 3000));
+            table.columns[static_cast<std::size_t>(c)].appendDouble(
+                45000.0 + static_cast<double>((r * 7 + static_cast<std::size_t>(c)) % 3000));
     }
     return table;
 }

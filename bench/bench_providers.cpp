@@ -59,10 +59,12 @@ void runCommand(const QString& program, const QStringList& arguments) {
     process.setStandardOutputFile(QProcess::nullDevice());
     process.start(program, arguments);
     if (!process.waitForFinished(600000) || process.exitCode() != 0)
-        throw EDatabaseError(program + QStringLiteral(" mislukte: ") + QString::fromUtf8(process.readAllStandardError()));
+        throw EDatabaseError(program + QStringLiteral(" mislukte: ") +
+                             QString::fromUtf8(process.readAllStandardError()));
 }
 
-void report(QTextStream& out, const QString& database, int rows, double ours, double theirs, const QString& client) {
+void report(QTextStream& out, const QString& database, int rows, double ours, double theirs,
+            const QString& client) {
     out << QStringLiteral("%1: %2 rijen in de client-dataset in %3 s; %4 zelf in %5 s; verhouding %6\n")
                .arg(database)
                .arg(rows)
@@ -95,7 +97,9 @@ int main(int argc, char* argv[]) {
             auto postgres = server::OpenPostgres(args[1]);
             int rows = 0;
             const double ours = bestOf(3, [&] { rows = openIntoDataset(*postgres); });
-            const double theirs = bestOf(3, [&] { runCommand("psql", {"-X", "-q", "-A", "-t", "-d", args[1], "-c", sql}); });
+            const double theirs = bestOf(3, [&] {
+                runCommand("psql", {"-X", "-q", "-A", "-t", "-d", args[1], "-c", sql});
+            });
             report(out, "PostgreSQL", rows, ours, theirs, "psql");
         }
     } catch (const EVornError& error) {

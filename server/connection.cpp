@@ -16,7 +16,8 @@ ConnectionSettings ConnectionSettings::parse(const QString& text) {
         return settings;
     }
     settings.dialect = Dialect::SQLite;
-    settings.target = trimmed.startsWith(QStringLiteral("sqlite:"), Qt::CaseInsensitive) ? trimmed.mid(7) : trimmed;
+    settings.target =
+        trimmed.startsWith(QStringLiteral("sqlite:"), Qt::CaseInsensitive) ? trimmed.mid(7) : trimmed;
     if (settings.target.isEmpty())
         RaiseDatabaseError(QStringLiteral("Geen databank opgegeven"));
     return settings;

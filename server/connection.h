@@ -39,7 +39,8 @@ public:
     /// The first column of the first row as an integer, if there is a row and it is not null.
     virtual std::optional<std::int64_t> queryInteger(const QString& sql, const BindList& binds = {}) = 0;
     /// Inserts many rows at once (demo data); values in column order.
-    virtual void insertRows(const QString& table, const QStringList& columns, const std::vector<BindList>& rows) = 0;
+    virtual void insertRows(const QString& table, const QStringList& columns,
+                            const std::vector<BindList>& rows) = 0;
     /// The next value of the job-id sequence; unique across every client of the database.
     virtual std::int64_t nextJobId() = 0;
 

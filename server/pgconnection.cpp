@@ -10,9 +10,9 @@ namespace vorn::server {
 namespace {
 
 // Type oids of the PostgreSQL catalogue that results are typed by.
-constexpr Oid BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23, TextOid = 25, Float4Oid = 700,
-              Float8Oid = 701, BpcharOid = 1042, VarcharOid = 1043, DateOid = 1082, TimestampOid = 1114,
-              TimestamptzOid = 1184, NumericOid = 1700;
+constexpr Oid BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23, TextOid = 25,
+              Float4Oid = 700, Float8Oid = 701, BpcharOid = 1042, VarcharOid = 1043, DateOid = 1082,
+              TimestampOid = 1114, TimestamptzOid = 1184, NumericOid = 1700;
 constexpr int FetchBatch = 10000;
 
 /// Owns a result.
@@ -35,7 +35,8 @@ QString serverMessage(PGconn* conn, PGresult* result) {
     if (state != nullptr && QByteArray(state) == "25006")
         return QStringLiteral("Een rapport mag alleen gegevens lezen (%1)").arg(text);
     if (state != nullptr && (QByteArray(state) == "55P03" || QByteArray(state) == "40P01"))
-        return QStringLiteral("De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
+        return QStringLiteral(
+            "De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
     return QStringLiteral("Fout van de databank: %1").arg(text);
 }
 
@@ -138,9 +139,11 @@ public:
         return std::atoll(PQgetvalue(result.get(), 0, 0));
     }
 
-    void insertRows(const QString& table, const QStringList& columns, const std::vector<BindList>& rows) override {
+    void insertRows(const QString& table, const QStringList& columns,
+                    const std::vector<BindList>& rows) override {
         {
-            Result start(PQexec(conn_, QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, columns.join(u','))
+            Result start(PQexec(conn_, QStringLiteral("COPY %1 (%2) FROM STDIN")
+                                           .arg(table, columns.join(u','))
                                            .toUtf8()
                                            .constData()));
             if (PQresultStatus(start.get()) != PGRES_COPY_IN)
@@ -186,7 +189,8 @@ public:
 private:
     static QString safeDescription(const QString& connectionString) {
         QString text = connectionString;
-        text.replace(QRegularExpression(QStringLiteral("password\\s*=\\s*\\S+")), QStringLiteral("password=***"));
+        text.replace(QRegularExpression(QStringLiteral("password\\s*=\\s*\\S+")),
+                     QStringLiteral("password=***"));
         text.replace(QRegularExpression(QStringLiteral("(://[^:/@]*):[^@]*@")), QStringLiteral("\\1:***@"));
         return QStringLiteral("PostgreSQL %1").arg(text);
     }
@@ -209,8 +213,8 @@ private:
             texts.push_back(bind.kind == BindValue::Kind::Integer ? std::to_string(bind.integer) : bind.text);
             values.push_back(texts.back().c_str());
         }
-        PGresult* result = PQexecParams(conn_, text.toUtf8().constData(), static_cast<int>(values.size()), nullptr,
-                                        values.data(), nullptr, nullptr, 0);
+        PGresult* result = PQexecParams(conn_, text.toUtf8().constData(), static_cast<int>(values.size()),
+                                        nullptr, values.data(), nullptr, nullptr, 0);
         try {
             check(result);
         } catch (...) {
@@ -221,7 +225,8 @@ private:
     }
 
     /// Streams the rows through a cursor, so a million rows never sit in the client library twice.
-    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields, bool readOnly) {
+    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
+                    bool readOnly) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
         const bool ownTransaction = !inTransaction_;
         if (readOnly && !ownTransaction)
@@ -300,7 +305,8 @@ private:
                     column.appendNull();
                     continue;
                 }
-                const std::string_view text(PQgetvalue(r, row, c), static_cast<std::size_t>(PQgetlength(r, row, c)));
+                const std::string_view text(PQgetvalue(r, row, c),
+                                            static_cast<std::size_t>(PQgetlength(r, row, c)));
                 if (bytea[static_cast<std::size_t>(c)])
                     column.appendBytes(decodeBytea(text));
                 else
@@ -311,7 +317,8 @@ private:
     static std::vector<FieldDef> describe(PGresult* result) {
         std::vector<FieldDef> defs;
         for (int c = 0; c < PQnfields(result); ++c)
-            defs.push_back(fieldFromOid(columnName(PQfname(result, c)), PQftype(result, c), PQfmod(result, c)));
+            defs.push_back(
+                fieldFromOid(columnName(PQfname(result, c)), PQftype(result, c), PQfmod(result, c)));
         return defs;
     }
 

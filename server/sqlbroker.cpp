@@ -37,8 +37,9 @@ TDateTime dateParam(const ProviderDef& provider, const TParam& param) {
     double day = 0;
     const std::string text = value.toString().trimmed().toStdString();
     if (!ParseIsoDateTime(text, day))
-        RaiseDatabaseError(QStringLiteral("Parameter %s van provider \"%s\": '%s' is geen datum (JJJJ-MM-DD)"),
-                           {param.Name(), provider.name, value.toString()});
+        RaiseDatabaseError(
+            QStringLiteral("Parameter %s van provider \"%s\": '%s' is geen datum (JJJJ-MM-DD)"),
+            {param.Name(), provider.name, value.toString()});
     return day;
 }
 
@@ -65,9 +66,11 @@ TParams SqlBroker::NormalizedParams(const ProviderDef& provider, const TParams& 
             continue;
         const TParam* given = params.FindParam(spec.name);
         if (given == nullptr)
-            RaiseDatabaseError(QStringLiteral("Provider \"%s\" verwacht de parameter %s"), {provider.name, spec.name});
+            RaiseDatabaseError(QStringLiteral("Provider \"%s\" verwacht de parameter %s"),
+                               {provider.name, spec.name});
         TParam& param = normalized.CreateParam(spec.type, spec.name);
-        if (given->IsNull() || (given->DataType() == TFieldType::WideString && given->AsString().trimmed().isEmpty()))
+        if (given->IsNull() ||
+            (given->DataType() == TFieldType::WideString && given->AsString().trimmed().isEmpty()))
             continue;
         switch (spec.type) {
         case TFieldType::Smallint:
@@ -98,7 +101,8 @@ Table SqlBroker::open(const QString& providerName, const TParams& params, const 
     return connection_.query(def.sqlFor(connection_.dialect()), NormalizedParams(def, params), def.fields);
 }
 
-void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row, ApplyRowResult& result) {
+void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row,
+                            ApplyRowResult& result) {
     QStringList columns;
     QStringList assignments;
     BindList binds;
@@ -106,7 +110,8 @@ void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const De
         const FieldDef& sent = delta.fields[f];
         const FieldDef* column = providerField(def, sent.name);
         if (column == nullptr)
-            RaiseDatabaseError(QStringLiteral("Veld '%s' bestaat niet in provider \"%s\""), {sent.name, def.name});
+            RaiseDatabaseError(QStringLiteral("Veld '%s' bestaat niet in provider \"%s\""),
+                               {sent.name, def.name});
         if (column->name == QStringLiteral("J_ID") || (sent.providerFlags & pfInUpdate) == 0)
             continue;
         const QVariant& value = row.values[f];
@@ -127,9 +132,10 @@ void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const De
         QStringList placeholders;
         for (std::size_t i = 0; i < binds.size(); ++i)
             placeholders << QStringLiteral(":P%1").arg(i + 1);
-        const auto id = connection_.queryInteger(QStringLiteral("INSERT INTO JOBDATA (%1) VALUES (%2) RETURNING J_ID")
-                                                     .arg(columns.join(u','), placeholders.join(u',')),
-                                                 binds);
+        const auto id =
+            connection_.queryInteger(QStringLiteral("INSERT INTO JOBDATA (%1) VALUES (%2) RETURNING J_ID")
+                                         .arg(columns.join(u','), placeholders.join(u',')),
+                                     binds);
         result.assignedId = QVariant::fromValue<qint64>(id.value_or(0));
     } else if (row.kind == DeltaRow::Kind::Modify) {
         binds.push_back(originalId());
@@ -145,7 +151,8 @@ void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const De
     result.ok = true;
 }
 
-ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&, const Delta& delta, int maxErrors) {
+ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&, const Delta& delta,
+                                    int maxErrors) {
     const ProviderDef& def = provider(providerName);
     if (def.kind != ProviderDef::Kind::JobTable)
         RaiseDatabaseError(QStringLiteral("Provider \"%s\" kan geen wijzigingen bewaren"), {def.name});
@@ -186,12 +193,15 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
 }
 
 int SqlBroker::schoolYearId(int number) {
-    const auto id = connection_.queryInteger(QStringLiteral("SELECT SJ_ID FROM SCHOOLJAAR WHERE SJ_CODE = :N"),
-                                             {BindValue{BindValue::Kind::Integer, number, {}}});
+    const auto id =
+        connection_.queryInteger(QStringLiteral("SELECT SJ_ID FROM SCHOOLJAAR WHERE SJ_CODE = :N"),
+                                 {BindValue{BindValue::Kind::Integer, number, {}}});
     return id ? static_cast<int>(*id) : -1;
 }
 
-int SqlBroker::newJobId() { return static_cast<int>(connection_.nextJobId()); }
+int SqlBroker::newJobId() {
+    return static_cast<int>(connection_.nextJobId());
+}
 
 QString SqlBroker::cleanJob(int, int jobId, const QVariant&) {
     const std::int64_t removed = connection_.execute(QStringLiteral("DELETE FROM JOBDATA WHERE J_JOBID = :J"),

@@ -27,7 +27,8 @@ public:
 
 private:
     const ProviderDef& provider(const QString& name) const;
-    void applyJobRow(const ProviderDef& provider, const Delta& delta, const DeltaRow& row, ApplyRowResult& result);
+    void applyJobRow(const ProviderDef& provider, const Delta& delta, const DeltaRow& row,
+                     ApplyRowResult& result);
 
     Connection& connection_;
 };

@@ -14,7 +14,8 @@ QString errorText(sqlite3* db, int code) {
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
+        return QStringLiteral(
+            "De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
         return QStringLiteral("Het databankbestand is beschadigd of is geen SQLite-databank");
@@ -93,7 +94,8 @@ FieldDef fieldFromDeclaredType(const QString& name, const QString& declared) {
         return FieldDef::integer(name);
     if (type.startsWith(QStringLiteral("NUMERIC")) || type.startsWith(QStringLiteral("DECIMAL"))) {
         const qsizetype open = type.indexOf(u'(');
-        const int scale = open < 0 ? 0 : type.mid(open + 1).section(u',', 1, 1).remove(u')').trimmed().toInt();
+        const int scale =
+            open < 0 ? 0 : type.mid(open + 1).section(u',', 1, 1).remove(u')').trimmed().toInt();
         return FieldDef::decimal(name, size(), scale);
     }
     if (type.startsWith(QStringLiteral("VARCHAR")) || type.startsWith(QStringLiteral("CHAR")))
@@ -203,7 +205,8 @@ public:
         return sqlite3_column_int64(statement.get(), 0);
     }
 
-    void insertRows(const QString& table, const QStringList& columns, const std::vector<BindList>& rows) override {
+    void insertRows(const QString& table, const QStringList& columns,
+                    const std::vector<BindList>& rows) override {
         QStringList placeholders;
         for (qsizetype i = 0; i < columns.size(); ++i)
             placeholders << QStringLiteral("?%1").arg(i + 1);
@@ -220,7 +223,7 @@ public:
     std::int64_t nextJobId() override {
         const auto id = queryInteger(QStringLiteral("UPDATE VORN_SEQUENCE SET SEQ_VALUE = SEQ_VALUE + 1 "
                                                     "WHERE SEQ_NAME = 'JOB' RETURNING SEQ_VALUE"),
-                                      {});
+                                     {});
         if (!id)
             RaiseDatabaseError(QStringLiteral("De reeks voor job-id's ontbreekt in de databank"));
         return *id;
@@ -242,7 +245,8 @@ private:
         sqlite3_busy_timeout(handle, busyTimeoutMs_);
         sqlite3_extended_result_codes(handle, 1);
         // A large page cache and memory-mapped reads: a statistics query joins a million rows.
-        sqlite3_exec(handle, "PRAGMA cache_size = -262144; PRAGMA mmap_size = 1073741824; PRAGMA temp_store = MEMORY",
+        sqlite3_exec(handle,
+                     "PRAGMA cache_size = -262144; PRAGMA mmap_size = 1073741824; PRAGMA temp_store = MEMORY",
                      nullptr, nullptr, nullptr);
         return handle;
     }
@@ -268,8 +272,8 @@ private:
                 const FieldDef& def = table.fields[static_cast<std::size_t>(c)];
                 switch (sqlite3_column_type(stmt, c)) {
                 case SQLITE_INTEGER:
-                    if (column.kind() == StorageKind::Int32 || (column.kind() == StorageKind::Int64 &&
-                                                                def.type != TFieldType::Decimal))
+                    if (column.kind() == StorageKind::Int32 ||
+                        (column.kind() == StorageKind::Int64 && def.type != TFieldType::Decimal))
                         column.appendInt(sqlite3_column_int64(stmt, c));
                     else
                         AppendInteger(column, def, sqlite3_column_int64(stmt, c));

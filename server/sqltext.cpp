@@ -4,7 +4,9 @@ namespace vorn::server {
 
 namespace {
 
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
 
 /// Index just past a quoted literal, a comment or a single character starting at `i`.
 qsizetype skipToken(const QString& sql, qsizetype i) {

@@ -87,7 +87,8 @@ bool parseDecimal(std::string_view text, int scale, std::int64_t& scaled) {
 
 void appendChecked(Column& column, const FieldDef& def, std::int64_t value) {
     if (column.kind() == StorageKind::Int32 && (value < INT32_MIN || value > INT32_MAX))
-        RaiseDatabaseError(QStringLiteral("Waarde %s van kolom '%s' past niet in 32 bits"), {qint64(value), def.name});
+        RaiseDatabaseError(QStringLiteral("Waarde %s van kolom '%s' past niet in 32 bits"),
+                           {qint64(value), def.name});
     column.appendInt(value);
 }
 
@@ -100,11 +101,11 @@ bool ParseIsoDateTime(std::string_view text, double& dayNumber) {
         return false;
     if (month < 1 || month > 12 || day < 1 || day > 31)
         return false;
-    double days = static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-                                      DayZeroSinceEpoch);
+    double days = static_cast<double>(
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - DayZeroSinceEpoch);
     int hour = 0, minute = 0, second = 0;
-    if (text.size() >= 16 && (text[10] == ' ' || text[10] == 'T') && digits(text, 11, 2, hour) && text[13] == ':' &&
-        digits(text, 14, 2, minute)) {
+    if (text.size() >= 16 && (text[10] == ' ' || text[10] == 'T') && digits(text, 11, 2, hour) &&
+        text[13] == ':' && digits(text, 14, 2, minute)) {
         if (text.size() >= 19 && text[16] == ':')
             digits(text, 17, 2, second);
         const double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
@@ -134,8 +135,8 @@ std::string IsoText(double dayNumber) {
     if (seconds == 0)
         std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", static_cast<long long>(y), m, d);
     else
-        std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02d:%02d:%02d", static_cast<long long>(y), m, d,
-                      seconds / 3600, seconds / 60 % 60, seconds % 60);
+        std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02d:%02d:%02d", static_cast<long long>(y), m,
+                      d, seconds / 3600, seconds / 60 % 60, seconds % 60);
     return buffer;
 }
 
@@ -217,7 +218,8 @@ void AppendReal(Column& column, const FieldDef& def, double value) {
     switch (StorageOf(def.type)) {
     case StorageKind::Int32:
     case StorageKind::Int64: {
-        const double scaled = def.type == TFieldType::Decimal ? value * static_cast<double>(DecimalFactor(def.scale)) : value;
+        const double scaled =
+            def.type == TFieldType::Decimal ? value * static_cast<double>(DecimalFactor(def.scale)) : value;
         if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18)
             RaiseDatabaseError(QStringLiteral("Waarde van kolom '%s' is te groot"), {def.name});
         appendChecked(column, def, std::llround(scaled));
@@ -258,7 +260,9 @@ BindValue BindValueOf(const QVariant& value, TFieldType type) {
     }
 }
 
-BindValue BindValueOf(const TParam& param) { return BindValueOf(param.Value(), param.DataType()); }
+BindValue BindValueOf(const TParam& param) {
+    return BindValueOf(param.Value(), param.DataType());
+}
 
 BindValue BindValueNamed(const TParams& params, const QString& name) {
     const TParam* param = params.FindParam(name);

@@ -65,7 +65,8 @@ demo::DemoSummary createPostgres(const QString& target, bool replace, const demo
 }
 
 QString describe(const server::ConnectionSettings& settings) {
-    return settings.dialect == server::Dialect::SQLite ? settings.target : QStringLiteral("op de PostgreSQL-server");
+    return settings.dialect == server::Dialect::SQLite ? settings.target
+                                                       : QStringLiteral("op de PostgreSQL-server");
 }
 
 bool exists(const server::ConnectionSettings& settings) {
@@ -76,12 +77,17 @@ bool exists(const server::ConnectionSettings& settings) {
 
 int run(QCoreApplication& app) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Maakt een databank met het schema en voorbeeldgegevens."));
+    parser.setApplicationDescription(
+        QStringLiteral("Maakt een databank met het schema en voorbeeldgegevens."));
     parser.addHelpOption();
     const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
-    const QCommandLineOption seed("seed", "Startwaarde van het toeval (zelfde waarde, zelfde gegevens).", "n", "2024");
-    const QCommandLineOption firstYear("first-year", "Eerste van de drie schooljaren (standaard twee jaar voor het huidige).", "jaar");
-    const QCommandLineOption enrolments("enrolments", "Inschrijvingen per schooljaar in het grootste centrum volwassenenonderwijs.", "n", "3000");
+    const QCommandLineOption seed("seed", "Startwaarde van het toeval (zelfde waarde, zelfde gegevens).", "n",
+                                  "2024");
+    const QCommandLineOption firstYear(
+        "first-year", "Eerste van de drie schooljaren (standaard twee jaar voor het huidige).", "jaar");
+    const QCommandLineOption enrolments(
+        "enrolments", "Inschrijvingen per schooljaar in het grootste centrum volwassenenonderwijs.", "n",
+        "3000");
     const QCommandLineOption replace("replace", "Vervang een bestaande databank.");
     const QCommandLineOption ifAbsent("if-absent", "Doe niets als de databank al bestaat.");
     parser.addOptions({database, seed, firstYear, enrolments, replace, ifAbsent});
@@ -101,9 +107,9 @@ int run(QCoreApplication& app) {
         if (!ok || options.firstSchoolYear < 1990 || options.firstSchoolYear > 2100)
             RaiseClientError("--first-year verwacht een jaar, niet '%s'", parser.value(firstYear));
     }
-    const server::ConnectionSettings settings = parser.isSet(database)
-                                                    ? server::ConnectionSettings::parse(parser.value(database))
-                                                    : server::ConnectionSettings::fromEnvironment();
+    const server::ConnectionSettings settings =
+        parser.isSet(database) ? server::ConnectionSettings::parse(parser.value(database))
+                               : server::ConnectionSettings::fromEnvironment();
     if (parser.isSet(ifAbsent) && exists(settings)) {
         QTextStream(stdout) << QStringLiteral("De databank %1 bestaat al.\n").arg(describe(settings));
         return 0;
@@ -113,17 +119,18 @@ int run(QCoreApplication& app) {
     const demo::DemoSummary summary = settings.dialect == server::Dialect::SQLite
                                           ? createSqlite(settings.target, parser.isSet(replace), options)
                                           : createPostgres(settings.target, parser.isSet(replace), options);
-    QTextStream(stdout) << QStringLiteral("Databank %1 aangemaakt in %2 s: %3 instellingen, %4 leerlingeninschrijvingen, "
-                                          "%5 personeelsleden, %6 OSP- en %7 VWO-inschrijvingen (schooljaren %8 tot %9).\n")
-                               .arg(describe(settings))
-                               .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
-                               .arg(summary.institutions)
-                               .arg(summary.pupilEnrolments)
-                               .arg(summary.staffMembers)
-                               .arg(summary.ospEnrolments)
-                               .arg(summary.vwoEnrolments)
-                               .arg(options.firstSchoolYear)
-                               .arg(options.firstSchoolYear + 2);
+    QTextStream(stdout)
+        << QStringLiteral("Databank %1 aangemaakt in %2 s: %3 instellingen, %4 leerlingeninschrijvingen, "
+                          "%5 personeelsleden, %6 OSP- en %7 VWO-inschrijvingen (schooljaren %8 tot %9).\n")
+               .arg(describe(settings))
+               .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
+               .arg(summary.institutions)
+               .arg(summary.pupilEnrolments)
+               .arg(summary.staffMembers)
+               .arg(summary.ospEnrolments)
+               .arg(summary.vwoEnrolments)
+               .arg(options.firstSchoolYear)
+               .arg(options.firstSchoolYear + 2);
     return 0;
 }
 

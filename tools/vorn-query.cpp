@@ -47,8 +47,8 @@ void listProviders(QTextStream& out) {
             params << QStringLiteral("%1 (%2)").arg(spec.name, typeName(spec.type));
         if (def.kind == server::ProviderDef::Kind::CommandText)
             params << QStringLiteral("de parameters van de opdracht (--sql)");
-        out << def.name << '\t' << (params.isEmpty() ? QStringLiteral("-") : params.join(", ")) << '\t' << def.description
-            << '\n';
+        out << def.name << '\t' << (params.isEmpty() ? QStringLiteral("-") : params.join(", ")) << '\t'
+            << def.description << '\n';
     }
 }
 
@@ -68,7 +68,8 @@ void setTyped(TParam& param, const QString& value) {
 }
 
 /// Sets the PARAMETER=WAARDE assignments; answers the names that were given.
-QStringList assignParameters(TVornClientDataSet& dataSet, const server::ProviderDef* def, const QStringList& assignments) {
+QStringList assignParameters(TVornClientDataSet& dataSet, const server::ProviderDef* def,
+                             const QStringList& assignments) {
     QStringList given;
     for (const QString& assignment : assignments) {
         const qsizetype equals = assignment.indexOf(u'=');
@@ -103,7 +104,8 @@ int run(const QStringList& arguments) {
             listProviders(out);
             return 0;
         }
-        if ((option == QStringLiteral("--database") || option == QStringLiteral("--sql")) && !rest.isEmpty()) {
+        if ((option == QStringLiteral("--database") || option == QStringLiteral("--sql")) &&
+            !rest.isEmpty()) {
             (option == QStringLiteral("--database") ? database : sql) = rest.takeFirst();
             continue;
         }
@@ -114,10 +116,12 @@ int run(const QStringList& arguments) {
         QTextStream(stderr) << Usage;
         return 2;
     }
-    const server::ConnectionSettings settings =
-        database.isEmpty() ? server::ConnectionSettings::fromEnvironment() : server::ConnectionSettings::parse(database);
+    const server::ConnectionSettings settings = database.isEmpty()
+                                                    ? server::ConnectionSettings::fromEnvironment()
+                                                    : server::ConnectionSettings::parse(database);
     if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
-        RaiseClientError("De databank '%s' bestaat niet; maak ze aan met vorn-demo of ./run.sh", settings.target);
+        RaiseClientError("De databank '%s' bestaat niet; maak ze aan met vorn-demo of ./run.sh",
+                         settings.target);
     const auto connection = server::OpenConnection(settings);
     server::SqlBroker broker(*connection);
 
@@ -135,8 +139,8 @@ int run(const QStringList& arguments) {
     const QStringList given = assignParameters(dataSet, sql.isEmpty() ? def : nullptr, rest);
     for (const server::ParamSpec& spec : def->params)
         if (!given.contains(spec.name, Qt::CaseInsensitive))
-            RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)", def->name,
-                             spec.name, spec.name);
+            RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)",
+                             def->name, spec.name, spec.name);
     dataSet.Open();
     WriteCsv(dataSet, out);
     return 0;

@@ -31,18 +31,32 @@ public:
     int below(int n) { return n <= 0 ? 0 : static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
     int between(int low, int high) { return low + below(high - low + 1); }
     bool chance(int percent) { return below(100) < percent; }
-    template <typename T> const T& pick(const std::vector<T>& items) { return items[static_cast<std::size_t>(below(static_cast<int>(items.size())))]; }
+    template <typename T> const T& pick(const std::vector<T>& items) {
+        return items[static_cast<std::size_t>(below(static_cast<int>(items.size())))];
+    }
 
 private:
     std::uint64_t state_;
 };
 
-BindValue I(std::int64_t value) { return {BindValue::Kind::Integer, value, {}}; }
-BindValue S(const QString& text) { return {BindValue::Kind::Text, 0, text.toStdString()}; }
-BindValue N() { return {}; }
-BindValue D(const QDate& date) { return date.isValid() ? S(date.toString(Qt::ISODate)) : N(); }
-BindValue Dec(double value, int decimals) { return S(QString::number(value, 'f', decimals)); }
-BindValue OptI(std::int64_t value) { return value == 0 ? N() : I(value); }
+BindValue I(std::int64_t value) {
+    return {BindValue::Kind::Integer, value, {}};
+}
+BindValue S(const QString& text) {
+    return {BindValue::Kind::Text, 0, text.toStdString()};
+}
+BindValue N() {
+    return {};
+}
+BindValue D(const QDate& date) {
+    return date.isValid() ? S(date.toString(Qt::ISODate)) : N();
+}
+BindValue Dec(double value, int decimals) {
+    return S(QString::number(value, 'f', decimals));
+}
+BindValue OptI(std::int64_t value) {
+    return value == 0 ? N() : I(value);
+}
 
 /// Buffers the rows of one table and sends them in large batches.
 class TableWriter {
@@ -70,28 +84,31 @@ private:
     int count_ = 0;
 };
 
-const std::vector<QString> MaleNames{"Lucas", "Noah", "Louis", "Liam", "Arthur", "Jules", "Adam", "Victor", "Finn",
-                                     "Mats", "Wout", "Seppe", "Lars", "Jan", "Pieter", "Tom", "Bart", "Koen",
-                                     "Mohamed", "Youssef", "Stijn", "Dirk", "Marc", "Wim", "Kobe", "Milan"};
-const std::vector<QString> FemaleNames{"Emma", "Olivia", "Louise", "Mila", "Elena", "Marie", "Nora", "Lina",
-                                       "Fien", "Lotte", "Ella", "Hanne", "Ine", "Sofie", "An", "Els", "Griet",
-                                       "Fatima", "Amira", "Lore", "Katrien", "Sarah", "Leen", "Noor", "Julie"};
-const std::vector<QString> Surnames{"Peeters", "Janssens", "Maes", "Jacobs", "Mertens", "Willems", "Claes",
-                                    "Goossens", "Wouters", "De Smet", "Dubois", "Hermans", "Aerts", "Vermeulen",
-                                    "Pauwels", "Van den Broeck", "De Backer", "Vandenberghe", "Desmet", "Verhoeven",
-                                    "Michiels", "Lambrechts", "Van Damme", "De Clercq", "Smets", "Coppens",
-                                    "El Amrani", "Bogaert", "Segers", "Vervoort", "Cools", "Van Acker"};
+const std::vector<QString> MaleNames{"Lucas",  "Noah", "Louis", "Liam", "Arthur",  "Jules",   "Adam",
+                                     "Victor", "Finn", "Mats",  "Wout", "Seppe",   "Lars",    "Jan",
+                                     "Pieter", "Tom",  "Bart",  "Koen", "Mohamed", "Youssef", "Stijn",
+                                     "Dirk",   "Marc", "Wim",   "Kobe", "Milan"};
+const std::vector<QString> FemaleNames{"Emma",  "Olivia", "Louise", "Mila",   "Elena", "Marie", "Nora",
+                                       "Lina",  "Fien",   "Lotte",  "Ella",   "Hanne", "Ine",   "Sofie",
+                                       "An",    "Els",    "Griet",  "Fatima", "Amira", "Lore",  "Katrien",
+                                       "Sarah", "Leen",   "Noor",   "Julie"};
+const std::vector<QString> Surnames{
+    "Peeters",    "Janssens",       "Maes",      "Jacobs",       "Mertens", "Willems",   "Claes",
+    "Goossens",   "Wouters",        "De Smet",   "Dubois",       "Hermans", "Aerts",     "Vermeulen",
+    "Pauwels",    "Van den Broeck", "De Backer", "Vandenberghe", "Desmet",  "Verhoeven", "Michiels",
+    "Lambrechts", "Van Damme",      "De Clercq", "Smets",        "Coppens", "El Amrani", "Bogaert",
+    "Segers",     "Vervoort",       "Cools",     "Van Acker"};
 
 struct Municipality {
     const char* postcode;
     const char* name;
 };
 const std::vector<Municipality> Municipalities{
-    {"9300", "Aalst"},     {"9000", "Gent"},        {"3000", "Leuven"},      {"8500", "Kortrijk"},
-    {"8000", "Brugge"},    {"2000", "Antwerpen"},   {"3500", "Hasselt"},     {"2800", "Mechelen"},
-    {"9100", "Sint-Niklaas"}, {"3600", "Genk"},     {"8800", "Roeselare"},   {"2300", "Turnhout"},
-    {"8400", "Oostende"},  {"9200", "Dendermonde"}, {"3300", "Tienen"},      {"8900", "Ieper"},
-    {"2500", "Lier"},      {"1800", "Vilvoorde"},   {"2440", "Geel"},        {"9160", "Lokeren"}};
+    {"9300", "Aalst"},        {"9000", "Gent"},        {"3000", "Leuven"},    {"8500", "Kortrijk"},
+    {"8000", "Brugge"},       {"2000", "Antwerpen"},   {"3500", "Hasselt"},   {"2800", "Mechelen"},
+    {"9100", "Sint-Niklaas"}, {"3600", "Genk"},        {"8800", "Roeselare"}, {"2300", "Turnhout"},
+    {"8400", "Oostende"},     {"9200", "Dendermonde"}, {"3300", "Tienen"},    {"8900", "Ieper"},
+    {"2500", "Lier"},         {"1800", "Vilvoorde"},   {"2440", "Geel"},      {"9160", "Lokeren"}};
 
 struct InstitutionSpec {
     const char* code;
@@ -116,11 +133,17 @@ struct Direction {
     const char* name;
     const char* structure;
 };
-const std::vector<Direction> Directions{
-    {"LAT", "Latijn", "ASO"},          {"WET", "Wetenschappen", "ASO"},    {"ECO", "Economie", "ASO"},
-    {"HUW", "Humane wetenschappen", "ASO"}, {"ELM", "Elektromechanica", "TSO"}, {"HAN", "Handel", "TSO"},
-    {"IW", "Industriële wetenschappen", "TSO"}, {"KAN", "Kantoor", "BSO"},  {"VZ", "Verzorging", "BSO"},
-    {"HOU", "Houtbewerking", "BSO"},    {"BK", "Beeldende kunsten", "KSO"}};
+const std::vector<Direction> Directions{{"LAT", "Latijn", "ASO"},
+                                        {"WET", "Wetenschappen", "ASO"},
+                                        {"ECO", "Economie", "ASO"},
+                                        {"HUW", "Humane wetenschappen", "ASO"},
+                                        {"ELM", "Elektromechanica", "TSO"},
+                                        {"HAN", "Handel", "TSO"},
+                                        {"IW", "Industriële wetenschappen", "TSO"},
+                                        {"KAN", "Kantoor", "BSO"},
+                                        {"VZ", "Verzorging", "BSO"},
+                                        {"HOU", "Houtbewerking", "BSO"},
+                                        {"BK", "Beeldende kunsten", "KSO"}};
 // The directions each secondary school offers from the second grade on.
 const std::vector<std::vector<int>> Offered{{0, 1, 2, 3}, {0, 1, 2, 5, 6}, {0, 1, 3, 10}, {4, 5, 6, 7, 8, 9}};
 
@@ -129,23 +152,46 @@ struct Subject {
     const char* name;
     int classification; // parameter id; 299 is not in the list on purpose
 };
-const std::vector<Subject> Subjects{
-    {"WISK", "Wiskunde", 201},          {"NED", "Nederlands", 201},       {"FRA", "Frans", 201},
-    {"ENG", "Engels", 201},             {"GES", "Geschiedenis", 201},     {"AAR", "Aardrijkskunde", 201},
-    {"BIO", "Biologie", 201},           {"CHE", "Chemie", 201},           {"FYS", "Fysica", 201},
-    {"LAT", "Latijn", 201},             {"ECO", "Economie", 201},         {"GOD", "Godsdienst", 201},
-    {"LO", "Lichamelijke opvoeding", 201}, {"PLA", "Plastische opvoeding", 204}, {"MUZ", "Muzikale opvoeding", 204},
-    {"ELEK", "Elektriciteit", 202},     {"MECH", "Mechanica", 202},       {"HOUT", "Houtbewerking", 203},
-    {"KANT", "Kantoortechnieken", 203}, {"VERZ", "Verzorging", 203},      {"PAV", "Project algemene vakken", 299}};
+const std::vector<Subject> Subjects{{"WISK", "Wiskunde", 201},
+                                    {"NED", "Nederlands", 201},
+                                    {"FRA", "Frans", 201},
+                                    {"ENG", "Engels", 201},
+                                    {"GES", "Geschiedenis", 201},
+                                    {"AAR", "Aardrijkskunde", 201},
+                                    {"BIO", "Biologie", 201},
+                                    {"CHE", "Chemie", 201},
+                                    {"FYS", "Fysica", 201},
+                                    {"LAT", "Latijn", 201},
+                                    {"ECO", "Economie", 201},
+                                    {"GOD", "Godsdienst", 201},
+                                    {"LO", "Lichamelijke opvoeding", 201},
+                                    {"PLA", "Plastische opvoeding", 204},
+                                    {"MUZ", "Muzikale opvoeding", 204},
+                                    {"ELEK", "Elektriciteit", 202},
+                                    {"MECH", "Mechanica", 202},
+                                    {"HOUT", "Houtbewerking", 203},
+                                    {"KANT", "Kantoortechnieken", 203},
+                                    {"VERZ", "Verzorging", 203},
+                                    {"PAV", "Project algemene vakken", 299}};
 
-const std::vector<QString> StudyAreas{"Talen", "ICT", "Handel", "Bouw", "Welzijn", "Voeding", "Mode",
-                                      "Lichaamsverzorging", "Algemene vorming"};
-const std::vector<QString> StudyAreaCodes{"TAAL", "ICT", "HAND", "BOUW", "WELZ", "VOED", "MODE", "LVZG", "ALGV"};
-const std::vector<QString> OspCourses{"Engels richtgraad 1", "Spaans richtgraad 2", "Nederlands tweede taal",
-                                      "Webontwikkeling", "Boekhouden", "Metselaar", "Zorgkundige", "Kok",
-                                      "Patroontekenen", "Kapper", "Wiskunde tweedekansonderwijs"};
-const std::vector<QString> TeachingLocations{"Lokaal 1.01", "Lokaal 1.02", "lokaal 1.01", "Campus Noord - lokaal 3",
-                                             "Sporthal", "Atelier A", "Keuken", "Computerklas 2"};
+const std::vector<QString> StudyAreas{
+    "Talen", "ICT", "Handel", "Bouw", "Welzijn", "Voeding", "Mode", "Lichaamsverzorging", "Algemene vorming"};
+const std::vector<QString> StudyAreaCodes{"TAAL", "ICT",  "HAND", "BOUW", "WELZ",
+                                          "VOED", "MODE", "LVZG", "ALGV"};
+const std::vector<QString> OspCourses{"Engels richtgraad 1",
+                                      "Spaans richtgraad 2",
+                                      "Nederlands tweede taal",
+                                      "Webontwikkeling",
+                                      "Boekhouden",
+                                      "Metselaar",
+                                      "Zorgkundige",
+                                      "Kok",
+                                      "Patroontekenen",
+                                      "Kapper",
+                                      "Wiskunde tweedekansonderwijs"};
+const std::vector<QString> TeachingLocations{
+    "Lokaal 1.01", "Lokaal 1.02", "lokaal 1.01", "Campus Noord - lokaal 3",
+    "Sporthal",    "Atelier A",   "Keuken",      "Computerklas 2"};
 
 constexpr int FirstSubjectId = 1, OspGroupBase = 500, UnitBase = 1, TrainingBase = 1;
 constexpr int ParamStudyArea = 100, ParamClassification = 200, ParamFinance = 300, ParamStructure = 400,
@@ -166,11 +212,13 @@ public:
         adultEducationLists();
         for (std::size_t i = 0; i < Institutions.size(); ++i)
             if (QString(Institutions[i].regime) == "OSP")
-                ospCentre(static_cast<int>(i) + 1, ospCentres_++ == 0 ? options_.adultEnrolments : options_.adultEnrolments / 2);
+                ospCentre(static_cast<int>(i) + 1,
+                          ospCentres_++ == 0 ? options_.adultEnrolments : options_.adultEnrolments / 2);
         vwoLists();
         for (std::size_t i = 0; i < Institutions.size(); ++i)
             if (QString(Institutions[i].regime) == "VWO")
-                vwoCentre(static_cast<int>(i) + 1, vwoCentres_++ == 0 ? options_.adultEnrolments / 2 : options_.adultEnrolments / 4);
+                vwoCentre(static_cast<int>(i) + 1,
+                          vwoCentres_++ == 0 ? options_.adultEnrolments / 2 : options_.adultEnrolments / 4);
         referencePeriods();
         cubes();
         persons_.flush();
@@ -187,21 +235,25 @@ private:
     int newPerson(bool male, int birthYear) {
         const int id = ++lastPerson_;
         persons_.add({I(id), S(random_.pick(Surnames)), S(random_.pick(male ? MaleNames : FemaleNames)),
-                      S(male ? "M" : "V"), D(QDate(birthYear, random_.between(1, 12), random_.between(1, 28))),
+                      S(male ? "M" : "V"),
+                      D(QDate(birthYear, random_.between(1, 12), random_.between(1, 28))),
                       I(random_.chance(5) ? 0x40000 : 0)});
         return id;
     }
 
     void places() {
-        TableWriter municipalities(c_, "GEMEENTE", {"GM_ID", "GM_POSTNUMMER", "GM_DEELGEMEENTE", "GM_HOOFDGEMEENTE"});
+        TableWriter municipalities(c_, "GEMEENTE",
+                                   {"GM_ID", "GM_POSTNUMMER", "GM_DEELGEMEENTE", "GM_HOOFDGEMEENTE"});
         for (std::size_t i = 0; i < Municipalities.size(); ++i)
-            municipalities.add({I(static_cast<int>(i) + 1), S(Municipalities[i].postcode), S(Municipalities[i].name),
-                                S(Municipalities[i].name)});
+            municipalities.add({I(static_cast<int>(i) + 1), S(Municipalities[i].postcode),
+                                S(Municipalities[i].name), S(Municipalities[i].name)});
         municipalities.flush();
-        TableWriter schools(c_, "SCHOOL", {"SC_ID", "SC_INSTELLINGSNUMMER", "SC_NAAM", "SC_HOOFDSTRUCTUUR",
-                                           "SC_INRICHTENDEMACHT_FK", "SC_GEMEENTE_FK"});
-        TableWriter institutions(c_, "INSTELLING", {"IS_ID", "IS_CODE", "IS_NAAMGEBRUIKER", "IS_SCHOOL_FK", "IS_FLAGS",
-                                                    "IS_REGIME"});
+        TableWriter schools(c_, "SCHOOL",
+                            {"SC_ID", "SC_INSTELLINGSNUMMER", "SC_NAAM", "SC_HOOFDSTRUCTUUR",
+                             "SC_INRICHTENDEMACHT_FK", "SC_GEMEENTE_FK"});
+        TableWriter institutions(
+            c_, "INSTELLING",
+            {"IS_ID", "IS_CODE", "IS_NAAMGEBRUIKER", "IS_SCHOOL_FK", "IS_FLAGS", "IS_REGIME"});
         for (std::size_t i = 0; i < Institutions.size(); ++i) {
             const InstitutionSpec& spec = Institutions[i];
             const int id = static_cast<int>(i) + 1;
@@ -216,20 +268,23 @@ private:
     void schoolYears() {
         TableWriter years(c_, "SCHOOLJAAR", {"SJ_ID", "SJ_CODE", "SJ_OMSCHRIJVING", "SJ_BEGIN", "SJ_EINDE"});
         for (int i = 0; i < 3; ++i)
-            years.add({I(i + 1), I(year(i)), S(QStringLiteral("%1-%2").arg(year(i)).arg(year(i) + 1)), D(yearStart(i)),
-                       D(QDate(year(i) + 1, 8, 31))});
+            years.add({I(i + 1), I(year(i)), S(QStringLiteral("%1-%2").arg(year(i)).arg(year(i) + 1)),
+                       D(yearStart(i)), D(QDate(year(i) + 1, 8, 31))});
         years.flush();
     }
 
     void parameters() {
         TableWriter params(c_, "PARAMETER", {"P_ID", "P_TYPE", "P_CODE", "P_OMSCHRIJVING", "P_EXTRA"});
         for (std::size_t i = 0; i < StudyAreas.size(); ++i)
-            params.add({I(ParamStudyArea + static_cast<int>(i) + 1), S("STGB"), S(StudyAreaCodes[i]), S(StudyAreas[i]), N()});
-        const std::array<std::pair<const char*, const char*>, 4> classifications{
-            {{"AV", "Algemene vakken"}, {"TV", "Technische vakken"}, {"PV", "Praktijkvakken"}, {"KV", "Kunstvakken"}}};
+            params.add({I(ParamStudyArea + static_cast<int>(i) + 1), S("STGB"), S(StudyAreaCodes[i]),
+                        S(StudyAreas[i]), N()});
+        const std::array<std::pair<const char*, const char*>, 4> classifications{{{"AV", "Algemene vakken"},
+                                                                                  {"TV", "Technische vakken"},
+                                                                                  {"PV", "Praktijkvakken"},
+                                                                                  {"KV", "Kunstvakken"}}};
         for (std::size_t i = 0; i < classifications.size(); ++i)
-            params.add({I(ParamClassification + static_cast<int>(i) + 1), S("OVRU"), S(classifications[i].first),
-                        S(classifications[i].second), N()});
+            params.add({I(ParamClassification + static_cast<int>(i) + 1), S("OVRU"),
+                        S(classifications[i].first), S(classifications[i].second), N()});
         params.add({I(ParamFinance + 1), S("FINA"), S("12"), S("Financierbaar"), N()});
         params.add({I(ParamFinance + 2), S("FINA"), S("13"), S("Niet financierbaar"), N()});
         params.add({I(ParamFinance + 3), S("FINA"), S("14"), S("Niet financierbaar (buitenland)"), N()});
@@ -240,7 +295,8 @@ private:
     }
 
     void subjects() {
-        TableWriter subjects(c_, "OFFICIEELVAK", {"OV_ID", "OV_CODE", "OV_OMSCHRIJVING", "OV_RUBRICERING_FKP"});
+        TableWriter subjects(c_, "OFFICIEELVAK",
+                             {"OV_ID", "OV_CODE", "OV_OMSCHRIJVING", "OV_RUBRICERING_FKP"});
         for (std::size_t i = 0; i < Subjects.size(); ++i)
             subjects.add({I(FirstSubjectId + static_cast<int>(i)), S(Subjects[i].code), S(Subjects[i].name),
                           I(Subjects[i].classification)});
@@ -255,7 +311,9 @@ private:
         int direction; // index into Directions; -1 in the first grade
     };
 
-    static QString ordinal(int leerjaar) { return leerjaar == 1 ? QStringLiteral("Eerste") : QStringLiteral("%1de").arg(leerjaar); }
+    static QString ordinal(int leerjaar) {
+        return leerjaar == 1 ? QStringLiteral("Eerste") : QStringLiteral("%1de").arg(leerjaar);
+    }
 
     int admGroup(TableWriter& groups, int leerjaar, int direction) {
         const int key = leerjaar * 100 + direction + 1;
@@ -263,61 +321,87 @@ private:
             return it->second;
         const int id = static_cast<int>(admGroups_.size()) + 1;
         const QString code = direction < 0 ? QStringLiteral("1G%1").arg(leerjaar)
-                                           : QStringLiteral("%1%2").arg(leerjaar).arg(Directions[static_cast<std::size_t>(direction)].code);
-        const QString name = direction < 0 ? QStringLiteral("%1 leerjaar A-stroom").arg(ordinal(leerjaar))
-                                           : QStringLiteral("%1 leerjaar %2 %3").arg(ordinal(leerjaar),
-                                                                                  Directions[static_cast<std::size_t>(direction)].structure,
-                                                                                  Directions[static_cast<std::size_t>(direction)].name);
-        groups.add({I(id), S(code), S(name), I(ParamStructure + 1), I(ParamGeneric), I(ParamGeneric), D(QDate(2000, 9, 1)),
-                    D(QDate(2099, 8, 31)), I(ParamGeneric), I(ParamGeneric), I(ParamGeneric), I(ParamGeneric), N()});
+                                           : QStringLiteral("%1%2").arg(leerjaar).arg(
+                                                 Directions[static_cast<std::size_t>(direction)].code);
+        const QString name =
+            direction < 0
+                ? QStringLiteral("%1 leerjaar A-stroom").arg(ordinal(leerjaar))
+                : QStringLiteral("%1 leerjaar %2 %3")
+                      .arg(ordinal(leerjaar), Directions[static_cast<std::size_t>(direction)].structure,
+                           Directions[static_cast<std::size_t>(direction)].name);
+        groups.add({I(id), S(code), S(name), I(ParamStructure + 1), I(ParamGeneric), I(ParamGeneric),
+                    D(QDate(2000, 9, 1)), D(QDate(2099, 8, 31)), I(ParamGeneric), I(ParamGeneric),
+                    I(ParamGeneric), I(ParamGeneric), N()});
         admGroups_[key] = id;
         return id;
     }
 
     void secondarySchools() {
-        TableWriter groups(c_, "ADMGROEP", {"AG_ID", "AG_CODE", "AG_OMSCHRIJVING", "AG_HOOFDSTRUCTUUR_FKP", "AG_LEERJAAR_FKP",
-                                            "AG_GRAAD_FKP", "AG_GELDIGVAN", "AG_GELDIGTOT", "AG_ONDERWIJSVORM_FKP",
-                                            "AG_OPLEIDINGSVORM_FKP", "AG_AFDELING_FKP", "AG_LEERJAARINGRAAD_FKP",
-                                            "AG_STUDIEGEBIED_FKP"});
+        TableWriter groups(c_, "ADMGROEP",
+                           {"AG_ID", "AG_CODE", "AG_OMSCHRIJVING", "AG_HOOFDSTRUCTUUR_FKP", "AG_LEERJAAR_FKP",
+                            "AG_GRAAD_FKP", "AG_GELDIGVAN", "AG_GELDIGTOT", "AG_ONDERWIJSVORM_FKP",
+                            "AG_OPLEIDINGSVORM_FKP", "AG_AFDELING_FKP", "AG_LEERJAARINGRAAD_FKP",
+                            "AG_STUDIEGEBIED_FKP"});
         for (int leerjaar = 1; leerjaar <= 6; ++leerjaar)
-            for (int direction = leerjaar <= 2 ? -1 : 0; direction < (leerjaar <= 2 ? 0 : static_cast<int>(Directions.size()));
-                 ++direction)
+            for (int direction = leerjaar <= 2 ? -1 : 0;
+                 direction < (leerjaar <= 2 ? 0 : static_cast<int>(Directions.size())); ++direction)
                 admGroup(groups, leerjaar, direction);
         groups.flush();
         std::vector<std::vector<Pupil>> pupils(Offered.size());
         for (int y = 0; y < 3; ++y) {
-            TableWriter packages(c_, "VAKKENPAKKET", {"VK_ID", "VK_INSTELLING_FK", "VK_SCHOOLJAAR_FK", "VK_CODE", "VK_OMSCHRIJVING"});
-            TableWriter classes(c_, "KLAS", {"KL_ID", "KL_INSTELLING_FK", "KL_SCHOOL_FK", "KL_SCHOOLJAAR_FK", "KL_CODE",
-                                             "KL_OMSCHRIJVING"});
-            std::vector<std::tuple<int, int, int, int, int>> enrolments; // pupil, school, class, package, group
+            TableWriter packages(
+                c_, "VAKKENPAKKET",
+                {"VK_ID", "VK_INSTELLING_FK", "VK_SCHOOLJAAR_FK", "VK_CODE", "VK_OMSCHRIJVING"});
+            TableWriter classes(c_, "KLAS",
+                                {"KL_ID", "KL_INSTELLING_FK", "KL_SCHOOL_FK", "KL_SCHOOLJAAR_FK", "KL_CODE",
+                                 "KL_OMSCHRIJVING"});
+            std::vector<std::tuple<int, int, int, int, int>>
+                enrolments; // pupil, school, class, package, group
             for (std::size_t s = 0; s < Offered.size(); ++s) {
                 const int school = static_cast<int>(s) + 1;
                 advance(pupils[s], Offered[s], y);
-                std::map<std::pair<int, int>, std::vector<int>> groupsOfPupils; // (leerjaar, direction) -> pupils
+                std::map<std::pair<int, int>, std::vector<int>>
+                    groupsOfPupils; // (leerjaar, direction) -> pupils
                 for (std::size_t p = 0; p < pupils[s].size(); ++p)
-                    groupsOfPupils[{pupils[s][p].leerjaar, pupils[s][p].direction}].push_back(static_cast<int>(p));
+                    groupsOfPupils[{pupils[s][p].leerjaar, pupils[s][p].direction}].push_back(
+                        static_cast<int>(p));
                 for (const auto& [key, members] : groupsOfPupils) {
                     const auto [leerjaar, direction] = key;
                     const int classCount = std::max(1, static_cast<int>(members.size()) / 22);
                     const int package = ++lastPackage_;
-                    const QString directionCode = direction < 0 ? QStringLiteral("A") : Directions[static_cast<std::size_t>(direction)].code;
-                    packages.add({I(package), I(school), I(y + 1), S(QStringLiteral("%1%2").arg(leerjaar).arg(directionCode)),
-                                  S(QStringLiteral("Pakket %1 leerjaar %2").arg(ordinal(leerjaar).toLower(),
-                                                                                direction < 0 ? QStringLiteral("A-stroom")
-                                                                                              : Directions[static_cast<std::size_t>(direction)].name))});
+                    const QString directionCode = direction < 0
+                                                      ? QStringLiteral("A")
+                                                      : Directions[static_cast<std::size_t>(direction)].code;
+                    packages.add(
+                        {I(package), I(school), I(y + 1),
+                         S(QStringLiteral("%1%2").arg(leerjaar).arg(directionCode)),
+                         S(QStringLiteral("Pakket %1 leerjaar %2")
+                               .arg(ordinal(leerjaar).toLower(),
+                                    direction < 0 ? QStringLiteral("A-stroom")
+                                                  : Directions[static_cast<std::size_t>(direction)].name))});
                     std::vector<int> classIds;
                     for (int k = 0; k < classCount; ++k) {
                         const int id = ++lastClass_;
                         classIds.push_back(id);
-                        const QString code = direction < 0 ? QStringLiteral("%1%2").arg(leerjaar).arg(QChar(u'A' + k))
-                                                           : QStringLiteral("%1%2%3").arg(leerjaar).arg(directionCode).arg(classCount > 1 ? QString(QChar(u'a' + k)) : QString());
-                        classes.add({I(id), I(school), I(school), I(y + 1), S(code.left(10)),
-                                     S(QStringLiteral("%1 jaar %2").arg(ordinal(leerjaar), direction < 0 ? QStringLiteral("A-stroom") : Directions[static_cast<std::size_t>(direction)].name))});
+                        const QString code =
+                            direction < 0 ? QStringLiteral("%1%2").arg(leerjaar).arg(QChar(u'A' + k))
+                                          : QStringLiteral("%1%2%3")
+                                                .arg(leerjaar)
+                                                .arg(directionCode)
+                                                .arg(classCount > 1 ? QString(QChar(u'a' + k)) : QString());
+                        classes.add(
+                            {I(id), I(school), I(school), I(y + 1), S(code.left(10)),
+                             S(QStringLiteral("%1 jaar %2")
+                                   .arg(ordinal(leerjaar),
+                                        direction < 0
+                                            ? QStringLiteral("A-stroom")
+                                            : Directions[static_cast<std::size_t>(direction)].name))});
                     }
                     const int group = admGroups_.at(leerjaar * 100 + direction + 1);
                     for (std::size_t m = 0; m < members.size(); ++m)
                         enrolments.emplace_back(pupils[s][static_cast<std::size_t>(members[m])].id, school,
-                                                classIds[m % classIds.size()], random_.chance(3) ? 0 : package, group);
+                                                classIds[m % classIds.size()],
+                                                random_.chance(3) ? 0 : package, group);
                 }
             }
             persons_.flush();
@@ -347,9 +431,11 @@ private:
         addPupils(pupils, 1, offered, y, random_.between(75, 115));
     }
 
-    void addPupils(std::vector<Pupil>& pupils, int leerjaar, const std::vector<int>& offered, int y, int count) {
+    void addPupils(std::vector<Pupil>& pupils, int leerjaar, const std::vector<int>& offered, int y,
+                   int count) {
         for (int i = 0; i < count; ++i) {
-            const int id = newPerson(random_.chance(50), year(y) - 11 - leerjaar + (random_.chance(10) ? -1 : 0));
+            const int id =
+                newPerson(random_.chance(50), year(y) - 11 - leerjaar + (random_.chance(10) ? -1 : 0));
             pupils.push_back({id, leerjaar, leerjaar <= 2 ? -1 : random_.pick(offered)});
         }
     }
@@ -360,12 +446,15 @@ private:
         for (const auto& list : pupils)
             for (const Pupil& pupil : list)
                 byId[pupil.id] = pupil;
-        TableWriter careers(c_, "LOOPBAAN", {"LB_ID", "LB_LEERLING_FK", "LB_INSTELLING_FK", "LB_KLAS_FK", "LB_ADMGROEP_FK",
-                                             "LB_VAKKENPAKKET_FK", "LB_GRAAD", "LB_LEERJAAR", "LB_HOOFDSTRUCTUUR",
-                                             "LB_ONDERWIJSVORM", "LB_BEGINDATUM", "LB_EINDDATUM"});
+        TableWriter careers(c_, "LOOPBAAN",
+                            {"LB_ID", "LB_LEERLING_FK", "LB_INSTELLING_FK", "LB_KLAS_FK", "LB_ADMGROEP_FK",
+                             "LB_VAKKENPAKKET_FK", "LB_GRAAD", "LB_LEERJAAR", "LB_HOOFDSTRUCTUUR",
+                             "LB_ONDERWIJSVORM", "LB_BEGINDATUM", "LB_EINDDATUM"});
         for (const auto& [pupilId, school, klas, package, group] : enrolments) {
             const Pupil& pupil = byId.at(pupilId);
-            const QString structure = pupil.direction < 0 ? QStringLiteral("A") : Directions[static_cast<std::size_t>(pupil.direction)].structure;
+            const QString structure = pupil.direction < 0
+                                          ? QStringLiteral("A")
+                                          : Directions[static_cast<std::size_t>(pupil.direction)].structure;
             const QString form = pupil.direction < 0 ? QStringLiteral("A-stroom") : structure;
             QDate begin = yearStart(y);
             QDate end = lastYear(y) ? QDate() : yearEnd(y);
@@ -374,8 +463,8 @@ private:
             if (random_.chance(4))
                 end = yearStart(y).addDays(random_.between(40, 280));
             careers.add({I(++lastCareer_), I(pupilId), I(school), I(klas), I(group), OptI(package),
-                         S(QString::number((pupil.leerjaar + 1) / 2)), S(QString::number(pupil.leerjaar)), S(structure),
-                         S(form), D(begin), D(end)});
+                         S(QString::number((pupil.leerjaar + 1) / 2)), S(QString::number(pupil.leerjaar)),
+                         S(structure), S(form), D(begin), D(end)});
         }
         careers.flush();
         summary_.pupilEnrolments += careers.count();
@@ -384,9 +473,11 @@ private:
     // ------------------------------------------------------------------ staff
 
     void staff() {
-        TableWriter people(c_, "PERSONEEL", {"PS_ID", "PS_NAAM", "PS_VOORNAAM", "PS_GEBOORTEDATUM", "PS_GESLACHT"});
-        TableWriter tasks(c_, "OPDRACHT", {"OP_ID", "OP_INSTELLING_FK", "OP_PERSONEEL_FK", "OP_OFFICIEELVAK_FK", "OP_AMBT",
-                                           "OP_GRAAD", "OP_UREN", "OP_TBSOB", "OP_BEGINDATUM", "OP_EINDDATUM"});
+        TableWriter people(c_, "PERSONEEL",
+                           {"PS_ID", "PS_NAAM", "PS_VOORNAAM", "PS_GEBOORTEDATUM", "PS_GESLACHT"});
+        TableWriter tasks(c_, "OPDRACHT",
+                          {"OP_ID", "OP_INSTELLING_FK", "OP_PERSONEEL_FK", "OP_OFFICIEELVAK_FK", "OP_AMBT",
+                           "OP_GRAAD", "OP_UREN", "OP_TBSOB", "OP_BEGINDATUM", "OP_EINDDATUM"});
         int staffId = 0;
         int taskId = 0;
         for (std::size_t i = 0; i < Institutions.size(); ++i) {
@@ -394,9 +485,10 @@ private:
             const int size = random_.between(45, 70);
             for (int member = 0; member < size; ++member) {
                 const bool male = random_.chance(38);
-                people.add({I(++staffId), S(random_.pick(Surnames)), S(random_.pick(male ? MaleNames : FemaleNames)),
-                            D(QDate(random_.between(1961, 2001), random_.between(1, 12), random_.between(1, 28))),
-                            S(male ? "M" : "V")});
+                people.add(
+                    {I(++staffId), S(random_.pick(Surnames)), S(random_.pick(male ? MaleNames : FemaleNames)),
+                     D(QDate(random_.between(1961, 2001), random_.between(1, 12), random_.between(1, 28))),
+                     S(male ? "M" : "V")});
                 const int firstYear = random_.chance(80) ? 0 : random_.between(1, 2);
                 const int post = member == 0 ? 1 : (random_.chance(80) ? 6 : (random_.chance(60) ? 7 : 10));
                 for (int y = firstYear; y < 3; ++y) {
@@ -405,9 +497,9 @@ private:
                         const double hours = random_.between(4, 44) / 2.0;
                         const double tbsob = random_.chance(10) ? random_.between(1, 8) / 2.0 : 0.0;
                         tasks.add({I(++taskId), I(institution), I(staffId),
-                                   I(FirstSubjectId + random_.below(static_cast<int>(Subjects.size()))), I(post),
-                                   S(QString::number(random_.between(1, 3))), Dec(hours, 3), Dec(tbsob, 3),
-                                   D(yearStart(y)), D(lastYear(y) ? QDate() : yearEnd(y))});
+                                   I(FirstSubjectId + random_.below(static_cast<int>(Subjects.size()))),
+                                   I(post), S(QString::number(random_.between(1, 3))), Dec(hours, 3),
+                                   Dec(tbsob, 3), D(yearStart(y)), D(lastYear(y) ? QDate() : yearEnd(y))});
                     }
                 }
             }
@@ -420,18 +512,20 @@ private:
     // ------------------------------------------------------------------ adult education (OSP)
 
     void adultEducationLists() {
-        TableWriter groups(c_, "ADMGROEP", {"AG_ID", "AG_CODE", "AG_OMSCHRIJVING", "AG_HOOFDSTRUCTUUR_FKP", "AG_LEERJAAR_FKP",
-                                            "AG_GRAAD_FKP", "AG_GELDIGVAN", "AG_GELDIGTOT", "AG_ONDERWIJSVORM_FKP",
-                                            "AG_OPLEIDINGSVORM_FKP", "AG_AFDELING_FKP", "AG_LEERJAARINGRAAD_FKP",
-                                            "AG_STUDIEGEBIED_FKP"});
-        TableWriter units(c_, "OFFEENHEID", {"OE_ID", "OE_CODE", "OE_NAAM", "OE_ADMGROEP_FK", "OE_DEFAULTLESTIJDEN"});
+        TableWriter groups(c_, "ADMGROEP",
+                           {"AG_ID", "AG_CODE", "AG_OMSCHRIJVING", "AG_HOOFDSTRUCTUUR_FKP", "AG_LEERJAAR_FKP",
+                            "AG_GRAAD_FKP", "AG_GELDIGVAN", "AG_GELDIGTOT", "AG_ONDERWIJSVORM_FKP",
+                            "AG_OPLEIDINGSVORM_FKP", "AG_AFDELING_FKP", "AG_LEERJAARINGRAAD_FKP",
+                            "AG_STUDIEGEBIED_FKP"});
+        TableWriter units(c_, "OFFEENHEID",
+                          {"OE_ID", "OE_CODE", "OE_NAAM", "OE_ADMGROEP_FK", "OE_DEFAULTLESTIJDEN"});
         for (std::size_t i = 0; i < OspCourses.size(); ++i) {
             const int group = OspGroupBase + static_cast<int>(i) + 1;
             const int area = static_cast<int>(i % StudyAreas.size());
             groups.add({I(group), S(QStringLiteral("OSP%1").arg(i + 1, 2, 10, QChar(u'0'))),
-                        S(i == 3 ? QString() : OspCourses[i]), I(ParamStructure + 2), I(ParamGeneric), I(ParamGeneric),
-                        D(QDate(2010, 9, 1)), D(QDate(2099, 8, 31)), I(ParamGeneric), I(ParamGeneric), I(ParamGeneric),
-                        I(ParamGeneric), I(ParamStudyArea + area + 1)});
+                        S(i == 3 ? QString() : OspCourses[i]), I(ParamStructure + 2), I(ParamGeneric),
+                        I(ParamGeneric), D(QDate(2010, 9, 1)), D(QDate(2099, 8, 31)), I(ParamGeneric),
+                        I(ParamGeneric), I(ParamGeneric), I(ParamGeneric), I(ParamStudyArea + area + 1)});
             ospGroups_.push_back(group);
             for (int u = 0; u < 3; ++u) {
                 const int unit = UnitBase + static_cast<int>(i) * 3 + u;
@@ -445,26 +539,30 @@ private:
         units.flush();
         TableWriter trainings(c_, "OFFOPLEIDING", {"OO_ID", "OO_CODE", "OO_OMSCHRIJVING"});
         for (std::size_t i = 0; i < OspCourses.size(); ++i)
-            trainings.add({I(TrainingBase + static_cast<int>(i)), S(QString::number(1800 + 17 * static_cast<int>(i))),
-                           S(OspCourses[i])});
+            trainings.add({I(TrainingBase + static_cast<int>(i)),
+                           S(QString::number(1800 + 17 * static_cast<int>(i))), S(OspCourses[i])});
         trainings.flush();
-        TableWriter exemptions(c_, "OSPVRIJSTELLINGIG", {"OVI_ID", "OVI_INSTELLING_FK", "OVI_CODE", "OVI_OMSCHRIJVING",
-                                                          "OVI_BEDRAGCURSIST", "OVI_BEDRAGFONDS"});
-        const std::vector<QString> reasons{"Leefloon", "Werkzoekende", "Gedetineerde", "Inburgeraar", "Persoon met een handicap"};
+        TableWriter exemptions(c_, "OSPVRIJSTELLINGIG",
+                               {"OVI_ID", "OVI_INSTELLING_FK", "OVI_CODE", "OVI_OMSCHRIJVING",
+                                "OVI_BEDRAGCURSIST", "OVI_BEDRAGFONDS"});
+        const std::vector<QString> reasons{"Leefloon", "Werkzoekende", "Gedetineerde", "Inburgeraar",
+                                           "Persoon met een handicap"};
         for (std::size_t i = 0; i < reasons.size(); ++i)
-            exemptions.add({I(static_cast<int>(i) + 1), N(), S(QStringLiteral("%1").arg(i + 1, 2, 10, QChar(u'0'))), S(reasons[i]),
-                            Dec(0, 2), Dec(1.5 * static_cast<double>(i + 1) * 10, 2)});
+            exemptions.add({I(static_cast<int>(i) + 1), N(),
+                            S(QStringLiteral("%1").arg(i + 1, 2, 10, QChar(u'0'))), S(reasons[i]), Dec(0, 2),
+                            Dec(1.5 * static_cast<double>(i + 1) * 10, 2)});
         for (std::size_t i = 0; i < Institutions.size(); ++i)
             if (QString(Institutions[i].regime) == "OSP")
-                exemptions.add({I(10 + static_cast<int>(i)), I(static_cast<int>(i) + 1), S("10"), S("Eigen vrijstelling centrum"),
-                                Dec(12.5, 2), Dec(37.5, 2)});
+                exemptions.add({I(10 + static_cast<int>(i)), I(static_cast<int>(i) + 1), S("10"),
+                                S("Eigen vrijstelling centrum"), Dec(12.5, 2), Dec(37.5, 2)});
         exemptions.flush();
     }
 
     void ospCentre(int institution, int enrolmentsPerYear) {
         TableWriter branches(c_, "VESTIGINGSPLAATS", {"VP_ID", "VP_INSTELLING_FK", "VP_CODE", "VP_NAAM"});
         std::vector<int> branchIds;
-        const std::vector<std::pair<QString, QString>> names{{"HFD", "Hoofdzetel"}, {"NRD", "Campus Noord"}, {"ZUI", ""}};
+        const std::vector<std::pair<QString, QString>> names{
+            {"HFD", "Hoofdzetel"}, {"NRD", "Campus Noord"}, {"ZUI", ""}};
         for (const auto& [code, name] : names) {
             branchIds.push_back(++lastBranch_);
             branches.add({I(lastBranch_), I(institution), S(code), name.isEmpty() ? S(QString()) : S(name)});
@@ -474,7 +572,8 @@ private:
         std::vector<int> trackIds;
         for (std::size_t i = 0; i < OspCourses.size(); ++i) {
             trackIds.push_back(++lastTrack_);
-            tracks.add({I(lastTrack_), S(QStringLiteral("TR%1-%2").arg(institution).arg(i + 1, 3, 10, QChar(u'0'))),
+            tracks.add({I(lastTrack_),
+                        S(QStringLiteral("TR%1-%2").arg(institution).arg(i + 1, 3, 10, QChar(u'0'))),
                         S(OspCourses[i])});
         }
         tracks.flush();
@@ -484,9 +583,10 @@ private:
             participants.push_back(newPerson(random_.chance(45), random_.between(1950, 2006)));
         persons_.flush();
         for (int y = 0; y < 3; ++y) {
-            TableWriter classes(c_, "KLAS", {"KL_ID", "KL_INSTELLING_FK", "KL_SCHOOL_FK", "KL_CODE", "KL_OMSCHRIJVING",
-                                             "KL_TRAJECT_FK", "KL_VESTIGINGSPLAATS_FK", "KL_MATRIXLESPLAATS",
-                                             "KL_BEGINDATUM", "KL_EINDDATUM"});
+            TableWriter classes(c_, "KLAS",
+                                {"KL_ID", "KL_INSTELLING_FK", "KL_SCHOOL_FK", "KL_CODE", "KL_OMSCHRIJVING",
+                                 "KL_TRAJECT_FK", "KL_VESTIGINGSPLAATS_FK", "KL_MATRIXLESPLAATS",
+                                 "KL_BEGINDATUM", "KL_EINDDATUM"});
             struct OspClass {
                 int id;
                 int course;
@@ -504,18 +604,22 @@ private:
                 yearClasses.push_back({id, course, begin, end});
                 classes.add({I(id), I(institution), I(institution),
                              S(QStringLiteral("%1-%2").arg(year(y) % 100).arg(k + 1, 4, 10, QChar(u'0'))),
-                             S(k % 17 == 5 ? QString() : QStringLiteral("%1 groep %2").arg(OspCourses[static_cast<std::size_t>(course)]).arg(k + 1)),
+                             S(k % 17 == 5 ? QString()
+                                           : QStringLiteral("%1 groep %2")
+                                                 .arg(OspCourses[static_cast<std::size_t>(course)])
+                                                 .arg(k + 1)),
                              random_.chance(80) ? I(trackIds[static_cast<std::size_t>(course)]) : N(),
-                             I(random_.pick(branchIds)), S(random_.chance(5) ? QString() : random_.pick(TeachingLocations)),
-                             D(begin), D(end)});
+                             I(random_.pick(branchIds)),
+                             S(random_.chance(5) ? QString() : random_.pick(TeachingLocations)), D(begin),
+                             D(end)});
             }
             classes.flush();
-            TableWriter curricula(c_, "CURRICULUM", {"CU_ID", "CU_LEERLING_FK", "CU_INSTELLING_FK", "CU_KLAS_FK",
-                                                     "CU_ADMGROEP_FK", "CU_OFFEENHEID_FK", "CU_OFFOPLEIDING_FK",
-                                                     "CU_FINANCIERBAARHEID_FKP", "CU_OSPVRIJSTELLINGIG_FK",
-                                                     "CU_AANVRAAGKREDIETUREN", "CU_LESTIJDEN", "CU_KLASHISTORIEK_FK",
-                                                     "CU_INSCHRIJVING_FK", "CU_OPLEIDINGINSCHRIJVING_FK",
-                                                     "CU_BEGINDATUM", "CU_EINDDATUM"});
+            TableWriter curricula(
+                c_, "CURRICULUM",
+                {"CU_ID", "CU_LEERLING_FK", "CU_INSTELLING_FK", "CU_KLAS_FK", "CU_ADMGROEP_FK",
+                 "CU_OFFEENHEID_FK", "CU_OFFOPLEIDING_FK", "CU_FINANCIERBAARHEID_FKP",
+                 "CU_OSPVRIJSTELLINGIG_FK", "CU_AANVRAAGKREDIETUREN", "CU_LESTIJDEN", "CU_KLASHISTORIEK_FK",
+                 "CU_INSCHRIJVING_FK", "CU_OPLEIDINGINSCHRIJVING_FK", "CU_BEGINDATUM", "CU_EINDDATUM"});
             // A participant registers for a few courses at once, so a person's enrolments lie together.
             std::size_t nextPerson = 0;
             for (int e = 0, left = 0, person = 0; e < enrolmentsPerYear; ++e, --left) {
@@ -524,13 +628,17 @@ private:
                     left = random_.between(1, 5);
                 }
                 const OspClass& klas = random_.pick(yearClasses);
-                const auto& [unit, group] = ospUnits_[static_cast<std::size_t>(klas.course * 3 + random_.below(3))];
+                const auto& [unit, group] =
+                    ospUnits_[static_cast<std::size_t>(klas.course * 3 + random_.below(3))];
                 const int finance = random_.chance(85) ? 1 : (random_.chance(65) ? 2 : 3);
-                const int exemption = random_.chance(70) ? 0 : (random_.chance(85) ? random_.between(1, 5) : 10 + institution - 1);
+                const int exemption =
+                    random_.chance(70) ? 0
+                                       : (random_.chance(85) ? random_.between(1, 5) : 10 + institution - 1);
                 ++lastCurriculum_;
-                curricula.add({I(lastCurriculum_), I(person), I(institution), I(klas.id), I(group),
-                               I(unit), I(TrainingBase + klas.course), I(ParamFinance + finance), OptI(exemption),
-                               random_.chance(8) ? S("+") : N(), I(random_.chance(30) ? 0 : random_.between(20, 120)),
+                curricula.add({I(lastCurriculum_), I(person), I(institution), I(klas.id), I(group), I(unit),
+                               I(TrainingBase + klas.course), I(ParamFinance + finance), OptI(exemption),
+                               random_.chance(8) ? S("+") : N(),
+                               I(random_.chance(30) ? 0 : random_.between(20, 120)),
                                random_.chance(20) ? I(lastCurriculum_) : N(), I(lastCurriculum_ / 3 + 1),
                                I(lastCurriculum_ / 2 + 1), D(klas.begin), D(klas.end)});
             }
@@ -545,18 +653,23 @@ private:
 
     void vwoLists() {
         TableWriter modules(c_, "VWOMODULE", {"VOM_ID", "VOM_CODE", "VOM_OMSCHRIJVING"});
-        TableWriter variants(c_, "VWOMODULEVARIANT", {"VMV_ID", "VMV_MODULE_FK", "VMV_CODE", "VMV_LESTIJDENORGANISATIE"});
-        const std::vector<QString> subjects{"Engels", "Frans", "Spaans", "Digitale vaardigheden", "Rekenen", "Lezen",
-                                            "Schrijven", "Maatschappijoriëntatie", "Nederlands", "Duits"};
+        TableWriter variants(c_, "VWOMODULEVARIANT",
+                             {"VMV_ID", "VMV_MODULE_FK", "VMV_CODE", "VMV_LESTIJDENORGANISATIE"});
+        const std::vector<QString> subjects{"Engels",     "Frans", "Spaans",    "Digitale vaardigheden",
+                                            "Rekenen",    "Lezen", "Schrijven", "Maatschappijoriëntatie",
+                                            "Nederlands", "Duits"};
         int variant = 0;
         for (std::size_t i = 0; i < subjects.size() * 2; ++i) {
             const int module = static_cast<int>(i) + 1;
-            modules.add({I(module), S(QStringLiteral("VM%1").arg(module, 3, 10, QChar(u'0'))),
-                         S(QStringLiteral("%1 %2").arg(subjects[i % subjects.size()]).arg(i / subjects.size() + 1))});
+            modules.add(
+                {I(module), S(QStringLiteral("VM%1").arg(module, 3, 10, QChar(u'0'))),
+                 S(QStringLiteral("%1 %2").arg(subjects[i % subjects.size()]).arg(i / subjects.size() + 1))});
             for (int v = 0; v < 2; ++v) {
                 vwoVariants_.push_back(++variant);
-                variants.add({I(variant), I(module), S(QStringLiteral("VM%1-%2").arg(module, 3, 10, QChar(u'0')).arg(QChar(u'A' + v))),
-                              I(random_.between(2, 12) * 10)});
+                variants.add(
+                    {I(variant), I(module),
+                     S(QStringLiteral("VM%1-%2").arg(module, 3, 10, QChar(u'0')).arg(QChar(u'A' + v))),
+                     I(random_.between(2, 12) * 10)});
             }
         }
         modules.flush();
@@ -566,42 +679,47 @@ private:
         offers.add({I(2), S("AVOND"), S("Avondaanbod")});
         offers.add({I(3), S("AFST"), S("Afstandsonderwijs")});
         offers.flush();
-        TableWriter trainings(c_, "VWOOPLEIDING", {"VO_ID", "VO_CODE", "VO_OMSCHRIJVING", "VO_GELDIGVAN", "VO_GELDIGTOT"});
-        TableWriter trainingVariants(c_, "VWOOPLEIDINGSVARIANT", {"VOO_ID", "VOO_OPLEIDING_FK", "VOO_CODE", "VOO_OMSCHRIJVING",
-                                                                  "VOO_GELDIGVAN", "VOO_GELDIGTOT"});
+        TableWriter trainings(c_, "VWOOPLEIDING",
+                              {"VO_ID", "VO_CODE", "VO_OMSCHRIJVING", "VO_GELDIGVAN", "VO_GELDIGTOT"});
+        TableWriter trainingVariants(
+            c_, "VWOOPLEIDINGSVARIANT",
+            {"VOO_ID", "VOO_OPLEIDING_FK", "VOO_CODE", "VOO_OMSCHRIJVING", "VOO_GELDIGVAN", "VOO_GELDIGTOT"});
         for (int t = 1; t <= 8; ++t) {
             const QString name = subjects[static_cast<std::size_t>(t - 1)];
-            trainings.add({I(t), I(5000 + t * 10), S(QStringLiteral("Opleiding %1").arg(name)), D(QDate(2015, 9, 1)),
-                           t == 8 ? D(QDate(year(0), 8, 31)) : N()});
+            trainings.add({I(t), I(5000 + t * 10), S(QStringLiteral("Opleiding %1").arg(name)),
+                           D(QDate(2015, 9, 1)), t == 8 ? D(QDate(year(0), 8, 31)) : N()});
             for (int v = 0; v < 2; ++v)
                 trainingVariants.add({I(t * 10 + v), I(t), S(QStringLiteral("OV%1-%2").arg(t).arg(v + 1)),
-                                      S(QStringLiteral("%1 (%2)").arg(name, v == 0 ? "dag" : "avond")), D(QDate(2015, 9, 1)), N()});
+                                      S(QStringLiteral("%1 (%2)").arg(name, v == 0 ? "dag" : "avond")),
+                                      D(QDate(2015, 9, 1)), N()});
         }
         trainings.flush();
         trainingVariants.flush();
-        TableWriter rates(c_, "VWOTARIEF", {"VTA_ID", "VTA_INSTELLING_FK", "VTA_CODE", "VTA_NAAM", "VTA_BEDRAGVOORCURSISTEN",
-                                            "VTA_BEDRAGUITFONDS"});
+        TableWriter rates(c_, "VWOTARIEF",
+                          {"VTA_ID", "VTA_INSTELLING_FK", "VTA_CODE", "VTA_NAAM", "VTA_BEDRAGVOORCURSISTEN",
+                           "VTA_BEDRAGUITFONDS"});
         rates.add({I(1), N(), S("STD"), S("Standaardtarief"), Dec(1.5, 3), Dec(0, 3)});
         rates.add({I(2), N(), S("SOC"), S("Sociaal tarief"), Dec(0.75, 3), Dec(0.75, 3)});
         for (std::size_t i = 0; i < Institutions.size(); ++i)
             if (QString(Institutions[i].regime) == "VWO")
-                rates.add({I(10 + static_cast<int>(i)), I(static_cast<int>(i) + 1), S("EIGEN"), S("Eigen tarief centrum"),
-                           Dec(1.0, 3), Dec(0.5, 3)});
+                rates.add({I(10 + static_cast<int>(i)), I(static_cast<int>(i) + 1), S("EIGEN"),
+                           S("Eigen tarief centrum"), Dec(1.0, 3), Dec(0.5, 3)});
         rates.flush();
     }
 
     void vwoCentre(int institution, int enrolmentsPerYear) {
         TableWriter branches(c_, "VESTIGINGSPLAATS", {"VP_ID", "VP_INSTELLING_FK", "VP_CODE", "VP_NAAM"});
         std::vector<int> branchIds;
-        for (const auto& [code, name] : std::vector<std::pair<QString, QString>>{{"HFD", "Hoofdzetel"}, {"OOS", "Antenne Oost"}}) {
+        for (const auto& [code, name] :
+             std::vector<std::pair<QString, QString>>{{"HFD", "Hoofdzetel"}, {"OOS", "Antenne Oost"}}) {
             branchIds.push_back(++lastBranch_);
             branches.add({I(lastBranch_), I(institution), S(code), S(name)});
         }
         branches.flush();
         TableWriter places(c_, "VWOLESPLAATS", {"VLP_ID", "VLP_INSTELLING_FK", "VLP_OMSCHRIJVING"});
         std::vector<int> placeIds;
-        for (const QString& place : {QStringLiteral("Lokaal B2"), QStringLiteral("Bibliotheek"), QStringLiteral("lokaal b2"),
-                                     QStringLiteral("Wijkcentrum De Kring")}) {
+        for (const QString& place : {QStringLiteral("Lokaal B2"), QStringLiteral("Bibliotheek"),
+                                     QStringLiteral("lokaal b2"), QStringLiteral("Wijkcentrum De Kring")}) {
             placeIds.push_back(++lastPlace_);
             places.add({I(lastPlace_), I(institution), S(place)});
         }
@@ -612,18 +730,24 @@ private:
             participants.push_back(newPerson(random_.chance(40), random_.between(1945, 2006)));
         persons_.flush();
         for (int y = 0; y < 3; ++y) {
-            TableWriter classes(c_, "VWOKLAS", {"VWK_ID", "VWK_INSTELLING_FK", "VWK_SCHOOL_FK", "VWK_CODE", "VWK_OMSCHRIJVING",
-                                                "VWK_VESTIGINGSPLAATS_FK", "VWK_BEGINDATUM", "VWK_EINDDATUM"});
-            TableWriter setUp(c_, "VWOINGMODULEVAR", {"IMV_ID", "IMV_INSTELLING_FK", "IMV_MODULEVARIANT_FK", "IMV_KLAS_FK",
-                                                       "IMV_LESPLAATS_FK", "IMV_AANBOD_FK", "IMV_BEGINDATUM", "IMV_EINDDATUM"});
+            TableWriter classes(c_, "VWOKLAS",
+                                {"VWK_ID", "VWK_INSTELLING_FK", "VWK_SCHOOL_FK", "VWK_CODE",
+                                 "VWK_OMSCHRIJVING", "VWK_VESTIGINGSPLAATS_FK", "VWK_BEGINDATUM",
+                                 "VWK_EINDDATUM"});
+            TableWriter setUp(c_, "VWOINGMODULEVAR",
+                              {"IMV_ID", "IMV_INSTELLING_FK", "IMV_MODULEVARIANT_FK", "IMV_KLAS_FK",
+                               "IMV_LESPLAATS_FK", "IMV_AANBOD_FK", "IMV_BEGINDATUM", "IMV_EINDDATUM"});
             std::vector<std::pair<int, QDate>> setUpIds;
             const int classCount = std::max(20, enrolmentsPerYear / 60);
             for (int k = 0; k < classCount; ++k) {
                 const int klas = ++lastVwoClass_;
                 classes.add({I(klas), I(institution), I(institution),
-                             S(QStringLiteral("VWO-%1-%2-%3").arg(year(y)).arg(institution).arg(k + 1, 3, 10, QChar(u'0'))),
-                             S(QStringLiteral("Groep %1").arg(k + 1)), I(random_.pick(branchIds)), D(yearStart(y)),
-                             D(lastYear(y) ? QDate() : yearEnd(y))});
+                             S(QStringLiteral("VWO-%1-%2-%3")
+                                   .arg(year(y))
+                                   .arg(institution)
+                                   .arg(k + 1, 3, 10, QChar(u'0'))),
+                             S(QStringLiteral("Groep %1").arg(k + 1)), I(random_.pick(branchIds)),
+                             D(yearStart(y)), D(lastYear(y) ? QDate() : yearEnd(y))});
                 for (int m = random_.between(1, 3); m > 0; --m) {
                     setUpIds.emplace_back(++lastSetUp_, yearStart(y));
                     setUp.add({I(lastSetUp_), I(institution), I(random_.pick(vwoVariants_)), I(klas),
@@ -633,10 +757,11 @@ private:
             }
             classes.flush();
             setUp.flush();
-            TableWriter enrolments(c_, "VWOINSCHRIJVING", {"VL_ID", "VL_LEERLING_FK", "VL_INSTELLING_FK", "VL_INGMODULEVAR_FK",
-                                                            "VL_OPLEIDING_FK", "VL_OPLEIDINGSVARIANT_FK", "VL_VWOTARIEF_FK",
-                                                            "VL_FLAGS", "VL_FINANCIERBAARHEID", "VL_INSCHRIJVING_FK",
-                                                            "VL_VWI_FK", "VL_BEGINDATUM", "VL_EINDDATUM"});
+            TableWriter enrolments(c_, "VWOINSCHRIJVING",
+                                   {"VL_ID", "VL_LEERLING_FK", "VL_INSTELLING_FK", "VL_INGMODULEVAR_FK",
+                                    "VL_OPLEIDING_FK", "VL_OPLEIDINGSVARIANT_FK", "VL_VWOTARIEF_FK",
+                                    "VL_FLAGS", "VL_FINANCIERBAARHEID", "VL_INSCHRIJVING_FK", "VL_VWI_FK",
+                                    "VL_BEGINDATUM", "VL_EINDDATUM"});
             std::size_t nextPerson = 0;
             for (int e = 0, left = 0, person = 0; e < enrolmentsPerYear; ++e, --left) {
                 if (left == 0) {
@@ -644,13 +769,16 @@ private:
                     left = random_.between(1, 4);
                 }
                 const int training = random_.chance(5) ? 0 : random_.between(1, 7);
-                const int rate = random_.chance(10) ? 0 : (random_.chance(80) ? random_.between(1, 2) : 10 + institution - 1);
+                const int rate = random_.chance(10)
+                                     ? 0
+                                     : (random_.chance(80) ? random_.between(1, 2) : 10 + institution - 1);
                 ++lastVwoEnrolment_;
                 enrolments.add({I(lastVwoEnrolment_), random_.chance(3) ? N() : I(person), I(institution),
                                 I(random_.pick(setUpIds).first), OptI(training),
                                 training == 0 ? N() : I(training * 10 + random_.below(2)), OptI(rate), I(0),
-                                I(random_.chance(85) ? 8 : 3), I(lastVwoEnrolment_ / 2 + 1), I(lastVwoEnrolment_),
-                                D(yearStart(y)), D(lastYear(y) ? QDate() : yearEnd(y))});
+                                I(random_.chance(85) ? 8 : 3), I(lastVwoEnrolment_ / 2 + 1),
+                                I(lastVwoEnrolment_), D(yearStart(y)),
+                                D(lastYear(y) ? QDate() : yearEnd(y))});
             }
             enrolments.flush();
             summary_.vwoEnrolments += enrolments.count();
@@ -690,22 +818,30 @@ private:
         };
         const std::vector<Cube> list{
             {"LLKLAS", "Leerlingen per klas en geslacht",
-             "Telt de leerlingen die op de werkdatum in de instelling ingeschreven zijn, per klas en per geslacht.",
+             "Telt de leerlingen die op de werkdatum in de instelling ingeschreven zijn, per klas en per "
+             "geslacht.",
              "SELECT k.KL_CODE AS KLAS, ll.LL_GESLACHT AS GESLACHT, COUNT(*) AS AANTAL FROM LOOPBAAN lb "
              "JOIN KLAS k ON k.KL_ID = lb.LB_KLAS_FK JOIN LEERLING ll ON ll.LL_ID = lb.LB_LEERLING_FK "
              "WHERE lb.LB_INSTELLING_FK = :IS_ID AND lb.LB_BEGINDATUM <= :WerkDatum "
-             "AND (lb.LB_EINDDATUM IS NULL OR lb.LB_EINDDATUM >= :WerkDatum) GROUP BY k.KL_CODE, ll.LL_GESLACHT",
+             "AND (lb.LB_EINDDATUM IS NULL OR lb.LB_EINDDATUM >= :WerkDatum) GROUP BY k.KL_CODE, "
+             "ll.LL_GESLACHT",
              definition({"KLAS"}, {"GESLACHT"}, "AANTAL", "Aantal leerlingen")},
             {"LLGRAAD", "Leerlingen per graad en onderwijsvorm",
-             "Telt de leerlingen die in het schooljaar van de werkdatum ingeschreven waren, per graad en onderwijsvorm.",
-             "SELECT lb.LB_GRAAD AS GRAAD, lb.LB_ONDERWIJSVORM AS ONDERWIJSVORM, COUNT(DISTINCT lb.LB_LEERLING_FK) AS AANTAL "
+             "Telt de leerlingen die in het schooljaar van de werkdatum ingeschreven waren, per graad en "
+             "onderwijsvorm.",
+             "SELECT lb.LB_GRAAD AS GRAAD, lb.LB_ONDERWIJSVORM AS ONDERWIJSVORM, COUNT(DISTINCT "
+             "lb.LB_LEERLING_FK) AS AANTAL "
              "FROM LOOPBAAN lb WHERE lb.LB_INSTELLING_FK = :IS_ID AND lb.LB_BEGINDATUM <= :EindDatum "
-             "AND (lb.LB_EINDDATUM IS NULL OR lb.LB_EINDDATUM >= :BeginDatum) GROUP BY lb.LB_GRAAD, lb.LB_ONDERWIJSVORM",
+             "AND (lb.LB_EINDDATUM IS NULL OR lb.LB_EINDDATUM >= :BeginDatum) GROUP BY lb.LB_GRAAD, "
+             "lb.LB_ONDERWIJSVORM",
              definition({"GRAAD"}, {"ONDERWIJSVORM"}, "AANTAL", "Aantal leerlingen")},
             {"KLASSJ", "Klassen van het schooljaar",
-             "Toont de klassen van de instelling in het schooljaar van de werkdatum met hun aantal inschrijvingen.",
-             "SELECT k.KL_CODE AS KLAS, sj.SJ_OMSCHRIJVING AS SCHOOLJAAR, COUNT(lb.LB_ID) AS AANTAL FROM KLAS k "
-             "JOIN SCHOOLJAAR sj ON sj.SJ_ID = k.KL_SCHOOLJAAR_FK LEFT JOIN LOOPBAAN lb ON lb.LB_KLAS_FK = k.KL_ID "
+             "Toont de klassen van de instelling in het schooljaar van de werkdatum met hun aantal "
+             "inschrijvingen.",
+             "SELECT k.KL_CODE AS KLAS, sj.SJ_OMSCHRIJVING AS SCHOOLJAAR, COUNT(lb.LB_ID) AS AANTAL FROM "
+             "KLAS k "
+             "JOIN SCHOOLJAAR sj ON sj.SJ_ID = k.KL_SCHOOLJAAR_FK LEFT JOIN LOOPBAAN lb ON lb.LB_KLAS_FK = "
+             "k.KL_ID "
              "WHERE k.KL_INSTELLING_FK = :IS_ID AND k.KL_SCHOOLJAAR_FK = :SJ_ID AND sj.SJ_CODE = :Jaar "
              "GROUP BY k.KL_CODE, sj.SJ_OMSCHRIJVING",
              definition({"KLAS"}, {"SCHOOLJAAR"}, "AANTAL", "Inschrijvingen")},
@@ -713,20 +849,28 @@ private:
              "Somt de uren van de opdrachten op de werkdatum per officieel vak en per ambt.",
              "SELECT ov.OV_CODE AS VAK, op.OP_AMBT AS AMBT, SUM(op.OP_UREN) AS UREN FROM OPDRACHT op "
              "JOIN OFFICIEELVAK ov ON ov.OV_ID = op.OP_OFFICIEELVAK_FK WHERE op.OP_INSTELLING_FK = :IS_ID "
-             "AND op.OP_BEGINDATUM <= :WerkDatum AND (op.OP_EINDDATUM IS NULL OR op.OP_EINDDATUM >= :WerkDatum) "
+             "AND op.OP_BEGINDATUM <= :WerkDatum AND (op.OP_EINDDATUM IS NULL OR op.OP_EINDDATUM >= "
+             ":WerkDatum) "
              "GROUP BY ov.OV_CODE, op.OP_AMBT",
              definition({"VAK"}, {"AMBT"}, "UREN", "Uren")},
             {"CURSSTG", "Cursisten per studiegebied en vestiging",
-             "Telt de inschrijvingen van het CVO in het schooljaar van de werkdatum per studiegebied en vestigingsplaats.",
-             "SELECT p.P_OMSCHRIJVING AS STUDIEGEBIED, vp.VP_CODE AS VESTIGING, COUNT(*) AS AANTAL FROM CURRICULUM cu "
-             "JOIN ADMGROEP ag ON ag.AG_ID = cu.CU_ADMGROEP_FK JOIN PARAMETER p ON p.P_ID = ag.AG_STUDIEGEBIED_FKP "
-             "JOIN KLAS k ON k.KL_ID = cu.CU_KLAS_FK JOIN VESTIGINGSPLAATS vp ON vp.VP_ID = k.KL_VESTIGINGSPLAATS_FK "
+             "Telt de inschrijvingen van het CVO in het schooljaar van de werkdatum per studiegebied en "
+             "vestigingsplaats.",
+             "SELECT p.P_OMSCHRIJVING AS STUDIEGEBIED, vp.VP_CODE AS VESTIGING, COUNT(*) AS AANTAL FROM "
+             "CURRICULUM cu "
+             "JOIN ADMGROEP ag ON ag.AG_ID = cu.CU_ADMGROEP_FK JOIN PARAMETER p ON p.P_ID = "
+             "ag.AG_STUDIEGEBIED_FKP "
+             "JOIN KLAS k ON k.KL_ID = cu.CU_KLAS_FK JOIN VESTIGINGSPLAATS vp ON vp.VP_ID = "
+             "k.KL_VESTIGINGSPLAATS_FK "
              "JOIN INSTELLING i ON i.IS_ID = cu.CU_INSTELLING_FK WHERE cu.CU_INSTELLING_FK = :IS_ID "
              "AND i.IS_SCHOOL_FK = :SC_ID AND cu.CU_BEGINDATUM <= :EindDatum "
-             "AND (cu.CU_EINDDATUM IS NULL OR cu.CU_EINDDATUM >= :BeginDatum) GROUP BY p.P_OMSCHRIJVING, vp.VP_CODE",
+             "AND (cu.CU_EINDDATUM IS NULL OR cu.CU_EINDDATUM >= :BeginDatum) GROUP BY p.P_OMSCHRIJVING, "
+             "vp.VP_CODE",
              definition({"STUDIEGEBIED"}, {"VESTIGING"}, "AANTAL", "Inschrijvingen")}};
         TableWriter queries(c_, "QUERY", {"Q_ID", "Q_SQL"});
-        TableWriter olap(c_, "OLAP", {"L_ID", "L_CODE", "L_OMSCHRIJVING", "L_DEFINITIE", "L_FLAGS", "L_UITLEG", "L_QUERY_FK"});
+        TableWriter olap(
+            c_, "OLAP",
+            {"L_ID", "L_CODE", "L_OMSCHRIJVING", "L_DEFINITIE", "L_FLAGS", "L_UITLEG", "L_QUERY_FK"});
         for (std::size_t i = 0; i < list.size(); ++i) {
             const int id = static_cast<int>(i) + 1;
             queries.add({I(id), S(list[i].sql)});
@@ -741,7 +885,8 @@ private:
     Random random_;
     DemoOptions options_;
     DemoSummary summary_;
-    TableWriter persons_{c_, "LEERLING", {"LL_ID", "LL_NAAM", "LL_VOORNAAM", "LL_GESLACHT", "LL_GEBOORTEDATUM", "LL_FLAGS"}};
+    TableWriter persons_{
+        c_, "LEERLING", {"LL_ID", "LL_NAAM", "LL_VOORNAAM", "LL_GESLACHT", "LL_GEBOORTEDATUM", "LL_FLAGS"}};
     std::map<int, int> admGroups_;
     std::vector<int> ospGroups_;
     std::vector<std::pair<int, int>> ospUnits_; // unit, its administrative group

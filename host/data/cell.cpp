@@ -52,7 +52,8 @@ bool parseDouble(const QString& text, double& result) {
 }
 
 std::int64_t integerOf(const FieldDef& def, const QVariant& value) {
-    if (value.typeId() == QMetaType::ULongLong && value.toULongLong() > std::numeric_limits<std::int64_t>::max())
+    if (value.typeId() == QMetaType::ULongLong &&
+        value.toULongLong() > std::numeric_limits<std::int64_t>::max())
         raiseRange(def, value);
     if (isIntegerVariant(value))
         return value.toLongLong();
@@ -236,7 +237,8 @@ QVariant FromCell(const FieldDef& def, const Cell& cell) {
     case TFieldType::Largeint:
         return QVariant::fromValue<qint64>(std::get<std::int64_t>(cell));
     case TFieldType::Decimal:
-        return static_cast<double>(std::get<std::int64_t>(cell)) / static_cast<double>(DecimalFactor(def.scale));
+        return static_cast<double>(std::get<std::int64_t>(cell)) /
+               static_cast<double>(DecimalFactor(def.scale));
     case TFieldType::Float:
         return std::get<double>(cell);
     case TFieldType::Date:

@@ -13,7 +13,9 @@ namespace vorn {
 /// One stored value: null, an integer (also scaled decimals), a double (also dates) or UTF-8 bytes.
 using Cell = std::variant<std::monostate, std::int64_t, double, std::string>;
 
-inline bool IsNullCell(const Cell& cell) { return std::holds_alternative<std::monostate>(cell); }
+inline bool IsNullCell(const Cell& cell) {
+    return std::holds_alternative<std::monostate>(cell);
+}
 
 /// Converts a value to the stored form of a field; raises, naming the field, when it does not fit.
 /// Texts longer than the field's width are cut to the width.

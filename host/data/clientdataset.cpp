@@ -23,9 +23,13 @@ QStringList SplitFieldList(const QString& list) {
 
 namespace {
 
-QString shownName(const QString& name) { return name.isEmpty() ? QStringLiteral("(naamloos)") : name; }
+QString shownName(const QString& name) {
+    return name.isEmpty() ? QStringLiteral("(naamloos)") : name;
+}
 
-std::int64_t scaleOf(const FieldDef& def) { return def.type == TFieldType::Decimal ? def.scale : 0; }
+std::int64_t scaleOf(const FieldDef& def) {
+    return def.type == TFieldType::Decimal ? def.scale : 0;
+}
 
 /// Converts a provider's column to the storage of a declared field.
 Column convertColumn(Column source, const FieldDef& from, const FieldDef& to) {
@@ -87,8 +91,9 @@ TAggregate* TAggregates::Find(const QString& name) const {
 QVariant TAggregate::Value() const {
     if (!Active || !dataSet_->AggregatesActive || !dataSet_->Active())
         return {};
-    static const QRegularExpression pattern(QStringLiteral(R"(^\s*(SUM|COUNT|MIN|MAX|AVG)\s*\(\s*(\w+)\s*\)\s*$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(SUM|COUNT|MIN|MAX|AVG)\s*\(\s*(\w+)\s*\)\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = pattern.match(Expression);
     if (!match.hasMatch())
         RaiseDatabaseError(QStringLiteral("Aggregaat '%s': uitdrukking '%s' wordt niet ondersteund"),
@@ -96,7 +101,8 @@ QVariant TAggregate::Value() const {
     const QString function = match.captured(1).toUpper();
     const TField& field = dataSet_->FieldByName(match.captured(2));
     const FieldDef& def = field.Def();
-    const bool integral = StorageOf(def.type) == StorageKind::Int32 || StorageOf(def.type) == StorageKind::Int64;
+    const bool integral =
+        StorageOf(def.type) == StorageKind::Int32 || StorageOf(def.type) == StorageKind::Int64;
     qint64 count = 0;
     qint64 intSum = 0;
     double sum = 0;
@@ -123,9 +129,11 @@ QVariant TAggregate::Value() const {
         return QVariant::fromValue(count);
     if (count == 0)
         return {};
-    const double factor = def.type == TFieldType::Decimal ? static_cast<double>(DecimalFactor(def.scale)) : 1.0;
+    const double factor =
+        def.type == TFieldType::Decimal ? static_cast<double>(DecimalFactor(def.scale)) : 1.0;
     if (function == u"SUM")
-        return integral && def.type != TFieldType::Decimal ? QVariant::fromValue(intSum) : QVariant(sum / factor);
+        return integral && def.type != TFieldType::Decimal ? QVariant::fromValue(intSum)
+                                                           : QVariant(sum / factor);
     if (function == u"MIN")
         return lowest / factor;
     if (function == u"MAX")
@@ -144,7 +152,9 @@ TVornClientDataSet::~TVornClientDataSet() {
         source->detachFromDataSet();
 }
 
-void TVornClientDataSet::SetProviderName(const QString& name) { providerName_ = name; }
+void TVornClientDataSet::SetProviderName(const QString& name) {
+    providerName_ = name;
+}
 
 void TVornClientDataSet::SetCommandText(const QString& text, bool createParams) {
     commandText_ = text;
@@ -169,10 +179,12 @@ void TVornClientDataSet::requireActive() const {
 
 TField& TVornClientDataSet::AddField(const FieldDef& def) {
     if (Active())
-        RaiseDatabaseError(QStringLiteral("Dataset '%s': velden toevoegen kan alleen als de dataset gesloten is"),
-                           {shownName(name_)});
+        RaiseDatabaseError(
+            QStringLiteral("Dataset '%s': velden toevoegen kan alleen als de dataset gesloten is"),
+            {shownName(name_)});
     if (FindField(def.name) != nullptr)
-        RaiseDatabaseError(QStringLiteral("Dataset '%s': veld '%s' bestaat al"), {shownName(name_), def.name});
+        RaiseDatabaseError(QStringLiteral("Dataset '%s': veld '%s' bestaat al"),
+                           {shownName(name_), def.name});
     fields_.push_back(std::make_unique<TField>(this, def, static_cast<int>(fields_.size())));
     declaredFieldCount_ = fields_.size();
     return *fields_.back();
@@ -188,14 +200,16 @@ TField* TVornClientDataSet::FindField(const QString& name) const {
 TField& TVornClientDataSet::FieldByName(const QString& name) const {
     TField* field = FindField(name);
     if (field == nullptr)
-        RaiseDatabaseError(QStringLiteral("Veld '%s' niet gevonden in dataset '%s'"), {name, shownName(name_)});
+        RaiseDatabaseError(QStringLiteral("Veld '%s' niet gevonden in dataset '%s'"),
+                           {name, shownName(name_)});
     return *field;
 }
 
 void TVornClientDataSet::ClearFields() {
     if (Active())
-        RaiseDatabaseError(QStringLiteral("Dataset '%s': velden verwijderen kan alleen als de dataset gesloten is"),
-                           {shownName(name_)});
+        RaiseDatabaseError(
+            QStringLiteral("Dataset '%s': velden verwijderen kan alleen als de dataset gesloten is"),
+            {shownName(name_)});
     fields_.clear();
     declaredFieldCount_ = 0;
 }
@@ -210,7 +224,9 @@ std::vector<FieldDef> TVornClientDataSet::FieldDefs() const {
 
 // ---------------------------------------------------------------- opening and closing
 
-Table TVornClientDataSet::fetch() { return broker().open(providerName_, params_, commandText_); }
+Table TVornClientDataSet::fetch() {
+    return broker().open(providerName_, params_, commandText_);
+}
 
 void TVornClientDataSet::Open() {
     if (Active())
@@ -356,7 +372,9 @@ void TVornClientDataSet::resetCursor() {
     eof_ = order_.empty();
 }
 
-int TVornClientDataSet::RecNo() const { return hasCurrentRow() ? cursor_ + 1 : 0; }
+int TVornClientDataSet::RecNo() const {
+    return hasCurrentRow() ? cursor_ + 1 : 0;
+}
 
 void TVornClientDataSet::SetRecNo(int recNo) {
     requireActive();
@@ -413,8 +431,12 @@ void TVornClientDataSet::Prior() {
     }
 }
 
-bool TVornClientDataSet::Eof() const { return !Active() || eof_; }
-bool TVornClientDataSet::Bof() const { return !Active() || bof_; }
+bool TVornClientDataSet::Eof() const {
+    return !Active() || eof_;
+}
+bool TVornClientDataSet::Bof() const {
+    return !Active() || bof_;
+}
 
 void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) {
     requireActive();
@@ -424,9 +446,11 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
     for (const QString& name : names) {
         const TField& field = FieldByName(name);
         if (field.column_ < 0)
-            RaiseDatabaseError(QStringLiteral("Op veld '%s' kan niet gesorteerd worden"), {field.FieldName()});
+            RaiseDatabaseError(QStringLiteral("Op veld '%s' kan niet gesorteerd worden"),
+                               {field.FieldName()});
         keys.push_back({&data_.columns[static_cast<std::size_t>(field.column_)],
-                        descending.contains(name, Qt::CaseInsensitive), {}});
+                        descending.contains(name, Qt::CaseInsensitive),
+                        {}});
     }
     if (state_ == TDataSetState::Insert || state_ == TDataSetState::Edit)
         Post();
@@ -443,9 +467,11 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
         for (std::size_t i = 0; i < order_.size(); ++i)
             pairs[i] = {first.intAt(order_[i]), order_[i]};
         if (keys.front().descending)
-            std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+            std::stable_sort(pairs.begin(), pairs.end(),
+                             [](const auto& a, const auto& b) { return a.first > b.first; });
         else
-            std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::stable_sort(pairs.begin(), pairs.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
         for (std::size_t i = 0; i < order_.size(); ++i)
             order_[i] = pairs[i].second;
     } else {
@@ -481,7 +507,8 @@ int TVornClientDataSet::findPosition(const QString& keyField, qint64 key) {
     requireActive();
     const TField& field = FieldByName(keyField);
     if (!IsIntegerType(field.DataType()) || field.column_ < 0)
-        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen sleutelveld met gehele getallen"), {field.FieldName()});
+        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen sleutelveld met gehele getallen"),
+                           {field.FieldName()});
     auto index = std::find_if(keyIndexes_.begin(), keyIndexes_.end(), [&](const KeyIndex& k) {
         return k.field.compare(field.FieldName(), Qt::CaseInsensitive) == 0;
     });
@@ -583,7 +610,8 @@ std::string_view TVornClientDataSet::readUtf8(const TField& field) const {
 }
 
 bool TVornClientDataSet::isNullAt(const TField& field) const {
-    if (field.FieldKind() == TFieldKind::Lookup || state_ == TDataSetState::Insert || state_ == TDataSetState::Edit)
+    if (field.FieldKind() == TFieldKind::Lookup || state_ == TDataSetState::Insert ||
+        state_ == TDataSetState::Edit)
         return IsNullCell(readCell(field));
     requireActive();
     const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
@@ -603,7 +631,8 @@ void TVornClientDataSet::writeCell(TField& field, Cell cell) {
         return;
     }
     if (state_ != TDataSetState::Insert && state_ != TDataSetState::Edit)
-        RaiseDatabaseError(QStringLiteral("Dataset '%s' is niet in bewerk- of toevoegmodus"), {shownName(name_)});
+        RaiseDatabaseError(QStringLiteral("Dataset '%s' is niet in bewerk- of toevoegmodus"),
+                           {shownName(name_)});
     if (field.FieldKind() == TFieldKind::Lookup)
         RaiseDatabaseError(QStringLiteral("Veld '%s' kan niet gewijzigd worden"), {field.FieldName()});
     buffer_[static_cast<std::size_t>(field.Index())] = std::move(cell);
@@ -645,12 +674,15 @@ void TVornClientDataSet::Append() {
     if (state_ == TDataSetState::Insert || state_ == TDataSetState::Edit)
         Post();
     std::vector<Cell> row(fields_.size());
-    for (const QString& pair : ParamToFields.split(QRegularExpression(QStringLiteral("[;\\n]")), Qt::SkipEmptyParts)) {
+    for (const QString& pair :
+         ParamToFields.split(QRegularExpression(QStringLiteral("[;\\n]")), Qt::SkipEmptyParts)) {
         const QStringList parts = pair.split(u'=');
         if (parts.size() != 2)
-            RaiseDatabaseError(QStringLiteral("Dataset '%s': ongeldige ParamToFields '%s'"), {shownName(name_), pair});
+            RaiseDatabaseError(QStringLiteral("Dataset '%s': ongeldige ParamToFields '%s'"),
+                               {shownName(name_), pair});
         const TField& field = FieldByName(parts[0].trimmed());
-        row[static_cast<std::size_t>(field.Index())] = ToCell(field.Def(), ParamByName(parts[1].trimmed()).Value());
+        row[static_cast<std::size_t>(field.Index())] =
+            ToCell(field.Def(), ParamByName(parts[1].trimmed()).Value());
     }
     if (TField* id = IDField.isEmpty() ? nullptr : FindField(IDField))
         row[static_cast<std::size_t>(id->Index())] = nextTemporaryId_--;
@@ -664,7 +696,8 @@ void TVornClientDataSet::Edit() {
     if (state_ == TDataSetState::Insert || state_ == TDataSetState::Edit)
         return;
     if (!hasCurrentRow())
-        RaiseDatabaseError(QStringLiteral("Dataset '%s' heeft geen huidige rij om te wijzigen"), {shownName(name_)});
+        RaiseDatabaseError(QStringLiteral("Dataset '%s' heeft geen huidige rij om te wijzigen"),
+                           {shownName(name_)});
     buffer_ = cellsOfRow(currentPhysicalRow());
     state_ = TDataSetState::Edit;
     notify(&TVornDatasource::notifyStateChanged);
@@ -713,7 +746,8 @@ void TVornClientDataSet::Delete() {
     }
     Cancel();
     if (!hasCurrentRow())
-        RaiseDatabaseError(QStringLiteral("Dataset '%s' heeft geen rij om te verwijderen"), {shownName(name_)});
+        RaiseDatabaseError(QStringLiteral("Dataset '%s' heeft geen rij om te verwijderen"),
+                           {shownName(name_)});
     const std::size_t row = currentPhysicalRow();
     if (status_[row] == RowStatus::Inserted) {
         status_[row] = RowStatus::Discarded;
@@ -820,7 +854,8 @@ void TVornClientDataSet::CancelUpdates() {
     }
     for (auto it = deletedAt_.rbegin(); it != deletedAt_.rend(); ++it) {
         const auto position = std::min<std::size_t>(static_cast<std::size_t>(it->second), order_.size());
-        order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(position), static_cast<std::uint32_t>(it->first));
+        order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(position),
+                      static_cast<std::uint32_t>(it->first));
     }
     std::erase_if(order_, [this](std::uint32_t row) { return status_[row] == RowStatus::Inserted; });
     for (RowStatus& status : status_)
@@ -843,7 +878,9 @@ void TVornClientDataSet::attachDatasource(TVornDatasource* source) {
         datasources_.push_back(source);
 }
 
-void TVornClientDataSet::detachDatasource(TVornDatasource* source) { std::erase(datasources_, source); }
+void TVornClientDataSet::detachDatasource(TVornDatasource* source) {
+    std::erase(datasources_, source);
+}
 
 void TVornClientDataSet::notify(void (TVornDatasource::*event)()) {
     if (disableCount_ > 0)
@@ -852,10 +889,16 @@ void TVornClientDataSet::notify(void (TVornDatasource::*event)()) {
         (source->*event)();
 }
 
-void TVornClientDataSet::changed() { notify(&TVornDatasource::notifyDataChanged); }
-void TVornClientDataSet::scrolled() { notify(&TVornDatasource::notifyScrolled); }
+void TVornClientDataSet::changed() {
+    notify(&TVornDatasource::notifyDataChanged);
+}
+void TVornClientDataSet::scrolled() {
+    notify(&TVornDatasource::notifyScrolled);
+}
 
-void TVornClientDataSet::DisableControls() { ++disableCount_; }
+void TVornClientDataSet::DisableControls() {
+    ++disableCount_;
+}
 
 void TVornClientDataSet::EnableControls() {
     if (disableCount_ == 0)
@@ -868,7 +911,8 @@ void TVornClientDataSet::SetMasterdataSource(TVornDatasource* master) {
     QObject::disconnect(masterConnection_);
     master_ = master;
     if (master != nullptr)
-        masterConnection_ = QObject::connect(master, &TVornDatasource::scrolled, [this] { masterScrolled(); });
+        masterConnection_ =
+            QObject::connect(master, &TVornDatasource::scrolled, [this] { masterScrolled(); });
 }
 
 void TVornClientDataSet::masterScrolled() {

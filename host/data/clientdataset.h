@@ -89,7 +89,8 @@ public:
     QString Expression;
     QString AggregateName;
     bool Active = false;
-    /// Null while the aggregate, the dataset's aggregates or the dataset is not active, and on an empty table.
+    /// Null while the aggregate, the dataset's aggregates or the dataset is not active, and on an empty
+    /// table.
     QVariant Value() const;
 
 private:
@@ -278,11 +279,11 @@ private:
     int cursor_ = -1;
     bool eof_ = true;
     bool bof_ = true;
-    std::vector<Cell> buffer_;            // the row being appended or edited
-    std::size_t calcRow_ = 0;             // the row whose calculated fields are computed
-    std::vector<RowStatus> status_;       // per physical row
+    std::vector<Cell> buffer_;      // the row being appended or edited
+    std::size_t calcRow_ = 0;       // the row whose calculated fields are computed
+    std::vector<RowStatus> status_; // per physical row
     std::vector<std::pair<std::size_t, std::vector<Cell>>> originals_; // modified or deleted rows as fetched
-    std::vector<std::pair<std::size_t, int>> deletedAt_;   // deleted row and the position it had
+    std::vector<std::pair<std::size_t, int>> deletedAt_;               // deleted row and the position it had
     std::int64_t nextTemporaryId_ = -1;
     mutable std::vector<KeyIndex> keyIndexes_;
     std::uint64_t generation_ = 1;
@@ -317,7 +318,8 @@ private:
 /// A list from the server's parameter table: provider "ParmDropDown", parameter P_Type.
 class TVornParamClientDataset : public TVornClientDataSet {
 public:
-    TVornParamClientDataset(const QString& name, const QString& parameterType, IProviderBroker* broker = nullptr);
+    TVornParamClientDataset(const QString& name, const QString& parameterType,
+                            IProviderBroker* broker = nullptr);
     const QString& ParameterType() const { return parameterType_; }
     void SetParameterType(const QString& type);
     QString LookupFicheName;

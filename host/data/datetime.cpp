@@ -8,9 +8,13 @@ namespace {
 constexpr double MillisecondsPerDay = 86400000.0;
 }
 
-QDate DayZero() { return QDate(1899, 12, 30); }
+QDate DayZero() {
+    return QDate(1899, 12, 30);
+}
 
-bool IsDateSet(TDateTime value) { return value != NoDate; }
+bool IsDateSet(TDateTime value) {
+    return value != NoDate;
+}
 
 TDateTime DateToDateTime(const QDate& date) {
     if (!date.isValid())
@@ -27,7 +31,9 @@ TDateTime QDateTimeToDateTime(const QDateTime& dateTime) {
     return days >= 0 ? days + fraction : days - fraction;
 }
 
-TDateTime EncodeDate(int year, int month, int day) { return DateToDateTime(QDate(year, month, day)); }
+TDateTime EncodeDate(int year, int month, int day) {
+    return DateToDateTime(QDate(year, month, day));
+}
 
 QDate DateTimeToDate(TDateTime value) {
     if (!IsDateSet(value))
@@ -43,8 +49,12 @@ QDateTime DateTimeToQDateTime(TDateTime value) {
     return QDateTime(DateTimeToDate(value), QTime(0, 0)).addMSecs(msecs);
 }
 
-TDateTime DateOf(TDateTime value) { return std::trunc(value); }
+TDateTime DateOf(TDateTime value) {
+    return std::trunc(value);
+}
 
-TDateTime Today() { return DateToDateTime(QDate::currentDate()); }
+TDateTime Today() {
+    return DateToDateTime(QDate::currentDate());
+}
 
 } // namespace vorn

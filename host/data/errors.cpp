@@ -2,7 +2,8 @@
 
 namespace vorn {
 
-EVornError::EVornError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+EVornError::EVornError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message) {}
 
 QString FormatMessage(const QString& format, const QVariantList& arguments) {
     QString result;

@@ -40,7 +40,8 @@ QString FormatMessage(const QString& format, const QVariantList& arguments);
 [[noreturn]] void RaiseClientErrorList(const QString& format, const QVariantList& arguments);
 
 /// Formats the message and throws an EClientError; the host shows it to the user.
-template <typename... Args> [[noreturn]] void RaiseClientError(const QString& format, const Args&... arguments) {
+template <typename... Args>
+[[noreturn]] void RaiseClientError(const QString& format, const Args&... arguments) {
     RaiseClientErrorList(format, QVariantList{QVariant::fromValue(arguments)...});
 }
 

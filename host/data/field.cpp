@@ -9,15 +9,19 @@ namespace vorn {
 
 namespace {
 
-std::int64_t roundedDecimal(std::int64_t scaled, int scale) { return RescaleDecimal(scaled, scale, 0, QString()); }
+std::int64_t roundedDecimal(std::int64_t scaled, int scale) {
+    return RescaleDecimal(scaled, scale, 0, QString());
+}
 
 QString decimalText(std::int64_t scaled, int scale) {
     if (scale <= 0)
         return QString::number(scaled);
     const std::int64_t factor = DecimalFactor(scale);
     const bool negative = scaled < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
-    QString fraction = QString::number(magnitude % static_cast<std::uint64_t>(factor)).rightJustified(scale, u'0');
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+    QString fraction =
+        QString::number(magnitude % static_cast<std::uint64_t>(factor)).rightJustified(scale, u'0');
     while (fraction.endsWith(u'0'))
         fraction.chop(1);
     QString text = QString::number(magnitude / static_cast<std::uint64_t>(factor));
@@ -91,7 +95,9 @@ void TField::SetProviderFlags(TProviderFlags flags) {
     dataSet_->fieldSettingsChanged(*this);
 }
 
-bool TField::IsNull() const { return dataSet_->isNullAt(*this); }
+bool TField::IsNull() const {
+    return dataSet_->isNullAt(*this);
+}
 
 qint64 TField::AsLargeInt() const {
     const Cell cell = dataSet_->readCell(*this);
@@ -101,7 +107,8 @@ qint64 TField::AsLargeInt() const {
         if (def_.type == TFieldType::Date || def_.type == TFieldType::DateTime)
             return static_cast<qint64>(std::trunc(*d));
         if (std::fabs(*d) >= 9.2e18)
-            RaiseDatabaseError(QStringLiteral("Waarde van veld '%s' past niet in een geheel getal"), {def_.name});
+            RaiseDatabaseError(QStringLiteral("Waarde van veld '%s' past niet in een geheel getal"),
+                               {def_.name});
         return std::llround(*d);
     }
     if (const auto* s = std::get_if<std::string>(&cell)) {
@@ -118,7 +125,8 @@ qint64 TField::AsLargeInt() const {
 int TField::AsInteger() const {
     const qint64 value = AsLargeInt();
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        RaiseDatabaseError(QStringLiteral("Waarde %s van veld '%s' past niet in 32 bits"), {value, def_.name});
+        RaiseDatabaseError(QStringLiteral("Waarde %s van veld '%s' past niet in 32 bits"),
+                           {value, def_.name});
     return static_cast<int>(value);
 }
 
@@ -174,9 +182,13 @@ QByteArray TField::AsBytes() const {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string_view TField::AsUtf8() const { return dataSet_->readUtf8(*this); }
+std::string_view TField::AsUtf8() const {
+    return dataSet_->readUtf8(*this);
+}
 
-QVariant TField::AsVariant() const { return FromCell(def_, dataSet_->readCell(*this)); }
+QVariant TField::AsVariant() const {
+    return FromCell(def_, dataSet_->readCell(*this));
+}
 
 QString TField::DisplayText() const {
     const Cell cell = dataSet_->readCell(*this);
@@ -197,11 +209,17 @@ QString TField::DisplayText() const {
     }
 }
 
-void TField::SetAsInteger(qint64 value) { dataSet_->writeCell(*this, ToCell(def_, QVariant::fromValue(value))); }
+void TField::SetAsInteger(qint64 value) {
+    dataSet_->writeCell(*this, ToCell(def_, QVariant::fromValue(value)));
+}
 
-void TField::SetAsFloat(double value) { dataSet_->writeCell(*this, ToCell(def_, QVariant(value))); }
+void TField::SetAsFloat(double value) {
+    dataSet_->writeCell(*this, ToCell(def_, QVariant(value)));
+}
 
-void TField::SetAsString(const QString& value) { dataSet_->writeCell(*this, ToCell(def_, QVariant(value))); }
+void TField::SetAsString(const QString& value) {
+    dataSet_->writeCell(*this, ToCell(def_, QVariant(value)));
+}
 
 void TField::SetAsDateTime(TDateTime value) {
     const bool isDate = def_.type == TFieldType::Date || def_.type == TFieldType::DateTime;
@@ -209,8 +227,12 @@ void TField::SetAsDateTime(TDateTime value) {
     dataSet_->writeCell(*this, ToCell(def_, v));
 }
 
-void TField::SetValue(const QVariant& value) { dataSet_->writeCell(*this, ToCell(def_, value)); }
+void TField::SetValue(const QVariant& value) {
+    dataSet_->writeCell(*this, ToCell(def_, value));
+}
 
-void TField::Clear() { dataSet_->writeCell(*this, std::monostate{}); }
+void TField::Clear() {
+    dataSet_->writeCell(*this, std::monostate{});
+}
 
 } // namespace vorn

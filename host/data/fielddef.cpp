@@ -73,23 +73,45 @@ FieldDef make(const QString& name, TFieldType type, int size = 0) {
 }
 } // namespace
 
-FieldDef FieldDef::smallint(const QString& name) { return make(name, TFieldType::Smallint); }
-FieldDef FieldDef::integer(const QString& name) { return make(name, TFieldType::Integer); }
-FieldDef FieldDef::largeint(const QString& name) { return make(name, TFieldType::Largeint); }
+FieldDef FieldDef::smallint(const QString& name) {
+    return make(name, TFieldType::Smallint);
+}
+FieldDef FieldDef::integer(const QString& name) {
+    return make(name, TFieldType::Integer);
+}
+FieldDef FieldDef::largeint(const QString& name) {
+    return make(name, TFieldType::Largeint);
+}
 FieldDef FieldDef::decimal(const QString& name, int precision, int scale) {
     FieldDef def = make(name, TFieldType::Decimal);
     def.precision = precision;
     def.scale = scale;
     return def;
 }
-FieldDef FieldDef::floating(const QString& name) { return make(name, TFieldType::Float); }
-FieldDef FieldDef::string(const QString& name, int size) { return make(name, TFieldType::String, size); }
-FieldDef FieldDef::wideString(const QString& name, int size) { return make(name, TFieldType::WideString, size); }
-FieldDef FieldDef::fixedChar(const QString& name, int size) { return make(name, TFieldType::FixedChar, size); }
-FieldDef FieldDef::date(const QString& name) { return make(name, TFieldType::Date); }
-FieldDef FieldDef::dateTime(const QString& name) { return make(name, TFieldType::DateTime); }
-FieldDef FieldDef::blob(const QString& name) { return make(name, TFieldType::Blob); }
-FieldDef FieldDef::memo(const QString& name) { return make(name, TFieldType::Memo); }
+FieldDef FieldDef::floating(const QString& name) {
+    return make(name, TFieldType::Float);
+}
+FieldDef FieldDef::string(const QString& name, int size) {
+    return make(name, TFieldType::String, size);
+}
+FieldDef FieldDef::wideString(const QString& name, int size) {
+    return make(name, TFieldType::WideString, size);
+}
+FieldDef FieldDef::fixedChar(const QString& name, int size) {
+    return make(name, TFieldType::FixedChar, size);
+}
+FieldDef FieldDef::date(const QString& name) {
+    return make(name, TFieldType::Date);
+}
+FieldDef FieldDef::dateTime(const QString& name) {
+    return make(name, TFieldType::DateTime);
+}
+FieldDef FieldDef::blob(const QString& name) {
+    return make(name, TFieldType::Blob);
+}
+FieldDef FieldDef::memo(const QString& name) {
+    return make(name, TFieldType::Memo);
+}
 
 FieldDef& FieldDef::label(const QString& text) {
     displayLabel = text;

@@ -6,24 +6,28 @@
 
 namespace vorn {
 
-TIDList::TIDList(int capacity, bool sorted, TDuplicates duplicates) : sorted_(sorted), duplicates_(duplicates) {
+TIDList::TIDList(int capacity, bool sorted, TDuplicates duplicates)
+    : sorted_(sorted), duplicates_(duplicates) {
     entries_.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
 }
 
 void TIDList::SetSorted(bool sorted) {
     if (sorted && !sorted_)
-        std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) { return a.id < b.id; });
+        std::stable_sort(entries_.begin(), entries_.end(),
+                         [](const Entry& a, const Entry& b) { return a.id < b.id; });
     sorted_ = sorted;
 }
 
-int TIDList::Add(std::int32_t id) { return AddObject(id, nullptr); }
+int TIDList::Add(std::int32_t id) {
+    return AddObject(id, nullptr);
+}
 
 std::size_t TIDList::lowerBound(std::int32_t id) const {
     // Ids mostly arrive in ascending order, so the end is tried first.
     if (entries_.empty() || entries_.back().id < id)
         return entries_.size();
-    const auto it =
-        std::lower_bound(entries_.begin(), entries_.end(), id, [](const Entry& e, std::int32_t v) { return e.id < v; });
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
+                                     [](const Entry& e, std::int32_t v) { return e.id < v; });
     return static_cast<std::size_t>(it - entries_.begin());
 }
 
@@ -53,7 +57,8 @@ int TIDList::IndexOf(std::int32_t id) const {
         const std::size_t pos = lowerBound(id);
         return pos < entries_.size() && entries_[pos].id == id ? static_cast<int>(pos) : -1;
     }
-    const auto it = std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
+    const auto it =
+        std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
     return it == entries_.end() ? -1 : static_cast<int>(it - entries_.begin());
 }
 

@@ -7,7 +7,9 @@ namespace vorn {
 TVornIniFile::TVornIniFile(const QString& fileName, const QString& sectionPrefix)
     : settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)), prefix_(sectionPrefix) {}
 
-QString TVornIniFile::FileName() const { return settings_->fileName(); }
+QString TVornIniFile::FileName() const {
+    return settings_->fileName();
+}
 
 QString TVornIniFile::keyPath(const QString& section, const QString& key) const {
     return prefix_ + section + u'/' + key;
@@ -31,7 +33,8 @@ bool TVornIniFile::ReadBool(const QString& section, const QString& key, bool def
     return ok ? number != 0 : defaultValue;
 }
 
-QString TVornIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+QString TVornIniFile::ReadString(const QString& section, const QString& key,
+                                 const QString& defaultValue) const {
     return settings_->value(keyPath(section, key), defaultValue).toString();
 }
 

@@ -32,7 +32,8 @@ qint64 TParam::AsInteger() const {
     bool ok = false;
     const qint64 result = value_.toLongLong(&ok);
     if (!ok)
-        RaiseDatabaseError(QStringLiteral("Parameter '%s': '%s' is geen geheel getal"), {name_, value_.toString()});
+        RaiseDatabaseError(QStringLiteral("Parameter '%s': '%s' is geen geheel getal"),
+                           {name_, value_.toString()});
     return result;
 }
 
@@ -46,7 +47,9 @@ TDateTime TParam::AsDateTime() const {
     return result;
 }
 
-QString TParam::AsString() const { return value_.isNull() ? QString() : value_.toString(); }
+QString TParam::AsString() const {
+    return value_.isNull() ? QString() : value_.toString();
+}
 
 TParams::TParams(const TParams& other) {
     items_.reserve(other.items_.size());

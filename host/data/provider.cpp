@@ -17,10 +17,12 @@ long findRow(const Table& table, const Delta& delta, const DeltaRow& row) {
     std::vector<std::pair<int, Cell>> keys;
     for (std::size_t f = 0; f < delta.fields.size(); ++f) {
         const FieldDef& def = delta.fields[f];
-        const bool isKey = (def.providerFlags & pfInKey) != 0 || def.name.compare(delta.idField, Qt::CaseInsensitive) == 0;
+        const bool isKey =
+            (def.providerFlags & pfInKey) != 0 || def.name.compare(delta.idField, Qt::CaseInsensitive) == 0;
         const int column = table.indexOf(def.name);
         if (isKey && column >= 0)
-            keys.emplace_back(column, ToCell(table.fields[static_cast<std::size_t>(column)], row.originals[f]));
+            keys.emplace_back(column,
+                              ToCell(table.fields[static_cast<std::size_t>(column)], row.originals[f]));
     }
     if (keys.empty())
         return -1;
@@ -54,8 +56,12 @@ QVariant deltaValue(const Delta& delta, const DeltaRow& row, const QString& name
 }
 } // namespace
 
-void SetDefaultProviderBroker(IProviderBroker* broker) { defaultBroker = broker; }
-IProviderBroker* DefaultProviderBroker() { return defaultBroker; }
+void SetDefaultProviderBroker(IProviderBroker* broker) {
+    defaultBroker = broker;
+}
+IProviderBroker* DefaultProviderBroker() {
+    return defaultBroker;
+}
 
 void AppendValue(Table& table, int column, const QVariant& value) {
     const auto c = static_cast<std::size_t>(column);
@@ -103,12 +109,14 @@ Table InMemoryBroker::open(const QString& providerName, const TParams& params, c
     return result;
 }
 
-void InMemoryBroker::applyRow(StoredTable& target, const Delta& delta, const DeltaRow& row, ApplyRowResult& result) {
+void InMemoryBroker::applyRow(StoredTable& target, const Delta& delta, const DeltaRow& row,
+                              ApplyRowResult& result) {
     Table& table = target.table;
     if (row.kind == DeltaRow::Kind::Delete) {
         const long found = findRow(table, delta, row);
         if (found < 0)
-            RaiseDatabaseError(QStringLiteral("De rij werd niet gevonden; ze is intussen gewijzigd of verwijderd"));
+            RaiseDatabaseError(
+                QStringLiteral("De rij werd niet gevonden; ze is intussen gewijzigd of verwijderd"));
         table = withoutRow(table, static_cast<std::size_t>(found));
         result.ok = true;
         return;
@@ -118,7 +126,8 @@ void InMemoryBroker::applyRow(StoredTable& target, const Delta& delta, const Del
     if (row.kind == DeltaRow::Kind::Modify) {
         found = findRow(table, delta, row);
         if (found < 0)
-            RaiseDatabaseError(QStringLiteral("De rij werd niet gevonden; ze is intussen gewijzigd of verwijderd"));
+            RaiseDatabaseError(
+                QStringLiteral("De rij werd niet gevonden; ze is intussen gewijzigd of verwijderd"));
         for (std::size_t c = 0; c < cells.size(); ++c)
             cells[c] = CellAt(table.columns[c], static_cast<std::size_t>(found));
     }
@@ -126,7 +135,8 @@ void InMemoryBroker::applyRow(StoredTable& target, const Delta& delta, const Del
         const FieldDef& def = table.fields[c];
         bool present = false;
         const QVariant value = deltaValue(delta, row, def.name, present);
-        if (row.kind == DeltaRow::Kind::Insert && def.name.compare(target.idField, Qt::CaseInsensitive) == 0) {
+        if (row.kind == DeltaRow::Kind::Insert &&
+            def.name.compare(target.idField, Qt::CaseInsensitive) == 0) {
             result.assignedId = QVariant::fromValue<qint64>(target.nextId);
             cells[c] = target.nextId;
         } else if (present) {

@@ -77,7 +77,8 @@ private:
         std::int64_t nextId = 1;
     };
     StoredTable& stored(const QString& providerName);
-    static void applyRow(StoredTable& target, const Delta& delta, const DeltaRow& row, ApplyRowResult& result);
+    static void applyRow(StoredTable& target, const Delta& delta, const DeltaRow& row,
+                         ApplyRowResult& result);
 
     QHash<QString, StoredTable> tables_;
     QHash<QString, Handler> handlers_;

@@ -8,7 +8,9 @@ namespace {
 ISchoolYearDirectory* installedDirectory = nullptr;
 }
 
-void SetSchoolYearDirectory(ISchoolYearDirectory* directory) { installedDirectory = directory; }
+void SetSchoolYearDirectory(ISchoolYearDirectory* directory) {
+    installedDirectory = directory;
+}
 
 int GetSchooljaarFrom(TDateTime date) {
     const QDate day = DateTimeToDate(date).isValid() ? DateTimeToDate(date) : DayZero();
@@ -17,17 +19,26 @@ int GetSchooljaarFrom(TDateTime date) {
 
 int GetSchooljaarIDFrom(int number) {
     if (installedDirectory == nullptr)
-        RaiseDatabaseError(QStringLiteral("Geen verbinding met de server: schooljaar %d kan niet worden opgezocht"),
-                           {number});
+        RaiseDatabaseError(
+            QStringLiteral("Geen verbinding met de server: schooljaar %d kan niet worden opgezocht"),
+            {number});
     return installedDirectory->schoolYearId(number);
 }
 
-int GetSchooljaarIDFrom(TDateTime date) { return GetSchooljaarIDFrom(GetSchooljaarFrom(date)); }
+int GetSchooljaarIDFrom(TDateTime date) {
+    return GetSchooljaarIDFrom(GetSchooljaarFrom(date));
+}
 
-TDateTime GetSchooljaarStartFrom(TDateTime date) { return EncodeDate(GetSchooljaarFrom(date), 9, 1); }
+TDateTime GetSchooljaarStartFrom(TDateTime date) {
+    return EncodeDate(GetSchooljaarFrom(date), 9, 1);
+}
 
-TDateTime GetSchooljaarEndFrom(TDateTime date) { return EncodeDate(GetSchooljaarFrom(date) + 1, 6, 30); }
+TDateTime GetSchooljaarEndFrom(TDateTime date) {
+    return EncodeDate(GetSchooljaarFrom(date) + 1, 6, 30);
+}
 
-TDateTime GetSchooljaarEndExtFrom(TDateTime date) { return EncodeDate(GetSchooljaarFrom(date) + 1, 8, 31); }
+TDateTime GetSchooljaarEndExtFrom(TDateTime date) {
+    return EncodeDate(GetSchooljaarFrom(date) + 1, 8, 31);
+}
 
 } // namespace vorn

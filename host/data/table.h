@@ -26,7 +26,9 @@ public:
 
     bool isNull(std::size_t row) const { return tracksNulls_ && nulls_[row] != 0; }
     bool hasNulls() const { return tracksNulls_; }
-    std::int64_t intAt(std::size_t row) const { return kind_ == StorageKind::Int32 ? int32_[row] : int64_[row]; }
+    std::int64_t intAt(std::size_t row) const {
+        return kind_ == StorageKind::Int32 ? int32_[row] : int64_[row];
+    }
     double doubleAt(std::size_t row) const { return double_[row]; }
     std::string_view bytesAt(std::size_t row) const {
         const Span s = spans_[row];

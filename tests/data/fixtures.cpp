@@ -24,7 +24,9 @@ Table PupilTable() {
                      });
 }
 
-PupilBroker::PupilBroker() { addTable("DSPPupils", PupilTable(), "LL_ID"); }
+PupilBroker::PupilBroker() {
+    addTable("DSPPupils", PupilTable(), "LL_ID");
+}
 
 std::vector<qint64> IdsInOrder(TVornClientDataSet& dataSet, const QString& field) {
     std::vector<qint64> ids;

@@ -14,12 +14,13 @@ namespace {
 class JobTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        broker.addTable("DSPJobs",
-                        MakeTable({FieldDef::integer("J_ID").req(), FieldDef::integer("J_JOBID").req(),
-                                   FieldDef::integer("J_INTEGER1"), FieldDef::smallint("J_SMALL"),
-                                   FieldDef::string("J_SHORTTEXT1", 10), FieldDef::wideString("J_LONGTEXT1", 80).req()},
-                                  {{1, 77, 5, 0, "A", "eerste"}}),
-                        "J_ID");
+        broker.addTable(
+            "DSPJobs",
+            MakeTable({FieldDef::integer("J_ID").req(), FieldDef::integer("J_JOBID").req(),
+                       FieldDef::integer("J_INTEGER1"), FieldDef::smallint("J_SMALL"),
+                       FieldDef::string("J_SHORTTEXT1", 10), FieldDef::wideString("J_LONGTEXT1", 80).req()},
+                      {{1, 77, 5, 0, "A", "eerste"}}),
+            "J_ID");
         jobs.SetProviderName("DSPJobs");
         jobs.IDField = "J_ID";
         jobs.ParamToFields = "J_JOBID=JobID";

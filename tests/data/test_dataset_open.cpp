@@ -90,7 +90,8 @@ TEST(DatasetOpen, ANullInTheFirstRowStaysNull) {
     std::vector<bool> nulls;
     for (gaps.First(); !gaps.Eof(); gaps.Next())
         nulls.insert(nulls.end(), {gaps.FieldByName("N").IsNull(), gaps.FieldByName("T").IsNull()});
-    EXPECT_EQ(nulls, (std::vector<bool>{true, true, false, false, true, false})) << "an empty text is not null";
+    EXPECT_EQ(nulls, (std::vector<bool>{true, true, false, false, true, false}))
+        << "an empty text is not null";
 }
 
 TEST(DatasetOpen, BadNamesAndClosedDatasetsGiveClearErrors) {
@@ -192,9 +193,11 @@ TEST(DatasetSort, OrdersByIntegersTextAndSeveralFieldsKeepingTiesInOrder) {
     pupils.Sort("LL_ID", "LL_ID");
     EXPECT_EQ(IdsInOrder(pupils, "LL_ID"), (std::vector<qint64>{40, 30, 20, 10}));
     pupils.Sort("LL_NAAM");
-    EXPECT_EQ(IdsInOrder(pupils, "LL_ID"), (std::vector<qint64>{20, 10, 40, 30})) << "text ignores letter case";
+    EXPECT_EQ(IdsInOrder(pupils, "LL_ID"), (std::vector<qint64>{20, 10, 40, 30}))
+        << "text ignores letter case";
     pupils.Sort("LL_GESLACHT; LL_UREN", "LL_UREN");
-    EXPECT_EQ(IdsInOrder(pupils, "LL_ID"), (std::vector<qint64>{30, 40, 10, 20})) << "null is the smallest value";
+    EXPECT_EQ(IdsInOrder(pupils, "LL_ID"), (std::vector<qint64>{30, 40, 10, 20}))
+        << "null is the smallest value";
     EXPECT_THROW(pupils.Sort("LL_NONE"), EDatabaseError);
 }
 
@@ -226,9 +229,10 @@ TEST(DatasetLocate, FindsByIdFieldOrNamedKeyAndStaysPutWhenAbsent) {
 
 TEST(DatasetFields, CalculatedFieldsRunPerRowAndLookupsReadAnotherDataset) {
     InMemoryBroker broker;
-    broker.addTable("DSPHours", MakeTable({FieldDef::decimal("THECOUNT", 18, 3), FieldDef::decimal("THETBSOB", 18, 3),
-                                           FieldDef::integer("RUBR_FK")},
-                                          {{10.0, 2.0, 5}, {1.0, 4.0, 9}, {3.0, 0.0, QVariant()}}));
+    broker.addTable("DSPHours",
+                    MakeTable({FieldDef::decimal("THECOUNT", 18, 3), FieldDef::decimal("THETBSOB", 18, 3),
+                               FieldDef::integer("RUBR_FK")},
+                              {{10.0, 2.0, 5}, {1.0, 4.0, 9}, {3.0, 0.0, QVariant()}}));
     broker.addTable("ParmDropDown", MakeTable({FieldDef::integer("P_ID"), FieldDef::string("P_CODE", 10)},
                                               {{5, "AV"}, {6, "BV"}}));
     TVornParamClientDataset classification("CDSselectRubricering", "OVRU", &broker);
@@ -241,8 +245,8 @@ TEST(DatasetFields, CalculatedFieldsRunPerRowAndLookupsReadAnotherDataset) {
     hours.AddField(FieldDef::largeint("EFFCOUNT").internalCalc());
     hours.AddField(FieldDef::string("RUBR", 10).lookup("RUBR_FK", &classification, "P_ID", "P_CODE"));
     hours.OnCalcFields = [](TVornClientDataSet& ds) {
-        ds.FieldByName("EFFCOUNT").SetAsLargeInt(ds.FieldByName("THECOUNT").AsInteger() -
-                                                 ds.FieldByName("THETBSOB").AsInteger());
+        ds.FieldByName("EFFCOUNT")
+            .SetAsLargeInt(ds.FieldByName("THECOUNT").AsInteger() - ds.FieldByName("THETBSOB").AsInteger());
     };
     hours.Open();
     std::vector<qint64> effective;

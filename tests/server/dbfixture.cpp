@@ -7,7 +7,9 @@
 
 namespace vorn::testing {
 
-QString PostgresConnectionString() { return qEnvironmentVariable("VORN_TEST_PG"); }
+QString PostgresConnectionString() {
+    return qEnvironmentVariable("VORN_TEST_PG");
+}
 
 std::string DialectName(const ::testing::TestParamInfo<server::Dialect>& info) {
     return info.param == server::Dialect::SQLite ? "SQLite" : "PostgreSQL";
@@ -44,7 +46,9 @@ void DatabaseTest::TearDown() {
 void DatabaseTest::SetParams(TVornClientDataSet& dataSet, const std::vector<ParamValue>& params) {
     for (const auto& [name, value] : params) {
         if (value.typeId() == QMetaType::QDate) {
-            dataSet.Params().CreateParam(TFieldType::DateTime, name).SetAsDateTime(DateToDateTime(value.toDate()));
+            dataSet.Params()
+                .CreateParam(TFieldType::DateTime, name)
+                .SetAsDateTime(DateToDateTime(value.toDate()));
         } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
             dataSet.Params().CreateParam(TFieldType::Integer, name).SetAsInteger(value.toLongLong());
         } else if (value.isNull()) {

@@ -111,7 +111,8 @@ TEST_P(ReportTest, StoredStatisticsAndTheirQueryRunWithBoundParameters) {
         EXPECT_EQ(cube.RecordCount(), 0);
     } catch (const EDatabaseError&) {
     }
-    EXPECT_EQ(Rows("DSPBrowseOSPKlas", {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
+    EXPECT_EQ(Rows("DSPBrowseOSPKlas",
+                   {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
                   .size(),
               3);
 }
@@ -132,14 +133,17 @@ TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
     EXPECT_TRUE(refused("SELECT 1; DELETE FROM KLAS").contains(QString::fromUtf8("één opdracht")));
     EXPECT_FALSE(refused("UPDATE LEERLING SET LL_NAAM = 'x'").isEmpty());
     EXPECT_FALSE(refused("CREATE TABLE X (A INTEGER)").isEmpty());
-    EXPECT_EQ(Rows("DSPBrowseOSPKlas", {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
+    EXPECT_EQ(Rows("DSPBrowseOSPKlas",
+                   {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
                   .size(),
               3);
-    EXPECT_EQ(Rows("DSPStatPSPopulatie", {{"IS_ID", 10}, {"WerkDatum", QDate(2024, 10, 1)}}).first(), "1970-05-01|M|71");
+    EXPECT_EQ(Rows("DSPStatPSPopulatie", {{"IS_ID", 10}, {"WerkDatum", QDate(2024, 10, 1)}}).first(),
+              "1970-05-01|M|71");
     EXPECT_FALSE(refused("   ").isEmpty()) << "an empty command text";
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, JobTest, ::testing::Values(server::Dialect::SQLite, server::Dialect::PostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Databases, JobTest,
+                         ::testing::Values(server::Dialect::SQLite, server::Dialect::PostgreSQL),
                          vorn::testing::DialectName);
 INSTANTIATE_TEST_SUITE_P(Databases, ReportTest,
                          ::testing::Values(server::Dialect::SQLite, server::Dialect::PostgreSQL),
@@ -169,7 +173,8 @@ TEST(Connections, AMissingCorruptOrLockedSqliteFileGivesAClearError) {
     const QString path = dir.filePath("vergrendeld.db");
     auto owner = server::OpenSqlite(path, true);
     server::CreateSchema(*owner);
-    owner->executeScript("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO GEMEENTE VALUES (1,'1','a','a')");
+    owner->executeScript(
+        "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; INSERT INTO GEMEENTE VALUES (1,'1','a','a')");
     EXPECT_TRUE(messageOf([&] {
                     auto other = server::OpenSqlite(path, false, 100);
                     server::SqlBroker(*other).open("DSPSelectIS", {}, {});
@@ -189,6 +194,8 @@ TEST(Connections, AnUnreachablePostgresServerGivesAClearError) {
 TEST(Connections, SettingsTellSqliteFromPostgres) {
     EXPECT_EQ(server::ConnectionSettings::parse("/tmp/a.db").dialect, server::Dialect::SQLite);
     EXPECT_EQ(server::ConnectionSettings::parse("sqlite:/tmp/a.db").target, "/tmp/a.db");
-    EXPECT_EQ(server::ConnectionSettings::parse("postgresql://vorn@localhost/vorn").dialect, server::Dialect::PostgreSQL);
-    EXPECT_EQ(server::ConnectionSettings::parse("host=/tmp dbname=vorn").dialect, server::Dialect::PostgreSQL);
+    EXPECT_EQ(server::ConnectionSettings::parse("postgresql://vorn@localhost/vorn").dialect,
+              server::Dialect::PostgreSQL);
+    EXPECT_EQ(server::ConnectionSettings::parse("host=/tmp dbname=vorn").dialect,
+              server::Dialect::PostgreSQL);
 }

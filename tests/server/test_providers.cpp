@@ -32,7 +32,8 @@ TEST_P(ProviderTest, InstitutionListsAndBrowseScreens) {
                            "VWOOE|034567|VWO De Oever|VWO De Oever|||30||3|2"}));
     EXPECT_EQ(Rows("DSPBrowseOSPInstellingen"),
               (QStringList{"CVOLS|023456|CVO Leerstroom Brugge|CVO Leerstroom|8000|Brugge|20|2|2|1"}));
-    EXPECT_EQ(Rows("DSPBrowseVWOInstellingen"), (QStringList{"VWOOE|034567|VWO De Oever|VWO De Oever|||30||3|2"}));
+    EXPECT_EQ(Rows("DSPBrowseVWOInstellingen"),
+              (QStringList{"VWOOE|034567|VWO De Oever|VWO De Oever|||30||3|2"}));
 }
 
 TEST_P(ProviderTest, PupilsAreCountedOncePerBreakdownOnTheDate) {
@@ -48,7 +49,8 @@ TEST_P(ProviderTest, PupilsAreCountedOncePerBreakdownOnTheDate) {
     EXPECT_EQ(Rows("DSPStatLLPerLeerjaarGraad", onDate), (QStringList{"1|2|1", "2|2|1"}));
     EXPECT_EQ(Rows("DSPStatLLPerGeboorteJaar", onDate), (QStringList{"2011|2", "2012|2"}));
     // The second, unset WerkDatum is ignored: the first one of that name counts.
-    EXPECT_EQ(Rows("DSPStatLLPerOnderwijsvorm", {{"WerkDatum", ReferenceDate}, {"IS_ID", 10}, {"WerkDatum", QVariant()}}),
+    EXPECT_EQ(Rows("DSPStatLLPerOnderwijsvorm",
+                   {{"WerkDatum", ReferenceDate}, {"IS_ID", 10}, {"WerkDatum", QVariant()}}),
               (QStringList{"ASO|3", "TSO|1"}));
     // Both ends of an enrolment count: on 30 September the pupil who left that day is still there.
     EXPECT_EQ(Rows("DSPStatLLPerOnderwijsvorm", {{"WerkDatum", QDate(2024, 9, 30)}, {"IS_ID", 10}}),
@@ -66,7 +68,8 @@ TEST_P(ProviderTest, StaffHoursInPostsSixAndSevenAndThePopulation) {
                            "81|WISK|Wiskunde|4|0|2|601"}));
     EXPECT_EQ(Rows("DSPStatPSPopulatie", params),
               (QStringList{"1970-05-01|M|71", "1985-02-11|V|72", "1990-07-07|M|73"}));
-    EXPECT_EQ(Rows("ParmDropDown", {{"P_Type", "STGB"}}), (QStringList{"502|INFO|Informatica|", "501|TAAL|Talen|"}));
+    EXPECT_EQ(Rows("ParmDropDown", {{"P_Type", "STGB"}}),
+              (QStringList{"502|INFO|Informatica|", "501|TAAL|Talen|"}));
 }
 
 TEST_P(ProviderTest, OspEnrolmentsInThePeriodAndTheirNameLists) {
@@ -80,10 +83,12 @@ TEST_P(ProviderTest, OspEnrolmentsInThePeriodAndTheirNameLists) {
               (QStringList{"121|TRAJ-NT2-A1|NT2A|NT2 groep A|101", "122||ICT1|Informatica 1|"}));
     EXPECT_EQ(Rows("DSPSelectOffEenheid"), (QStringList{"NT2-1|Nederlands richtgraad 1|NT2|131|40|43",
                                                         "ICT-1|Basis informatica|ICT|132|60|44"}));
-    EXPECT_EQ(Rows("DSPSelectOSPAdmGroep"),
-              (QStringList{"ICT|802|OSP|Informatica|900|900|2000-01-01|2099-12-31|44|900|900|900|900",
-                           "NT2|802|OSP|Nederlands tweede taal|900|900|2000-01-01|2099-12-31|43|900|900|900|900"}));
-    EXPECT_EQ(Rows("DSPSelectOSPOffOpleiding"), (QStringList{"1234|141|Nederlands tweede taal", "2345|142|Informatica"}));
+    EXPECT_EQ(
+        Rows("DSPSelectOSPAdmGroep"),
+        (QStringList{"ICT|802|OSP|Informatica|900|900|2000-01-01|2099-12-31|44|900|900|900|900",
+                     "NT2|802|OSP|Nederlands tweede taal|900|900|2000-01-01|2099-12-31|43|900|900|900|900"}));
+    EXPECT_EQ(Rows("DSPSelectOSPOffOpleiding"),
+              (QStringList{"1234|141|Nederlands tweede taal", "2345|142|Informatica"}));
     EXPECT_EQ(Rows("DSPSelectOSPVrijstellingIG", {{"IS_ID", 20}}),
               (QStringList{"01|Leefloon|0|100|151", "02|Werkzoekende|10.5|89.5|152"}));
     EXPECT_EQ(Rows("DSPSelectOSPVrijstellingIG", {{"IS_ID", QVariant()}}).size(), 3) << "unset: every type";
@@ -92,7 +97,8 @@ TEST_P(ProviderTest, OspEnrolmentsInThePeriodAndTheirNameLists) {
 }
 
 TEST_P(ProviderTest, VwoEnrolmentsInThePeriodAndTheirNameLists) {
-    EXPECT_EQ(Sorted(Rows("DSPVWOCursistStats", {{"IS_ID", 30}, {"EindDatum", PeriodEnd}, {"BeginDatum", PeriodStart}})),
+    EXPECT_EQ(Sorted(Rows("DSPVWOCursistStats",
+                          {{"IS_ID", 30}, {"EindDatum", PeriodEnd}, {"BeginDatum", PeriodStart}})),
               (QStringList{"291|14|271|201|5004|8001|211|221|231|0|281|0|V|40|113|8|251|Lokaal B2|241",
                            "292||271|201|||||231|0||||40|113|3|251|Lokaal B2|241"}));
     EXPECT_EQ(Rows("DSPBrowseVWOKlas", {{"SC_ID", 3}, {"EindDatum", PeriodEnd}, {"BeginDatum", PeriodStart}}),
@@ -108,8 +114,9 @@ TEST_P(ProviderTest, VwoEnrolmentsInThePeriodAndTheirNameLists) {
         << "parameter names match whatever their letter case";
     EXPECT_EQ(Rows("DSPSelectVWOVrijstellingIG", {{"IS_ID", 30}}),
               (QStringList{"RED|Verminderd tarief|0.75|0.75|282", "STD|Standaardtarief|1.5|0|281"}));
-    EXPECT_EQ(Rows("DSPSelectVWORefertePeriode"), (QStringList{"302|Schooljaar 2023-2024|2024-08-31|2023-09-01",
-                                                               "301|Schooljaar 2024-2025|2025-08-31|2024-09-01"}));
+    EXPECT_EQ(Rows("DSPSelectVWORefertePeriode"),
+              (QStringList{"302|Schooljaar 2023-2024|2024-08-31|2023-09-01",
+                           "301|Schooljaar 2024-2025|2025-08-31|2024-09-01"}));
 }
 
 TEST_P(ProviderTest, EveryProviderAnswersItsFieldsWithTheirTypes) {
@@ -129,7 +136,8 @@ TEST_P(ProviderTest, EveryProviderAnswersItsFieldsWithTheirTypes) {
 }
 
 TEST_P(ProviderTest, BadRequestsNameTheirCause) {
-    const auto messageOf = [this](const QString& provider, const std::vector<vorn::testing::ParamValue>& params) {
+    const auto messageOf = [this](const QString& provider,
+                                  const std::vector<vorn::testing::ParamValue>& params) {
         try {
             Rows(provider, params);
         } catch (const EVornError& error) {
@@ -140,7 +148,8 @@ TEST_P(ProviderTest, BadRequestsNameTheirCause) {
     EXPECT_TRUE(messageOf("DSPNietBestaand", {}).contains("DSPNietBestaand"));
     const QString missing = messageOf("DSPStatLLPerGRaad", {{"IS_ID", 10}});
     EXPECT_TRUE(missing.contains("WerkDatum")) << missing.toStdString();
-    const QString mistyped = messageOf("DSPStatLLPerGRaad", {{"WerkDatum", ReferenceDate}, {"IS_ID", "tien"}});
+    const QString mistyped =
+        messageOf("DSPStatLLPerGRaad", {{"WerkDatum", ReferenceDate}, {"IS_ID", "tien"}});
     EXPECT_TRUE(mistyped.contains("IS_ID") && mistyped.contains("tien")) << mistyped.toStdString();
     const QString badDate = messageOf("DSPStatLLPerGRaad", {{"WerkDatum", "1 oktober"}, {"IS_ID", 10}});
     EXPECT_TRUE(badDate.contains("WerkDatum")) << badDate.toStdString();

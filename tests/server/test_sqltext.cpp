@@ -9,7 +9,8 @@ using namespace vorn::server;
 
 TEST(SqlText, NamedParametersBecomeNumberedOnceEachOutsideQuotesAndComments) {
     const NumberedSql pg = NumberPlaceholders(
-        "SELECT ':x', a::int FROM t -- :y\nWHERE b = :WerkDatum AND c >= :IS_ID AND d <= :werkdatum", Dialect::PostgreSQL);
+        "SELECT ':x', a::int FROM t -- :y\nWHERE b = :WerkDatum AND c >= :IS_ID AND d <= :werkdatum",
+        Dialect::PostgreSQL);
     EXPECT_EQ(pg.text, "SELECT ':x', a::int FROM t -- :y\nWHERE b = $1 AND c >= $2 AND d <= $1");
     EXPECT_EQ(pg.names, (QStringList{"WerkDatum", "IS_ID"}));
     EXPECT_EQ(NumberPlaceholders("x = :A", Dialect::SQLite).text, "x = ?1");

@@ -17,7 +17,8 @@ namespace {
 
 constexpr int FirstYear = 2023;
 
-std::unique_ptr<server::Connection> DemoDatabase(const QString& path, std::uint64_t seed, int enrolments = 600) {
+std::unique_ptr<server::Connection> DemoDatabase(const QString& path, std::uint64_t seed,
+                                                 int enrolments = 600) {
     auto connection = server::OpenSqlite(path, true);
     server::CreateSchema(*connection);
     demo::GenerateDemoData(*connection, {seed, FirstYear, enrolments});
@@ -39,7 +40,8 @@ QByteArray Digest(server::Connection& connection, const QStringList& tables) {
     return hash.result();
 }
 
-int RowCount(server::SqlBroker& broker, const QString& provider, std::vector<std::pair<QString, QVariant>> params) {
+int RowCount(server::SqlBroker& broker, const QString& provider,
+             std::vector<std::pair<QString, QVariant>> params) {
     TVornClientDataSet dataSet(provider, &broker);
     dataSet.SetProviderName(provider);
     for (const auto& [name, value] : params) {
@@ -76,13 +78,20 @@ TEST(DemoData, IsConsistentAndEveryScreenFindsRowsInTheLastSchoolYear) {
     EXPECT_GT(RowCount(broker, "DSPStatLLPerKlas", {{"SJ_ID", 3}, {"WerkDatum", date}, {"IS_ID", 1}}), 20);
     EXPECT_GT(RowCount(broker, "DSPStatUrenInAmbt6en7", {{"IS_ID", 2}, {"WerkDatum", date}}), 5);
     EXPECT_GT(RowCount(broker, "DSPStatPSPopulatie", {{"IS_ID", 3}, {"WerkDatum", date}}), 30);
-    EXPECT_EQ(RowCount(broker, "DSPOSPCursistStats", {{"IS_ID", 5}, {"EindDatum", end}, {"BeginDatum", begin}}), 900)
+    EXPECT_EQ(
+        RowCount(broker, "DSPOSPCursistStats", {{"IS_ID", 5}, {"EindDatum", end}, {"BeginDatum", begin}}),
+        900)
         << "the largest centre has the requested number of enrolments per school year";
-    EXPECT_EQ(RowCount(broker, "DSPOSPCursistStats", {{"IS_ID", 6}, {"EindDatum", end}, {"BeginDatum", begin}}), 450);
-    EXPECT_GT(RowCount(broker, "DSPVWOCursistStats", {{"IS_ID", 7}, {"EindDatum", end}, {"BeginDatum", begin}}), 100);
+    EXPECT_EQ(
+        RowCount(broker, "DSPOSPCursistStats", {{"IS_ID", 6}, {"EindDatum", end}, {"BeginDatum", begin}}),
+        450);
+    EXPECT_GT(
+        RowCount(broker, "DSPVWOCursistStats", {{"IS_ID", 7}, {"EindDatum", end}, {"BeginDatum", begin}}),
+        100);
     EXPECT_EQ(RowCount(broker, "DSPSelectVWORefertePeriode", {}), 9);
     // Empty descriptions exist, as they do in real schools.
-    EXPECT_GT(broker.open("DSPReports", {}, "SELECT 1 FROM VESTIGINGSPLAATS WHERE VP_NAAM = ''").rowCount(), 0U);
+    EXPECT_GT(broker.open("DSPReports", {}, "SELECT 1 FROM VESTIGINGSPLAATS WHERE VP_NAAM = ''").rowCount(),
+              0U);
 }
 
 TEST(DemoData, StoredCubeQueriesRunWithTheParametersTheCubeScreenFills) {

@@ -43,7 +43,8 @@ TEST_F(VornQueryTest, ListsEveryProviderWithItsParameters) {
     ASSERT_EQ(result.exitCode, 0);
     for (const vorn::server::ProviderDef& def : vorn::server::Providers())
         EXPECT_TRUE(result.out.contains(def.name + '\t')) << def.name.toStdString();
-    EXPECT_TRUE(result.out.contains("DSPStatLLPerKlas\tSJ_ID (geheel getal), WerkDatum (datum), IS_ID (geheel getal)"));
+    EXPECT_TRUE(result.out.contains(
+        "DSPStatLLPerKlas\tSJ_ID (geheel getal), WerkDatum (datum), IS_ID (geheel getal)"));
 }
 
 TEST_F(VornQueryTest, PrintsRowsAsCsvWithIsoDates) {
@@ -63,7 +64,8 @@ TEST_F(VornQueryTest, BadRequestsExitWithAClearMessageAndNoRows) {
     const Result missing = VornQuery({"--database", database_, "DSPStatPSPopulatie", "IS_ID=1"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("WerkDatum"));
-    const Result mistyped = VornQuery({"--database", database_, "DSPStatPSPopulatie", "IS_ID=1", "WerkDatum=morgen"});
+    const Result mistyped =
+        VornQuery({"--database", database_, "DSPStatPSPopulatie", "IS_ID=1", "WerkDatum=morgen"});
     EXPECT_EQ(mistyped.exitCode, 1);
     EXPECT_TRUE(mistyped.err.contains("morgen"));
     const Result absent = VornQuery({"--database", dir_.filePath("geen.db"), "DSPSelectIS"});
