@@ -312,7 +312,8 @@ private:
     };
 
     static QString ordinal(int leerjaar) {
-        return leerjaar == 1 ? QStringLiteral("Eerste") : QStringLiteral("%1de").arg(leerjaar);
+        static const QStringList words{"Eerste", "Tweede", "Derde", "Vierde", "Vijfde", "Zesde"};
+        return words.value(leerjaar - 1);
     }
 
     int admGroup(TableWriter& groups, int leerjaar, int direction) {
