@@ -213,8 +213,12 @@ private:
             texts.push_back(bind.kind == BindValue::Kind::Integer ? std::to_string(bind.integer) : bind.text);
             values.push_back(texts.back().c_str());
         }
-        PGresult* result = PQexecParams(conn_, text.toUtf8().constData(), static_cast<int>(values.size()),
-                                        nullptr, values.data(), nullptr, nullptr, 0);
+        return checked(PQexecParams(conn_, text.toUtf8().constData(), static_cast<int>(values.size()),
+                                    nullptr, values.data(), nullptr, nullptr, 0));
+    }
+
+    /// The result when it reports success; otherwise it is freed and its message raised.
+    PGresult* checked(PGresult* result) {
         try {
             check(result);
         } catch (...) {
@@ -258,13 +262,7 @@ private:
         PGresult* result = PQgetResult(conn_);
         while (PGresult* extra = PQgetResult(conn_))
             PQclear(extra);
-        try {
-            check(result);
-        } catch (...) {
-            PQclear(result);
-            throw;
-        }
-        return result;
+        return checked(result);
     }
 
     /// Asks for the next batch before reading the current one, so the server produces rows while

@@ -15,22 +15,20 @@ QString TVornIniFile::keyPath(const QString& section, const QString& key) const 
     return prefix_ + section + u'/' + key;
 }
 
-int TVornIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+std::optional<int> TVornIniFile::readNumber(const QString& section, const QString& key) const {
     const QVariant value = settings_->value(keyPath(section, key));
-    if (!value.isValid())
-        return defaultValue;
     bool ok = false;
     const int number = value.toString().trimmed().toInt(&ok);
-    return ok ? number : defaultValue;
+    return value.isValid() && ok ? std::optional<int>(number) : std::nullopt;
+}
+
+int TVornIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+    return readNumber(section, key).value_or(defaultValue);
 }
 
 bool TVornIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
-    const QVariant value = settings_->value(keyPath(section, key));
-    if (!value.isValid())
-        return defaultValue;
-    bool ok = false;
-    const int number = value.toString().trimmed().toInt(&ok);
-    return ok ? number != 0 : defaultValue;
+    const std::optional<int> number = readNumber(section, key);
+    return number ? *number != 0 : defaultValue;
 }
 
 QString TVornIniFile::ReadString(const QString& section, const QString& key,

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace vorn {
 
@@ -25,6 +26,7 @@ public:
 
 private:
     QString keyPath(const QString& section, const QString& key) const;
+    std::optional<int> readNumber(const QString& section, const QString& key) const;
     std::unique_ptr<QSettings> settings_;
     QString prefix_;
 };
