@@ -65,6 +65,8 @@ public:
     QVariant AsVariant() const;
     /// The value as the user sees it: dates and decimals in the user's locale.
     QString DisplayText() const;
+    /// A stored value of this field as the user sees it.
+    QString DisplayTextOf(const Cell& cell) const;
 
     void SetAsInteger(qint64 value);
     void SetAsLargeInt(qint64 value) { SetAsInteger(value); }

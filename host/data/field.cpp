@@ -190,8 +190,9 @@ QVariant TField::AsVariant() const {
     return FromCell(def_, dataSet_->readCell(*this));
 }
 
-QString TField::DisplayText() const {
-    const Cell cell = dataSet_->readCell(*this);
+QString TField::DisplayText() const { return DisplayTextOf(dataSet_->readCell(*this)); }
+
+QString TField::DisplayTextOf(const Cell& cell) const {
     if (IsNullCell(cell))
         return {};
     const QLocale locale;
@@ -201,11 +202,13 @@ QString TField::DisplayText() const {
     case TFieldType::DateTime:
         return locale.toString(DateTimeToQDateTime(std::get<double>(cell)), QLocale::ShortFormat);
     case TFieldType::Decimal:
-        return locale.toString(AsFloat(), 'f', def_.scale);
+        return locale.toString(static_cast<double>(std::get<std::int64_t>(cell)) /
+                                   static_cast<double>(DecimalFactor(def_.scale)),
+                               'f', def_.scale);
     case TFieldType::Float:
         return locale.toString(std::get<double>(cell), 'g', 15);
     default:
-        return AsString();
+        return FromCell(def_, cell).toString();
     }
 }
 

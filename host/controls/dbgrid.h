@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QTableView>
+#include <vector>
+
+namespace vorn {
+
+class TVornClientDataSet;
+class TVornDatasource;
+class TField;
+
+/// A column of a grid view: the field it shows, and an optional caption and width of its own.
+struct TGridColumn {
+    QString FieldName;
+    QString Caption; // empty: the field's display label
+    int Width = 0;   // pixels; 0: from the field's display width
+};
+
+/// The read-only table view of a grid: columns over the fields of the dataset behind a data source.
+/// Rows are read straight from the dataset's columns, so a million rows cost nothing until shown.
+class TVornGridDBTableView : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TVornGridDBTableView(QObject* parent = nullptr);
+
+    void SetDataSource(TVornDatasource* source);
+    TVornDatasource* DataSource() const { return source_; }
+    std::vector<TGridColumn>& Columns() { return columns_; }
+    void AddColumn(const TGridColumn& column);
+    /// Adds a column for every visible field that has none yet (all fields when missingOnly is false
+    /// and there are no columns).
+    void CreateAllItems(bool missingOnly = true);
+    /// Column definitions changed: the grid shows them again.
+    void ColumnsChanged();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+private:
+    TVornClientDataSet* dataSet() const;
+    TField* fieldOf(int column) const;
+    void reset();
+
+    QPointer<TVornDatasource> source_;
+    std::vector<TGridColumn> columns_;
+};
+
+/// The host grid: one read-only table view, a row indicator, and a default link that Enter or a
+/// double click follows.
+class TVornDBgrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TVornDBgrid(QWidget* parent = nullptr);
+
+    TVornGridDBTableView* GetActiveDBView() const { return view_; }
+    /// The display name of the form link that Enter or a double click follows.
+    QString DefaultLink;
+
+signals:
+    void defaultLinkRequested(const QString& linkName);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void followDefaultLink();
+    void syncFromDataSet();
+    TVornGridDBTableView* view_;
+    bool syncing_ = false;
+};
+
+} // namespace vorn

@@ -1,0 +1,58 @@
+#include "hostservices.h"
+
+#include "host/data/errors.h"
+
+#include <QDebug>
+#include <exception>
+
+namespace vorn {
+
+namespace {
+IHostServices* installedHost = nullptr;
+}
+
+void SetHost(IHostServices* host) { installedHost = host; }
+
+namespace {
+std::function<void(const QString&)>& errorReporter() {
+    static std::function<void(const QString&)> reporter;
+    return reporter;
+}
+} // namespace
+
+void SetErrorReporter(std::function<void(const QString&)> reporter) { errorReporter() = std::move(reporter); }
+
+void ReportError(const QString& message) {
+    if (errorReporter())
+        errorReporter()(message);
+    else
+        qWarning().noquote() << message;
+}
+
+void RunGuarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const EVornError& error) {
+        ReportError(error.message());
+    } catch (const std::exception& error) {
+        ReportError(QString::fromUtf8(error.what()));
+    }
+}
+
+IHostServices& Host() {
+    if (installedHost == nullptr)
+        RaiseClientError("Het scherm draait buiten de client");
+    return *installedHost;
+}
+
+BusyScope::BusyScope(const QString& status) {
+    Host().PushStatus(status);
+    Host().PushCursor(Qt::WaitCursor);
+}
+
+BusyScope::~BusyScope() {
+    Host().PopCursor();
+    Host().PopStatus();
+}
+
+} // namespace vorn

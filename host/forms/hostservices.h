@@ -1,0 +1,45 @@
+#pragma once
+
+#include "host/data/datetime.h"
+
+#include <QString>
+#include <QVariant>
+#include <Qt>
+#include <functional>
+
+namespace vorn {
+
+/// What the host client offers every screen: work date, status line and cursor stacks, job ids.
+/// The main window implements it; tests install a small one of their own.
+class IHostServices {
+public:
+    virtual ~IHostServices() = default;
+    virtual TDateTime WerkDatum() const = 0;
+    virtual void PushStatus(const QString& text) = 0;
+    virtual void PopStatus() = 0;
+    virtual void PushCursor(Qt::CursorShape cursor) = 0;
+    virtual void PopCursor() = 0;
+    virtual int GetJobID() = 0;
+    virtual QString CleanJob(int jobKind, int jobId, const QVariant& extra) = 0;
+};
+
+void SetHost(IHostServices* host);
+
+/// Shows an error to the user; the main window installs a message box, tests record the text.
+void SetErrorReporter(std::function<void(const QString&)> reporter);
+void ReportError(const QString& message);
+/// Runs a handler the way the host runs every event: an error is shown, never passed to Qt.
+void RunGuarded(const std::function<void()>& handler);
+/// The installed host; raises when there is none.
+IHostServices& Host();
+
+/// Pushes a status text and the wait cursor, and pops both when it goes out of scope.
+class BusyScope {
+public:
+    explicit BusyScope(const QString& status);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+};
+
+} // namespace vorn
