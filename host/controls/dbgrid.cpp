@@ -130,7 +130,9 @@ TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornG
             const TVornClientDataSet* ds = view_->DataSource() ? view_->DataSource()->DataSet() : nullptr;
             const TField* field = ds != nullptr ? ds->FindField(column.FieldName) : nullptr;
             const int chars = field != nullptr ? std::min(field->DisplayWidth(), 40) : 10;
-            setColumnWidth(c, column.Width > 0 ? column.Width : fontMetrics().averageCharWidth() * chars + 16);
+            const int header = fontMetrics().horizontalAdvance(view_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            const int fitted = std::max(fontMetrics().averageCharWidth() * chars, header) + 16;
+            setColumnWidth(c, column.Width > 0 ? column.Width : fitted);
         }
         syncFromDataSet();
     });

@@ -1,0 +1,154 @@
+// vorn: the desktop client. Loads the modules, opens the database and shows the main window.
+//   vorn [--database DB]
+//   vorn --list-forms                         the registered screens, one a line
+//   vorn --screenshot FILE [--open CLASS]     the main window as a PNG, drawn off screen
+#include "mainwindow.h"
+
+#include "server/connection.h"
+#include "server/sqlbroker.h"
+
+#include "host/data/errors.h"
+#include "host/forms/formmanager.h"
+#include "host/forms/moduleloader.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QTimer>
+
+using namespace vorn;
+
+namespace {
+
+bool hasArgument(int argc, char* argv[], const char* name) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], name) == 0)
+            return true;
+    return false;
+}
+
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+const char* const NoDisplay =
+    "vorn: er is geen scherm (DISPLAY is niet gezet).\n"
+    "Zo zie je de client toch:\n"
+    "  xvfb-run -a build/bin/vorn                      in een virtueel scherm\n"
+    "  build/bin/vorn --screenshot vorn.png [--open TStatLLPerInstellingForm]\n"
+    "                                                  het hoofdvenster als afbeelding\n";
+
+void listForms(QTextStream& out) {
+    for (const TFormRegistration& entry : FormManager().Registrations())
+        out << entry.ClassName << '\t' << entry.Module << '\t' << entry.Group << '\t' << entry.MenuPath << '\n';
+}
+
+std::unique_ptr<server::Connection> openDatabase(const QString& given) {
+    const server::ConnectionSettings settings =
+        given.isEmpty() ? server::ConnectionSettings::fromEnvironment() : server::ConnectionSettings::parse(given);
+    if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
+        RaiseClientError("De databank %s bestaat niet; ./run.sh of vorn-demo maakt de voorbeelddatabank aan",
+                         settings.target);
+    return server::OpenConnection(settings);
+}
+
+QString settingsFile() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("/vorn.ini");
+}
+
+int screenshot(MainWindow& window, const QString& file, const QString& openClass) {
+    window.resize(1100, 760);
+    window.show();
+    if (!openClass.isEmpty())
+        RunGuarded([&] { window.OpenFromMenu(openClass); });
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    if (!window.grab().save(file, "PNG")) {
+        QTextStream(stderr) << "vorn: kon " << file << " niet schrijven\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const bool offscreen = hasArgument(argc, argv, "--screenshot") || hasArgument(argc, argv, "--list-forms");
+    if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!offscreen && !hasDisplay()) {
+        QTextStream(stderr) << NoDisplay;
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vorn"));
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Vorn: statistieken van scholen en centra volwassenenonderwijs."));
+    parser.addHelpOption();
+    const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
+    const QCommandLineOption listFormsOption("list-forms", "Toont de geregistreerde schermen.");
+    const QCommandLineOption screenshotOption("screenshot", "Schrijft het hoofdvenster als PNG.", "bestand");
+    const QCommandLineOption openOption("open", "Opent dit scherm (met zijn overzichtsscherm).", "klasse");
+    const QCommandLineOption modulesOption("modules", "Map met de modules.", "map");
+    parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption});
+    parser.process(app);
+
+    QTextStream err(stderr);
+    TModuleLoader loader;
+    const QStringList moduleErrors =
+        loader.LoadFolder(parser.isSet(modulesOption) ? parser.value(modulesOption) : TModuleLoader::DefaultFolder());
+    if (parser.isSet(listFormsOption)) {
+        for (const QString& error : moduleErrors)
+            err << "vorn: " << error << '\n';
+        QTextStream out(stdout);
+        listForms(out);
+        return 0;
+    }
+
+    std::unique_ptr<server::Connection> connection;
+    std::unique_ptr<server::SqlBroker> broker;
+    try {
+        connection = openDatabase(parser.value(database));
+        broker = std::make_unique<server::SqlBroker>(*connection);
+    } catch (const EVornError& error) {
+        err << "vorn: " << error.message() << '\n';
+        if (!offscreen)
+            QMessageBox::critical(nullptr, QStringLiteral("Vorn"), error.message());
+        return 1;
+    }
+    SetDefaultProviderBroker(broker.get());
+    SetSchoolYearDirectory(broker.get());
+
+    MainWindow window(broker.get(), settingsFile());
+    window.BuildMenus();
+    if (offscreen)
+        SetErrorReporter([&err](const QString& message) { err << "vorn: " << message << '\n'; });
+    else
+        SetErrorReporter([&window](const QString& message) { QMessageBox::warning(&window, QStringLiteral("Vorn"), message); });
+    for (const QString& error : moduleErrors)
+        ReportError(error);
+
+    int result = 0;
+    if (parser.isSet(screenshotOption)) {
+        result = screenshot(window, parser.value(screenshotOption), parser.value(openOption));
+    } else {
+        window.show();
+        if (parser.isSet(openOption))
+            QTimer::singleShot(0, &window, [&] { RunGuarded([&] { window.OpenFromMenu(parser.value(openOption)); }); });
+        result = QApplication::exec();
+    }
+    SetErrorReporter(nullptr);
+    SetDefaultProviderBroker(nullptr);
+    SetSchoolYearDirectory(nullptr);
+    return result;
+}

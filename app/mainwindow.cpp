@@ -1,0 +1,291 @@
+#include "mainwindow.h"
+
+#include "host/data/clientdataset.h"
+#include "host/data/errors.h"
+#include "host/data/inifile.h"
+#include "host/data/jobs.h"
+#include "host/forms/formmanager.h"
+#include "host/forms/vornform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace vorn {
+
+MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
+    : jobs_(jobs), settingsFile_(settingsFile), tabs_(new QTabWidget(this)), status_(new QLabel(this)),
+      werkDatumLabel_(new QLabel(this)), werkDatum_(Today()) {
+    setWindowTitle(QStringLiteral("Vorn"));
+    tabs_->setDocumentMode(true);
+    tabs_->setTabsClosable(true);
+    tabs_->setMovable(true);
+    setCentralWidget(tabs_);
+    connect(tabs_, &QTabWidget::tabCloseRequested, this,
+            [this](int index) { CloseForm(qobject_cast<TVornDBForm*>(tabs_->widget(index))); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { showStatus(); });
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(werkDatumLabel_);
+    SetHost(this);
+    buildFixedMenus();
+    showStatus();
+    resize(1024, 720);
+}
+
+MainWindow::~MainWindow() {
+    for (TVornDBForm* form : OpenForms())
+        CloseForm(form);
+    SetHost(nullptr);
+}
+
+void MainWindow::buildFixedMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Bestand"));
+    file->addAction(QStringLiteral("&Werkdatum..."), this, &MainWindow::chooseWerkDatum);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Afdrukken..."), QKeySequence::Print, this, [this] { print(false); });
+    file->addAction(QStringLiteral("Afdruk&voorbeeld..."), this, [this] { print(true); });
+    file->addSeparator();
+    file->addAction(QStringLiteral("Tabblad &sluiten"), QKeySequence::Close, this, [this] {
+        if (TVornDBForm* form = CurrentForm())
+            CloseForm(form);
+    });
+    file->addAction(QStringLiteral("A&fsluiten"), QKeySequence::Quit, this, &QWidget::close);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Be&werken"));
+    edit->addAction(QStringLiteral("&Wijzigen"), QKeySequence(Qt::Key_F2), this, [this] { askEdit(0); });
+    edit->addAction(QStringLiteral("&Toevoegen"), QKeySequence(Qt::Key_Insert), this, [this] { askEdit(1); });
+    edit->addAction(QStringLiteral("&Verwijderen"), QKeySequence(Qt::CTRL | Qt::Key_Delete), this,
+                    [this] { askEdit(2); });
+}
+
+void MainWindow::BuildMenus() {
+    for (QMenu* menu : moduleMenus_)
+        menu->deleteLater();
+    moduleMenus_.clear();
+    QStringList seen;
+    for (const TFormRegistration& registration : FormManager().Registrations()) {
+        if (registration.MenuPath.isEmpty() || seen.contains(registration.MenuPath))
+            continue;
+        seen << registration.MenuPath;
+        const QStringList levels = registration.MenuPath.split(u'|');
+        QMenu* menu = nullptr;
+        for (QMenu* existing : moduleMenus_)
+            if (existing->title() == levels.first())
+                menu = existing;
+        if (menu == nullptr) {
+            menu = menuBar()->addMenu(levels.first());
+            moduleMenus_.push_back(menu);
+        }
+        for (int level = 1; level + 1 < levels.size(); ++level) {
+            QMenu* sub = menu->findChild<QMenu*>(levels[level], Qt::FindDirectChildrenOnly);
+            if (sub == nullptr) {
+                sub = menu->addMenu(levels[level]);
+                sub->setObjectName(levels[level]);
+            }
+            menu = sub;
+        }
+        const QString className = registration.ClassName;
+        menu->addAction(levels.last(), this, [this, className] { RunGuarded([&] { OpenFromMenu(className); }); });
+    }
+}
+
+TVornDBForm* MainWindow::findOpen(const QString& className) const {
+    for (TVornDBForm* form : OpenForms())
+        if (form->property("vornClass").toString() == className)
+            return form;
+    return nullptr;
+}
+
+QList<TVornDBForm*> MainWindow::OpenForms() const {
+    QList<TVornDBForm*> forms;
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (auto* form = qobject_cast<TVornDBForm*>(tabs_->widget(i)))
+            forms << form;
+    return forms;
+}
+
+TVornDBForm* MainWindow::CurrentForm() const { return qobject_cast<TVornDBForm*>(tabs_->currentWidget()); }
+
+std::unique_ptr<TVornIniFile> MainWindow::settingsFor(const TVornDBForm& form) const {
+    return std::make_unique<TVornIniFile>(settingsFile_, form.property("vornClass").toString() + u'.');
+}
+
+TVornDBForm* MainWindow::OpenForm(const QString& className, TVornDatasource* master) {
+    BusyScope busy(QStringLiteral("Openen van %1").arg(className));
+    std::unique_ptr<TVornDBForm> form(FormManager().CreateForm(className));
+    form->setProperty("vornClass", className);
+    form->RaiseCreate();
+    for (TVornClientDataSet* dataSet : form->DataSets())
+        if (dataSet->AutoOpen)
+            dataSet->Open();
+    if (master != nullptr)
+        form->RaiseSetMasterBrowser(master);
+    form->RaiseRestoreSettings(*settingsFor(*form));
+    TVornDBForm* shown = form.release();
+    showForm(shown);
+    return shown;
+}
+
+void MainWindow::showForm(TVornDBForm* form) {
+    connect(form, &TVornDBForm::linkRequested, this,
+            [this, form](const QString& link) { RunGuarded([&] { FollowLink(*form, link); }); });
+    const int index = tabs_->addTab(form, form->TabCaption.isEmpty() ? form->Caption : form->TabCaption);
+    tabs_->setTabToolTip(index, form->Caption);
+    tabs_->setCurrentIndex(index);
+}
+
+TVornDBForm* MainWindow::OpenFromMenu(const QString& className) {
+    std::unique_ptr<TVornDBForm> probe(FormManager().CreateForm(className));
+    const QString browser = probe->DefaultBrowserForm;
+    probe.reset();
+    TVornDatasource* master = nullptr;
+    if (!browser.isEmpty()) {
+        TVornDBForm* browse = findOpen(browser);
+        if (browse == nullptr)
+            browse = OpenForm(browser, nullptr);
+        master = browse->MainDataSource;
+    }
+    return OpenForm(className, master);
+}
+
+TVornDBForm* MainWindow::FollowLink(TVornDBForm& browse, const QString& linkName) {
+    const TFormLink* link = browse.FindLink(linkName);
+    if (link == nullptr)
+        RaiseClientError("Het scherm %s heeft geen koppeling \"%s\"", browse.Caption, linkName);
+    return OpenForm(link->DetailForm, link->MasterDS);
+}
+
+void MainWindow::CloseForm(TVornDBForm* form) {
+    if (form == nullptr)
+        return;
+    RunGuarded([&] {
+        auto settings = settingsFor(*form);
+        form->RaiseSaveSettings(*settings);
+        settings->UpdateFile();
+    });
+    tabs_->removeTab(tabs_->indexOf(form));
+    delete form;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    for (TVornDBForm* form : OpenForms())
+        CloseForm(form);
+    event->accept();
+}
+
+void MainWindow::SetWerkDatum(TDateTime date) {
+    werkDatum_ = DateOf(date);
+    showStatus();
+}
+
+void MainWindow::chooseWerkDatum() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Werkdatum"));
+    auto* edit = new QDateEdit(DateTimeToDate(werkDatum_), &dialog);
+    edit->setCalendarPopup(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QFormLayout(&dialog);
+    layout->addRow(QStringLiteral("&Werkdatum:"), edit);
+    layout->addRow(buttons);
+    if (dialog.exec() == QDialog::Accepted)
+        SetWerkDatum(DateToDateTime(edit->date()));
+}
+
+void MainWindow::print(bool preview) {
+    TVornDBForm* form = CurrentForm();
+    if (form == nullptr || form->ReportDefs.empty()) {
+        statusBar()->showMessage(QStringLiteral("Dit scherm heeft geen afdrukken."), 4000);
+        return;
+    }
+    QStringList names;
+    for (const TReportDef& report : form->ReportDefs)
+        names << report.DisplayName;
+    bool chosen = names.size() == 1;
+    const QString report = chosen ? names.first()
+                                  : QInputDialog::getItem(this, preview ? QStringLiteral("Afdrukvoorbeeld")
+                                                                        : QStringLiteral("Afdrukken"),
+                                                          QStringLiteral("&Rapport:"), names, 0, false, &chosen);
+    if (!chosen)
+        return;
+    RunGuarded([&] {
+        form->PrintDirect = !preview;
+        bool go = true;
+        if (form->OnBeforePrint)
+            form->OnBeforePrint(form, report, go);
+        if (!go)
+            return;
+        QStringList params;
+        if (form->OnGetPrintParams)
+            form->OnGetPrintParams(form, report, params);
+        QMessageBox::information(this, report,
+                                 QStringLiteral("De rapportmodule volgt nog; de afdrukparameters zijn:\n%1")
+                                     .arg(params.isEmpty() ? QStringLiteral("(geen)") : params.join(u'\n')));
+        if (form->AfterPrint)
+            form->AfterPrint(form, report, params);
+    });
+}
+
+void MainWindow::askEdit(int command) {
+    TVornDBForm* form = CurrentForm();
+    if (form == nullptr)
+        return;
+    TVornClientDataSet* dataSet = form->MainDataSource != nullptr ? form->MainDataSource->DataSet() : nullptr;
+    const bool allowed = command == 0   ? form->CanEdit(dataSet)
+                         : command == 1 ? form->CanInsert(dataSet)
+                                        : form->CanDelete(dataSet);
+    statusBar()->showMessage(allowed ? QStringLiteral("Dit scherm heeft geen bewerkingsfiche.")
+                                     : QStringLiteral("Dit scherm kan niet bewerkt worden."),
+                             4000);
+}
+
+void MainWindow::showStatus() {
+    status_->setText(statusStack_.isEmpty() ? QString() : statusStack_.last());
+    werkDatumLabel_->setText(
+        QStringLiteral("Werkdatum: %1").arg(QLocale().toString(DateTimeToDate(werkDatum_), QLocale::ShortFormat)));
+}
+
+void MainWindow::PushStatus(const QString& text) {
+    statusStack_ << text;
+    showStatus();
+}
+
+void MainWindow::PopStatus() {
+    if (!statusStack_.isEmpty())
+        statusStack_.removeLast();
+    showStatus();
+}
+
+void MainWindow::PushCursor(Qt::CursorShape cursor) {
+    ++cursorDepth_;
+    QApplication::setOverrideCursor(QCursor(cursor));
+}
+
+void MainWindow::PopCursor() {
+    if (cursorDepth_ == 0)
+        return;
+    --cursorDepth_;
+    QApplication::restoreOverrideCursor();
+}
+
+int MainWindow::GetJobID() {
+    if (jobs_ == nullptr)
+        RaiseClientError("Geen verbinding met de databank: er kan geen afdrukjob gemaakt worden");
+    return jobs_->newJobId();
+}
+
+QString MainWindow::CleanJob(int jobKind, int jobId, const QVariant& extra) {
+    return jobs_ == nullptr ? QString() : jobs_->cleanJob(jobKind, jobId, extra);
+}
+
+} // namespace vorn

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "host/forms/hostservices.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QTabWidget;
+
+namespace vorn {
+
+class TVornDBForm;
+class TVornDatasource;
+class TVornIniFile;
+class IJobService;
+
+/// The client's main window: menus built from the registered screens, one tab per open screen,
+/// the status line and cursor stacks, the work date, and the print and edit commands.
+class MainWindow : public QMainWindow, public IHostServices {
+    Q_OBJECT
+public:
+    /// `jobs` may be null (no database): job ids are then refused with a message.
+    MainWindow(IJobService* jobs, const QString& settingsFile);
+    ~MainWindow() override;
+
+    /// Rebuilds the menus from the form manager's registrations.
+    void BuildMenus();
+    /// Opens a registered screen as from its menu: with its default browse screen as master.
+    TVornDBForm* OpenFromMenu(const QString& className);
+    /// Opens a screen of that class with the given master data source (null: none).
+    TVornDBForm* OpenForm(const QString& className, TVornDatasource* master);
+    /// Follows a form link of a browse screen.
+    TVornDBForm* FollowLink(TVornDBForm& browse, const QString& linkName);
+    TVornDBForm* CurrentForm() const;
+    QList<TVornDBForm*> OpenForms() const;
+    void CloseForm(TVornDBForm* form);
+    void SetWerkDatum(TDateTime date);
+
+    // IHostServices
+    TDateTime WerkDatum() const override { return werkDatum_; }
+    void PushStatus(const QString& text) override;
+    void PopStatus() override;
+    void PushCursor(Qt::CursorShape cursor) override;
+    void PopCursor() override;
+    int GetJobID() override;
+    QString CleanJob(int jobKind, int jobId, const QVariant& extra) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildFixedMenus();
+    TVornDBForm* findOpen(const QString& className) const;
+    void showForm(TVornDBForm* form);
+    std::unique_ptr<TVornIniFile> settingsFor(const TVornDBForm& form) const;
+    void print(bool preview);
+    void askEdit(int command);
+    void chooseWerkDatum();
+    void showStatus();
+
+    IJobService* jobs_;
+    QString settingsFile_;
+    QTabWidget* tabs_;
+    QLabel* status_;
+    QLabel* werkDatumLabel_;
+    QStringList statusStack_;
+    int cursorDepth_ = 0;
+    TDateTime werkDatum_;
+    std::vector<QMenu*> moduleMenus_;
+};
+
+} // namespace vorn

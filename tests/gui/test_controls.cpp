@@ -1,0 +1,149 @@
+#include "host/controls/actions.h"
+#include "host/controls/barchart.h"
+#include "host/controls/dbgrid.h"
+#include "host/data/clientdataset.h"
+#include "host/data/datasource.h"
+#include "host/data/errors.h"
+#include "tests/common/qtprint.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace vorn;
+
+namespace {
+
+/// Lets the event loop run out of work, as it does between the user's actions.
+void Idle() {
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void FillTable(TVornClientDataSet& table, int rows) {
+    table.AddField(FieldDef::integer("ID"));
+    table.AddField(FieldDef::wideString("CODE", 10).label("Code"));
+    table.AddField(FieldDef::wideString("KLAS", 10));
+    table.AddField(FieldDef::integer("AANTAL").label("Aantal"));
+    table.CreateDataSet();
+    for (int i = 0; i < rows; ++i) {
+        table.Append();
+        table.FieldByName("ID").SetAsInteger(i + 1);
+        table.FieldByName("CODE").SetAsString(QString("C%1").arg(i + 1));
+        table.FieldByName("KLAS").SetAsString(i % 2 == 0 ? "A" : "");
+        table.FieldByName("AANTAL").SetAsInteger(10 * (i + 1) - 25);
+        table.Post();
+    }
+    table.First();
+}
+
+} // namespace
+
+TEST(Actions, TheIdleUpdateEnablesAndDisablesTheButton) {
+    TVornActionList actions;
+    TVornAction* fetch = actions.Add("&Ophalen");
+    bool ready = false;
+    int executed = 0;
+    fetch->OnUpdate = [&ready](QObject* sender) { qobject_cast<QAction*>(sender)->setEnabled(ready); };
+    fetch->OnExecute = [&executed](QObject*) { ++executed; };
+    TVornButton button;
+    button.SetAction(fetch);
+    EXPECT_EQ(button.text(), "&Ophalen");
+    Idle();
+    EXPECT_FALSE(button.isEnabled());
+    button.click();
+    EXPECT_EQ(executed, 0);
+    ready = true;
+    Idle();
+    EXPECT_TRUE(button.isEnabled());
+    button.click();
+    EXPECT_EQ(executed, 1);
+}
+
+TEST(BarChart, BarsKeepTheirOrderAndUpdatesNest) {
+    TBarChart chart;
+    chart.BeginUpdate();
+    chart.BeginUpdate();
+    chart.AddBar("b", 5, clBlue);
+    chart.AddBar("a", -3, clYellow);
+    chart.EndUpdate();
+    chart.EndUpdate();
+    chart.EndUpdate(); // unbalanced: ignored
+    ASSERT_EQ(chart.BarCount(), 2);
+    EXPECT_EQ(chart.Bars(0).label, "b");
+    EXPECT_EQ(chart.Bars(1).value, -3);
+    chart.SetHeight(36 * 12);
+    EXPECT_EQ(chart.Height(), 432);
+    chart.Clear();
+    EXPECT_EQ(chart.BarCount(), 0);
+    EXPECT_EQ(ToQColor(clBlue), QColor(0, 0, 255));
+    EXPECT_EQ(ToQColor(clYellow), QColor(255, 255, 0));
+}
+
+TEST(BarChart, OnlyVisibleBarsArePaintedAndNegativeBarsLieLeftOfTheAxis) {
+    TBarChart chart;
+    chart.resize(600, 100);
+    chart.SetHeight(26 * 1000);
+    for (int i = 0; i < 1000; ++i)
+        chart.AddBar(QString("Klas %1").arg(i), i % 3 == 0 ? -50 : 100, clBlue);
+    QImage image(600, 200, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    chart.Render(painter, QRect(0, 0, 600, 26 * 1000), QRect(0, 0, 600, 200));
+    painter.end();
+    EXPECT_LE(chart.LastPaintedBars(), 10);
+    EXPECT_GE(chart.LastPaintedBars(), 7);
+    // Bar 0 is negative: blue pixels left of the middle of the plot; bar 1 positive: right of it.
+    const int rowNegative = 13;
+    const int rowPositive = 26 + 13;
+    int blueLeft = 0;
+    int blueRight = 0;
+    for (int x = 0; x < 600; ++x) {
+        blueLeft += image.pixelColor(x, rowNegative) == QColor(0, 0, 255) ? 1 : 0;
+        blueRight += image.pixelColor(x, rowPositive) == QColor(0, 0, 255) ? x : 0;
+    }
+    EXPECT_GT(blueLeft, 0);
+    EXPECT_GT(blueRight, 0);
+}
+
+TEST(BarChart, FillBarChartJoinsTheLabelFieldsFromTheCurrentRowOn) {
+    TVornClientDataSet table("CDSPerKlas");
+    FillTable(table, 3);
+    TBarChart chart;
+    FillBarChart(chart, table, "CODE; KLAS", "aantal", clBlue);
+    ASSERT_EQ(chart.BarCount(), 3);
+    EXPECT_EQ(chart.Bars(0).label, "C1 A");
+    EXPECT_EQ(chart.Bars(1).label, "C2 ");
+    EXPECT_EQ(chart.Bars(2).value, 5);
+    EXPECT_THROW(FillBarChart(chart, table, "GEEN", "AANTAL", clBlue), EDatabaseError);
+}
+
+TEST(Grid, ShowsTheRowsOfItsDatasetAndRefusesEdits) {
+    TVornClientDataSet table("CDSStatKlas");
+    FillTable(table, 4);
+    TVornDatasource source;
+    source.SetDataSet(&table);
+    TVornDBgrid grid;
+    TVornGridDBTableView* view = grid.GetActiveDBView();
+    view->SetDataSource(&source);
+    view->AddColumn({"AANTAL", "Totaal", 0});
+    view->CreateAllItems(true);
+    ASSERT_EQ(view->columnCount(), 4) << "missing fields only, the declared column stays first";
+    EXPECT_EQ(view->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Totaal");
+    EXPECT_EQ(view->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Code");
+    EXPECT_EQ(view->rowCount(), 4);
+    EXPECT_EQ(view->data(view->index(3, 2), Qt::DisplayRole).toString(), "C4");
+    EXPECT_FALSE(view->flags(view->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(view->setData(view->index(0, 0), 99, Qt::EditRole));
+    EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    grid.setCurrentIndex(view->index(2, 1));
+    EXPECT_EQ(table.RecNo(), 3) << "the grid moves the dataset";
+    EXPECT_EQ(view->headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QString::fromUtf8("\u25B6"));
+    table.Close();
+    EXPECT_EQ(view->rowCount(), 0);
+}

@@ -1,0 +1,123 @@
+#include "app/mainwindow.h"
+
+#include "host/controls/dbgrid.h"
+#include "host/data/clientdataset.h"
+#include "host/data/provider.h"
+#include "host/forms/browseform.h"
+#include "host/data/errors.h"
+#include "host/forms/formmanager.h"
+#include "host/forms/moduleloader.h"
+#include "tests/common/qtprint.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vorn;
+
+namespace {
+
+Table Institutions(const std::vector<QVariantList>& rows) {
+    Table table({FieldDef::wideString("IS_CODE", 5), FieldDef::wideString("SC_INSTELLINGSNUMMER", 6),
+                 FieldDef::wideString("IS_NAAMGEBRUIKER", 80), FieldDef::wideString("SC_NAAM", 120),
+                 FieldDef::wideString("GM_POSTNUMMER", 10), FieldDef::wideString("GM_DEELGEMEENTE", 80),
+                 FieldDef::integer("IS_ID"), FieldDef::integer("SC_GEMEENTE_FK"), FieldDef::integer("SC_ID"),
+                 FieldDef::integer("IS_FLAGS")});
+    for (const QVariantList& row : rows)
+        for (int c = 0; c < row.size(); ++c)
+            AppendValue(table, c, row[c]);
+    return table;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FormManager().Clear();
+        QString error;
+        ASSERT_TRUE(loader_.Load(TELMOD_PATH, error)) << error.toStdString();
+        broker_.addTable("DSPBrowseInstellingen",
+                         Institutions({{"SJCAA", "035667", "Sint-Jozefscollege Aalst", "SJC", "9300", "Aalst", 1, 1, 1, 0},
+                                       {"KAGNT", "030312", "Koninklijk Atheneum Gent", "KA", "9000", "Gent", 2, 2, 2, 0}}));
+        broker_.addTable("DSPBrowseOSPInstellingen",
+                         Institutions({{"CVOBR", "126581", "CVO Leerstroom Brugge", "CVO", "8000", "Brugge", 5, 5, 5, 0}}));
+        broker_.addTable("DSPBrowseVWOInstellingen", Institutions({}));
+        SetDefaultProviderBroker(&broker_);
+        window_ = std::make_unique<MainWindow>(nullptr, dir_.filePath("vorn.ini"));
+        window_->BuildMenus();
+    }
+    void TearDown() override {
+        window_.reset();
+        SetDefaultProviderBroker(nullptr);
+        FormManager().Clear();
+    }
+
+    QTemporaryDir dir_;
+    TModuleLoader loader_;
+    InMemoryBroker broker_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+QStringList MenuTitles(QMenuBar* bar) {
+    QStringList titles;
+    for (QAction* action : bar->actions())
+        titles << action->text();
+    return titles;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, MenusComeFromTheRegisteredMenuPaths) {
+    EXPECT_EQ(MenuTitles(window_->menuBar()), (QStringList{"&Bestand", "Be&werken", "Statistieken", "Hulpschermen"}));
+    QStringList items;
+    for (QAction* action : window_->menuBar()->actions()[2]->menu()->actions())
+        items << action->text();
+    EXPECT_EQ(items, (QStringList{"Ingeschreven Leerlingen", "Ingerichte uren voor ambt 6/7", "Samenstelling Personeel",
+                                  "Ingeschreven cursisten"}));
+}
+
+TEST_F(MainWindowTest, AMenuScreenOpensWithItsDefaultBrowseScreenAsMasterWhichIsReused) {
+    TVornDBForm* pupils = window_->OpenFromMenu("TStatLLPerInstellingForm");
+    ASSERT_EQ(window_->OpenForms().size(), 2);
+    auto* browse = qobject_cast<TBrowseInstellingenForm*>(window_->OpenForms().first());
+    ASSERT_NE(browse, nullptr);
+    EXPECT_EQ(browse->Caption, "Stat Overzicht Instellingen");
+    EXPECT_EQ(browse->CDSBrowseInstelling.RecordCount(), 2) << "the host opened the list";
+    EXPECT_EQ(pupils->property("vornClass").toString(), "TStatLLPerInstellingForm");
+    EXPECT_EQ(window_->CurrentForm(), pupils);
+    window_->OpenFromMenu("TStatsPSUrenForm");
+    EXPECT_EQ(window_->OpenForms().size(), 3) << "the browse screen is reused";
+}
+
+TEST_F(MainWindowTest, FollowingALinkOpensTheDetailScreenWithTheBrowseListAsMaster) {
+    TVornDBForm* browse = window_->OpenForm("TStatBrowseOSPInstellingenForm", nullptr);
+    auto* list = qobject_cast<TBrowseInstellingenForm*>(browse);
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(list->CDSBrowseInstelling.FieldByName("SC_ID").Visible());
+    QObject* master = nullptr;
+    TVornDBForm* detail = window_->FollowLink(*browse, "Statistieken cursisten");
+    EXPECT_EQ(detail->property("vornClass").toString(), "TStatCursistenPerInstellingForm");
+    detail->OnSetMasterBrowser = [&master](QObject*, QObject* source) { master = source; };
+    detail->RaiseSetMasterBrowser(list->DSBrowseInstelling);
+    EXPECT_EQ(master, list->DSBrowseInstelling);
+    EXPECT_FALSE(detail->CanEdit(nullptr)) << "participant screens refuse edits";
+
+    // Enter in the grid follows the default link.
+    list->GBrowseInstelling->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(list->GBrowseInstelling, &enter);
+    EXPECT_EQ(window_->OpenForms().size(), 3);
+}
+
+TEST_F(MainWindowTest, StatusAndCursorStacksComeBackToWhereTheyWere) {
+    window_->PushStatus("Eén");
+    window_->PushCursor(Qt::WaitCursor);
+    window_->PushStatus("Twee");
+    window_->PopStatus();
+    window_->PopCursor();
+    window_->PopStatus();
+    window_->PopStatus(); // unbalanced: ignored
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_THROW(window_->GetJobID(), EClientError) << "no database, no job ids";
+}
