@@ -80,10 +80,20 @@ int screenshot(MainWindow& window, const QString& file, const QString& openClass
 
 } // namespace
 
+/// Off screen, Qt's notes about the missing window system only clutter the output.
+void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (message.contains(QStringLiteral("propagateSizeHints")) || message.contains(QStringLiteral("XDG_RUNTIME_DIR")))
+        return;
+    if (type != QtDebugMsg)
+        QTextStream(stderr) << message << '\n';
+}
+
 int main(int argc, char* argv[]) {
     const bool offscreen = hasArgument(argc, argv, "--screenshot") || hasArgument(argc, argv, "--list-forms");
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (offscreen)
+        qInstallMessageHandler(quietOffscreenNotes);
     if (!offscreen && !hasDisplay()) {
         QTextStream(stderr) << NoDisplay;
         return 2;
