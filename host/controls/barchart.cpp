@@ -10,7 +10,9 @@
 
 namespace vorn {
 
-QColor ToQColor(TColor color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+QColor ToQColor(TColor color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
 
 TBarChart::TBarChart(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
@@ -25,10 +27,13 @@ void TBarChart::updateIfActive() {
 
 void TBarChart::Clear() {
     bars_.clear();
+    extent_.valid = false;
     updateIfActive();
 }
 
-void TBarChart::BeginUpdate() { ++updateDepth_; }
+void TBarChart::BeginUpdate() {
+    ++updateDepth_;
+}
 
 void TBarChart::EndUpdate() {
     if (updateDepth_ > 0 && --updateDepth_ == 0)
@@ -37,6 +42,7 @@ void TBarChart::EndUpdate() {
 
 void TBarChart::AddBar(const QString& label, int value, TColor color) {
     bars_.push_back({label, value, color});
+    extent_.valid = false;
     updateIfActive();
 }
 
@@ -56,24 +62,30 @@ void TBarChart::SetHeight(int pixels) {
     resize(width(), pixels);
 }
 
+const TBarChart::Extent& TBarChart::extent(const QFontMetrics& metrics, const QFont& font) const {
+    if (extent_.valid && extent_.font == font)
+        return extent_;
+    extent_ = Extent{true, font, 0, 0, 0};
+    for (const Bar& bar : bars_) {
+        extent_.longestLabel = std::max(extent_.longestLabel, metrics.horizontalAdvance(bar.label));
+        extent_.lowest = std::min(extent_.lowest, bar.value);
+        extent_.highest = std::max(extent_.highest, bar.value);
+    }
+    return extent_;
+}
+
 TBarChart::Layout TBarChart::layoutFor(const QRect& area, const QFontMetrics& metrics) const {
     Layout layout{};
     const int captionHeight = showCaption_ && !caption_.isEmpty() ? metrics.height() + 8 : 0;
-    int longest = 0;
-    for (const Bar& bar : bars_)
-        longest = std::max(longest, metrics.horizontalAdvance(bar.label));
-    layout.labelWidth = std::min(longest + 12, area.width() * 2 / 5);
-    layout.plot = area.adjusted(layout.labelWidth, captionHeight + 4, -metrics.horizontalAdvance("000000") - 8, -4);
-    layout.slot = bars_.empty() ? 0.0 : static_cast<double>(layout.plot.height()) / static_cast<double>(bars_.size());
-    int lowest = 0;
-    int highest = 0;
-    for (const Bar& bar : bars_) {
-        lowest = std::min(lowest, bar.value);
-        highest = std::max(highest, bar.value);
-    }
-    const double span = std::max(1, highest - lowest);
+    const Extent& measured = extent(metrics, font());
+    layout.labelWidth = std::min(measured.longestLabel + 12, area.width() * 2 / 5);
+    layout.plot =
+        area.adjusted(layout.labelWidth, captionHeight + 4, -metrics.horizontalAdvance("000000") - 8, -4);
+    layout.slot =
+        bars_.empty() ? 0.0 : static_cast<double>(layout.plot.height()) / static_cast<double>(bars_.size());
+    const double span = std::max(1, measured.highest - measured.lowest);
     layout.scale = layout.plot.width() / span;
-    layout.zeroX = layout.plot.left() + static_cast<int>(std::lround(-lowest * layout.scale));
+    layout.zeroX = layout.plot.left() + static_cast<int>(std::lround(-measured.lowest * layout.scale));
     return layout;
 }
 
@@ -85,7 +97,8 @@ void TBarChart::Render(QPainter& painter, const QRect& area, const QRect& clip) 
         QFont bold = painter.font();
         bold.setBold(true);
         painter.setFont(bold);
-        painter.drawText(QRect(area.left(), area.top() + 4, area.width(), metrics.height()), Qt::AlignHCenter, caption_);
+        painter.drawText(QRect(area.left(), area.top() + 4, area.width(), metrics.height()), Qt::AlignHCenter,
+                         caption_);
         painter.setFont(QFont(bold.family(), bold.pointSize()));
     }
     lastPainted_ = 0;
@@ -106,12 +119,14 @@ void TBarChart::Render(QPainter& painter, const QRect& area, const QRect& clip) 
             painter.drawRect(rect);
             painter.setPen(palette().color(QPalette::Text));
             const QRectF labelRect(area.left() + 4, top, layout.labelWidth - 10, layout.slot);
-            painter.drawText(labelRect, Qt::AlignRight | Qt::AlignVCenter,
-                             metrics.elidedText(bar.label, Qt::ElideRight, static_cast<int>(labelRect.width())));
+            painter.drawText(
+                labelRect, Qt::AlignRight | Qt::AlignVCenter,
+                metrics.elidedText(bar.label, Qt::ElideRight, static_cast<int>(labelRect.width())));
             const QString number = QString::number(bar.value);
             const int textWidth = metrics.horizontalAdvance(number);
             const double textX = bar.value < 0 ? left - textWidth - 4 : left + length + 4;
-            painter.drawText(QRectF(textX, top, textWidth + 2, layout.slot), Qt::AlignLeft | Qt::AlignVCenter, number);
+            painter.drawText(QRectF(textX, top, textWidth + 2, layout.slot), Qt::AlignLeft | Qt::AlignVCenter,
+                             number);
             ++lastPainted_;
         }
     }
@@ -134,8 +149,8 @@ QImage TBarChart::ToImage() const {
     return image;
 }
 
-void FillBarChart(TBarChart& chart, TVornClientDataSet& dataSet, const QString& labelFields, const QString& valueField,
-                  TColor color) {
+void FillBarChart(TBarChart& chart, TVornClientDataSet& dataSet, const QString& labelFields,
+                  const QString& valueField, TColor color) {
     std::vector<TField*> labels;
     for (const QString& name : SplitFieldList(labelFields))
         labels.push_back(&dataSet.FieldByName(name));

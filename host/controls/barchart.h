@@ -67,18 +67,28 @@ private:
     };
     Layout layoutFor(const QRect& area, const QFontMetrics& metrics) const;
     void updateIfActive();
+    /// Label width and value range over all bars, measured once after the bars change.
+    struct Extent {
+        bool valid = false;
+        QFont font;
+        int longestLabel = 0;
+        int lowest = 0;
+        int highest = 0;
+    };
+    const Extent& extent(const QFontMetrics& metrics, const QFont& font) const;
 
     std::vector<Bar> bars_;
     QString caption_;
     bool showCaption_ = false;
     int updateDepth_ = 0;
     mutable int lastPainted_ = 0;
+    mutable Extent extent_;
 };
 
 /// One bar per row of the dataset, from its current row to the end: the label joins the texts of
 /// the fields in `labelFields` (';'-separated, blanks after a ';' ignored) with a blank, the value
 /// is the integer of `valueField`.
-void FillBarChart(TBarChart& chart, TVornClientDataSet& dataSet, const QString& labelFields, const QString& valueField,
-                  TColor color);
+void FillBarChart(TBarChart& chart, TVornClientDataSet& dataSet, const QString& labelFields,
+                  const QString& valueField, TColor color);
 
 } // namespace vorn

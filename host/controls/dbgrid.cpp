@@ -50,7 +50,9 @@ void TVornGridDBTableView::AddColumn(const TGridColumn& column) {
     endResetModel();
 }
 
-void TVornGridDBTableView::ColumnsChanged() { reset(); }
+void TVornGridDBTableView::ColumnsChanged() {
+    reset();
+}
 
 void TVornGridDBTableView::CreateAllItems(bool missingOnly) {
     TVornClientDataSet* ds = source_ != nullptr ? source_->DataSet() : nullptr;
@@ -61,9 +63,10 @@ void TVornGridDBTableView::CreateAllItems(bool missingOnly) {
         columns_.clear();
     for (int i = 0; i < ds->FieldCount(); ++i) {
         const TField& field = ds->Fields(i);
-        const bool present = std::any_of(columns_.begin(), columns_.end(), [&field](const TGridColumn& column) {
-            return column.FieldName.compare(field.FieldName(), Qt::CaseInsensitive) == 0;
-        });
+        const bool present =
+            std::any_of(columns_.begin(), columns_.end(), [&field](const TGridColumn& column) {
+                return column.FieldName.compare(field.FieldName(), Qt::CaseInsensitive) == 0;
+            });
         if (!present && field.Visible())
             columns_.push_back({field.FieldName(), {}, 0});
     }
@@ -110,7 +113,9 @@ Qt::ItemFlags TVornGridDBTableView::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-bool TVornGridDBTableView::setData(const QModelIndex&, const QVariant&, int) { return false; }
+bool TVornGridDBTableView::setData(const QModelIndex&, const QVariant&, int) {
+    return false;
+}
 
 TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornGridDBTableView(this)) {
     setModel(view_);
@@ -130,7 +135,8 @@ TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornG
             const TVornClientDataSet* ds = view_->DataSource() ? view_->DataSource()->DataSet() : nullptr;
             const TField* field = ds != nullptr ? ds->FindField(column.FieldName) : nullptr;
             const int chars = field != nullptr ? std::min(field->DisplayWidth(), 40) : 10;
-            const int header = fontMetrics().horizontalAdvance(view_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            const int header = fontMetrics().horizontalAdvance(
+                view_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
             const int fitted = std::max(fontMetrics().averageCharWidth() * chars, header) + 16;
             setColumnWidth(c, column.Width > 0 ? column.Width : fitted);
         }
