@@ -46,12 +46,14 @@ const char* const NoDisplay =
 
 void listForms(QTextStream& out) {
     for (const TFormRegistration& entry : FormManager().Registrations())
-        out << entry.ClassName << '\t' << entry.Module << '\t' << entry.Group << '\t' << entry.MenuPath << '\n';
+        out << entry.ClassName << '\t' << entry.Module << '\t' << entry.Group << '\t' << entry.MenuPath
+            << '\n';
 }
 
 std::unique_ptr<server::Connection> openDatabase(const QString& given) {
-    const server::ConnectionSettings settings =
-        given.isEmpty() ? server::ConnectionSettings::fromEnvironment() : server::ConnectionSettings::parse(given);
+    const server::ConnectionSettings settings = given.isEmpty()
+                                                    ? server::ConnectionSettings::fromEnvironment()
+                                                    : server::ConnectionSettings::parse(given);
     if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
         RaiseClientError("De databank %s bestaat niet; ./run.sh of vorn-demo maakt de voorbeelddatabank aan",
                          settings.target);
@@ -82,7 +84,8 @@ int screenshot(MainWindow& window, const QString& file, const QString& openClass
 
 /// Off screen, Qt's notes about the missing window system only clutter the output.
 void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (message.contains(QStringLiteral("propagateSizeHints")) || message.contains(QStringLiteral("XDG_RUNTIME_DIR")))
+    if (message.contains(QStringLiteral("propagateSizeHints")) ||
+        message.contains(QStringLiteral("XDG_RUNTIME_DIR")))
         return;
     if (type != QtDebugMsg)
         QTextStream(stderr) << message << '\n';
@@ -103,7 +106,8 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Vorn: statistieken van scholen en centra volwassenenonderwijs."));
+    parser.setApplicationDescription(
+        QStringLiteral("Vorn: statistieken van scholen en centra volwassenenonderwijs."));
     parser.addHelpOption();
     const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
     const QCommandLineOption listFormsOption("list-forms", "Toont de geregistreerde schermen.");
@@ -115,8 +119,8 @@ int main(int argc, char* argv[]) {
 
     QTextStream err(stderr);
     TModuleLoader loader;
-    const QStringList moduleErrors =
-        loader.LoadFolder(parser.isSet(modulesOption) ? parser.value(modulesOption) : TModuleLoader::DefaultFolder());
+    const QStringList moduleErrors = loader.LoadFolder(
+        parser.isSet(modulesOption) ? parser.value(modulesOption) : TModuleLoader::DefaultFolder());
     if (parser.isSet(listFormsOption)) {
         for (const QString& error : moduleErrors)
             err << "vorn: " << error << '\n';
@@ -144,7 +148,9 @@ int main(int argc, char* argv[]) {
     if (offscreen)
         SetErrorReporter([&err](const QString& message) { err << "vorn: " << message << '\n'; });
     else
-        SetErrorReporter([&window](const QString& message) { QMessageBox::warning(&window, QStringLiteral("Vorn"), message); });
+        SetErrorReporter([&window](const QString& message) {
+            QMessageBox::warning(&window, QStringLiteral("Vorn"), message);
+        });
     for (const QString& error : moduleErrors)
         ReportError(error);
 
@@ -154,7 +160,8 @@ int main(int argc, char* argv[]) {
     } else {
         window.show();
         if (parser.isSet(openOption))
-            QTimer::singleShot(0, &window, [&] { RunGuarded([&] { window.OpenFromMenu(parser.value(openOption)); }); });
+            QTimer::singleShot(0, &window,
+                               [&] { RunGuarded([&] { window.OpenFromMenu(parser.value(openOption)); }); });
         result = QApplication::exec();
     }
     SetErrorReporter(nullptr);

@@ -94,7 +94,8 @@ void MainWindow::BuildMenus() {
             menu = sub;
         }
         const QString className = registration.ClassName;
-        menu->addAction(levels.last(), this, [this, className] { RunGuarded([&] { OpenFromMenu(className); }); });
+        menu->addAction(levels.last(), this,
+                        [this, className] { RunGuarded([&] { OpenFromMenu(className); }); });
     }
 }
 
@@ -113,7 +114,9 @@ QList<TVornDBForm*> MainWindow::OpenForms() const {
     return forms;
 }
 
-TVornDBForm* MainWindow::CurrentForm() const { return qobject_cast<TVornDBForm*>(tabs_->currentWidget()); }
+TVornDBForm* MainWindow::CurrentForm() const {
+    return qobject_cast<TVornDBForm*>(tabs_->currentWidget());
+}
 
 std::unique_ptr<TVornIniFile> MainWindow::settingsFor(const TVornDBForm& form) const {
     return std::make_unique<TVornIniFile>(settingsFile_, form.property("vornClass").toString() + u'.');
@@ -212,10 +215,12 @@ void MainWindow::print(bool preview) {
     for (const TReportDef& report : form->ReportDefs)
         names << report.DisplayName;
     bool chosen = names.size() == 1;
-    const QString report = chosen ? names.first()
-                                  : QInputDialog::getItem(this, preview ? QStringLiteral("Afdrukvoorbeeld")
-                                                                        : QStringLiteral("Afdrukken"),
-                                                          QStringLiteral("&Rapport:"), names, 0, false, &chosen);
+    const QString report =
+        chosen
+            ? names.first()
+            : QInputDialog::getItem(this,
+                                    preview ? QStringLiteral("Afdrukvoorbeeld") : QStringLiteral("Afdrukken"),
+                                    QStringLiteral("&Rapport:"), names, 0, false, &chosen);
     if (!chosen)
         return;
     RunGuarded([&] {
@@ -251,8 +256,8 @@ void MainWindow::askEdit(int command) {
 
 void MainWindow::showStatus() {
     status_->setText(statusStack_.isEmpty() ? QString() : statusStack_.last());
-    werkDatumLabel_->setText(
-        QStringLiteral("Werkdatum: %1").arg(QLocale().toString(DateTimeToDate(werkDatum_), QLocale::ShortFormat)));
+    werkDatumLabel_->setText(QStringLiteral("Werkdatum: %1")
+                                 .arg(QLocale().toString(DateTimeToDate(werkDatum_), QLocale::ShortFormat)));
 }
 
 void MainWindow::PushStatus(const QString& text) {

@@ -28,7 +28,8 @@ void BM_BarChartRepaintScrolledView(benchmark::State& state) {
     box.show();
     box.verticalScrollBar()->setValue(26 * 5000);
     QApplication::processEvents();
-    const QRect visible(0, box.verticalScrollBar()->value(), box.viewport()->width(), box.viewport()->height());
+    const QRect visible(0, box.verticalScrollBar()->value(), box.viewport()->width(),
+                        box.viewport()->height());
     for (auto _ : state)
         benchmark::DoNotOptimize(chart->grab(visible)); // the chart's paint event for the visible part
     state.counters["bars_painted"] = chart->LastPaintedBars();
@@ -41,7 +42,8 @@ void BM_ClientStartUp(benchmark::State& state) {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/vorn");
     for (auto _ : state) {
         QProcess client;
-        client.start(program, {"--screenshot", "/tmp/vorn-bench-startup.png", "--open", "TStatBrowseInstellingenForm"});
+        client.start(program, {"--screenshot", "/tmp/vorn-bench-startup.png", "--open",
+                               "TStatBrowseInstellingenForm"});
         if (!client.waitForFinished(30000) || client.exitCode() != 0)
             state.SkipWithError("de client startte niet (is de demodatabank er? ./run.sh maakt ze aan)");
     }

@@ -4,7 +4,8 @@
 
 namespace telmod {
 
-TStatBrowseOSPInstellingenForm::TStatBrowseOSPInstellingenForm(QWidget* parent) : TBrowseInstellingenForm(parent) {
+TStatBrowseOSPInstellingenForm::TStatBrowseOSPInstellingenForm(QWidget* parent)
+    : TBrowseInstellingenForm(parent) {
     Caption = QStringLiteral("Stat Overzicht CVO instellingen");
     TabCaption = Caption;
     CDSBrowseInstelling.SetProviderName(QStringLiteral("DSPBrowseOSPInstellingen"));
@@ -14,7 +15,8 @@ TStatBrowseOSPInstellingenForm::TStatBrowseOSPInstellingenForm(QWidget* parent) 
 }
 
 const vorn::TFormClass& TStatBrowseOSPInstellingenForm::Class() {
-    static const vorn::TFormClass formClass(QStringLiteral("TStatBrowseOSPInstellingenForm"), [] { return new TStatBrowseOSPInstellingenForm; });
+    static const vorn::TFormClass formClass(QStringLiteral("TStatBrowseOSPInstellingenForm"),
+                                            [] { return new TStatBrowseOSPInstellingenForm; });
     return formClass;
 }
 

@@ -39,12 +39,14 @@ void TPendingStatsForm::showMaster() {
     QString institution;
     vorn::TVornClientDataSet* list = master_ != nullptr ? master_->DataSet() : nullptr;
     if (list != nullptr && list->Active() && list->RecNo() > 0)
-        institution = QStringLiteral("%1 %2").arg(list->FieldByName(QStringLiteral("IS_CODE")).AsString(),
-                                                  list->FieldByName(QStringLiteral("IS_NAAMGEBRUIKER")).AsString());
+        institution =
+            QStringLiteral("%1 %2").arg(list->FieldByName(QStringLiteral("IS_CODE")).AsString(),
+                                        list->FieldByName(QStringLiteral("IS_NAAMGEBRUIKER")).AsString());
     notice_->setText(QStringLiteral("<h3>%1</h3><p>%2</p><p>De statistieken van dit scherm volgen.</p>")
                          .arg(Caption.toHtmlEscaped(),
-                              institution.isEmpty() ? QStringLiteral("Geen instelling gekozen.")
-                                                    : QStringLiteral("Instelling: %1").arg(institution.toHtmlEscaped())));
+                              institution.isEmpty()
+                                  ? QStringLiteral("Geen instelling gekozen.")
+                                  : QStringLiteral("Instelling: %1").arg(institution.toHtmlEscaped())));
 }
 
 } // namespace telmod

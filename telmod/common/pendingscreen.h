@@ -18,8 +18,8 @@ public:
     vorn::TVornDatasource* Master() const { return master_; }
 
 protected:
-    void Declare(const QString& caption, const QString& tabCaption, const QString& group, const QString& browser,
-                 QSize size);
+    void Declare(const QString& caption, const QString& tabCaption, const QString& group,
+                 const QString& browser, QSize size);
     /// Editing, inserting and deleting are refused (the participant screens are read-only).
     void RefuseEdits();
 

@@ -33,7 +33,8 @@ void RegisterForms() {
                  QStringLiteral("Statistieken|Samenstelling Personeel"));
     RegisterForm(TStatVWOCursistenPerInstellingForm::Class(), QStringLiteral("VWO"),
                  QStringLiteral("Statistieken|Ingeschreven cursisten"));
-    RegisterForm(TOLAPStatsForm::Class(), QStringLiteral("Schoolstructuur"), QStringLiteral("Hulpschermen|Statistieken"));
+    RegisterForm(TOLAPStatsForm::Class(), QStringLiteral("Schoolstructuur"),
+                 QStringLiteral("Hulpschermen|Statistieken"));
 }
 
 } // namespace telmod

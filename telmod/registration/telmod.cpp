@@ -13,20 +13,28 @@
 
 #include <array>
 
-extern "C" const char* vorn_module_name() { return "telmod"; }
+extern "C" const char* vorn_module_name() {
+    return "telmod";
+}
 
 /// Every screen class of the module, so the host finds them by name (form links, default browse
 /// screens); this files nothing with the form manager.
 extern "C" int vorn_module_classes(const vorn::TFormClass* const** classes) {
     static const std::array<const vorn::TFormClass*, 9> list{
-        &telmod::TStatBrowseInstellingenForm::Class(),        &telmod::TStatBrowseOSPInstellingenForm::Class(),
-        &telmod::TStatBrowseVWOInstellingenForm::Class(),     &telmod::TStatLLPerInstellingForm::Class(),
-        &telmod::TStatsPSUrenForm::Class(),                   &telmod::TStatsPSPopulatieForm::Class(),
-        &telmod::TStatCursistenPerInstellingForm::Class(),    &telmod::TStatVWOCursistenPerInstellingForm::Class(),
+        &telmod::TStatBrowseInstellingenForm::Class(),
+        &telmod::TStatBrowseOSPInstellingenForm::Class(),
+        &telmod::TStatBrowseVWOInstellingenForm::Class(),
+        &telmod::TStatLLPerInstellingForm::Class(),
+        &telmod::TStatsPSUrenForm::Class(),
+        &telmod::TStatsPSPopulatieForm::Class(),
+        &telmod::TStatCursistenPerInstellingForm::Class(),
+        &telmod::TStatVWOCursistenPerInstellingForm::Class(),
         &telmod::TOLAPStatsForm::Class()};
     *classes = list.data();
     return static_cast<int>(list.size());
 }
 
 /// The module's start-up: the registration, once per load. A failure propagates to the loader.
-extern "C" void vorn_module_startup() { telmod::RegisterForms(); }
+extern "C" void vorn_module_startup() {
+    telmod::RegisterForms();
+}

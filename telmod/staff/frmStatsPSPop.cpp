@@ -3,11 +3,13 @@
 namespace telmod {
 
 TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent) : TPendingStatsForm(parent) {
-    Declare(QStringLiteral("Stat Personeel populatie"), QStringLiteral("Personeelspopulatie"), QStringLiteral("Statistieken"), QStringLiteral("TStatBrowseInstellingenForm"), QSize(798, 518));
+    Declare(QStringLiteral("Stat Personeel populatie"), QStringLiteral("Personeelspopulatie"),
+            QStringLiteral("Statistieken"), QStringLiteral("TStatBrowseInstellingenForm"), QSize(798, 518));
 }
 
 const vorn::TFormClass& TStatsPSPopulatieForm::Class() {
-    static const vorn::TFormClass formClass(QStringLiteral("TStatsPSPopulatieForm"), [] { return new TStatsPSPopulatieForm; });
+    static const vorn::TFormClass formClass(QStringLiteral("TStatsPSPopulatieForm"),
+                                            [] { return new TStatsPSPopulatieForm; });
     return formClass;
 }
 

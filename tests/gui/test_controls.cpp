@@ -1,6 +1,8 @@
 #include "host/controls/actions.h"
 #include "host/controls/barchart.h"
 #include "host/controls/dbgrid.h"
+#include "host/controls/editors.h"
+#include "host/controls/lookupedit.h"
 #include "host/data/clientdataset.h"
 #include "host/data/datasource.h"
 #include "host/data/errors.h"
@@ -8,9 +10,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QTabBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace vorn;
@@ -146,4 +150,62 @@ TEST(Grid, ShowsTheRowsOfItsDatasetAndRefusesEdits) {
     EXPECT_EQ(view->headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QString::fromUtf8("\u25B6"));
     table.Close();
     EXPECT_EQ(view->rowCount(), 0);
+}
+
+TEST(LookupEdit, GivesTheKeyOfTheChosenRowShowsItsNameAndFollowsANewListSource) {
+    TVornClientDataSet institutions("CDSSelectInstelling");
+    institutions.AddField(FieldDef::integer("IS_ID"));
+    institutions.AddField(FieldDef::wideString("IS_CODE", 5));
+    institutions.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6));
+    institutions.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80));
+    institutions.CreateDataSet();
+    for (const auto& [id, code, name] : std::vector<std::tuple<int, QString, QString>>{
+             {7, "SJCAA", "Sint-Jozefscollege"}, {9, "KAGNT", "Koninklijk Atheneum"}}) {
+        institutions.Append();
+        institutions.FieldByName("IS_ID").SetAsInteger(id);
+        institutions.FieldByName("IS_CODE").SetAsString(code);
+        institutions.FieldByName("IS_NAAMGEBRUIKER").SetAsString(name);
+        institutions.Post();
+    }
+    institutions.First();
+    TVornDatasource source;
+    source.SetDataSet(&institutions);
+    TVornLookupEdit lookup;
+    QLabel name;
+    lookup.SetAssociatedLabel(&name, "IS_NAAMGEBRUIKER");
+    int changes = 0;
+    QObject::connect(&lookup, &TVornLookupEdit::changed, [&changes] { ++changes; });
+    InitInstellingLookup(lookup, &source);
+    EXPECT_EQ(lookup.GetLookupID(), -1) << "nothing chosen yet";
+    lookup.setCurrentIndex(1);
+    EXPECT_EQ(lookup.GetLookupID(), 9);
+    EXPECT_EQ(name.text(), "Koninklijk Atheneum");
+    EXPECT_EQ(institutions.RecNo(), 2) << "a synchronised list follows the choice";
+    EXPECT_EQ(changes, 1);
+
+    institutions.Close();
+    EXPECT_EQ(lookup.GetLookupID(), -1) << "a closed list leaves nothing chosen";
+    institutions.CreateDataSet();
+    TVornDatasource other;
+    lookup.GetProperties().SetListSource(&other);
+    EXPECT_EQ(lookup.GetProperties().ListSource(), &other);
+}
+
+TEST(Editors, TheDateEditUsesZeroForEmptyAndTheSpinEditKeepsItsRange) {
+    TVornDateEdit date;
+    EXPECT_EQ(date.Date(), NoDate);
+    int changes = 0;
+    QObject::connect(&date, &TVornDateEdit::changed, [&changes] { ++changes; });
+    date.SetDate(EncodeDate(2025, 3, 4) + 0.5);
+    EXPECT_EQ(date.Date(), EncodeDate(2025, 3, 4));
+    date.SetDate(NoDate);
+    EXPECT_EQ(date.Date(), NoDate);
+    EXPECT_EQ(changes, 2);
+    TVornSpinEdit scale(1, 10, 5);
+    scale.setValue(42);
+    EXPECT_EQ(scale.GetI(), 10);
+    TVornPageControl pages;
+    pages.addTab(new QWidget, "Rasters");
+    pages.SetTabsVisible(false);
+    EXPECT_FALSE(pages.tabBar()->isVisibleTo(&pages));
 }

@@ -2,9 +2,9 @@
 
 #include "host/controls/dbgrid.h"
 #include "host/data/clientdataset.h"
+#include "host/data/errors.h"
 #include "host/data/provider.h"
 #include "host/forms/browseform.h"
-#include "host/data/errors.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/moduleloader.h"
 #include "tests/common/qtprint.h"
@@ -37,11 +37,14 @@ protected:
         FormManager().Clear();
         QString error;
         ASSERT_TRUE(loader_.Load(TELMOD_PATH, error)) << error.toStdString();
-        broker_.addTable("DSPBrowseInstellingen",
-                         Institutions({{"SJCAA", "035667", "Sint-Jozefscollege Aalst", "SJC", "9300", "Aalst", 1, 1, 1, 0},
-                                       {"KAGNT", "030312", "Koninklijk Atheneum Gent", "KA", "9000", "Gent", 2, 2, 2, 0}}));
+        broker_.addTable(
+            "DSPBrowseInstellingen",
+            Institutions(
+                {{"SJCAA", "035667", "Sint-Jozefscollege Aalst", "SJC", "9300", "Aalst", 1, 1, 1, 0},
+                 {"KAGNT", "030312", "Koninklijk Atheneum Gent", "KA", "9000", "Gent", 2, 2, 2, 0}}));
         broker_.addTable("DSPBrowseOSPInstellingen",
-                         Institutions({{"CVOBR", "126581", "CVO Leerstroom Brugge", "CVO", "8000", "Brugge", 5, 5, 5, 0}}));
+                         Institutions({{"CVOBR", "126581", "CVO Leerstroom Brugge", "CVO", "8000", "Brugge",
+                                        5, 5, 5, 0}}));
         broker_.addTable("DSPBrowseVWOInstellingen", Institutions({}));
         SetDefaultProviderBroker(&broker_);
         window_ = std::make_unique<MainWindow>(nullptr, dir_.filePath("vorn.ini"));
@@ -69,12 +72,13 @@ QStringList MenuTitles(QMenuBar* bar) {
 } // namespace
 
 TEST_F(MainWindowTest, MenusComeFromTheRegisteredMenuPaths) {
-    EXPECT_EQ(MenuTitles(window_->menuBar()), (QStringList{"&Bestand", "Be&werken", "Statistieken", "Hulpschermen"}));
+    EXPECT_EQ(MenuTitles(window_->menuBar()),
+              (QStringList{"&Bestand", "Be&werken", "Statistieken", "Hulpschermen"}));
     QStringList items;
     for (QAction* action : window_->menuBar()->actions()[2]->menu()->actions())
         items << action->text();
-    EXPECT_EQ(items, (QStringList{"Ingeschreven Leerlingen", "Ingerichte uren voor ambt 6/7", "Samenstelling Personeel",
-                                  "Ingeschreven cursisten"}));
+    EXPECT_EQ(items, (QStringList{"Ingeschreven Leerlingen", "Ingerichte uren voor ambt 6/7",
+                                  "Samenstelling Personeel", "Ingeschreven cursisten"}));
 }
 
 TEST_F(MainWindowTest, AMenuScreenOpensWithItsDefaultBrowseScreenAsMasterWhichIsReused) {

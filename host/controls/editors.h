@@ -1,0 +1,111 @@
+#pragma once
+
+#include "host/data/datetime.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabWidget>
+
+class QButtonGroup;
+class QToolButton;
+
+namespace vorn {
+
+/// A date edit whose value is a date-time day number, 0 meaning empty; optional clear and today buttons.
+class TVornDateEdit : public QWidget {
+    Q_OBJECT
+public:
+    explicit TVornDateEdit(QWidget* parent = nullptr, bool clearButton = true, bool todayButton = true);
+    TDateTime Date() const;
+    void SetDate(TDateTime date);
+    QDateEdit* Editor() const { return editor_; }
+
+signals:
+    /// The value changed, by the user or by SetDate.
+    void changed();
+
+private:
+    QDateEdit* editor_;
+};
+
+class TVornCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+    bool Checked() const { return isChecked(); }
+    void SetChecked(bool checked) { setChecked(checked); }
+};
+
+class TVornComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    int ItemIndex() const { return currentIndex(); }
+    void SetItemIndex(int index) { setCurrentIndex(index); }
+};
+
+class TVornSpinEdit : public QSpinBox {
+    Q_OBJECT
+public:
+    TVornSpinEdit(int minimum, int maximum, int value, QWidget* parent = nullptr);
+    int GetI() const { return value(); }
+};
+
+/// A page control whose tabs can be hidden (the screen switches pages itself).
+class TVornPageControl : public QTabWidget {
+    Q_OBJECT
+public:
+    using QTabWidget::QTabWidget;
+    void SetTabsVisible(bool visible);
+    int ActivePageIndex() const { return currentIndex(); }
+    void SetActivePageIndex(int index) { setCurrentIndex(index); }
+};
+
+/// A scroll box: its content keeps the width of the box and the height it was given.
+class TVornScrollBox : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit TVornScrollBox(QWidget* parent = nullptr);
+};
+
+class TVornPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TVornPanel(QWidget* parent = nullptr);
+};
+
+class TVornLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+};
+
+class TVornMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TVornMemo(QWidget* parent = nullptr);
+};
+
+/// A group of radio buttons, one chosen; ItemIndex is -1 while none is.
+class TVornRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    TVornRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+signals:
+    void changed();
+
+private:
+    QButtonGroup* buttons_;
+};
+
+} // namespace vorn
