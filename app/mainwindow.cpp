@@ -144,6 +144,11 @@ void MainWindow::showForm(TVornDBForm* form) {
     const int index = tabs_->addTab(form, form->TabCaption.isEmpty() ? form->Caption : form->TabCaption);
     tabs_->setTabToolTip(index, form->Caption);
     tabs_->setCurrentIndex(index);
+    // The screen's declared size is where it starts: the window grows to give it that much room.
+    const QSize chrome = size() - tabs_->currentWidget()->size();
+    const QSize wanted = form->DesignSize + chrome.expandedTo(QSize(0, 0));
+    if (!isMaximized() && (width() < wanted.width() || height() < wanted.height()))
+        resize(size().expandedTo(wanted));
 }
 
 TVornDBForm* MainWindow::OpenFromMenu(const QString& className) {

@@ -137,7 +137,10 @@ TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornG
             const int chars = field != nullptr ? std::min(field->DisplayWidth(), 40) : 10;
             const int header = fontMetrics().horizontalAdvance(
                 view_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-            const int fitted = std::max(fontMetrics().averageCharWidth() * chars, header) + 16;
+            // Short fields hold codes in capitals; longer ones ordinary text.
+            const int text = chars <= 10 ? fontMetrics().horizontalAdvance(QString(chars, u'N'))
+                                         : fontMetrics().averageCharWidth() * chars;
+            const int fitted = std::max(text, header) + 16;
             setColumnWidth(c, column.Width > 0 ? column.Width : fitted);
         }
         syncFromDataSet();
