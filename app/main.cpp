@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -71,8 +72,10 @@ int screenshot(MainWindow& window, const QString& file, const QString& openClass
     window.show();
     if (!openClass.isEmpty())
         RunGuarded([&] { window.OpenFromMenu(openClass); });
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
+    // Let the event loop run out of work once, so idle updates (enabled actions) are done.
+    QEventLoop idle;
+    QTimer::singleShot(50, &idle, &QEventLoop::quit);
+    idle.exec();
     if (!window.grab().save(file, "PNG")) {
         QTextStream(stderr) << "vorn: kon " << file << " niet schrijven\n";
         return 1;

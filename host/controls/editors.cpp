@@ -58,8 +58,29 @@ TVornScrollBox::TVornScrollBox(QWidget* parent) : QScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
 }
 
-TVornPanel::TVornPanel(QWidget* parent) : QFrame(parent) {
+TVornPanel::TVornPanel(QWidget* parent, int designWidth) : QFrame(parent), designWidth_(designWidth) {
     setFrameShape(QFrame::NoFrame);
+}
+
+void TVornPanel::Place(QWidget* control, const QRect& designed, Anchor anchor) {
+    placed_.push_back({control, designed, anchor});
+    arrange(placed_.back());
+}
+
+void TVornPanel::arrange(const Placed& placed) {
+    const int grown = designWidth_ > 0 ? width() - designWidth_ : 0;
+    QRect rect = placed.designed;
+    if (placed.anchor == akRight)
+        rect.translate(grown, 0);
+    else if (placed.anchor == akLeftRight)
+        rect.setWidth(std::max(rect.width() + grown, 20));
+    placed.control->setGeometry(rect);
+}
+
+void TVornPanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    for (const Placed& placed : placed_)
+        arrange(placed);
 }
 
 TVornMemo::TVornMemo(QWidget* parent) : QPlainTextEdit(parent) {

@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <vector>
 
 class QButtonGroup;
 class QToolButton;
@@ -75,10 +76,27 @@ public:
     explicit TVornScrollBox(QWidget* parent = nullptr);
 };
 
+/// A panel whose controls sit where the screen's design puts them; controls anchored right keep
+/// their distance to the right edge, controls anchored left and right grow with the panel.
 class TVornPanel : public QFrame {
     Q_OBJECT
 public:
-    explicit TVornPanel(QWidget* parent = nullptr);
+    enum Anchor { akLeft, akRight, akLeftRight };
+    explicit TVornPanel(QWidget* parent = nullptr, int designWidth = 0);
+    void Place(QWidget* control, const QRect& designed, Anchor anchor = akLeft);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Placed {
+        QWidget* control;
+        QRect designed;
+        Anchor anchor;
+    };
+    void arrange(const Placed& placed);
+    int designWidth_;
+    std::vector<Placed> placed_;
 };
 
 class TVornLabel : public QLabel {

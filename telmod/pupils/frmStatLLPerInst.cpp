@@ -1,18 +1,386 @@
 #include "frmStatLLPerInst.h"
 
+#include "host/data/errors.h"
+#include "host/data/schoolyear.h"
+#include "host/forms/hostservices.h"
+
+#include <QLocale>
+#include <QVBoxLayout>
+
 namespace telmod {
 
-TStatLLPerInstellingForm::TStatLLPerInstellingForm(QWidget* parent) : TPendingStatsForm(parent) {
-    Declare(QStringLiteral("Stat Leerlingen per instelling"),
-            QStringLiteral("Leerlingstatistieken per instelling"), QStringLiteral("Statistieken"),
-            QStringLiteral("TStatBrowseInstellingenForm"), QSize(717, 571));
-    ReportDefs = {{QStringLiteral("Statistieken leerlingen"), QStringLiteral("LLStatistieken.arf"), true}};
+using namespace vorn;
+
+namespace {
+
+constexpr int DesignWidth = 717;
+constexpr int ChartRowHeight = 36;
+constexpr int DesignedChartHeight = 397;
+
+struct Breakdown {
+    const char* dataSet;
+    const char* provider;
+    std::vector<const char*> params;
+    const char* sortFields;
+    std::vector<FieldDef> fields;
+    const char* dataSource;
+    std::vector<TGridColumn> columns;
+    const char* gridTab;
+    const char* chartTab;
+    const char* chartCaption;
+    const char* labelFields;
+};
+
+FieldDef count() {
+    return FieldDef::largeint("THECOUNT").req().label("Aantal");
 }
 
-const vorn::TFormClass& TStatLLPerInstellingForm::Class() {
-    static const vorn::TFormClass formClass(QStringLiteral("TStatLLPerInstellingForm"),
-                                            [] { return new TStatLLPerInstellingForm; });
+const std::vector<Breakdown>& Breakdowns() {
+    static const std::vector<Breakdown> list{
+        {"CDSPerKlas",
+         "DSPStatLLPerKlas",
+         {"SJ_ID", "WerkDatum", "IS_ID"},
+         "KL_CODE",
+         {FieldDef::wideString("KL_CODE", 10).label("Code"), FieldDef::integer("KL_ID").label("ID"),
+          FieldDef::wideString("KL_OMSCHRIJVING", 80).label("Omschrijving"), count()},
+         "DSPerKlas",
+         {{"THECOUNT", {}, 0}, {"KL_CODE", {}, 0}, {"KL_OMSCHRIJVING", {}, 0}},
+         "Per klas",
+         "Per klas",
+         "Leerlingen per klas",
+         "KL_CODE"},
+        {"CDSPerGraad",
+         "DSPStatLLPerGRaad",
+         {"WerkDatum", "IS_ID"},
+         "LB_GRAAD",
+         {FieldDef::wideString("LB_GRAAD", 10).label("Graad"), count()},
+         "DSPerGraad",
+         {{"THECOUNT", {}, 0}, {"LB_GRAAD", {}, 0}},
+         "Per Graad",
+         "Per graad",
+         "Leerlingen per graad",
+         "LB_GRAAD"},
+        {"CDSPerLeerjaar",
+         "DSPStatLLPerLeerJaar",
+         {"WerkDatum", "IS_ID"},
+         "LB_HOOFDSTRUCTUUR;LB_LEERJAAR",
+         {FieldDef::wideString("LB_LEERJAAR", 10).label("Leerjaar"), count(),
+          FieldDef::wideString("LB_HOOFDSTRUCTUUR", 10)},
+         "DSPerLeerjaar",
+         {{"THECOUNT", {}, 0}, {"LB_LEERJAAR", {}, 0}},
+         "Per Leerjaar",
+         "Per leerjaar",
+         "Leerlingen per leerjaar",
+         "LB_HOOFDSTRUCTUUR; LB_LEERJAAR"},
+        {"CDSPerAdmGroep",
+         "DSPStatLLPerAdmGroep",
+         {"WerkDatum", "IS_ID"},
+         "AG_OMSCHRIJVING",
+         {FieldDef::integer("AG_ID").label("ID"), FieldDef::wideString("AG_CODE", 6).label("Code"),
+          FieldDef::wideString("AG_OMSCHRIJVING", 200).label("Administratieve groep"), count()},
+         "DSPerAdmGroep",
+         {{"THECOUNT", {}, 0}, {"AG_CODE", {}, 0}, {"AG_OMSCHRIJVING", {}, 0}},
+         "Per adm. groep",
+         "Per adm. groep",
+         "Leerlingen per administratieve groep",
+         "AG_CODE"},
+        {"CDSPerVP",
+         "DSPSTatLLPerVakkenPakket",
+         {"WerkDatum", "IS_ID", "SJ_ID"},
+         "VK_CODE",
+         {FieldDef::integer("VK_ID").req().label("ID"),
+          FieldDef::wideString("VK_CODE", 6).req().label("Code"),
+          FieldDef::wideString("VK_OMSCHRIJVING", 80).label("Vakkenpakket"), count()},
+         "DSPerVP",
+         {{"THECOUNT", {}, 0}, {"VK_CODE", {}, 0}, {"VK_OMSCHRIJVING", {}, 0}},
+         "Per vakkenpakket",
+         "Per vakkenpakket",
+         "Leerlingen per vakkenpakket",
+         "VK_CODE"},
+        {"CDSPerLeerJaarGraad",
+         "DSPStatLLPerLeerjaarGraad",
+         {"WerkDatum", "IS_ID"},
+         "LB_GRAAD;LB_LEERJAAR",
+         {FieldDef::wideString("LB_LEERJAAR", 10).label("Leerjaar"), count(),
+          FieldDef::wideString("LB_GRAAD", 10).label("Graad")},
+         "DSPerLeerJaarGraad",
+         {{"THECOUNT", {}, 0}, {"LB_LEERJAAR", {}, 0}, {"LB_GRAAD", {}, 0}},
+         "Per Leerjaar/Graad",
+         "Per leerjaar/Graad",
+         "Leerlingen per leerjaar/graad",
+         "LB_LEERJAAR;LB_GRAAD"},
+        {"CDSPerOnderwijsvorm",
+         "DSPStatLLPerOnderwijsvorm",
+         {"WerkDatum", "IS_ID", "WerkDatum"},
+         "LB_ONDERWIJSVORM",
+         {FieldDef::wideString("LB_ONDERWIJSVORM", 10), FieldDef::largeint("THECOUNT")},
+         "DSPerOnderwijsvorm",
+         {{"THECOUNT", "Aantal", 0}, {"LB_ONDERWIJSVORM", "Onderwijsvorm", 86}},
+         "Per onderwijsvorm",
+         "Per onderwijsvorm",
+         "Leerlingen per onderwijsvorm",
+         "LB_ONDERWIJSVORM"},
+        {"CDSPerGeboorteJaar",
+         "DSPStatLLPerGeboorteJaar",
+         {"WerkDatum", "IS_ID"},
+         "EXTRACT",
+         {FieldDef::smallint("EXTRACT"), FieldDef::largeint("THECOUNT")},
+         "DSPerGeboorteJaar",
+         {{"THECOUNT", "Aantal", 0}, {"EXTRACT", "Geboortejaar", 0}},
+         "Per Geboortejaar",
+         "Per Geboortejaar",
+         "Leerlingen per geboortejaar",
+         "EXTRACT"}};
+    return list;
+}
+
+} // namespace
+
+TStatLLPerInstellingForm::TStatLLPerInstellingForm(QWidget* parent)
+    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)) {
+    Caption = QStringLiteral("Stat Leerlingen per instelling");
+    TabCaption = QStringLiteral("Leerlingstatistieken per instelling");
+    Group = QStringLiteral("Statistieken");
+    DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
+    DesignSize = QSize(DesignWidth, 571);
+    ReportDefs = {{QStringLiteral("Statistieken leerlingen"), QStringLiteral("LLStatistieken.arf"), true}};
+    buildDatasets();
+    buildTopBar();
+    buildViews();
+    MainDataSource = DSSelectInstelling;
+    OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
+    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
+        VornDBFormSetMasterBrowser(sender, master);
+    };
+    OnGetPrintParams = [this](QObject* sender, const QString& report, QStringList& params) {
+        VornDBFormGetPrintParams(sender, report, params);
+    };
+}
+
+const TFormClass& TStatLLPerInstellingForm::Class() {
+    static const TFormClass formClass(QStringLiteral("TStatLLPerInstellingForm"),
+                                      [] { return new TStatLLPerInstellingForm; });
     return formClass;
+}
+
+void TStatLLPerInstellingForm::buildDatasets() {
+    CDSSelectInstelling.SetProviderName(QStringLiteral("DSPSelectIS"));
+    CDSSelectInstelling.AutoOpen = false;
+    CDSSelectInstelling.LastInsertIDToMaster = true;
+    CDSSelectInstelling.AddField(FieldDef::integer("IS_ID").label("ID").req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
+    CDSSelectInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
+    CDSSelectInstelling.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+    RegisterDataSet(&CDSSelectInstelling);
+    DSSelectInstelling->setObjectName(QStringLiteral("DSSelectInstelling"));
+    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
+    for (int i = 0; i < Breakdowns; ++i) {
+        const Breakdown& spec = telmod::Breakdowns()[static_cast<std::size_t>(i)];
+        auto dataSet = std::make_unique<TVornClientDataSet>(QString::fromLatin1(spec.dataSet));
+        dataSet->SetProviderName(QString::fromLatin1(spec.provider));
+        dataSet->AutoOpen = false;
+        dataSet->BrowserDataset = true;
+        dataSet->MaxErrors = 0;
+        dataSet->SortFields = QString::fromLatin1(spec.sortFields);
+        dataSet->SortDescFields = dataSet->SortFields;
+        for (const char* param : spec.params)
+            dataSet->Params().CreateParam(
+                QString(param) == "WerkDatum" ? TFieldType::DateTime : TFieldType::Integer, param);
+        for (const FieldDef& field : spec.fields)
+            dataSet->AddField(field);
+        RegisterDataSet(dataSet.get());
+        ResultSources[static_cast<std::size_t>(i)] = new TVornDatasource(this);
+        ResultSources[static_cast<std::size_t>(i)]->setObjectName(QString::fromLatin1(spec.dataSource));
+        ResultSources[static_cast<std::size_t>(i)]->SetDataSet(dataSet.get());
+        Results[static_cast<std::size_t>(i)] = std::move(dataSet);
+    }
+}
+
+void TStatLLPerInstellingForm::buildTopBar() {
+    PTop = new TVornPanel(this, DesignWidth);
+    PTop->setFixedHeight(81);
+    LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), PTop);
+    LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LEinstelling = new TVornLookupEdit(PTop);
+    LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
+    LEinstelling->MinColumnWidth = 64;
+    LEinstelling->SetDropDownWidth(450);
+    LInstelling = new TVornLabel(PTop);
+    InitInstellingLookup(*LEinstelling, DSSelectInstelling);
+    LEinstelling->SetAssociatedLabel(LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
+    LLEinstelling->setBuddy(LEinstelling);
+    LDEDate = new TVornLabel(QStringLiteral("Op &datum"), PTop);
+    LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    DEDate = new TVornDateEdit(PTop);
+    DEDate->setObjectName(QStringLiteral("DEDate"));
+    LDEDate->setBuddy(DEDate);
+    CBView = new TVornCheckBox(QStringLiteral("Grafische voorstelling"), PTop);
+    CBView->setChecked(true);
+    ActionList1 = new TVornActionList(this);
+    AFetch = ActionList1->Add(QStringLiteral("&Ophalen"));
+    AFetch->setEnabled(false); // until the first idle update says otherwise
+    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
+    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
+    BFetch = new TVornButton(PTop);
+    BFetch->SetAction(AFetch);
+
+    PTop->Place(LLEinstelling, QRect(8, 8, 65, 24));
+    PTop->Place(LEinstelling, QRect(80, 8, 121, 24));
+    PTop->Place(LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
+    PTop->Place(LDEDate, QRect(8, 40, 65, 21));
+    PTop->Place(DEDate, QRect(80, 40, 200, 25));
+    PTop->Place(CBView, QRect(440, 40, 161, 25), TVornPanel::akRight);
+    PTop->Place(BFetch, QRect(616, 40, 83, 25), TVornPanel::akRight);
+    setTabOrder(LEinstelling, DEDate);
+    setTabOrder(DEDate, CBView);
+    setTabOrder(CBView, BFetch);
+
+    connect(LEinstelling, &TVornLookupEdit::changed, this,
+            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
+    connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
+    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
+}
+
+void TStatLLPerInstellingForm::buildViews() {
+    PCViews = new TVornPageControl(this);
+    PCViews->SetTabsVisible(false);
+    PCGrids = new TVornPageControl;
+    PCStats = new TVornPageControl;
+    PCViews->addTab(PCGrids, QStringLiteral("TSGrids"));
+    PCViews->addTab(PCStats, QStringLiteral("TSBars"));
+    for (int i = 0; i < Breakdowns; ++i) {
+        const Breakdown& spec = telmod::Breakdowns()[static_cast<std::size_t>(i)];
+        auto* grid = new TVornDBgrid;
+        grid->GetActiveDBView()->SetDataSource(ResultSources[static_cast<std::size_t>(i)]);
+        for (const TGridColumn& column : spec.columns)
+            grid->GetActiveDBView()->AddColumn(column);
+        Grids[static_cast<std::size_t>(i)] = grid;
+        PCGrids->addTab(grid, QString::fromUtf8(spec.gridTab));
+        auto* box = new TVornScrollBox;
+        auto* chart = new TBarChart;
+        chart->SetCaption(QString::fromUtf8(spec.chartCaption));
+        chart->SetShowCaption(true);
+        chart->SetHeight(DesignedChartHeight);
+        box->setWidget(chart);
+        box->setContentsMargins(8, 8, 8, 8);
+        PCStats->addTab(box, QString::fromUtf8(spec.chartTab));
+        FBarCharts[static_cast<std::size_t>(i)] = chart;
+        FDatasets[static_cast<std::size_t>(i)] = Results[static_cast<std::size_t>(i)].get();
+        FLabelFields[static_cast<std::size_t>(i)] = QString::fromLatin1(spec.labelFields);
+    }
+    PCViews->SetActivePageIndex(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PTop);
+    layout->addWidget(PCViews, 1);
+}
+
+void TStatLLPerInstellingForm::VornDBFormCreate(QObject*) {
+    DEDate->SetDate(Host().WerkDatum());
+    DEDateChange(DEDate);
+    FISID = -1;
+}
+
+void TStatLLPerInstellingForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
+    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
+    if (source == nullptr)
+        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
+    InitInstellingLookup(*LEinstelling, source);
+    CDSSelectInstelling.SetMasterdataSource(nullptr);
+    SetMainDataSource(nullptr);
+}
+
+void TStatLLPerInstellingForm::LEinstellingChange(QObject*) {
+    FISID = static_cast<int>(LEinstelling->GetLookupID());
+}
+
+void TStatLLPerInstellingForm::DEDateChange(QObject*) {
+    FDate = DEDate->Date();
+}
+
+void TStatLLPerInstellingForm::AFetchUpdate(QObject* sender) {
+    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FDate != NoDate);
+}
+
+void TStatLLPerInstellingForm::AFetchExecute(QObject*) {
+    BusyScope busy(QStringLiteral("Ophalen van de leerlingenstatistieken"));
+    CloseDatasets();
+    OpenDatasets();
+    FillCharts();
+}
+
+void TStatLLPerInstellingForm::CBViewClick(QObject*) {
+    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
+}
+
+void TStatLLPerInstellingForm::CloseDatasets() {
+    for (TVornClientDataSet* dataSet : FDatasets)
+        dataSet->Close();
+}
+
+void TStatLLPerInstellingForm::OpenDatasets() {
+    const int id = GetSchooljaarID(GetSchooljaarFrom(FDate));
+    for (TVornClientDataSet* dataSet : FDatasets) {
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("IS_ID")))
+            param->SetAsInteger(FISID);
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("WerkDatum")))
+            param->SetAsDateTime(FDate);
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("SJ_ID")))
+            param->SetAsInteger(id);
+        dataSet->Open();
+    }
+}
+
+int TStatLLPerInstellingForm::GetSchooljaarID(int number) {
+    const QString text = QString::number(number);
+    if (text == LastSchooljaar && SchooljaarId != -1)
+        return SchooljaarId;
+    LastSchooljaar = text;
+    SchooljaarId = GetSchooljaarIDFrom(number);
+    if (SchooljaarId < 0)
+        RaiseClientError("Kon de id van schooljaar %s niet bepalen", text);
+    return SchooljaarId;
+}
+
+void TStatLLPerInstellingForm::FillCharts() {
+    for (int i = 0; i < Breakdowns; ++i) {
+        TBarChart& chart = *FBarCharts[static_cast<std::size_t>(i)];
+        TVornClientDataSet& dataSet = *FDatasets[static_cast<std::size_t>(i)];
+        chart.Clear();
+        chart.BeginUpdate();
+        try {
+            dataSet.First();
+            dataSet.DisableControls();
+            try {
+                FillBarChart(chart, dataSet, FLabelFields[static_cast<std::size_t>(i)],
+                             QStringLiteral("TheCount"), clBlue);
+                const int height = chart.BarCount() * ChartRowHeight;
+                if (height > chart.Height())
+                    chart.SetHeight(height);
+            } catch (...) {
+                dataSet.EnableControls();
+                throw;
+            }
+            dataSet.EnableControls();
+        } catch (...) {
+            chart.EndUpdate();
+            throw;
+        }
+        chart.EndUpdate();
+    }
+}
+
+void TStatLLPerInstellingForm::VornDBFormGetPrintParams(QObject*, const QString&, QStringList& params) {
+    const TVornClientDataSet& perKlas = *FDatasets[0];
+    SetPrintParam(params, QStringLiteral("Werkdatum"),
+                  QLocale().toString(DateTimeToDate(FDate), QLocale::ShortFormat));
+    SetPrintParam(params, QStringLiteral("IS_ID"),
+                  perKlas.Params().ParamByName(QStringLiteral("IS_ID")).AsString());
+    SetPrintParam(params, QStringLiteral("SJ_ID"),
+                  perKlas.Params().ParamByName(QStringLiteral("SJ_ID")).AsString());
 }
 
 } // namespace telmod
