@@ -1,5 +1,7 @@
 #include "frmStatLLPerInst.h"
 
+#include "telmod/common/breakdownscreen.h"
+
 #include "host/data/errors.h"
 #include "host/data/schoolyear.h"
 #include "host/forms/hostservices.h"
@@ -199,44 +201,23 @@ void TStatLLPerInstellingForm::buildDatasets() {
 }
 
 void TStatLLPerInstellingForm::buildTopBar() {
-    PTop = new TVornPanel(this, DesignWidth);
-    PTop->setFixedHeight(81);
-    LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), PTop);
-    LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LEinstelling = new TVornLookupEdit(PTop);
-    LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
-    LEinstelling->MinColumnWidth = 64;
-    LEinstelling->SetDropDownWidth(450);
-    LInstelling = new TVornLabel(PTop);
-    InitInstellingLookup(*LEinstelling, DSSelectInstelling);
-    LEinstelling->SetAssociatedLabel(LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
-    LLEinstelling->setBuddy(LEinstelling);
-    LDEDate = new TVornLabel(QStringLiteral("Op &datum"), PTop);
-    LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    DEDate = new TVornDateEdit(PTop);
-    DEDate->setObjectName(QStringLiteral("DEDate"));
-    LDEDate->setBuddy(DEDate);
-    CBView = new TVornCheckBox(QStringLiteral("Grafische voorstelling"), PTop);
-    CBView->setChecked(true);
-    ActionList1 = new TVornActionList(this);
-    AFetch = ActionList1->Add(QStringLiteral("&Ophalen"));
-    AFetch->setEnabled(false); // until the first idle update says otherwise
+    const InstitutionTopBar bar = BuildInstitutionTopBar(
+        this, DSSelectInstelling, {DesignWidth, 81, QRect(440, 40, 161, 25), QRect(616, 40, 83, 25)});
+    PTop = bar.PTop;
+    LLEinstelling = bar.LLEinstelling;
+    LEinstelling = bar.LEinstelling;
+    LInstelling = bar.LInstelling;
+    LDEDate = bar.LDEDate;
+    DEDate = bar.DEDate;
+    CBView = bar.CBView;
+    BFetch = bar.BFetch;
+    ActionList1 = bar.ActionList1;
+    AFetch = bar.AFetch;
     AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
     AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
-    BFetch = new TVornButton(PTop);
-    BFetch->SetAction(AFetch);
-
-    PTop->Place(LLEinstelling, QRect(8, 8, 65, 24));
-    PTop->Place(LEinstelling, QRect(80, 8, 121, 24));
-    PTop->Place(LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
-    PTop->Place(LDEDate, QRect(8, 40, 65, 21));
-    PTop->Place(DEDate, QRect(80, 40, 200, 25));
-    PTop->Place(CBView, QRect(440, 40, 161, 25), TVornPanel::akRight);
-    PTop->Place(BFetch, QRect(616, 40, 83, 25), TVornPanel::akRight);
     setTabOrder(LEinstelling, DEDate);
     setTabOrder(DEDate, CBView);
     setTabOrder(CBView, BFetch);
-
     connect(LEinstelling, &TVornLookupEdit::changed, this,
             [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
     connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
@@ -244,33 +225,24 @@ void TStatLLPerInstellingForm::buildTopBar() {
 }
 
 void TStatLLPerInstellingForm::buildViews() {
-    PCViews = new TVornPageControl(this);
-    PCViews->SetTabsVisible(false);
-    PCGrids = new TVornPageControl;
-    PCStats = new TVornPageControl;
-    PCViews->addTab(PCGrids, QStringLiteral("TSGrids"));
-    PCViews->addTab(PCStats, QStringLiteral("TSBars"));
+    std::vector<BreakdownPages> pages;
     for (int i = 0; i < Breakdowns; ++i) {
         const Breakdown& spec = telmod::Breakdowns()[static_cast<std::size_t>(i)];
-        auto* grid = new TVornDBgrid;
-        grid->GetActiveDBView()->SetDataSource(ResultSources[static_cast<std::size_t>(i)]);
-        for (const TGridColumn& column : spec.columns)
-            grid->GetActiveDBView()->AddColumn(column);
-        Grids[static_cast<std::size_t>(i)] = grid;
-        PCGrids->addTab(grid, QString::fromUtf8(spec.gridTab));
-        auto* box = new TVornScrollBox;
-        auto* chart = new TBarChart;
-        chart->SetCaption(QString::fromUtf8(spec.chartCaption));
-        chart->SetShowCaption(true);
-        chart->SetHeight(DesignedChartHeight);
-        box->setWidget(chart);
-        box->setContentsMargins(8, 8, 8, 8);
-        PCStats->addTab(box, QString::fromUtf8(spec.chartTab));
-        FBarCharts[static_cast<std::size_t>(i)] = chart;
-        FDatasets[static_cast<std::size_t>(i)] = Results[static_cast<std::size_t>(i)].get();
-        FLabelFields[static_cast<std::size_t>(i)] = QString::fromLatin1(spec.labelFields);
+        pages.push_back({QString::fromUtf8(spec.gridTab), ResultSources[static_cast<std::size_t>(i)],
+                         spec.columns, QString::fromUtf8(spec.chartTab), QString::fromUtf8(spec.chartCaption),
+                         DesignedChartHeight});
     }
-    PCViews->SetActivePageIndex(1);
+    const BreakdownViews views = BuildBreakdownViews(pages);
+    PCViews = views.PCViews;
+    PCGrids = views.PCGrids;
+    PCStats = views.PCStats;
+    for (int i = 0; i < Breakdowns; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        Grids[index] = views.grids[index];
+        FBarCharts[index] = views.charts[index];
+        FDatasets[index] = Results[index].get();
+        FLabelFields[index] = QString::fromLatin1(telmod::Breakdowns()[index].labelFields);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -346,31 +318,9 @@ int TStatLLPerInstellingForm::GetSchooljaarID(int number) {
 }
 
 void TStatLLPerInstellingForm::FillCharts() {
-    for (int i = 0; i < Breakdowns; ++i) {
-        TBarChart& chart = *FBarCharts[static_cast<std::size_t>(i)];
-        TVornClientDataSet& dataSet = *FDatasets[static_cast<std::size_t>(i)];
-        chart.Clear();
-        chart.BeginUpdate();
-        try {
-            dataSet.First();
-            dataSet.DisableControls();
-            try {
-                FillBarChart(chart, dataSet, FLabelFields[static_cast<std::size_t>(i)],
-                             QStringLiteral("TheCount"), clBlue);
-                const int height = chart.BarCount() * ChartRowHeight;
-                if (height > chart.Height())
-                    chart.SetHeight(height);
-            } catch (...) {
-                dataSet.EnableControls();
-                throw;
-            }
-            dataSet.EnableControls();
-        } catch (...) {
-            chart.EndUpdate();
-            throw;
-        }
-        chart.EndUpdate();
-    }
+    for (std::size_t i = 0; i < Breakdowns; ++i)
+        FillBreakdownChart(*FBarCharts[i], *FDatasets[i], FLabelFields[i], QStringLiteral("TheCount"),
+                           ChartRowHeight, true);
 }
 
 void TStatLLPerInstellingForm::VornDBFormGetPrintParams(QObject*, const QString&, QStringList& params) {

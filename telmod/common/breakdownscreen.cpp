@@ -1,0 +1,97 @@
+#include "breakdownscreen.h"
+
+#include "host/data/clientdataset.h"
+#include "host/forms/hostservices.h"
+
+namespace telmod {
+
+using namespace vorn;
+
+InstitutionTopBar BuildInstitutionTopBar(QWidget* form, TVornDatasource* institutions,
+                                         const TopBarLayout& layout) {
+    InstitutionTopBar bar{};
+    bar.PTop = new TVornPanel(form, layout.designWidth);
+    bar.PTop->setFixedHeight(layout.height);
+    bar.LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), bar.PTop);
+    bar.LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bar.LEinstelling = new TVornLookupEdit(bar.PTop);
+    bar.LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
+    bar.LEinstelling->SetDropDownWidth(450);
+    bar.LInstelling = new TVornLabel(bar.PTop);
+    InitInstellingLookup(*bar.LEinstelling, institutions);
+    bar.LEinstelling->SetAssociatedLabel(bar.LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
+    bar.LLEinstelling->setBuddy(bar.LEinstelling);
+    bar.LDEDate = new TVornLabel(QStringLiteral("Op &datum"), bar.PTop);
+    bar.LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    bar.DEDate = new TVornDateEdit(bar.PTop);
+    bar.DEDate->setObjectName(QStringLiteral("DEDate"));
+    bar.LDEDate->setBuddy(bar.DEDate);
+    bar.CBView = new TVornCheckBox(QStringLiteral("Grafische voorstelling"), bar.PTop);
+    bar.CBView->setChecked(true);
+    bar.ActionList1 = new TVornActionList(form);
+    bar.AFetch = bar.ActionList1->Add(QStringLiteral("&Ophalen"));
+    bar.AFetch->setEnabled(false); // until the first idle update says otherwise
+    bar.BFetch = new TVornButton(bar.PTop);
+    bar.BFetch->SetAction(bar.AFetch);
+
+    bar.PTop->Place(bar.LLEinstelling, QRect(8, 8, 65, 24));
+    bar.PTop->Place(bar.LEinstelling, QRect(80, 8, 121, 24));
+    bar.PTop->Place(bar.LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
+    bar.PTop->Place(bar.LDEDate, QRect(8, 40, 65, 21));
+    bar.PTop->Place(bar.DEDate, QRect(80, 40, 200, 25));
+    bar.PTop->Place(bar.CBView, layout.view, TVornPanel::akRight);
+    bar.PTop->Place(bar.BFetch, layout.fetch, TVornPanel::akRight);
+    return bar;
+}
+
+BreakdownViews BuildBreakdownViews(const std::vector<BreakdownPages>& pages) {
+    BreakdownViews views{new TVornPageControl, new TVornPageControl, new TVornPageControl, {}, {}};
+    views.PCViews->SetTabsVisible(false);
+    views.PCViews->addTab(views.PCGrids, QStringLiteral("TSGrids"));
+    views.PCViews->addTab(views.PCStats, QStringLiteral("TSBars"));
+    for (const BreakdownPages& page : pages) {
+        auto* grid = new TVornDBgrid;
+        grid->GetActiveDBView()->SetDataSource(page.source);
+        for (const TGridColumn& column : page.columns)
+            grid->GetActiveDBView()->AddColumn(column);
+        views.PCGrids->addTab(grid, page.gridTab);
+        views.grids.push_back(grid);
+        auto* box = new TVornScrollBox;
+        auto* chart = new TBarChart;
+        chart->SetCaption(page.chartCaption);
+        chart->SetShowCaption(true);
+        chart->SetHeight(page.chartHeight);
+        box->setWidget(chart);
+        views.PCStats->addTab(box, page.chartTab);
+        views.charts.push_back(chart);
+    }
+    views.PCViews->SetActivePageIndex(1);
+    return views;
+}
+
+void FillBreakdownChart(TBarChart& chart, TVornClientDataSet& dataSet, const QString& labelFields,
+                        const QString& valueField, int rowHeight, bool fromFirstRow) {
+    chart.Clear();
+    chart.BeginUpdate();
+    try {
+        if (fromFirstRow)
+            dataSet.First();
+        dataSet.DisableControls();
+        try {
+            FillBarChart(chart, dataSet, labelFields, valueField, clBlue);
+            const int height = chart.BarCount() * rowHeight;
+            if (height > chart.Height())
+                chart.SetHeight(height);
+        } catch (...) {
+            dataSet.EnableControls();
+            throw;
+        }
+        dataSet.EnableControls();
+    } catch (...) {
+        chart.EndUpdate();
+        throw;
+    }
+    chart.EndUpdate();
+}
+
+} // namespace telmod

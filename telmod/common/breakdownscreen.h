@@ -1,0 +1,66 @@
+#pragma once
+
+#include "host/controls/actions.h"
+#include "host/controls/barchart.h"
+#include "host/controls/dbgrid.h"
+#include "host/controls/editors.h"
+#include "host/controls/lookupedit.h"
+
+#include <QRect>
+#include <vector>
+
+namespace telmod {
+
+/// The top bar the pupil and staff screens share: institution lookup with its name, reference
+/// date, view switch and the fetch button with its action.
+struct InstitutionTopBar {
+    vorn::TVornPanel* PTop;
+    vorn::TVornLabel* LLEinstelling;
+    vorn::TVornLookupEdit* LEinstelling;
+    vorn::TVornLabel* LInstelling;
+    vorn::TVornLabel* LDEDate;
+    vorn::TVornDateEdit* DEDate;
+    vorn::TVornCheckBox* CBView;
+    vorn::TVornButton* BFetch;
+    vorn::TVornActionList* ActionList1;
+    vorn::TVornAction* AFetch;
+};
+
+struct TopBarLayout {
+    int designWidth;
+    int height;
+    QRect view;  // CBView, anchored right
+    QRect fetch; // BFetch, anchored right
+};
+
+InstitutionTopBar BuildInstitutionTopBar(QWidget* form, vorn::TVornDatasource* institutions,
+                                         const TopBarLayout& layout);
+
+/// One breakdown of a screen: its grid page and its chart page.
+struct BreakdownPages {
+    QString gridTab;
+    vorn::TVornDatasource* source;
+    std::vector<vorn::TGridColumn> columns;
+    QString chartTab;
+    QString chartCaption;
+    int chartHeight;
+};
+
+struct BreakdownViews {
+    vorn::TVornPageControl* PCViews;
+    vorn::TVornPageControl* PCGrids;
+    vorn::TVornPageControl* PCStats;
+    std::vector<vorn::TVornDBgrid*> grids;
+    std::vector<vorn::TBarChart*> charts;
+};
+
+/// Page 0 holds the grids, page 1 the charts (each in a scroll box); the outer tabs are hidden and
+/// the charts page shows first.
+BreakdownViews BuildBreakdownViews(const std::vector<BreakdownPages>& pages);
+
+/// Fills a chart from a dataset's rows between BeginUpdate and EndUpdate with the dataset's controls
+/// suspended; the chart grows to `rowHeight` a bar and never shrinks. Both are restored on failure.
+void FillBreakdownChart(vorn::TBarChart& chart, vorn::TVornClientDataSet& dataSet, const QString& labelFields,
+                        const QString& valueField, int rowHeight, bool fromFirstRow);
+
+} // namespace telmod
