@@ -1,16 +1,230 @@
 #include "frmStatsUren.h"
 
+#include "telmod/common/breakdownscreen.h"
+
+#include "host/data/errors.h"
+#include "host/forms/hostservices.h"
+
+#include <QVBoxLayout>
+
 namespace telmod {
 
-TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent) : TPendingStatsForm(parent) {
-    Declare(QStringLiteral("StatsPSUrenForm"), QStringLiteral("Ingerichte uren in ambt 6/7"),
-            QStringLiteral("Statistieken"), QStringLiteral("TStatBrowseInstellingenForm"), QSize(715, 516));
+using namespace vorn;
+
+namespace {
+constexpr int DesignWidth = 715;
+constexpr int ChartRowHeight = 36;
+
+/// Hours minus TBSOB hours, each first taken as a whole number, as a 32-bit difference.
+void effectiveHours(TVornClientDataSet& dataSet) {
+    const qint32 hours = dataSet.FieldByName(QStringLiteral("THECOUNT")).AsInteger();
+    const qint32 tbsob = dataSet.FieldByName(QStringLiteral("THETBSOB")).AsInteger();
+    dataSet.FieldByName(QStringLiteral("EFFCOUNT")).SetAsLargeInt(static_cast<qint32>(hours - tbsob));
+}
+} // namespace
+
+TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
+    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)),
+      DSselectRubricering(new TVornDatasource(this)), DSPerVak(new TVornDatasource(this)),
+      DSPerVakGraad(new TVornDatasource(this)) {
+    Caption = QStringLiteral("StatsPSUrenForm");
+    TabCaption = QStringLiteral("Ingerichte uren in ambt 6/7");
+    Group = QStringLiteral("Statistieken");
+    DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
+    DesignSize = QSize(DesignWidth, 516);
+
+    CDSSelectInstelling.SetProviderName(QStringLiteral("DSPSelectIS"));
+    CDSSelectInstelling.LastInsertIDToMaster = true;
+    CDSSelectInstelling.AddField(FieldDef::integer("IS_ID").label("ID").req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
+    CDSSelectInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
+    CDSSelectInstelling.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
+
+    CDSselectRubricering.AddField(FieldDef::wideString("P_CODE", 10).req());
+    CDSselectRubricering.AddField(FieldDef::wideString("P_EXTRA", 10));
+    CDSselectRubricering.AddField(FieldDef::integer("P_ID").req());
+    CDSselectRubricering.AddField(FieldDef::wideString("P_OMSCHRIJVING", 1024));
+    DSselectRubricering->SetDataSet(&CDSselectRubricering);
+
+    declareHours(CDSPerVak, false);
+    CDSPerVak.SortFields = QStringLiteral("OV_CODE");
+    CDSPerVak.OnCalcFields = [this](TVornClientDataSet& dataSet) { CDSPerVakCalcFields(dataSet); };
+    declareHours(CDSPerVakGraad, true);
+    CDSPerVakGraad.SortFields = QStringLiteral("OV_CODE;OP_GRAAD");
+    CDSPerVakGraad.OnCalcFields = [this](TVornClientDataSet& dataSet) { CDSPerVakGraadCalcFields(dataSet); };
+    DSPerVak->SetDataSet(&CDSPerVak);
+    DSPerVakGraad->SetDataSet(&CDSPerVakGraad);
+    for (TVornClientDataSet* dataSet :
+         {static_cast<TVornClientDataSet*>(&CDSSelectInstelling),
+          static_cast<TVornClientDataSet*>(&CDSselectRubricering), &CDSPerVak, &CDSPerVakGraad})
+        RegisterDataSet(dataSet);
+
+    const InstitutionTopBar bar = BuildInstitutionTopBar(
+        this, DSSelectInstelling, {DesignWidth, 73, QRect(424, 40, 161, 25), QRect(608, 40, 91, 25)});
+    PTop = bar.PTop;
+    LLEinstelling = bar.LLEinstelling;
+    LEinstelling = bar.LEinstelling;
+    LInstelling = bar.LInstelling;
+    LDEDate = bar.LDEDate;
+    DEDate = bar.DEDate;
+    CBView = bar.CBView;
+    BFetch = bar.BFetch;
+    ActionList1 = bar.ActionList1;
+    AFetch = bar.AFetch;
+    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
+    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
+    setTabOrder(LEinstelling, DEDate);
+    setTabOrder(DEDate, BFetch);
+    setTabOrder(BFetch, CBView);
+    connect(LEinstelling, &TVornLookupEdit::changed, this,
+            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
+    connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
+    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
+
+    const BreakdownViews views = BuildBreakdownViews({{QStringLiteral("Per vak"),
+                                                       DSPerVak,
+                                                       {{"EFFCOUNT", "Effectief aantal", 0},
+                                                        {"OV_CODE", "Code", 0},
+                                                        {"OV_RUBRICERING", "Rubr.", 42},
+                                                        {"OV_OMSCHRIJVING", "officieel vak", 279},
+                                                        {"THECOUNT", "Aantal", 0},
+                                                        {"THETBSOB", "TBSOB", 0}},
+                                                       QStringLiteral("Per vak"),
+                                                       QStringLiteral("Uren per vak"),
+                                                       351},
+                                                      {QStringLiteral("Per vak/graad"),
+                                                       DSPerVakGraad,
+                                                       {{"EFFCOUNT", "Effectief aantal", 0},
+                                                        {"OP_GRAAD", "Graad", 0},
+                                                        {"OV_CODE", "Code", 0},
+                                                        {"OV_RUBRICERING", "Rubr.", 39},
+                                                        {"OV_OMSCHRIJVING", "Omschrijving", 263},
+                                                        {"THECOUNT", "Aantal", 0},
+                                                        {"THETBSOB", "TBSOB", 0}},
+                                                       QStringLiteral("Per vak/graad"),
+                                                       QStringLiteral("Uren per vak/graad"),
+                                                       347}});
+    PCViews = views.PCViews;
+    PCGrids = views.PCGrids;
+    PCStats = views.PCStats;
+    GPerVak = views.grids[0];
+    GPerVakGraad = views.grids[1];
+    BCPerVak = views.charts[0];
+    BCPerVakGraad = views.charts[1];
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PTop);
+    layout->addWidget(PCViews, 1);
+
+    MainDataSource = DSSelectInstelling;
+    OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
+    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
+        VornDBFormSetMasterBrowser(sender, master);
+    };
 }
 
-const vorn::TFormClass& TStatsPSUrenForm::Class() {
-    static const vorn::TFormClass formClass(QStringLiteral("TStatsPSUrenForm"),
-                                            [] { return new TStatsPSUrenForm; });
+const TFormClass& TStatsPSUrenForm::Class() {
+    static const TFormClass formClass(QStringLiteral("TStatsPSUrenForm"),
+                                      [] { return new TStatsPSUrenForm; });
     return formClass;
+}
+
+void TStatsPSUrenForm::declareHours(TVornClientDataSet& dataSet, bool withGrade) {
+    dataSet.SetProviderName(withGrade ? QStringLiteral("DSPStatUrenPerGraadInAmbt6en7")
+                                      : QStringLiteral("DSPStatUrenInAmbt6en7"));
+    dataSet.AutoOpen = false;
+    dataSet.LastInsertIDToMaster = true;
+    dataSet.MaxErrors = 0;
+    dataSet.Params().CreateParam(TFieldType::Integer, QStringLiteral("IS_ID"));
+    dataSet.Params().CreateParam(TFieldType::DateTime, QStringLiteral("WerkDatum"));
+    dataSet.AddField(FieldDef::integer("OV_ID").label("ID"));
+    dataSet.AddField(FieldDef::wideString("OV_CODE", 8).label("Code"));
+    dataSet.AddField(
+        FieldDef::wideString("OV_OMSCHRIJVING", 80).label(withGrade ? "Omschrijving" : "officieel vak"));
+    dataSet.AddField(FieldDef::decimal("THECOUNT", 18, 3).label("Aantal"));
+    dataSet.AddField(FieldDef::decimal("THETBSOB", 18, 3).label("TBSOB"));
+    if (withGrade)
+        dataSet.AddField(FieldDef::wideString("OP_GRAAD", 10).label("Graad"));
+    dataSet.AddField(FieldDef::largeint("EFFCOUNT").label("Effectief aantal").internalCalc());
+    dataSet.AddField(FieldDef::integer("OV_RUBRICERING_FKP").label("Rubricering ID").hidden());
+    dataSet.AddField(FieldDef::wideString("OV_RUBRICERING", 10)
+                         .lookup("OV_RUBRICERING_FKP", &CDSselectRubricering, "P_ID", "P_CODE"));
+}
+
+void TStatsPSUrenForm::VornDBFormCreate(QObject*) {
+    DEDate->SetDate(Host().WerkDatum());
+    DEDateChange(DEDate);
+    FISID = -1;
+    FDatasets = {&CDSPerVak, &CDSPerVakGraad};
+    FBarCharts = {BCPerVak, BCPerVakGraad};
+    FLabelFields = {QStringLiteral("OV_RUBRICERING;OV_CODE; OV_OMSCHRIJVING"),
+                    QStringLiteral("OV_RUBRICERING;OV_CODE; OV_OMSCHRIJVING; OP_GRAAD")};
+}
+
+void TStatsPSUrenForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
+    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
+    if (source == nullptr)
+        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
+    LEinstelling->GetProperties().SetListSource(source);
+    InitInstellingLookup(*LEinstelling, source);
+    CDSSelectInstelling.SetMasterdataSource(nullptr);
+    SetMainDataSource(nullptr);
+}
+
+void TStatsPSUrenForm::LEinstellingChange(QObject*) {
+    FISID = static_cast<int>(LEinstelling->GetLookupID());
+}
+
+void TStatsPSUrenForm::DEDateChange(QObject*) {
+    FDate = DEDate->Date();
+}
+
+void TStatsPSUrenForm::AFetchUpdate(QObject* sender) {
+    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FDate != NoDate);
+}
+
+void TStatsPSUrenForm::AFetchExecute(QObject*) {
+    BusyScope busy(QStringLiteral("Ophalen van de uren in ambt 6/7"));
+    CloseDatasets();
+    OpenDatasets();
+    FillCharts();
+}
+
+void TStatsPSUrenForm::CBViewClick(QObject*) {
+    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
+}
+
+void TStatsPSUrenForm::CDSPerVakCalcFields(TVornClientDataSet& dataSet) {
+    effectiveHours(dataSet);
+}
+
+void TStatsPSUrenForm::CDSPerVakGraadCalcFields(TVornClientDataSet& dataSet) {
+    effectiveHours(dataSet);
+}
+
+void TStatsPSUrenForm::CloseDatasets() {
+    for (TVornClientDataSet* dataSet : FDatasets)
+        dataSet->Close();
+}
+
+void TStatsPSUrenForm::OpenDatasets() {
+    for (TVornClientDataSet* dataSet : FDatasets) {
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("IS_ID")))
+            param->SetAsInteger(FISID);
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("WerkDatum")))
+            param->SetAsDateTime(FDate);
+        dataSet->Open();
+    }
+}
+
+void TStatsPSUrenForm::FillCharts() {
+    for (std::size_t i = 0; i < FDatasets.size(); ++i)
+        FillBreakdownChart(*FBarCharts[i], *FDatasets[i], FLabelFields[i], QStringLiteral("EffCount"),
+                           ChartRowHeight, false);
 }
 
 } // namespace telmod

@@ -1,78 +1,26 @@
 #include "telmod/pupils/frmStatLLPerInst.h"
 
-#include "data/demo/demodata.h"
-#include "server/schema.h"
-#include "server/sqlbroker.h"
+#include "screenfixture.h"
 
-#include "host/data/errors.h"
-#include "host/data/jobs.h"
-#include "host/data/schoolyear.h"
-#include "host/forms/hostservices.h"
-#include "tests/common/qtprint.h"
-
-#include <QEventLoop>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <gtest/gtest.h>
+#include <QLocale>
 
 using namespace vorn;
 using telmod::TStatLLPerInstellingForm;
 
 namespace {
 
-void Idle() {
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using vorn::testing::Idle;
 
-/// A host for one screen: a fixed work date, and school-year ids counted on their way to the server.
-class TestHost : public IHostServices, public ISchoolYearDirectory {
-public:
-    explicit TestHost(ISchoolYearDirectory& server) : server_(server) {}
-    TDateTime WerkDatum() const override { return EncodeDate(2025, 12, 1); }
-    void PushStatus(const QString&) override {}
-    void PopStatus() override {}
-    void PushCursor(Qt::CursorShape) override {}
-    void PopCursor() override {}
-    int GetJobID() override { return 1; }
-    QString CleanJob(int, int, const QVariant&) override { return {}; }
-    int schoolYearId(int number) override {
-        ++lookups;
-        return server_.schoolYearId(number);
-    }
-    int lookups = 0;
-
-private:
-    ISchoolYearDirectory& server_;
-};
-
-class PupilScreenTest : public ::testing::Test {
+class PupilScreenTest : public vorn::testing::DemoScreenTest {
 protected:
     void SetUp() override {
-        connection_ = server::OpenSqlite(dir_.filePath("demo.db"), true);
-        server::CreateSchema(*connection_);
-        demo::GenerateDemoData(*connection_, {3, 2023, 300});
-        broker_ = std::make_unique<server::SqlBroker>(*connection_);
-        host_ = std::make_unique<TestHost>(*broker_);
-        SetDefaultProviderBroker(broker_.get());
-        SetSchoolYearDirectory(host_.get());
-        SetHost(host_.get());
-        SetErrorReporter([this](const QString& message) { errors_ << message; });
-        institutions_.SetProviderName("DSPBrowseInstellingen");
-        institutions_.Open();
-        source_.SetDataSet(&institutions_);
+        DemoScreenTest::SetUp();
         form_ = std::make_unique<TStatLLPerInstellingForm>();
-        form_->RaiseCreate();
-        form_->RaiseSetMasterBrowser(&source_);
-        form_->resize(form_->DesignSize);
+        Attach(*form_);
     }
     void TearDown() override {
         form_.reset();
-        SetErrorReporter(nullptr);
-        SetHost(nullptr);
-        SetSchoolYearDirectory(nullptr);
-        SetDefaultProviderBroker(nullptr);
+        DemoScreenTest::TearDown();
     }
     void Fetch(int institution) {
         form_->LEinstelling->SetLookupID(institution);
@@ -81,14 +29,7 @@ protected:
         form_->BFetch->click();
     }
 
-    QTemporaryDir dir_;
-    std::unique_ptr<server::Connection> connection_;
-    std::unique_ptr<server::SqlBroker> broker_;
-    std::unique_ptr<TestHost> host_;
-    TVornClientDataSet institutions_{"CDSBrowseInstelling"};
-    TVornDatasource source_;
     std::unique_ptr<TStatLLPerInstellingForm> form_;
-    QStringList errors_;
 };
 
 } // namespace

@@ -1,0 +1,48 @@
+#include "screenfixture.h"
+
+#include "data/demo/demodata.h"
+#include "server/schema.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace vorn::testing {
+
+void Idle() {
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void DemoScreenTest::SetUp() {
+    connection_ = server::OpenSqlite(dir_.filePath("demo.db"), true);
+    server::CreateSchema(*connection_);
+    demo::GenerateDemoData(*connection_, {3, 2023, 300});
+    broker_ = std::make_unique<server::SqlBroker>(*connection_);
+    host_ = std::make_unique<TestHost>(*broker_);
+    SetDefaultProviderBroker(broker_.get());
+    SetSchoolYearDirectory(host_.get());
+    SetHost(host_.get());
+    SetErrorReporter([this](const QString& message) { errors_ << message; });
+    institutions_.SetProviderName("DSPBrowseInstellingen");
+    institutions_.Open();
+    source_.SetDataSet(&institutions_);
+}
+
+void DemoScreenTest::TearDown() {
+    SetErrorReporter(nullptr);
+    SetHost(nullptr);
+    SetSchoolYearDirectory(nullptr);
+    SetDefaultProviderBroker(nullptr);
+}
+
+void DemoScreenTest::Attach(TVornDBForm& form) {
+    form.RaiseCreate();
+    for (TVornClientDataSet* dataSet : form.DataSets())
+        if (dataSet->AutoOpen)
+            dataSet->Open();
+    form.RaiseSetMasterBrowser(&source_);
+    form.resize(form.DesignSize);
+}
+
+} // namespace vorn::testing

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "server/connection.h"
+#include "server/sqlbroker.h"
+
+#include "host/data/clientdataset.h"
+#include "host/data/schoolyear.h"
+#include "host/forms/hostservices.h"
+#include "host/forms/vornform.h"
+#include "tests/common/qtprint.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace vorn::testing {
+
+/// Lets the event loop run out of work, as it does between the user's actions.
+void Idle();
+
+/// A host for one screen: a fixed work date, and school-year ids counted on their way to the server.
+class TestHost : public IHostServices, public ISchoolYearDirectory {
+public:
+    explicit TestHost(ISchoolYearDirectory& server) : server_(server) {}
+    TDateTime WerkDatum() const override { return EncodeDate(2025, 12, 1); }
+    void PushStatus(const QString&) override {}
+    void PopStatus() override {}
+    void PushCursor(Qt::CursorShape) override {}
+    void PopCursor() override {}
+    int GetJobID() override { return 1; }
+    QString CleanJob(int, int, const QVariant&) override { return {}; }
+    int schoolYearId(int number) override {
+        ++lookups;
+        return server_.schoolYearId(number);
+    }
+    int lookups = 0;
+
+private:
+    ISchoolYearDirectory& server_;
+};
+
+/// A demo database (school years 2023 to 2025), its server, a host and the institution overview
+/// that screens get as their master; errors shown to the user are collected.
+class DemoScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    /// Creates the screen the way the host does: created, datasets opened, attached, sized.
+    void Attach(TVornDBForm& form);
+
+    QTemporaryDir dir_;
+    std::unique_ptr<server::Connection> connection_;
+    std::unique_ptr<server::SqlBroker> broker_;
+    std::unique_ptr<TestHost> host_;
+    TVornClientDataSet institutions_{"CDSBrowseInstelling"};
+    TVornDatasource source_;
+    QStringList errors_;
+};
+
+} // namespace vorn::testing
