@@ -23,7 +23,7 @@ InstitutionTopBar BuildInstitutionTopBar(QWidget* form, TVornDatasource* institu
     bar.LLEinstelling->setBuddy(bar.LEinstelling);
     bar.LDEDate = new TVornLabel(QStringLiteral("Op &datum"), bar.PTop);
     bar.LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar.DEDate = new TVornDateEdit(bar.PTop);
+    bar.DEDate = new TVornDateEdit(bar.PTop, true, false);
     bar.DEDate->setObjectName(QStringLiteral("DEDate"));
     bar.LDEDate->setBuddy(bar.DEDate);
     bar.CBView = new TVornCheckBox(QStringLiteral("Grafische voorstelling"), bar.PTop);
@@ -38,7 +38,7 @@ InstitutionTopBar BuildInstitutionTopBar(QWidget* form, TVornDatasource* institu
     bar.PTop->Place(bar.LEinstelling, QRect(80, 8, 121, 24));
     bar.PTop->Place(bar.LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
     bar.PTop->Place(bar.LDEDate, QRect(8, 40, 65, 21));
-    bar.PTop->Place(bar.DEDate, QRect(80, 40, 200, 25));
+    bar.PTop->Place(bar.DEDate, QRect(80, 40, 121, 25));
     bar.PTop->Place(bar.CBView, layout.view, TVornPanel::akRight);
     bar.PTop->Place(bar.BFetch, layout.fetch, TVornPanel::akRight);
     return bar;

@@ -1,16 +1,308 @@
 #include "frmStatsPSPop.h"
 
+#include "telmod/common/breakdownscreen.h"
+
+#include "host/data/errors.h"
+#include "host/forms/hostservices.h"
+
+#include <QLocale>
+#include <QVBoxLayout>
+#include <map>
+#include <string>
+
 namespace telmod {
 
-TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent) : TPendingStatsForm(parent) {
-    Declare(QStringLiteral("Stat Personeel populatie"), QStringLiteral("Personeelspopulatie"),
-            QStringLiteral("Statistieken"), QStringLiteral("TStatBrowseInstellingenForm"), QSize(798, 518));
+using namespace vorn;
+
+namespace {
+constexpr int DesignWidth = 798;
+constexpr int ChartRowHeight = 36;
+
+int floorDiv(int value, int divisor) {
+    const int quotient = value / divisor;
+    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+}
+} // namespace
+
+// ------------------------------------------------------------------ TCountList
+
+TCountList::TCountList() : collator_(QLocale()) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
-const vorn::TFormClass& TStatsPSPopulatieForm::Class() {
-    static const vorn::TFormClass formClass(QStringLiteral("TStatsPSPopulatieForm"),
-                                            [] { return new TStatsPSPopulatieForm; });
+TCountList::~TCountList() {
+    FreeObjects(true);
+}
+
+void TCountList::FreeObjects(bool remove) {
+    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+        delete it->object;
+        it->object = nullptr;
+    }
+    byFoldedKey_.clear();
+    if (remove)
+        entries_.clear();
+}
+
+TCountObject* TCountList::GetCountObject(const QString& key) const {
+    return byFoldedKey_.value(key.toCaseFolded(), nullptr);
+}
+
+TCountObject* TCountList::GetCountObject(const QString& key, bool create) {
+    if (TCountObject* present = GetCountObject(key); present != nullptr || !create)
+        return present;
+    auto* object = new TCountObject;
+    const auto position =
+        std::lower_bound(entries_.begin(), entries_.end(), key, [this](const Entry& entry, const QString& k) {
+            return collator_.compare(entry.key, k) < 0;
+        });
+    entries_.insert(position, Entry{key, object});
+    byFoldedKey_.insert(key.toCaseFolded(), object);
+    return object;
+}
+
+// ------------------------------------------------------------------ the screen
+
+TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
+    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)),
+      DSPopulatie(new TVornDatasource(this)) {
+    Caption = QStringLiteral("Stat Personeel populatie");
+    TabCaption = QStringLiteral("Personeelspopulatie");
+    Group = QStringLiteral("Statistieken");
+    DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
+    DesignSize = QSize(DesignWidth, 518);
+
+    CDSSelectInstelling.SetProviderName(QStringLiteral("DSPSelectIS"));
+    CDSSelectInstelling.LastInsertIDToMaster = true;
+    CDSSelectInstelling.AddField(FieldDef::integer("IS_ID").label("ID").req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
+    CDSSelectInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
+    CDSSelectInstelling.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
+    CDSSelectInstelling.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
+    CDSPopulatie.SetProviderName(QStringLiteral("DSPStatPSPopulatie"));
+    CDSPopulatie.AutoOpen = false;
+    CDSPopulatie.LastInsertIDToMaster = true;
+    CDSPopulatie.MaxErrors = 0;
+    CDSPopulatie.Params().CreateParam(TFieldType::Integer, QStringLiteral("IS_ID"));
+    CDSPopulatie.Params().CreateParam(TFieldType::DateTime, QStringLiteral("WerkDatum"));
+    CDSPopulatie.AddField(FieldDef::date("PS_GEBOORTEDATUM"));
+    CDSPopulatie.AddField(FieldDef::wideString("PS_GESLACHT", 1));
+    CDSPopulatie.AddField(FieldDef::integer("PS_ID"));
+    DSPopulatie->SetDataSet(&CDSPopulatie);
+    RegisterDataSet(&CDSSelectInstelling);
+    RegisterDataSet(&CDSPopulatie);
+
+    const InstitutionTopBar bar = BuildInstitutionTopBar(
+        this, DSSelectInstelling, {DesignWidth, 73, QRect(507, 40, 161, 25), QRect(683, 40, 91, 25)});
+    PTop = bar.PTop;
+    LEinstelling = bar.LEinstelling;
+    LInstelling = bar.LInstelling;
+    DEDate = bar.DEDate;
+    CBView = bar.CBView;
+    BFetch = bar.BFetch;
+    ActionList1 = bar.ActionList1;
+    AFetch = bar.AFetch;
+    Label1 = new TVornLabel(QStringLiteral("Granulariteit"), PTop);
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SEScale = new TVornSpinEdit(1, 10, 5, PTop);
+    PTop->Place(Label1, QRect(208, 40, 89, 25));
+    PTop->Place(SEScale, QRect(304, 40, 73, 25));
+    Label1->setBuddy(SEScale);
+    setTabOrder(LEinstelling, DEDate);
+    setTabOrder(DEDate, BFetch);
+    setTabOrder(BFetch, CBView);
+    setTabOrder(CBView, SEScale);
+    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
+    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
+    connect(LEinstelling, &TVornLookupEdit::changed, this,
+            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
+    connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
+    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
+    connect(SEScale, &QSpinBox::valueChanged, this,
+            [this] { RunGuarded([this] { SEScaleChange(SEScale); }); });
+
+    PCViews = new TVornPageControl;
+    PCViews->SetTabsVisible(false);
+    PCGrids = new TVornPageControl;
+    PCStats = new TVornPageControl;
+    PCViews->addTab(PCGrids, QStringLiteral("TSGrids"));
+    PCViews->addTab(PCStats, QStringLiteral("TSBars"));
+    GPerVak = new TVornDBgrid;
+    GPerVak->GetActiveDBView()->SetDataSource(DSPopulatie);
+    GPerVak->GetActiveDBView()->AddColumn({"PS_GEBOORTEDATUM", "Geborrtedatum", 0});
+    GPerVak->GetActiveDBView()->AddColumn({"PS_GESLACHT", "Geslacht", 59});
+    PCGrids->addTab(GPerVak, QStringLiteral("Ruwe data"));
+    const auto addChart = [this](const QString& tab, const QString& caption, int height) {
+        auto* box = new TVornScrollBox;
+        auto* chart = new TBarChart;
+        chart->SetCaption(caption);
+        chart->SetShowCaption(true);
+        chart->SetHeight(height);
+        box->setWidget(chart);
+        PCStats->addTab(box, tab);
+        return chart;
+    };
+    BCPerLeeftijd =
+        addChart(QStringLiteral("leeftijd"), QStringLiteral("Personeelsleden in leeftijdscategorie"), 351);
+    BCPerGeslacht = addChart(QStringLiteral("Geslachten"), QStringLiteral("Per geslacht"), 347);
+    BCPerGeslachtLeeftijd =
+        addChart(QStringLiteral("Geslacht/Leeftijd"), QStringLiteral("Per geslacht/leeftijd"), 347);
+    PCViews->SetActivePageIndex(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PTop);
+    layout->addWidget(PCViews, 1);
+
+    MainDataSource = DSSelectInstelling;
+    OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
+    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
+        VornDBFormSetMasterBrowser(sender, master);
+    };
+}
+
+const TFormClass& TStatsPSPopulatieForm::Class() {
+    static const TFormClass formClass(QStringLiteral("TStatsPSPopulatieForm"),
+                                      [] { return new TStatsPSPopulatieForm; });
     return formClass;
+}
+
+void TStatsPSPopulatieForm::VornDBFormCreate(QObject*) {
+    DEDate->SetDate(Host().WerkDatum());
+    DEDateChange(DEDate);
+    FISID = -1;
+    FDatasets = {&CDSPopulatie, nullptr, nullptr};
+    FBarCharts = {BCPerLeeftijd, BCPerGeslacht, BCPerGeslachtLeeftijd};
+}
+
+void TStatsPSPopulatieForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
+    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
+    if (source == nullptr)
+        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
+    InitInstellingLookup(*LEinstelling, source);
+    CDSSelectInstelling.SetMasterdataSource(nullptr);
+    SetMainDataSource(nullptr);
+}
+
+void TStatsPSPopulatieForm::LEinstellingChange(QObject*) {
+    FISID = static_cast<int>(LEinstelling->GetLookupID());
+}
+
+void TStatsPSPopulatieForm::DEDateChange(QObject*) {
+    FDate = DEDate->Date();
+}
+
+void TStatsPSPopulatieForm::AFetchUpdate(QObject* sender) {
+    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FDate != NoDate);
+}
+
+void TStatsPSPopulatieForm::AFetchExecute(QObject*) {
+    BusyScope busy(QStringLiteral("Ophalen van de personeelsleden"));
+    CloseDatasets();
+    OpenDatasets();
+    FillCharts();
+}
+
+void TStatsPSPopulatieForm::CBViewClick(QObject*) {
+    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
+}
+
+void TStatsPSPopulatieForm::SEScaleChange(QObject*) {
+    // Before the first fetch there are no rows to count again: nothing happens.
+    if (CDSPopulatie.Active())
+        FillCharts();
+}
+
+void TStatsPSPopulatieForm::CloseDatasets() {
+    for (TVornClientDataSet* dataSet : FDatasets)
+        if (dataSet != nullptr)
+            dataSet->Close();
+}
+
+void TStatsPSPopulatieForm::OpenDatasets() {
+    for (TVornClientDataSet* dataSet : FDatasets) {
+        if (dataSet == nullptr)
+            continue;
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("IS_ID")))
+            param->SetAsInteger(FISID);
+        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("WerkDatum")))
+            param->SetAsDateTime(FDate);
+        dataSet->Open();
+    }
+}
+
+QString TStatsPSPopulatieForm::BandKey(int age, int scale) {
+    const int lower = floorDiv(age, scale) * scale;
+    return QStringLiteral("%1 - %2").arg(lower).arg(lower + scale - 1);
+}
+
+void TStatsPSPopulatieForm::count(TCountList& bands, TCountList& sexes, TCountList& bandSexes) {
+    const int referenceYear = DateTimeToDate(FDate).year();
+    const int scale = std::max(1, SEScale->GetI());
+    const TField& born = CDSPopulatie.FieldByName(QStringLiteral("PS_GEBOORTEDATUM"));
+    const TField& sex = CDSPopulatie.FieldByName(QStringLiteral("PS_GESLACHT"));
+    // The three counters of a (band, sex) pair, found once: the rows repeat a few dozen pairs.
+    struct Counters {
+        TCountObject* band;
+        TCountObject* sex;
+        TCountObject* bandSex;
+    };
+    std::map<std::pair<int, std::string>, Counters> known;
+    for (CDSPopulatie.First(); !CDSPopulatie.Eof(); CDSPopulatie.Next()) {
+        const int birthYear = born.IsNull() ? DayZero().year() : DateTimeToDate(born.AsDateTime()).year();
+        const int lower = floorDiv(referenceYear - birthYear, scale) * scale;
+        const std::string_view letter = sex.AsUtf8();
+        auto it = known.find({lower, std::string(letter)});
+        if (it == known.end()) {
+            const QString band = BandKey(lower, scale);
+            const QString text = QString::fromUtf8(letter.data(), static_cast<qsizetype>(letter.size()));
+            it = known
+                     .emplace(std::make_pair(lower, std::string(letter)),
+                              Counters{bands.GetCountObject(band, true), sexes.GetCountObject(text, true),
+                                       bandSexes.GetCountObject(band + QStringLiteral(": ") + text, true)})
+                     .first;
+        }
+        ++it->second.band->FCount;
+        ++it->second.sex->FCount;
+        ++it->second.bandSex->FCount;
+    }
+}
+
+void TStatsPSPopulatieForm::FillCharts() {
+    for (std::size_t slot = 0; slot < FBarCharts.size(); ++slot) {
+        FBarCharts[slot]->Clear();
+        FBarCharts[slot]->BeginUpdate();
+        if (FDatasets[slot] != nullptr)
+            FDatasets[slot]->DisableControls();
+    }
+    const auto finish = [this] {
+        for (std::size_t slot = 0; slot < FBarCharts.size(); ++slot) {
+            TBarChart& chart = *FBarCharts[slot];
+            chart.EndUpdate();
+            const int height = chart.BarCount() * ChartRowHeight;
+            if (height > chart.Height())
+                chart.SetHeight(height);
+            if (FDatasets[slot] != nullptr)
+                FDatasets[slot]->EnableControls();
+        }
+    };
+    try {
+        TCountList bands;
+        TCountList sexes;
+        TCountList bandSexes;
+        count(bands, sexes, bandSexes);
+        const std::array<std::pair<TCountList*, TBarChart*>, 3> targets{
+            {{&bands, BCPerLeeftijd}, {&sexes, BCPerGeslacht}, {&bandSexes, BCPerGeslachtLeeftijd}}};
+        for (const auto& [list, chart] : targets)
+            for (int i = list->Count() - 1; i >= 0; --i)
+                chart->AddBar(list->Key(i), list->Object(i)->FCount, clBlue);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
 }
 
 } // namespace telmod

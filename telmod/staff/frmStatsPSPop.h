@@ -1,16 +1,111 @@
 #pragma once
 
-#include "telmod/common/pendingscreen.h"
-
+#include "host/controls/actions.h"
+#include "host/controls/barchart.h"
+#include "host/controls/dbgrid.h"
+#include "host/controls/editors.h"
+#include "host/controls/lookupedit.h"
+#include "host/data/clientdataset.h"
 #include "host/forms/formmanager.h"
+#include "host/forms/vornform.h"
+
+#include <QCollator>
+#include <QHash>
+#include <array>
+#include <memory>
+#include <vector>
 
 namespace telmod {
 
-class TStatsPSPopulatieForm : public TPendingStatsForm {
+/// A counter the screen increments directly.
+class TCountObject {
+public:
+    int FCount = 0;
+};
+
+/// Text keys kept sorted (letter case ignored, the locale's collation), each with a count object the
+/// list owns; a key occurs once.
+class TCountList {
+public:
+    TCountList();
+    ~TCountList();
+    TCountList(const TCountList&) = delete;
+    TCountList& operator=(const TCountList&) = delete;
+
+    /// Frees every count object, from the last entry to the first; with `remove` the entries go too.
+    void FreeObjects(bool remove);
+    /// The object of the key, or null.
+    TCountObject* GetCountObject(const QString& key) const;
+    /// The object of the key; a missing key gets a new object (count 0) at its sorted place.
+    TCountObject* GetCountObject(const QString& key, bool create);
+    int Count() const { return static_cast<int>(entries_.size()); }
+    const QString& Key(int index) const { return entries_.at(static_cast<std::size_t>(index)).key; }
+    TCountObject* Object(int index) const { return entries_.at(static_cast<std::size_t>(index)).object; }
+
+private:
+    struct Entry {
+        QString key;
+        TCountObject* object;
+    };
+    QCollator collator_;
+    std::vector<Entry> entries_;
+    QHash<QString, TCountObject*> byFoldedKey_;
+};
+
+/// The staff of an institution on a date by age band and sex, counted on the client; the band width
+/// can be changed after a fetch and the rows already fetched are counted again.
+class TStatsPSPopulatieForm : public vorn::TVornDBForm {
     Q_OBJECT
 public:
     explicit TStatsPSPopulatieForm(QWidget* parent = nullptr);
     static const vorn::TFormClass& Class();
+
+    vorn::TVornPanel* PTop;
+    vorn::TVornLookupEdit* LEinstelling;
+    vorn::TVornLabel* LInstelling;
+    vorn::TVornDateEdit* DEDate;
+    vorn::TVornLabel* Label1;
+    vorn::TVornSpinEdit* SEScale;
+    vorn::TVornCheckBox* CBView;
+    vorn::TVornButton* BFetch;
+    vorn::TVornActionList* ActionList1;
+    vorn::TVornAction* AFetch;
+    vorn::TVornPageControl* PCViews;
+    vorn::TVornPageControl* PCGrids;
+    vorn::TVornPageControl* PCStats;
+    vorn::TVornDBgrid* GPerVak;
+    vorn::TBarChart* BCPerLeeftijd;
+    vorn::TBarChart* BCPerGeslacht;
+    vorn::TBarChart* BCPerGeslachtLeeftijd;
+
+    vorn::TVornClientDataSet CDSSelectInstelling{QStringLiteral("CDSSelectInstelling")};
+    vorn::TVornDatasource* DSSelectInstelling;
+    vorn::TVornClientDataSet CDSPopulatie{QStringLiteral("CDSPopulatie")};
+    vorn::TVornDatasource* DSPopulatie;
+
+    int FISID = -1;
+    vorn::TDateTime FDate = vorn::NoDate;
+    std::array<vorn::TVornClientDataSet*, 3> FDatasets{};
+    std::array<vorn::TBarChart*, 3> FBarCharts{};
+
+    void VornDBFormCreate(QObject* sender);
+    void VornDBFormSetMasterBrowser(QObject* sender, QObject* masterDataSource);
+    void LEinstellingChange(QObject* sender);
+    void DEDateChange(QObject* sender);
+    void AFetchUpdate(QObject* sender);
+    void AFetchExecute(QObject* sender);
+    void CBViewClick(QObject* sender);
+    void SEScaleChange(QObject* sender);
+    void CloseDatasets();
+    void OpenDatasets();
+    void FillCharts();
+
+    /// The band of an age: its lower bound is the age rounded down to a multiple of the scale, so
+    /// negative ages (born after the reference year) get bands with negative bounds.
+    static QString BandKey(int age, int scale);
+
+private:
+    void count(TCountList& bands, TCountList& sexes, TCountList& bandSexes);
 };
 
 } // namespace telmod

@@ -47,9 +47,10 @@ protected:
                                         5, 5, 5, 0}}));
         broker_.addTable("DSPBrowseVWOInstellingen", Institutions({}));
         // Lists that screens open as soon as they are created.
-        Table schools({FieldDef::integer("IS_ID"), FieldDef::wideString("IS_CODE", 5),
-                       FieldDef::wideString("IS_NAAMGEBRUIKER", 80), FieldDef::wideString("SC_INSTELLINGSNUMMER", 6),
-                       FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10), FieldDef::integer("SC_INRICHTENDEMACHT_FK")});
+        Table schools(
+            {FieldDef::integer("IS_ID"), FieldDef::wideString("IS_CODE", 5),
+             FieldDef::wideString("IS_NAAMGEBRUIKER", 80), FieldDef::wideString("SC_INSTELLINGSNUMMER", 6),
+             FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10), FieldDef::integer("SC_INRICHTENDEMACHT_FK")});
         broker_.addTable("DSPSelectIS", schools);
         broker_.addTable("ParmDropDown", Table({FieldDef::integer("P_ID"), FieldDef::wideString("P_CODE", 10),
                                                 FieldDef::wideString("P_OMSCHRIJVING", 1024),
