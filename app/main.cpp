@@ -2,6 +2,9 @@
 //   vorn [--database DB]
 //   vorn --list-forms                         the registered screens, one a line
 //   vorn --screenshot FILE [--open CLASS]     the main window as a PNG, drawn off screen
+//   vorn export --screen CLASS --institution CODE (--date D | --from D --to D) [--figure N] [--scale N] --out
+//   DIR
+#include "export.h"
 #include "mainwindow.h"
 
 #include "server/connection.h"
@@ -95,7 +98,9 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
 }
 
 int main(int argc, char* argv[]) {
-    const bool offscreen = hasArgument(argc, argv, "--screenshot") || hasArgument(argc, argv, "--list-forms");
+    const bool exporting = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    const bool offscreen =
+        exporting || hasArgument(argc, argv, "--screenshot") || hasArgument(argc, argv, "--list-forms");
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (offscreen)
@@ -117,7 +122,19 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption screenshotOption("screenshot", "Schrijft het hoofdvenster als PNG.", "bestand");
     const QCommandLineOption openOption("open", "Opent dit scherm (met zijn overzichtsscherm).", "klasse");
     const QCommandLineOption modulesOption("modules", "Map met de modules.", "map");
-    parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption});
+    const QCommandLineOption screenOption("screen", "export: het scherm (klasse).", "klasse");
+    const QCommandLineOption institutionOption("institution", "export: de instelling (IS_CODE).", "code");
+    const QCommandLineOption dateOption("date", "export: de datum JJJJ-MM-DD.", "datum");
+    const QCommandLineOption fromOption("from", "export: begin van de periode.", "datum");
+    const QCommandLineOption toOption("to", "export: einde van de periode.", "datum");
+    const QCommandLineOption figureOption("figure", "export: het cijfer van de grafieken.", "n");
+    const QCommandLineOption scaleOption("scale", "export: de granulariteit.", "n");
+    const QCommandLineOption outOption("out", "export: de map voor de bestanden.", "map");
+    parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption, screenOption,
+                       institutionOption, dateOption, fromOption, toOption, figureOption, scaleOption,
+                       outOption});
+    parser.addPositionalArgument(QStringLiteral("export"),
+                                 QStringLiteral("Voert de cijfers van een scherm uit."));
     parser.process(app);
 
     QTextStream err(stderr);
@@ -158,7 +175,33 @@ int main(int argc, char* argv[]) {
         ReportError(error);
 
     int result = 0;
-    if (parser.isSet(screenshotOption)) {
+    if (exporting) {
+        try {
+            ExportRequest request;
+            request.screenClass = parser.value(screenOption);
+            request.institutionCode = parser.value(institutionOption);
+            request.outputFolder = parser.value(outOption);
+            if (request.screenClass.isEmpty() || request.institutionCode.isEmpty() ||
+                request.outputFolder.isEmpty())
+                RaiseClientError("export verwacht --screen, --institution en --out");
+            if (parser.isSet(dateOption))
+                request.date = ParseExportDate("--date", parser.value(dateOption));
+            if (parser.isSet(fromOption))
+                request.from = ParseExportDate("--from", parser.value(fromOption));
+            if (parser.isSet(toOption))
+                request.to = ParseExportDate("--to", parser.value(toOption));
+            bool ok = true;
+            if (parser.isSet(figureOption) && ((request.figure = parser.value(figureOption).toInt(&ok)), !ok))
+                RaiseClientError("--figure verwacht een getal");
+            if (parser.isSet(scaleOption) && ((request.scale = parser.value(scaleOption).toInt(&ok)), !ok))
+                RaiseClientError("--scale verwacht een getal");
+            QTextStream out(stdout);
+            RunExport(window, request, out);
+        } catch (const EVornError& error) {
+            err << "vorn export: " << error.message() << '\n';
+            result = 1;
+        }
+    } else if (parser.isSet(screenshotOption)) {
         result = screenshot(window, parser.value(screenshotOption), parser.value(openOption));
     } else {
         window.show();

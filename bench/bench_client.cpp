@@ -54,7 +54,8 @@ public:
 /// The population screen counting 100,000 fetched staff rows again for a new granularity.
 void BM_PopulationRecount(benchmark::State& state) {
     InMemoryBroker broker;
-    Table staff({FieldDef::date("PS_GEBOORTEDATUM"), FieldDef::wideString("PS_GESLACHT", 1), FieldDef::integer("PS_ID")});
+    Table staff({FieldDef::date("PS_GEBOORTEDATUM"), FieldDef::wideString("PS_GESLACHT", 1),
+                 FieldDef::integer("PS_ID")});
     for (int i = 0; i < 100000; ++i) {
         staff.columns[0].appendDouble(EncodeDate(1955 + i % 47, 1 + i % 12, 1 + i % 28));
         staff.columns[1].appendBytes(i % 3 == 0 ? "M" : "V");

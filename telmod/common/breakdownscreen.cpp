@@ -46,6 +46,9 @@ InstitutionTopBar BuildInstitutionTopBar(QWidget* form, TVornDatasource* institu
 
 BreakdownViews BuildBreakdownViews(const std::vector<BreakdownPages>& pages) {
     BreakdownViews views{new TVornPageControl, new TVornPageControl, new TVornPageControl, {}, {}};
+    views.PCViews->setObjectName(QStringLiteral("PCViews"));
+    views.PCGrids->setObjectName(QStringLiteral("PCGrids"));
+    views.PCStats->setObjectName(QStringLiteral("PCStats"));
     views.PCViews->SetTabsVisible(false);
     views.PCViews->addTab(views.PCGrids, QStringLiteral("TSGrids"));
     views.PCViews->addTab(views.PCStats, QStringLiteral("TSBars"));

@@ -107,6 +107,7 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     Label1 = new TVornLabel(QStringLiteral("Granulariteit"), PTop);
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SEScale = new TVornSpinEdit(1, 10, 5, PTop);
+    SEScale->setObjectName(QStringLiteral("SEScale"));
     PTop->Place(Label1, QRect(208, 40, 89, 25));
     PTop->Place(SEScale, QRect(304, 40, 73, 25));
     Label1->setBuddy(SEScale);
@@ -127,6 +128,9 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     PCViews->SetTabsVisible(false);
     PCGrids = new TVornPageControl;
     PCStats = new TVornPageControl;
+    PCViews->setObjectName(QStringLiteral("PCViews"));
+    PCGrids->setObjectName(QStringLiteral("PCGrids"));
+    PCStats->setObjectName(QStringLiteral("PCStats"));
     PCViews->addTab(PCGrids, QStringLiteral("TSGrids"));
     PCViews->addTab(PCStats, QStringLiteral("TSBars"));
     GPerVak = new TVornDBgrid;

@@ -1,0 +1,91 @@
+#include "data/demo/demodata.h"
+#include "server/schema.h"
+
+#include "tests/common/qtprint.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class VornExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        database_ = dir_.filePath("demo.db");
+        auto connection = vorn::server::OpenSqlite(database_, true);
+        vorn::server::CreateSchema(*connection);
+        vorn::demo::GenerateDemoData(*connection, {5, 2023, 300});
+    }
+    int Export(const QStringList& arguments, QString* errors = nullptr) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VORN_DATABASE", database_);
+        environment.insert("HOME", dir_.path());
+        environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+        process.setProcessEnvironment(environment);
+        process.start(VORN_BINARY,
+                      QStringList{"export"} + arguments + QStringList{"--out", dir_.filePath("out")});
+        process.waitForFinished(60000);
+        if (errors != nullptr)
+            *errors = QString::fromUtf8(process.readAllStandardError());
+        return process.exitCode();
+    }
+    QStringList Lines(const QString& file) {
+        QFile in(dir_.filePath("out/" + file));
+        if (!in.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(in.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    QTemporaryDir dir_;
+    QString database_;
+};
+
+} // namespace
+
+TEST_F(VornExportTest, WritesEachGridAndChartOfThePupilScreen) {
+    ASSERT_EQ(
+        Export({"--screen", "TStatLLPerInstellingForm", "--institution", "SJCAA", "--date", "2025-12-01"}),
+        0);
+    const QStringList grid = Lines("grids/Per klas.csv");
+    const QStringList bars = Lines("charts/Per klas.csv");
+    ASSERT_GT(grid.size(), 10);
+    EXPECT_EQ(grid.first(), "KL_CODE,KL_ID,KL_OMSCHRIJVING,THECOUNT");
+    ASSERT_EQ(bars.size(), grid.size());
+    EXPECT_EQ(bars.first(), "label,value");
+    const QStringList firstRow = grid[1].split(',');
+    EXPECT_EQ(bars[1], firstRow.first() + ',' + firstRow.last())
+        << "the bar of a row is its code and its count";
+    EXPECT_TRUE(QFile::exists(dir_.filePath("out/charts/Per klas.png")));
+    EXPECT_FALSE(Lines("grids/Per Leerjaar-Graad.csv").isEmpty()) << "a '/' in a caption becomes '-'";
+}
+
+TEST_F(VornExportTest, ThePopulationScreenTakesAGranularity) {
+    ASSERT_EQ(Export({"--screen", "TStatsPSPopulatieForm", "--institution", "KAGNT", "--date", "2025-12-01",
+                      "--scale", "10"}),
+              0);
+    for (const QString& line : Lines("charts/leeftijd.csv").mid(1))
+        EXPECT_TRUE(line.section(' ', 0, 0).toInt() % 10 == 0) << line.toStdString();
+    EXPECT_GT(Lines("grids/Ruwe data.csv").size(), 30);
+}
+
+TEST_F(VornExportTest, WrongRequestsExitWithAMessageNamingTheCause) {
+    QString errors;
+    EXPECT_EQ(Export({"--screen", "TGeenScherm", "--institution", "SJCAA", "--date", "2025-12-01"}, &errors),
+              1);
+    EXPECT_TRUE(errors.contains("TGeenScherm"));
+    EXPECT_EQ(
+        Export({"--screen", "TStatsPSUrenForm", "--institution", "XYZ", "--date", "2025-12-01"}, &errors), 1);
+    EXPECT_TRUE(errors.contains("XYZ"));
+    EXPECT_EQ(
+        Export({"--screen", "TStatsPSUrenForm", "--institution", "SJCAA", "--date", "1 december"}, &errors),
+        1);
+    EXPECT_TRUE(errors.contains("--date"));
+    EXPECT_EQ(
+        Export({"--screen", "TStatLLPerInstellingForm", "--institution", "SJCAA", "--date", "2040-01-01"},
+               &errors),
+        1);
+    EXPECT_TRUE(errors.contains("Kon de id van schooljaar 2039 niet bepalen"));
+}
