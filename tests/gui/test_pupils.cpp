@@ -113,3 +113,14 @@ TEST(PupilScreen, PrintParametersBeforeAnyFetchCarryOnlyTheDate) {
     EXPECT_EQ(params, (QStringList{"Werkdatum=" + QLocale().toString(QDate(2025, 3, 4), QLocale::ShortFormat),
                                    "IS_ID=", "SJ_ID="}));
 }
+
+TEST_F(PupilScreenTest, PrintParametersAfterAChangeWithoutFetchMixTheNewDateWithTheLastFetch) {
+    Fetch(1);
+    form_->LEinstelling->SetLookupID(2);
+    form_->DEDate->SetDate(EncodeDate(2024, 10, 1));
+    QStringList params;
+    form_->OnGetPrintParams(form_.get(), "Statistieken leerlingen", params);
+    EXPECT_EQ(params,
+              (QStringList{"Werkdatum=" + QLocale().toString(QDate(2024, 10, 1), QLocale::ShortFormat),
+                           "IS_ID=1", "SJ_ID=3"}));
+}

@@ -2,6 +2,8 @@
 
 #include "screenfixture.h"
 
+#include "host/data/provider.h"
+
 #include <cmath>
 
 using namespace vorn;
@@ -83,4 +85,63 @@ TEST_F(StaffHoursTest, TheLookupOffersTheBrowseListsInstitutions) {
     EXPECT_EQ(form_->LEinstelling->GetProperties().ListSource(), &source_);
     EXPECT_EQ(form_->LEinstelling->count(), institutions_.RecordCount());
     EXPECT_EQ(form_->MainDataSource, nullptr);
+}
+
+namespace {
+
+class NoSchoolYears : public ISchoolYearDirectory {
+public:
+    int schoolYearId(int) override { return -1; }
+};
+
+Table Hours(bool withGrade, const std::vector<QVariantList>& rows) {
+    std::vector<FieldDef> fields{FieldDef::integer("OV_ID"), FieldDef::wideString("OV_CODE", 8),
+                                 FieldDef::wideString("OV_OMSCHRIJVING", 80),
+                                 FieldDef::decimal("THECOUNT", 18, 3), FieldDef::decimal("THETBSOB", 18, 3)};
+    if (withGrade)
+        fields.push_back(FieldDef::wideString("OP_GRAAD", 10));
+    fields.push_back(FieldDef::integer("OV_RUBRICERING_FKP"));
+    Table table(fields);
+    for (const QVariantList& row : rows)
+        for (int c = 0; c < row.size(); ++c)
+            AppendValue(table, c, row[c]);
+    return table;
+}
+
+} // namespace
+
+TEST(StaffHours, TbsobHoursAboveTheHoursGiveANegativeBarAndAnUnknownClassificationNoCode) {
+    InMemoryBroker broker;
+    broker.addTable("DSPStatUrenInAmbt6en7", Hours(false, {{1, "WISK", "Wiskunde", 2.0, 5.5, 201},
+                                                           {2, "NED", "Nederlands", 10.4, 0, 999}}));
+    broker.addTable("DSPStatUrenPerGraadInAmbt6en7", Hours(true, {}));
+    Table classifications({FieldDef::integer("P_ID"), FieldDef::wideString("P_CODE", 10),
+                           FieldDef::wideString("P_OMSCHRIJVING", 1024),
+                           FieldDef::wideString("P_EXTRA", 10)});
+    AppendValue(classifications, 0, 201);
+    AppendValue(classifications, 1, "AV");
+    AppendValue(classifications, 2, "Algemene vakken");
+    AppendValue(classifications, 3, QVariant());
+    broker.addTable("ParmDropDown", std::move(classifications));
+    NoSchoolYears years;
+    vorn::testing::TestHost host(years);
+    SetDefaultProviderBroker(&broker);
+    SetHost(&host);
+    {
+        TStatsPSUrenForm form;
+        form.RaiseCreate();
+        form.CDSselectRubricering.Open();
+        form.FISID = 4;
+        form.AFetchExecute(&form);
+        ASSERT_EQ(form.BCPerVak->BarCount(), 2);
+        EXPECT_EQ(form.BCPerVak->Bars(1).value, -4) << "2 hours minus 6 (5.5 taken as a whole number)";
+        EXPECT_EQ(form.BCPerVak->Bars(1).label, "AV WISK Wiskunde");
+        EXPECT_EQ(form.BCPerVak->Bars(0).label, " NED Nederlands")
+            << "no classification code: an empty first part";
+        EXPECT_EQ(form.BCPerVak->Bars(0).value, 10);
+        EXPECT_EQ(form.BCPerVakGraad->BarCount(), 0);
+        EXPECT_EQ(form.BCPerVak->Height(), 351) << "two bars fit the designed height";
+    }
+    SetHost(nullptr);
+    SetDefaultProviderBroker(nullptr);
 }
