@@ -44,6 +44,26 @@ InstitutionTopBar BuildInstitutionTopBar(QWidget* form, TVornDatasource* institu
     return bar;
 }
 
+void DeclareInstitutionList(TVornClientDataSet& list, bool autoOpen) {
+    list.SetProviderName(QStringLiteral("DSPSelectIS"));
+    list.AutoOpen = autoOpen;
+    list.LastInsertIDToMaster = true;
+    list.AddField(FieldDef::integer("IS_ID").label("ID").req());
+    list.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
+    list.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
+    list.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
+    list.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
+    list.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+}
+
+void OpenForInstitutionOnDate(TVornClientDataSet& dataSet, int institution, TDateTime date) {
+    if (TParam* param = dataSet.Params().FindParam(QStringLiteral("IS_ID")))
+        param->SetAsInteger(institution);
+    if (TParam* param = dataSet.Params().FindParam(QStringLiteral("WerkDatum")))
+        param->SetAsDateTime(date);
+    dataSet.Open();
+}
+
 BreakdownViews BuildBreakdownViews(const std::vector<BreakdownPages>& pages) {
     BreakdownViews views{new TVornPageControl, new TVornPageControl, new TVornPageControl, {}, {}};
     views.PCViews->setObjectName(QStringLiteral("PCViews"));

@@ -36,6 +36,13 @@ struct TopBarLayout {
 InstitutionTopBar BuildInstitutionTopBar(QWidget* form, vorn::TVornDatasource* institutions,
                                          const TopBarLayout& layout);
 
+/// Declares the institution list of a statistics screen (provider "DSPSelectIS").
+void DeclareInstitutionList(vorn::TVornClientDataSet& list, bool autoOpen);
+
+/// Sets the parameters IS_ID and WerkDatum (the first of each name) where the dataset has them, and
+/// opens it.
+void OpenForInstitutionOnDate(vorn::TVornClientDataSet& dataSet, int institution, vorn::TDateTime date);
+
 /// One breakdown of a screen: its grid page and its chart page.
 struct BreakdownPages {
     QString gridTab;

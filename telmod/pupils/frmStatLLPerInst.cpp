@@ -166,15 +166,7 @@ const TFormClass& TStatLLPerInstellingForm::Class() {
 }
 
 void TStatLLPerInstellingForm::buildDatasets() {
-    CDSSelectInstelling.SetProviderName(QStringLiteral("DSPSelectIS"));
-    CDSSelectInstelling.AutoOpen = false;
-    CDSSelectInstelling.LastInsertIDToMaster = true;
-    CDSSelectInstelling.AddField(FieldDef::integer("IS_ID").label("ID").req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
-    CDSSelectInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
-    CDSSelectInstelling.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+    DeclareInstitutionList(CDSSelectInstelling, false);
     RegisterDataSet(&CDSSelectInstelling);
     DSSelectInstelling->setObjectName(QStringLiteral("DSSelectInstelling"));
     DSSelectInstelling->SetDataSet(&CDSSelectInstelling);

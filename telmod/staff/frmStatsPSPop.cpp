@@ -72,14 +72,7 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
     DesignSize = QSize(DesignWidth, 518);
 
-    CDSSelectInstelling.SetProviderName(QStringLiteral("DSPSelectIS"));
-    CDSSelectInstelling.LastInsertIDToMaster = true;
-    CDSSelectInstelling.AddField(FieldDef::integer("IS_ID").label("ID").req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
-    CDSSelectInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
-    CDSSelectInstelling.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+    DeclareInstitutionList(CDSSelectInstelling, true);
     DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
     CDSPopulatie.SetProviderName(QStringLiteral("DSPStatPSPopulatie"));
     CDSPopulatie.AutoOpen = false;
@@ -226,15 +219,9 @@ void TStatsPSPopulatieForm::CloseDatasets() {
 }
 
 void TStatsPSPopulatieForm::OpenDatasets() {
-    for (TVornClientDataSet* dataSet : FDatasets) {
-        if (dataSet == nullptr)
-            continue;
-        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("IS_ID")))
-            param->SetAsInteger(FISID);
-        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("WerkDatum")))
-            param->SetAsDateTime(FDate);
-        dataSet->Open();
-    }
+    for (TVornClientDataSet* dataSet : FDatasets)
+        if (dataSet != nullptr)
+            OpenForInstitutionOnDate(*dataSet, FISID, FDate);
 }
 
 QString TStatsPSPopulatieForm::BandKey(int age, int scale) {

@@ -33,14 +33,7 @@ TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
     DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
     DesignSize = QSize(DesignWidth, 516);
 
-    CDSSelectInstelling.SetProviderName(QStringLiteral("DSPSelectIS"));
-    CDSSelectInstelling.LastInsertIDToMaster = true;
-    CDSSelectInstelling.AddField(FieldDef::integer("IS_ID").label("ID").req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
-    CDSSelectInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
-    CDSSelectInstelling.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
-    CDSSelectInstelling.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
+    DeclareInstitutionList(CDSSelectInstelling, true);
     DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
 
     CDSselectRubricering.AddField(FieldDef::wideString("P_CODE", 10).req());
@@ -212,13 +205,8 @@ void TStatsPSUrenForm::CloseDatasets() {
 }
 
 void TStatsPSUrenForm::OpenDatasets() {
-    for (TVornClientDataSet* dataSet : FDatasets) {
-        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("IS_ID")))
-            param->SetAsInteger(FISID);
-        if (TParam* param = dataSet->Params().FindParam(QStringLiteral("WerkDatum")))
-            param->SetAsDateTime(FDate);
-        dataSet->Open();
-    }
+    for (TVornClientDataSet* dataSet : FDatasets)
+        OpenForInstitutionOnDate(*dataSet, FISID, FDate);
 }
 
 void TStatsPSUrenForm::FillCharts() {
