@@ -7,43 +7,6 @@ namespace telmod {
 
 using namespace vorn;
 
-InstitutionTopBar BuildInstitutionTopBar(QWidget* form, TVornDatasource* institutions,
-                                         const TopBarLayout& layout) {
-    InstitutionTopBar bar{};
-    bar.PTop = new TVornPanel(form, layout.designWidth);
-    bar.PTop->setFixedHeight(layout.height);
-    bar.LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), bar.PTop);
-    bar.LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar.LEinstelling = new TVornLookupEdit(bar.PTop);
-    bar.LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
-    bar.LEinstelling->SetDropDownWidth(450);
-    bar.LInstelling = new TVornLabel(bar.PTop);
-    InitInstellingLookup(*bar.LEinstelling, institutions);
-    bar.LEinstelling->SetAssociatedLabel(bar.LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
-    bar.LLEinstelling->setBuddy(bar.LEinstelling);
-    bar.LDEDate = new TVornLabel(QStringLiteral("Op &datum"), bar.PTop);
-    bar.LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    bar.DEDate = new TVornDateEdit(bar.PTop, true, false);
-    bar.DEDate->setObjectName(QStringLiteral("DEDate"));
-    bar.LDEDate->setBuddy(bar.DEDate);
-    bar.CBView = new TVornCheckBox(QStringLiteral("Grafische voorstelling"), bar.PTop);
-    bar.CBView->setChecked(true);
-    bar.ActionList1 = new TVornActionList(form);
-    bar.AFetch = bar.ActionList1->Add(QStringLiteral("&Ophalen"));
-    bar.AFetch->setEnabled(false); // until the first idle update says otherwise
-    bar.BFetch = new TVornButton(bar.PTop);
-    bar.BFetch->SetAction(bar.AFetch);
-
-    bar.PTop->Place(bar.LLEinstelling, QRect(8, 8, 65, 24));
-    bar.PTop->Place(bar.LEinstelling, QRect(80, 8, 121, 24));
-    bar.PTop->Place(bar.LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
-    bar.PTop->Place(bar.LDEDate, QRect(8, 40, 65, 21));
-    bar.PTop->Place(bar.DEDate, QRect(80, 40, 121, 25));
-    bar.PTop->Place(bar.CBView, layout.view, TVornPanel::akRight);
-    bar.PTop->Place(bar.BFetch, layout.fetch, TVornPanel::akRight);
-    return bar;
-}
-
 void DeclareInstitutionList(TVornClientDataSet& list, bool autoOpen) {
     list.SetProviderName(QStringLiteral("DSPSelectIS"));
     list.AutoOpen = autoOpen;

@@ -11,30 +11,13 @@
 
 namespace telmod {
 
-/// The top bar the pupil and staff screens share: institution lookup with its name, reference
-/// date, view switch and the fetch button with its action.
-struct InstitutionTopBar {
-    vorn::TVornPanel* PTop;
-    vorn::TVornLabel* LLEinstelling;
-    vorn::TVornLookupEdit* LEinstelling;
-    vorn::TVornLabel* LInstelling;
-    vorn::TVornLabel* LDEDate;
-    vorn::TVornDateEdit* DEDate;
-    vorn::TVornCheckBox* CBView;
-    vorn::TVornButton* BFetch;
-    vorn::TVornActionList* ActionList1;
-    vorn::TVornAction* AFetch;
-};
-
+/// Where the top bar's right-hand controls sit in a screen's design.
 struct TopBarLayout {
     int designWidth;
     int height;
     QRect view;  // CBView, anchored right
     QRect fetch; // BFetch, anchored right
 };
-
-InstitutionTopBar BuildInstitutionTopBar(QWidget* form, vorn::TVornDatasource* institutions,
-                                         const TopBarLayout& layout);
 
 /// Declares the institution list of a statistics screen (provider "DSPSelectIS").
 void DeclareInstitutionList(vorn::TVornClientDataSet& list, bool autoOpen);

@@ -139,7 +139,8 @@ const std::vector<Breakdown>& Breakdowns() {
 } // namespace
 
 TStatLLPerInstellingForm::TStatLLPerInstellingForm(QWidget* parent)
-    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)) {
+    : TInstitutionDateForm(parent, false,
+                           {DesignWidth, 81, QRect(440, 40, 161, 25), QRect(616, 40, 83, 25)}) {
     Caption = QStringLiteral("Stat Leerlingen per instelling");
     TabCaption = QStringLiteral("Leerlingstatistieken per instelling");
     Group = QStringLiteral("Statistieken");
@@ -147,13 +148,11 @@ TStatLLPerInstellingForm::TStatLLPerInstellingForm(QWidget* parent)
     DesignSize = QSize(DesignWidth, 571);
     ReportDefs = {{QStringLiteral("Statistieken leerlingen"), QStringLiteral("LLStatistieken.arf"), true}};
     buildDatasets();
-    buildTopBar();
     buildViews();
-    MainDataSource = DSSelectInstelling;
+    setTabOrder(LEinstelling, DEDate);
+    setTabOrder(DEDate, CBView);
+    setTabOrder(CBView, BFetch);
     OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
-    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
-        VornDBFormSetMasterBrowser(sender, master);
-    };
     OnGetPrintParams = [this](QObject* sender, const QString& report, QStringList& params) {
         VornDBFormGetPrintParams(sender, report, params);
     };
@@ -166,10 +165,6 @@ const TFormClass& TStatLLPerInstellingForm::Class() {
 }
 
 void TStatLLPerInstellingForm::buildDatasets() {
-    DeclareInstitutionList(CDSSelectInstelling, false);
-    RegisterDataSet(&CDSSelectInstelling);
-    DSSelectInstelling->setObjectName(QStringLiteral("DSSelectInstelling"));
-    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
     for (int i = 0; i < Breakdowns; ++i) {
         const Breakdown& spec = telmod::Breakdowns()[static_cast<std::size_t>(i)];
         auto dataSet = std::make_unique<TVornClientDataSet>(QString::fromLatin1(spec.dataSet));
@@ -192,30 +187,6 @@ void TStatLLPerInstellingForm::buildDatasets() {
     }
 }
 
-void TStatLLPerInstellingForm::buildTopBar() {
-    const InstitutionTopBar bar = BuildInstitutionTopBar(
-        this, DSSelectInstelling, {DesignWidth, 81, QRect(440, 40, 161, 25), QRect(616, 40, 83, 25)});
-    PTop = bar.PTop;
-    LLEinstelling = bar.LLEinstelling;
-    LEinstelling = bar.LEinstelling;
-    LInstelling = bar.LInstelling;
-    LDEDate = bar.LDEDate;
-    DEDate = bar.DEDate;
-    CBView = bar.CBView;
-    BFetch = bar.BFetch;
-    ActionList1 = bar.ActionList1;
-    AFetch = bar.AFetch;
-    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
-    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
-    setTabOrder(LEinstelling, DEDate);
-    setTabOrder(DEDate, CBView);
-    setTabOrder(CBView, BFetch);
-    connect(LEinstelling, &TVornLookupEdit::changed, this,
-            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
-    connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
-    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
-}
-
 void TStatLLPerInstellingForm::buildViews() {
     std::vector<BreakdownPages> pages;
     for (int i = 0; i < Breakdowns; ++i) {
@@ -225,7 +196,6 @@ void TStatLLPerInstellingForm::buildViews() {
                          DesignedChartHeight});
     }
     const BreakdownViews views = BuildBreakdownViews(pages);
-    PCViews = views.PCViews;
     PCGrids = views.PCGrids;
     PCStats = views.PCStats;
     for (int i = 0; i < Breakdowns; ++i) {
@@ -235,38 +205,11 @@ void TStatLLPerInstellingForm::buildViews() {
         FDatasets[index] = Results[index].get();
         FLabelFields[index] = QString::fromLatin1(telmod::Breakdowns()[index].labelFields);
     }
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(PTop);
-    layout->addWidget(PCViews, 1);
+    LayOut(views.PCViews);
 }
 
 void TStatLLPerInstellingForm::VornDBFormCreate(QObject*) {
-    DEDate->SetDate(Host().WerkDatum());
-    DEDateChange(DEDate);
-    FISID = -1;
-}
-
-void TStatLLPerInstellingForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
-    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
-    if (source == nullptr)
-        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
-    InitInstellingLookup(*LEinstelling, source);
-    CDSSelectInstelling.SetMasterdataSource(nullptr);
-    SetMainDataSource(nullptr);
-}
-
-void TStatLLPerInstellingForm::LEinstellingChange(QObject*) {
-    FISID = static_cast<int>(LEinstelling->GetLookupID());
-}
-
-void TStatLLPerInstellingForm::DEDateChange(QObject*) {
-    FDate = DEDate->Date();
-}
-
-void TStatLLPerInstellingForm::AFetchUpdate(QObject* sender) {
-    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FDate != NoDate);
+    StartOnWorkDate();
 }
 
 void TStatLLPerInstellingForm::AFetchExecute(QObject*) {
@@ -274,10 +217,6 @@ void TStatLLPerInstellingForm::AFetchExecute(QObject*) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
-}
-
-void TStatLLPerInstellingForm::CBViewClick(QObject*) {
-    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
 }
 
 void TStatLLPerInstellingForm::CloseDatasets() {

@@ -8,6 +8,7 @@
 #include "host/data/clientdataset.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/vornform.h"
+#include "telmod/common/institutionscreen.h"
 
 #include <array>
 #include <memory>
@@ -16,7 +17,7 @@ namespace telmod {
 
 /// Pupils of an institution on a date, counted by the server in eight breakdowns, shown as grids
 /// and as blue bar charts.
-class TStatLLPerInstellingForm : public vorn::TVornDBForm {
+class TStatLLPerInstellingForm : public TInstitutionDateForm {
     Q_OBJECT
 public:
     static constexpr int Breakdowns = 8;
@@ -24,26 +25,11 @@ public:
     explicit TStatLLPerInstellingForm(QWidget* parent = nullptr);
     static const vorn::TFormClass& Class();
 
-    // Top bar.
-    vorn::TVornPanel* PTop;
-    vorn::TVornLabel* LLEinstelling;
-    vorn::TVornLookupEdit* LEinstelling;
-    vorn::TVornLabel* LInstelling;
-    vorn::TVornLabel* LDEDate;
-    vorn::TVornDateEdit* DEDate;
-    vorn::TVornCheckBox* CBView;
-    vorn::TVornButton* BFetch;
-    vorn::TVornActionList* ActionList1;
-    vorn::TVornAction* AFetch;
-
     // View area.
-    vorn::TVornPageControl* PCViews;
     vorn::TVornPageControl* PCGrids;
     vorn::TVornPageControl* PCStats;
 
     // Datasets.
-    vorn::TVornClientDataSet CDSSelectInstelling{QStringLiteral("CDSSelectInstelling")};
-    vorn::TVornDatasource* DSSelectInstelling;
     std::array<std::unique_ptr<vorn::TVornClientDataSet>, Breakdowns> Results;
     std::array<vorn::TVornDatasource*, Breakdowns> ResultSources{};
     std::array<vorn::TVornDBgrid*, Breakdowns> Grids{};
@@ -51,19 +37,12 @@ public:
     // Screen state.
     QString LastSchooljaar;
     int SchooljaarId = 0;
-    int FISID = -1;
-    vorn::TDateTime FDate = vorn::NoDate;
     std::array<vorn::TVornClientDataSet*, Breakdowns> FDatasets{};
     std::array<vorn::TBarChart*, Breakdowns> FBarCharts{};
     std::array<QString, Breakdowns> FLabelFields;
 
     void VornDBFormCreate(QObject* sender);
-    void VornDBFormSetMasterBrowser(QObject* sender, QObject* masterDataSource);
-    void LEinstellingChange(QObject* sender);
-    void DEDateChange(QObject* sender);
-    void AFetchUpdate(QObject* sender);
-    void AFetchExecute(QObject* sender);
-    void CBViewClick(QObject* sender);
+    void AFetchExecute(QObject* sender) override;
     void VornDBFormGetPrintParams(QObject* sender, const QString& report, QStringList& params);
     void CloseDatasets();
     void OpenDatasets();
@@ -71,7 +50,6 @@ public:
     void FillCharts();
 
 private:
-    void buildTopBar();
     void buildDatasets();
     void buildViews();
 };

@@ -64,7 +64,7 @@ TCountObject* TCountList::GetCountObject(const QString& key, bool create) {
 // ------------------------------------------------------------------ the screen
 
 TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
-    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)),
+    : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(507, 40, 161, 25), QRect(683, 40, 91, 25)}),
       DSPopulatie(new TVornDatasource(this)) {
     Caption = QStringLiteral("Stat Personeel populatie");
     TabCaption = QStringLiteral("Personeelspopulatie");
@@ -72,8 +72,6 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
     DesignSize = QSize(DesignWidth, 518);
 
-    DeclareInstitutionList(CDSSelectInstelling, true);
-    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
     CDSPopulatie.SetProviderName(QStringLiteral("DSPStatPSPopulatie"));
     CDSPopulatie.AutoOpen = false;
     CDSPopulatie.LastInsertIDToMaster = true;
@@ -84,19 +82,8 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     CDSPopulatie.AddField(FieldDef::wideString("PS_GESLACHT", 1));
     CDSPopulatie.AddField(FieldDef::integer("PS_ID"));
     DSPopulatie->SetDataSet(&CDSPopulatie);
-    RegisterDataSet(&CDSSelectInstelling);
     RegisterDataSet(&CDSPopulatie);
 
-    const InstitutionTopBar bar = BuildInstitutionTopBar(
-        this, DSSelectInstelling, {DesignWidth, 73, QRect(507, 40, 161, 25), QRect(683, 40, 91, 25)});
-    PTop = bar.PTop;
-    LEinstelling = bar.LEinstelling;
-    LInstelling = bar.LInstelling;
-    DEDate = bar.DEDate;
-    CBView = bar.CBView;
-    BFetch = bar.BFetch;
-    ActionList1 = bar.ActionList1;
-    AFetch = bar.AFetch;
     Label1 = new TVornLabel(QStringLiteral("Granulariteit"), PTop);
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SEScale = new TVornSpinEdit(1, 10, 5, PTop);
@@ -108,12 +95,6 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     setTabOrder(DEDate, BFetch);
     setTabOrder(BFetch, CBView);
     setTabOrder(CBView, SEScale);
-    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
-    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
-    connect(LEinstelling, &TVornLookupEdit::changed, this,
-            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
-    connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
-    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
     connect(SEScale, &QSpinBox::valueChanged, this,
             [this] { RunGuarded([this] { SEScaleChange(SEScale); }); });
 
@@ -147,17 +128,9 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     BCPerGeslachtLeeftijd =
         addChart(QStringLiteral("Geslacht/Leeftijd"), QStringLiteral("Per geslacht/leeftijd"), 347);
     PCViews->SetActivePageIndex(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(PTop);
-    layout->addWidget(PCViews, 1);
+    LayOut(PCViews);
 
-    MainDataSource = DSSelectInstelling;
     OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
-    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
-        VornDBFormSetMasterBrowser(sender, master);
-    };
 }
 
 const TFormClass& TStatsPSPopulatieForm::Class() {
@@ -167,32 +140,9 @@ const TFormClass& TStatsPSPopulatieForm::Class() {
 }
 
 void TStatsPSPopulatieForm::VornDBFormCreate(QObject*) {
-    DEDate->SetDate(Host().WerkDatum());
-    DEDateChange(DEDate);
-    FISID = -1;
+    StartOnWorkDate();
     FDatasets = {&CDSPopulatie, nullptr, nullptr};
     FBarCharts = {BCPerLeeftijd, BCPerGeslacht, BCPerGeslachtLeeftijd};
-}
-
-void TStatsPSPopulatieForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
-    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
-    if (source == nullptr)
-        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
-    InitInstellingLookup(*LEinstelling, source);
-    CDSSelectInstelling.SetMasterdataSource(nullptr);
-    SetMainDataSource(nullptr);
-}
-
-void TStatsPSPopulatieForm::LEinstellingChange(QObject*) {
-    FISID = static_cast<int>(LEinstelling->GetLookupID());
-}
-
-void TStatsPSPopulatieForm::DEDateChange(QObject*) {
-    FDate = DEDate->Date();
-}
-
-void TStatsPSPopulatieForm::AFetchUpdate(QObject* sender) {
-    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FDate != NoDate);
 }
 
 void TStatsPSPopulatieForm::AFetchExecute(QObject*) {
@@ -200,10 +150,6 @@ void TStatsPSPopulatieForm::AFetchExecute(QObject*) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
-}
-
-void TStatsPSPopulatieForm::CBViewClick(QObject*) {
-    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
 }
 
 void TStatsPSPopulatieForm::SEScaleChange(QObject*) {

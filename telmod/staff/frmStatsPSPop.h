@@ -8,6 +8,7 @@
 #include "host/data/clientdataset.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/vornform.h"
+#include "telmod/common/institutionscreen.h"
 
 #include <QCollator>
 #include <QHash>
@@ -54,23 +55,14 @@ private:
 
 /// The staff of an institution on a date by age band and sex, counted on the client; the band width
 /// can be changed after a fetch and the rows already fetched are counted again.
-class TStatsPSPopulatieForm : public vorn::TVornDBForm {
+class TStatsPSPopulatieForm : public TInstitutionDateForm {
     Q_OBJECT
 public:
     explicit TStatsPSPopulatieForm(QWidget* parent = nullptr);
     static const vorn::TFormClass& Class();
 
-    vorn::TVornPanel* PTop;
-    vorn::TVornLookupEdit* LEinstelling;
-    vorn::TVornLabel* LInstelling;
-    vorn::TVornDateEdit* DEDate;
     vorn::TVornLabel* Label1;
     vorn::TVornSpinEdit* SEScale;
-    vorn::TVornCheckBox* CBView;
-    vorn::TVornButton* BFetch;
-    vorn::TVornActionList* ActionList1;
-    vorn::TVornAction* AFetch;
-    vorn::TVornPageControl* PCViews;
     vorn::TVornPageControl* PCGrids;
     vorn::TVornPageControl* PCStats;
     vorn::TVornDBgrid* GPerVak;
@@ -78,23 +70,14 @@ public:
     vorn::TBarChart* BCPerGeslacht;
     vorn::TBarChart* BCPerGeslachtLeeftijd;
 
-    vorn::TVornClientDataSet CDSSelectInstelling{QStringLiteral("CDSSelectInstelling")};
-    vorn::TVornDatasource* DSSelectInstelling;
     vorn::TVornClientDataSet CDSPopulatie{QStringLiteral("CDSPopulatie")};
     vorn::TVornDatasource* DSPopulatie;
 
-    int FISID = -1;
-    vorn::TDateTime FDate = vorn::NoDate;
     std::array<vorn::TVornClientDataSet*, 3> FDatasets{};
     std::array<vorn::TBarChart*, 3> FBarCharts{};
 
     void VornDBFormCreate(QObject* sender);
-    void VornDBFormSetMasterBrowser(QObject* sender, QObject* masterDataSource);
-    void LEinstellingChange(QObject* sender);
-    void DEDateChange(QObject* sender);
-    void AFetchUpdate(QObject* sender);
-    void AFetchExecute(QObject* sender);
-    void CBViewClick(QObject* sender);
+    void AFetchExecute(QObject* sender) override;
     void SEScaleChange(QObject* sender);
     void CloseDatasets();
     void OpenDatasets();

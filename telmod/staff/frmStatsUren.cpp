@@ -24,7 +24,7 @@ void effectiveHours(TVornClientDataSet& dataSet) {
 } // namespace
 
 TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
-    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)),
+    : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(424, 40, 161, 25), QRect(608, 40, 91, 25)}),
       DSselectRubricering(new TVornDatasource(this)), DSPerVak(new TVornDatasource(this)),
       DSPerVakGraad(new TVornDatasource(this)) {
     Caption = QStringLiteral("StatsPSUrenForm");
@@ -32,9 +32,6 @@ TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
     Group = QStringLiteral("Statistieken");
     DefaultBrowserForm = QStringLiteral("TStatBrowseInstellingenForm");
     DesignSize = QSize(DesignWidth, 516);
-
-    DeclareInstitutionList(CDSSelectInstelling, true);
-    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
 
     CDSselectRubricering.AddField(FieldDef::wideString("P_CODE", 10).req());
     CDSselectRubricering.AddField(FieldDef::wideString("P_EXTRA", 10));
@@ -51,31 +48,12 @@ TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
     DSPerVak->SetDataSet(&CDSPerVak);
     DSPerVakGraad->SetDataSet(&CDSPerVakGraad);
     for (TVornClientDataSet* dataSet :
-         {static_cast<TVornClientDataSet*>(&CDSSelectInstelling),
-          static_cast<TVornClientDataSet*>(&CDSselectRubricering), &CDSPerVak, &CDSPerVakGraad})
+         {static_cast<TVornClientDataSet*>(&CDSselectRubricering), &CDSPerVak, &CDSPerVakGraad})
         RegisterDataSet(dataSet);
 
-    const InstitutionTopBar bar = BuildInstitutionTopBar(
-        this, DSSelectInstelling, {DesignWidth, 73, QRect(424, 40, 161, 25), QRect(608, 40, 91, 25)});
-    PTop = bar.PTop;
-    LLEinstelling = bar.LLEinstelling;
-    LEinstelling = bar.LEinstelling;
-    LInstelling = bar.LInstelling;
-    LDEDate = bar.LDEDate;
-    DEDate = bar.DEDate;
-    CBView = bar.CBView;
-    BFetch = bar.BFetch;
-    ActionList1 = bar.ActionList1;
-    AFetch = bar.AFetch;
-    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
-    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
     setTabOrder(LEinstelling, DEDate);
     setTabOrder(DEDate, BFetch);
     setTabOrder(BFetch, CBView);
-    connect(LEinstelling, &TVornLookupEdit::changed, this,
-            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
-    connect(DEDate, &TVornDateEdit::changed, this, [this] { RunGuarded([this] { DEDateChange(DEDate); }); });
-    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
 
     const BreakdownViews views = BuildBreakdownViews({{QStringLiteral("Per vak"),
                                                        DSPerVak,
@@ -107,17 +85,9 @@ TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
     GPerVakGraad = views.grids[1];
     BCPerVak = views.charts[0];
     BCPerVakGraad = views.charts[1];
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(PTop);
-    layout->addWidget(PCViews, 1);
+    LayOut(PCViews);
 
-    MainDataSource = DSSelectInstelling;
     OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
-    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
-        VornDBFormSetMasterBrowser(sender, master);
-    };
 }
 
 const TFormClass& TStatsPSUrenForm::Class() {
@@ -149,35 +119,11 @@ void TStatsPSUrenForm::declareHours(TVornClientDataSet& dataSet, bool withGrade)
 }
 
 void TStatsPSUrenForm::VornDBFormCreate(QObject*) {
-    DEDate->SetDate(Host().WerkDatum());
-    DEDateChange(DEDate);
-    FISID = -1;
+    StartOnWorkDate();
     FDatasets = {&CDSPerVak, &CDSPerVakGraad};
     FBarCharts = {BCPerVak, BCPerVakGraad};
     FLabelFields = {QStringLiteral("OV_RUBRICERING;OV_CODE; OV_OMSCHRIJVING"),
                     QStringLiteral("OV_RUBRICERING;OV_CODE; OV_OMSCHRIJVING; OP_GRAAD")};
-}
-
-void TStatsPSUrenForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
-    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
-    if (source == nullptr)
-        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
-    LEinstelling->GetProperties().SetListSource(source);
-    InitInstellingLookup(*LEinstelling, source);
-    CDSSelectInstelling.SetMasterdataSource(nullptr);
-    SetMainDataSource(nullptr);
-}
-
-void TStatsPSUrenForm::LEinstellingChange(QObject*) {
-    FISID = static_cast<int>(LEinstelling->GetLookupID());
-}
-
-void TStatsPSUrenForm::DEDateChange(QObject*) {
-    FDate = DEDate->Date();
-}
-
-void TStatsPSUrenForm::AFetchUpdate(QObject* sender) {
-    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FDate != NoDate);
 }
 
 void TStatsPSUrenForm::AFetchExecute(QObject*) {
@@ -185,10 +131,6 @@ void TStatsPSUrenForm::AFetchExecute(QObject*) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
-}
-
-void TStatsPSUrenForm::CBViewClick(QObject*) {
-    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
 }
 
 void TStatsPSUrenForm::CDSPerVakCalcFields(TVornClientDataSet& dataSet) {
