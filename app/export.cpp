@@ -152,7 +152,7 @@ void writeCharts(TVornDBForm& screen, const QDir& folder) {
 }
 
 void writeTotals(TVornDBForm& screen, const QDir& folder) {
-    auto* totals = screen.findChild<QLabel*>(QStringLiteral("LTotalen"));
+    auto* totals = screen.findChild<QLabel*>(QStringLiteral("PTotalen"));
     if (totals == nullptr)
         return;
     writeText(folder.filePath(QStringLiteral("totals.txt")),

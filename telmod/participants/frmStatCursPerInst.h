@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telmod/common/pendingscreen.h"
+#include "participantscreen.h"
 
 #include "host/data/idlist.h"
 #include "host/forms/formmanager.h"
@@ -30,6 +30,8 @@ constexpr int StatTypeCount = 9;
 /// men (women are persons minus men), C98 persons, credit-hour requests and lesson hours.
 class TStatistic {
 public:
+    static constexpr bool HasCreditHours = true;
+
     TStatistic();
     virtual ~TStatistic();
     TStatistic(const TStatistic&) = delete;
@@ -85,11 +87,53 @@ private:
 
 } // namespace osp
 
-class TStatCursistenPerInstellingForm : public TPendingStatsForm {
+/// Course participants (OSP) of an institution over a period, counted per class, unit, administrative
+/// group, training, study area, exemption type, branch and teaching location.
+class TStatCursistenPerInstellingForm : public TParticipantStatsForm {
     Q_OBJECT
 public:
     explicit TStatCursistenPerInstellingForm(QWidget* parent = nullptr);
+    ~TStatCursistenPerInstellingForm() override;
     static const vorn::TFormClass& Class();
+
+    vorn::TVornButton* BHuidigSchooljaar;
+    vorn::TVornAction* ASchooljaar;
+
+    vorn::TVornClientDataSet CDSEenheden{QStringLiteral("CDSEenheden")};
+    vorn::TVornClientDataSet CDSAdmGroepen{QStringLiteral("CDSAdmGroepen")};
+    vorn::TVornClientDataSet CDSOpleidingen{QStringLiteral("CDSOpleidingen")};
+    vorn::TVornParamClientDataset CDSStudiegebied{QStringLiteral("CDSStudiegebied"), QStringLiteral("STGB")};
+    vorn::TVornClientDataSet CDSPrint{QStringLiteral("CDSPrint")};
+
+    std::unique_ptr<vorn::TIDList> FKlasStats, FEenheidStats, FAdmGroepStats, FOpleidingStats,
+        FStudiegebiedStats, FVrijstellingIGStats, FVestigingStats, FLesplaatsStats;
+
+    void ASchooljaarExecute(QObject* sender);
+    void ClearStats() override;
+    void CloseDatasets() override;
+    void OpenDatasets() override;
+    void FillCharts() override;
+    void FillDatasets();
+
+    osp::TStatistic* GetKlasStat(std::int32_t id);
+    osp::TStatistic* GetAdmGroepStat(std::int32_t id);
+    osp::TStatistic* GetOffEenheidStat(std::int32_t id);
+    osp::TStatistic* GetOpleidingStat(std::int32_t id);
+    osp::TStatistic* GetStudiegebiedStat(std::int32_t id);
+    osp::TStatistic* GetVrijstellingIGStat(std::int32_t id);
+    osp::TStatistic* GetVestigingStat(std::int32_t id);
+    osp::TStatistic* GetLesplaatsStat(std::int32_t id);
+
+protected:
+    void CreateCategoryLists() override;
+    void ShowPageChart(int page, int figure) override;
+
+private:
+    void declareDatasets();
+    void releaseCategoryLists();
+    /// The category list shown on each page, in page order.
+    std::vector<vorn::TIDList*> pageLists() const;
+    NameList klassen_, admGroepen_, eenheden_, opleidingen_, studiegebieden_, vrijstellingen_, vestigingen_;
 };
 
 } // namespace telmod

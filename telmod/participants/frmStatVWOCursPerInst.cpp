@@ -1,5 +1,11 @@
 #include "frmStatVWOCursPerInst.h"
 
+#include "participantrows.h"
+
+#include "host/forms/hostservices.h"
+
+#include <array>
+
 namespace telmod {
 
 namespace vwo {
@@ -90,12 +96,71 @@ void TStatistic::SetVrouwCount(std::int32_t value) {
 
 } // namespace vwo
 
+namespace {
+
+using vorn::FieldDef;
+using vorn::TFieldType;
+using vorn::TVornClientDataSet;
+
+QStringList vwoFigures() {
+    return {QStringLiteral("Inschrijvingen (curricula)"), QStringLiteral("Financierbare cursisten"),
+            QStringLiteral("Niet financierbare cursisten"), QStringLiteral("Personen"),
+            QStringLiteral("Mannen"), QStringLiteral("Vrouwen"), QStringLiteral("C98 personen"),
+            QStringLiteral("Lesuren cursist")};
+}
+
+const std::vector<CategoryPage>& vwoPages() {
+    static const std::vector<CategoryPage> pages{
+        {"TSGPerKlas", "Per Klas", "GStatKlas", "GStatKlasDBTableView1", "DSSStatKlas", "CDSStatKlas",
+         "TSPerKlas", "Per Klas", "SBPerKlas", "BCKlas", "Cursisten per klas"},
+        {"TSGModulevariant", "Per Modulevariant", "GEenheid", "GEenheidDBTableView1", "DSStatModulevarianten",
+         "CDSStatModulevarianten", "TSModulevariant", "Per Modulevariant", "SBPerGraad", "BCEenheid",
+         "Cursisten per modulevariant"},
+        {"TSGIngModuleVariant", "Per Ingerichte Modulevariant", "GStatIngModuleVariant",
+         "GStatIngModuleVariantDBTableView1", "DSStatIngModuleVariant", "CDSStatIngModuleVariant",
+         "TSIngModuleVariant", "Per Ingerichte Modulevariant", "SBIngModuleVariant", "BCIngModuleVariant",
+         "Cursisten per ingerichte modulevariant"},
+        {"TSGPerModule", "Per Module", "GAdmGroep", "GAdmGroepDBTableView1", "DSStatModule", "CDSStatModule",
+         "TSModule", "Per Module", "SBPerAdmGroep", "BCAdmgroep", "Cursisten per module"},
+        {"TSGOpleidingsvariant", "Per Opleidingsvariant", "GStudiegebied", "GStudiegebiedDBTableView1",
+         "DSStatOpleidingsvariant", "CDSStatOpleidingsvariant", "TSOpleidingsvariant", "Per Opleidingsvariant",
+         "ScrollBox1", "BCStudiegebied", "Cursisten per opleidingsvariant", true},
+        {"TSGOpleiding", "Per Opleiding", "GStatOpleiding", "GStatOpleidingDBTableView1", "DSStatOpleiding",
+         "CDSStatOpleiding", "TSOpleiding", "Per Opleiding", "SBPerLeerjaar", "BCOpleiding",
+         "Cursisten per opleiding"},
+        {"TSGPerTarief", "Per Tarief", "GStatVrijstellingIG", "GStatVrijstellingIGDBTableView1", "DSStatTarief",
+         "CDSStatTarief", "TSPerTarief", "Per Tarief", "SBVrijstelling", "BCVrijstellingIG",
+         "Cursisten per tarief"},
+        {"TSGVestiging", "Per Vestiging", "GStatVestiging", "VornGridDBTableView1", "DSStatVestiging",
+         "CDSStatVestiging", "TSVestiging", "Per Vestiging", "SBVestiging", "BCVestiging",
+         "Cursisten per vestiging", false, false, BranchColumns()},
+        {"TSGLesplaats", "Per Lesplaats", "GStatLesplaats", "VornGridDBTableView2", "DSStatLesplaats",
+         "CDSStatLesplaats", "TSLesplaats", "Per Lesplaats", "SBLesplaats", "BCLesplaats",
+         "Cursisten per lesplaats"}};
+    return pages;
+}
+
+const CategoryTableLayout VwoTable{false, QStringLiteral("Vrouwen")};
+
+/// The category tables are filled in this order of pages.
+constexpr std::array<std::size_t, 9> FillOrder{0, 1, 2, 3, 5, 4, 6, 7, 8};
+
+void declarePeriodParams(TVornClientDataSet& dataSet, const QString& idParam, const QString& begin,
+                         const QString& end) {
+    dataSet.Params().CreateParam(TFieldType::Integer, idParam);
+    if (begin.isEmpty())
+        return;
+    dataSet.Params().CreateParam(TFieldType::DateTime, end);
+    dataSet.Params().CreateParam(TFieldType::DateTime, begin);
+}
+
+} // namespace
+
 TStatVWOCursistenPerInstellingForm::TStatVWOCursistenPerInstellingForm(QWidget* parent)
-    : TPendingStatsForm(parent) {
-    Declare(QStringLiteral("VWO Statistieken: Cursisten per instelling"),
-            QStringLiteral("Cursistenstatistieken per instelling"), QStringLiteral("Statistieken"),
-            QStringLiteral("TStatBrowseVWOInstellingenForm"), QSize(701, 571));
-    RefuseEdits();
+    : TParticipantStatsForm(parent, {true, 223, 10, vwoFigures()}, vwoPages()),
+      DSSelectReferteperiode(new vorn::TVornDatasource(this)) {
+    Caption = QStringLiteral("VWO Statistieken: Cursisten per instelling");
+    DefaultBrowserForm = QStringLiteral("TStatBrowseVWOInstellingenForm");
     ReportDefs = {
         {QStringLiteral("Statistiek per klas"), QStringLiteral("vwostatklas.arf")},
         {QStringLiteral("Statistiek per modulevariant"), QStringLiteral("vwostatmodulevariant.arf")},
@@ -107,12 +172,355 @@ TStatVWOCursistenPerInstellingForm::TStatVWOCursistenPerInstellingForm(QWidget* 
         {QStringLiteral("Statistiek per lesplaats"), QStringLiteral("vwostatlesplaats.arf")},
         {QStringLiteral("Statistiek per ingerichte modulevariant"),
          QStringLiteral("vwostatingmodulevariant.arf")}};
+    declareReferencePeriods();
+    declareDatasets();
+
+    setTabOrder(LEinstelling, EVanafDatum->Editor());
+    setTabOrder(EVanafDatum->Editor(), ETotDatum->Editor());
+    setTabOrder(ETotDatum->Editor(), LEReferteperiode);
+    setTabOrder(LEReferteperiode, CBView);
+    setTabOrder(CBView, CBStatType);
+    setTabOrder(CBStatType, BFetch);
+    PCGrids->SetActivePageIndex(0);
+    PCStats->SetActivePageIndex(0);
+}
+
+TStatVWOCursistenPerInstellingForm::~TStatVWOCursistenPerInstellingForm() {
+    releaseCategoryLists();
 }
 
 const vorn::TFormClass& TStatVWOCursistenPerInstellingForm::Class() {
     static const vorn::TFormClass formClass(QStringLiteral("TStatVWOCursistenPerInstellingForm"),
                                             [] { return new TStatVWOCursistenPerInstellingForm; });
     return formClass;
+}
+
+void TStatVWOCursistenPerInstellingForm::declareReferencePeriods() {
+    CDSSelectReferteperiode.SetProviderName(QStringLiteral("DSPSelectVWORefertePeriode"));
+    CDSSelectReferteperiode.SortFields = QStringLiteral("OR_VAN");
+    CDSSelectReferteperiode.OrderField = QStringLiteral("OR_VAN");
+    CDSSelectReferteperiode.AddField(FieldDef::integer("OR_ID").req());
+    CDSSelectReferteperiode.AddField(FieldDef::string("OR_OMSCHRIJVING", 50).req());
+    CDSSelectReferteperiode.AddField(FieldDef::date("OR_TOT").req());
+    CDSSelectReferteperiode.AddField(FieldDef::date("OR_VAN").req());
+    RegisterDataSet(&CDSSelectReferteperiode);
+    DSSelectReferteperiode->setObjectName(QStringLiteral("DSSelectReferteperiode"));
+    DSSelectReferteperiode->SetDataSet(&CDSSelectReferteperiode);
+
+    LLEReferteperiode = new vorn::TVornLabel(QStringLiteral("&Referteperiode"), PTop);
+    LLEReferteperiode->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LEReferteperiode = new vorn::TVornLookupEdit(PTop);
+    LEReferteperiode->setObjectName(QStringLiteral("LEReferteperiode"));
+    LEReferteperiode->KeyField = QStringLiteral("OR_ID");
+    LEReferteperiode->SetListColumns({QStringLiteral("OR_OMSCHRIJVING")});
+    LEReferteperiode->SetListSource(DSSelectReferteperiode);
+    LEReferteperiode->SetDropDownWidth(450);
+    LLEReferteperiode->setBuddy(LEReferteperiode);
+    PTop->Place(LLEReferteperiode, QRect(370, 35, LLEReferteperiode->sizeHint().width(), 24));
+    PTop->Place(LEReferteperiode, QRect(455, 33, 121, 24));
+    connect(LEReferteperiode, &vorn::TVornLookupEdit::changed, this,
+            [this] { vorn::RunGuarded([this] { LErefertechange(LEReferteperiode); }); });
+}
+
+void TStatVWOCursistenPerInstellingForm::declareDatasets() {
+    CDSAllStats.SetProviderName(QStringLiteral("DSPVWOCursistStats"));
+    CDSAllStats.AutoOpen = false;
+    declarePeriodParams(CDSAllStats, QStringLiteral("IS_ID"), QStringLiteral("BeginDatum"),
+                        QStringLiteral("EindDatum"));
+    for (const char* name : {"VL_ID", "LL_ID", "IMV_ID"})
+        CDSAllStats.AddField(FieldDef::integer(name));
+    CDSAllStats.AddField(FieldDef::integer("VWK_ID").req());
+    for (const char* name : {"IU_ID", "VWI_ID", "VO_ID", "VOO_ID", "VOM_ID", "VL_FLAGS", "VL_VWOTARIEF_FK",
+                             "LL_FLAGS"})
+        CDSAllStats.AddField(FieldDef::integer(name));
+    CDSAllStats.AddField(FieldDef::fixedChar("LL_GESLACHT", 1));
+    CDSAllStats.AddField(FieldDef::integer("VMV_LESTIJDENORGANISATIE"));
+    CDSAllStats.AddField(FieldDef::integer("VWK_VESTIGINGSPLAATS_FK").req());
+    CDSAllStats.AddField(FieldDef::integer("FINANCIERBAARHEID"));
+    CDSAllStats.AddField(FieldDef::integer("IMV_LESPLAATS_FK"));
+    CDSAllStats.AddField(FieldDef::string("VLP_OMSCHRIJVING", 80));
+    CDSAllStats.AddField(FieldDef::integer("VMV_ID"));
+
+    CDSKLassen.SetProviderName(QStringLiteral("DSPBrowseVWOKlas"));
+    CDSKLassen.AutoOpen = false;
+    declarePeriodParams(CDSKLassen, QStringLiteral("SC_ID"), QStringLiteral("BeginDatum"),
+                        QStringLiteral("EindDatum"));
+    CDSKLassen.AddField(FieldDef::string("VWK_CODE", 25));
+    CDSKLassen.AddField(FieldDef::integer("VWK_ID"));
+    CDSKLassen.AddField(FieldDef::string("VWK_OMSCHRIJVING", 150));
+
+    CDSModulevarianten.SetProviderName(QStringLiteral("DSPSelectVWOModuleVariant"));
+    CDSModulevarianten.AutoOpen = false;
+    CDSModulevarianten.AddField(FieldDef::fixedChar("VOM_CODE", 8).req());
+    CDSModulevarianten.AddField(FieldDef::string("VOM_OMSCHRIJVING", 150).req());
+    CDSModulevarianten.AddField(FieldDef::integer("VMV_ID"));
+    CDSModulevarianten.AddField(FieldDef::string("VMV_CODE", 8));
+
+    CDSModules.SetProviderName(QStringLiteral("DSPSelectVWOModule"));
+    CDSModules.AutoOpen = false;
+    CDSModules.SortFields = QStringLiteral("VOM_OMSCHRIJVING");
+    CDSModules.SortDescFields = CDSModules.SortFields;
+    CDSModules.AddField(FieldDef::fixedChar("VOM_CODE", 8).req());
+    CDSModules.AddField(FieldDef::integer("VOM_ID").req());
+    CDSModules.AddField(FieldDef::string("VOM_OMSCHRIJVING", 150).req());
+
+    CDSOpleidingen.SetProviderName(QStringLiteral("DSPSelectVWOOpleiding"));
+    CDSOpleidingen.AutoOpen = false;
+    CDSOpleidingen.Params().CreateParam(TFieldType::Date, QStringLiteral("datum"));
+    CDSOpleidingen.AddField(FieldDef::integer("VO_CODE").req());
+    CDSOpleidingen.AddField(FieldDef::integer("VO_ID").req());
+    CDSOpleidingen.AddField(FieldDef::string("VO_OMSCHRIJVING", 150).req());
+
+    CDSOpleidingsvarianten.SetProviderName(QStringLiteral("DSPSelectVWOOffOpleidingsVarianten"));
+    CDSOpleidingsvarianten.AutoOpen = false;
+    CDSOpleidingsvarianten.Params().CreateParam(TFieldType::Date, QStringLiteral("datum"));
+    CDSOpleidingsvarianten.AddField(FieldDef::integer("VOO_ID").req());
+    CDSOpleidingsvarianten.AddField(FieldDef::string("VOO_CODE", 8).req());
+    CDSOpleidingsvarianten.AddField(FieldDef::string("VOO_OMSCHRIJVING", 128).req());
+
+    CDSIngModuleVariant.SetProviderName(QStringLiteral("DSPSelectVWOIngModuleVarPeriode"));
+    declarePeriodParams(CDSIngModuleVariant, QStringLiteral("IS_ID"), QStringLiteral("BEGINDATUM"),
+                        QStringLiteral("EINDDATUM"));
+    CDSIngModuleVariant.AddField(FieldDef::string("VWK_CODE", 25).req());
+    CDSIngModuleVariant.AddField(FieldDef::integer("VWK_ID").req());
+    CDSIngModuleVariant.AddField(FieldDef::string("VWK_OMSCHRIJVING", 150).req());
+    CDSIngModuleVariant.AddField(FieldDef::integer("IMV_ID"));
+    CDSIngModuleVariant.AddField(FieldDef::fixedChar("VOM_CODE", 8));
+    CDSIngModuleVariant.AddField(FieldDef::integer("VOM_ID"));
+    CDSIngModuleVariant.AddField(FieldDef::string("VOM_OMSCHRIJVING", 150));
+    CDSIngModuleVariant.AddField(FieldDef::string("VWA_CODE", 50));
+    CDSIngModuleVariant.AddField(FieldDef::string("VWA_OMSCHRIJVING", 1000));
+
+    CDSVrijstellingInschrijvingsgeld.SetProviderName(QStringLiteral("DSPSelectVWOVrijstellingIG"));
+    CDSVrijstellingInschrijvingsgeld.Params().CreateParam(TFieldType::Integer, QStringLiteral("IS_ID"));
+    CDSVrijstellingInschrijvingsgeld.AddField(FieldDef::string("VTA_CODE", 50).req());
+    CDSVrijstellingInschrijvingsgeld.AddField(FieldDef::string("VTA_NAAM", 1000).req());
+    CDSVrijstellingInschrijvingsgeld.AddField(FieldDef::decimal("VTA_BEDRAGVOORCURSISTEN", 9, 3));
+    CDSVrijstellingInschrijvingsgeld.AddField(FieldDef::decimal("VTA_BEDRAGUITFONDS", 9, 3));
+    CDSVrijstellingInschrijvingsgeld.AddField(FieldDef::integer("VTA_ID").req());
+
+    DeclareBranchList(CDSVestiging);
+
+    CDSPrint.SetProviderName(QStringLiteral("DSPVWOPrintStats"));
+    CDSPrint.AutoOpen = false;
+    CDSPrint.SkipConfirmation = true;
+    CDSPrint.Params().CreateParam(TFieldType::Integer, QStringLiteral("JobID"));
+
+    for (TVornClientDataSet* dataSet : std::initializer_list<TVornClientDataSet*>{
+             &CDSAllStats, &CDSKLassen, &CDSModulevarianten, &CDSModules, &CDSOpleidingen,
+             &CDSOpleidingsvarianten, &CDSIngModuleVariant, &CDSVrijstellingInschrijvingsgeld, &CDSVestiging,
+             &CDSPrint})
+        RegisterDataSet(dataSet);
+
+    klassen_ = {&CDSKLassen, QStringLiteral("VWK_ID"), FieldText(QStringLiteral("VWK_CODE")),
+                FieldText(QStringLiteral("VWK_OMSCHRIJVING"))};
+    modules_ = {&CDSModules, QStringLiteral("VOM_ID"), FieldText(QStringLiteral("VOM_CODE")),
+                FieldText(QStringLiteral("VOM_OMSCHRIJVING"))};
+    // A module variant is named after its module.
+    modulevarianten_ = {&CDSModulevarianten, QStringLiteral("VMV_ID"), FieldText(QStringLiteral("VOM_CODE")),
+                        FieldText(QStringLiteral("VOM_OMSCHRIJVING"))};
+    ingModulevarianten_ = {&CDSIngModuleVariant, QStringLiteral("IMV_ID"), FieldText(QStringLiteral("VOM_CODE")),
+                           [](const TVornClientDataSet& row) {
+                               return row.FieldByName(QStringLiteral("VOM_OMSCHRIJVING")).AsString() +
+                                      QStringLiteral(" (klas: ") +
+                                      row.FieldByName(QStringLiteral("VWK_CODE")).AsString() + u')';
+                           }};
+    opleidingen_ = {&CDSOpleidingen, QStringLiteral("VO_ID"), FieldText(QStringLiteral("VO_CODE")),
+                    FieldText(QStringLiteral("VO_OMSCHRIJVING"))};
+    opleidingsvarianten_ = {&CDSOpleidingsvarianten, QStringLiteral("VOO_ID"),
+                            FieldText(QStringLiteral("VOO_CODE")), FieldText(QStringLiteral("VOO_OMSCHRIJVING"))};
+    tarieven_ = {&CDSVrijstellingInschrijvingsgeld, QStringLiteral("VTA_ID"), FieldText(QStringLiteral("VTA_CODE")),
+                 FieldText(QStringLiteral("VTA_NAAM"))};
+    vestigingen_ = BranchNames(CDSVestiging);
+}
+
+void TStatVWOCursistenPerInstellingForm::CreateCategoryLists() {
+    releaseCategoryLists();
+    FKlasStats = NewCategoryList();
+    FModuleStats = NewCategoryList();
+    FModulevariantStats = NewCategoryList();
+    FIngModulevariantStats = NewCategoryList();
+    FOpleidingStats = NewCategoryList();
+    FOpleidingsvariantStats = NewCategoryList();
+    FTarievenStats = NewCategoryList();
+    FLesplaatsStats = NewCategoryList();
+    FVestigingStats = NewCategoryList();
+}
+
+void TStatVWOCursistenPerInstellingForm::releaseCategoryLists() {
+    if (FKlasStats != nullptr)
+        ClearStats();
+}
+
+std::vector<vorn::TIDList*> TStatVWOCursistenPerInstellingForm::pageLists() const {
+    return {FKlasStats.get(),       FModulevariantStats.get(), FIngModulevariantStats.get(),
+            FModuleStats.get(),     FOpleidingsvariantStats.get(), FOpleidingStats.get(),
+            FTarievenStats.get(),   FVestigingStats.get(),     FLesplaatsStats.get()};
+}
+
+void TStatVWOCursistenPerInstellingForm::LErefertechange(QObject*) {
+    TVornClientDataSet* periods = LEReferteperiode->ListSource()->DataSet();
+    EVanafDatum->SetDate(periods->FieldByName(QStringLiteral("OR_VAN")).AsDateTime());
+    ETotDatum->SetDate(periods->FieldByName(QStringLiteral("OR_TOT")).AsDateTime());
+}
+
+void TStatVWOCursistenPerInstellingForm::ClearStats() {
+    for (vorn::TIDList* list :
+         {FKlasStats.get(), FModulevariantStats.get(), FIngModulevariantStats.get(), FModuleStats.get(),
+          FOpleidingsvariantStats.get(), FOpleidingStats.get(), FTarievenStats.get(), FVestigingStats.get()})
+        FreeStatistics<vwo::TStatistic>(*list);
+    FLesplaatsen.Clear();
+    FreeStatistics<vwo::TStatistic>(*FLesplaatsStats);
+}
+
+void TStatVWOCursistenPerInstellingForm::CloseDatasets() {
+    for (TVornClientDataSet* dataSet : std::initializer_list<TVornClientDataSet*>{
+             &CDSAllStats, &CDSKLassen, &CDSModules, &CDSModulevarianten, &CDSIngModuleVariant,
+             &CDSOpleidingsvarianten, &CDSOpleidingen, &CDSVrijstellingInschrijvingsgeld, &CDSVestiging})
+        dataSet->Close();
+    for (const auto& table : CategoryTables)
+        table->Close();
+}
+
+void TStatVWOCursistenPerInstellingForm::OpenDatasets() {
+    OpenForPeriod(CDSAllStats, QStringLiteral("IS_ID"), FISID, FVanaf, FTot);
+    OpenForPeriod(CDSKLassen, QStringLiteral("SC_ID"), FSCID, FVanaf, FTot);
+    CDSVrijstellingInschrijvingsgeld.Open();
+    CDSModules.Open();
+    CDSModulevarianten.Open();
+    OpenForPeriod(CDSIngModuleVariant, QStringLiteral("IS_ID"), FISID, FVanaf, FTot);
+    for (TVornClientDataSet* dataSet : {&CDSOpleidingen, &CDSOpleidingsvarianten}) {
+        dataSet->ParamByName(QStringLiteral("datum")).SetAsDateTime(vorn::DateOf(FVanaf));
+        dataSet->Open();
+    }
+    CDSVestiging.ParamByName(QStringLiteral("IS_ID")).SetAsInteger(FISID);
+    CDSVestiging.Open();
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetKlasStat(std::int32_t id) {
+    return NamedStat<vwo::TStatistic>(id, *FKlasStats, klassen_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetModuleStat(std::int32_t id) {
+    return NamedStat<vwo::TStatistic>(id, *FModuleStats, modules_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetModulevariantStat(std::int32_t id) {
+    return NamedStat<vwo::TStatistic>(id, *FModulevariantStats, modulevarianten_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetIngModuleVariantStat(std::int32_t id) {
+    return NamedStat<vwo::TStatistic>(id, *FIngModulevariantStats, ingModulevarianten_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetOpleidingStat(std::int32_t id) {
+    return id == 0 ? nullptr : NamedStat<vwo::TStatistic>(id, *FOpleidingStats, opleidingen_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetOpleidingsvariantStat(std::int32_t id) {
+    return id == 0 ? nullptr : NamedStat<vwo::TStatistic>(id, *FOpleidingsvariantStats, opleidingsvarianten_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetTariefStat(std::int32_t id) {
+    return id == 0 ? nullptr : NamedStat<vwo::TStatistic>(id, *FTarievenStats, tarieven_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetVestigingStat(std::int32_t id) {
+    return NamedStat<vwo::TStatistic>(id, *FVestigingStats, vestigingen_);
+}
+
+vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetLesplaatsStat(std::int32_t id) {
+    vwo::TStatistic* stat = GetStat<vwo::TStatistic>(id, *FLesplaatsStats);
+    if (stat->Code().isEmpty()) {
+        stat->SetCode(FLesplaatsen.Text(id));
+        stat->SetOmschrijving(stat->Code());
+    }
+    return stat;
+}
+
+void TStatVWOCursistenPerInstellingForm::FillCharts() {
+    CDSAllStats.Sort(QStringLiteral("LL_ID"), {});
+    const EnrolmentReader row(CDSAllStats);
+    auto& fin = CDSAllStats.FieldByName(QStringLiteral("FINANCIERBAARHEID"));
+    auto& lestijden = CDSAllStats.FieldByName(QStringLiteral("VMV_LESTIJDENORGANISATIE"));
+    auto& klas = CDSAllStats.FieldByName(QStringLiteral("VWK_ID"));
+    auto& module = CDSAllStats.FieldByName(QStringLiteral("VOM_ID"));
+    auto& modulevariant = CDSAllStats.FieldByName(QStringLiteral("VMV_ID"));
+    auto& ingModulevariant = CDSAllStats.FieldByName(QStringLiteral("IMV_ID"));
+    auto& opleiding = CDSAllStats.FieldByName(QStringLiteral("VO_ID"));
+    auto& opleidingsvariant = CDSAllStats.FieldByName(QStringLiteral("VOO_ID"));
+    auto& tarief = CDSAllStats.FieldByName(QStringLiteral("VL_VWOTARIEF_FK"));
+    auto& vestiging = CDSAllStats.FieldByName(QStringLiteral("VWK_VESTIGINGSPLAATS_FK"));
+    auto& lesplaats = CDSAllStats.FieldByName(QStringLiteral("VLP_OMSCHRIJVING"));
+
+    ScrollWithoutControls walk(CDSAllStats);
+    for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
+        const std::int32_t llid = row.PersonID();
+        const std::int32_t luc = lestijden.AsInteger();
+        const bool isFin = fin.AsInteger() == 8;
+        const bool isMan = row.IsMan();
+        const bool isC98 = row.IsC98();
+        const auto count = [&](vwo::TStatistic* stat) {
+            if (stat != nullptr)
+                stat->IncCounts(llid, luc, isFin, isMan, isC98);
+        };
+        count(GetKlasStat(klas.AsInteger()));
+        count(GetModuleStat(module.AsInteger()));
+        count(GetModulevariantStat(modulevariant.AsInteger()));
+        count(GetIngModuleVariantStat(ingModulevariant.AsInteger()));
+        count(GetOpleidingStat(opleiding.AsInteger()));
+        count(GetOpleidingsvariantStat(opleidingsvariant.AsInteger()));
+        count(GetTariefStat(tarief.AsInteger()));
+        count(GetVestigingStat(vestiging.AsInteger()));
+        const std::string_view location = lesplaats.AsUtf8();
+        if (!location.empty())
+            count(GetLesplaatsStat(FLesplaatsen.PositionOf(location)));
+    }
+    FillDatasets();
+    DisplayCharts();
+}
+
+void TStatVWOCursistenPerInstellingForm::FillDatasets() {
+    const std::vector<vorn::TIDList*> lists = pageLists();
+    for (const std::size_t page : FillOrder)
+        FillCategoryTable<vwo::TStatistic>(*CategoryTables[page], *lists[page], VwoTable);
+    CompleteGridColumns();
+    DisplayTotalen(CategoryTable("CDSStatKlas"));
+}
+
+void TStatVWOCursistenPerInstellingForm::DisplayTotalen(TVornClientDataSet& table) {
+    bool personsWritten = false;
+    WriteTotals(table, [this, &personsWritten](const QString& label, QString& text) {
+        if (label != QLatin1String("Personen") && label != QLatin1String("Mannen") &&
+            label != QLatin1String("Vrouwen"))
+            return false;
+        if (personsWritten)
+            return true;
+        personsWritten = true;
+        // Distinct ids: a list that ignores an id it already holds.
+        vorn::TIDList persons(10, true, vorn::dupIgnore), men(10, true, vorn::dupIgnore),
+            women(10, true, vorn::dupIgnore);
+        const EnrolmentReader row(CDSAllStats);
+        ScrollWithoutControls walk(CDSAllStats);
+        for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
+            const std::int32_t id = row.PersonID();
+            persons.Add(id);
+            if (row.IsMan())
+                men.Add(id);
+            else if (row.IsWoman())
+                women.Add(id);
+        }
+        text += QStringLiteral("    Personen: %1    Mannen: %2    Vrouwen: %3")
+                    .arg(persons.Count())
+                    .arg(men.Count())
+                    .arg(women.Count());
+        return true;
+    });
+}
+
+void TStatVWOCursistenPerInstellingForm::ShowPageChart(int page, int figure) {
+    ShowChartData<vwo::TStatistic>(figure, *pageLists()[static_cast<std::size_t>(page)],
+                                   *Charts[static_cast<std::size_t>(page)], ChartCaptionOf(page, figure));
 }
 
 } // namespace telmod

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telmod/common/pendingscreen.h"
+#include "participantscreen.h"
 
 #include "host/data/idlist.h"
 #include "host/forms/formmanager.h"
@@ -29,6 +29,8 @@ constexpr int StatTypeCount = 8;
 /// men (women are persons minus men), C98 persons and lesson hours.
 class TStatistic {
 public:
+    static constexpr bool HasCreditHours = false;
+
     TStatistic();
     virtual ~TStatistic();
     TStatistic(const TStatistic&) = delete;
@@ -81,11 +83,63 @@ private:
 
 } // namespace vwo
 
-class TStatVWOCursistenPerInstellingForm : public TPendingStatsForm {
+/// Course participants (VWO) of an institution over a period, counted per class, module variant,
+/// module variant as set up, module, training variant, training, fee rate, branch and teaching location.
+class TStatVWOCursistenPerInstellingForm : public TParticipantStatsForm {
     Q_OBJECT
 public:
     explicit TStatVWOCursistenPerInstellingForm(QWidget* parent = nullptr);
+    ~TStatVWOCursistenPerInstellingForm() override;
     static const vorn::TFormClass& Class();
+
+    vorn::TVornLabel* LLEReferteperiode;
+    vorn::TVornLookupEdit* LEReferteperiode;
+
+    vorn::TVornClientDataSet CDSSelectReferteperiode{QStringLiteral("CDSSelectReferteperiode")};
+    vorn::TVornDatasource* DSSelectReferteperiode;
+    vorn::TVornClientDataSet CDSModulevarianten{QStringLiteral("CDSModulevarianten")};
+    vorn::TVornClientDataSet CDSModules{QStringLiteral("CDSModules")};
+    vorn::TVornClientDataSet CDSOpleidingen{QStringLiteral("CDSOpleidingen")};
+    vorn::TVornClientDataSet CDSOpleidingsvarianten{QStringLiteral("CDSOpleidingsvarianten")};
+    vorn::TVornClientDataSet CDSIngModuleVariant{QStringLiteral("CDSIngModuleVariant")};
+    vorn::TVornClientDataSet CDSPrint{QStringLiteral("CDSPrint")};
+
+    std::unique_ptr<vorn::TIDList> FKlasStats, FModuleStats, FModulevariantStats, FIngModulevariantStats,
+        FOpleidingStats, FOpleidingsvariantStats, FTarievenStats, FLesplaatsStats, FVestigingStats;
+
+    void LErefertechange(QObject* sender);
+    void ClearStats() override;
+    void CloseDatasets() override;
+    void OpenDatasets() override;
+    void FillCharts() override;
+    void FillDatasets();
+    /// The OSP totals, but with persons, men and women counted once each over all enrolment rows.
+    void DisplayTotalen(vorn::TVornClientDataSet& table) override;
+
+    vwo::TStatistic* GetKlasStat(std::int32_t id);
+    vwo::TStatistic* GetModuleStat(std::int32_t id);
+    vwo::TStatistic* GetModulevariantStat(std::int32_t id);
+    vwo::TStatistic* GetIngModuleVariantStat(std::int32_t id);
+    /// Null for the id 0: an enrolment without training is not counted per training.
+    vwo::TStatistic* GetOpleidingStat(std::int32_t id);
+    /// Null for the id 0.
+    vwo::TStatistic* GetOpleidingsvariantStat(std::int32_t id);
+    /// Null for the id 0.
+    vwo::TStatistic* GetTariefStat(std::int32_t id);
+    vwo::TStatistic* GetVestigingStat(std::int32_t id);
+    vwo::TStatistic* GetLesplaatsStat(std::int32_t id);
+
+protected:
+    void CreateCategoryLists() override;
+    void ShowPageChart(int page, int figure) override;
+
+private:
+    void declareDatasets();
+    void declareReferencePeriods();
+    void releaseCategoryLists();
+    std::vector<vorn::TIDList*> pageLists() const;
+    NameList klassen_, modules_, modulevarianten_, ingModulevarianten_, opleidingen_, opleidingsvarianten_,
+        tarieven_, vestigingen_;
 };
 
 } // namespace telmod

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "host/data/clientdataset.h"
+
+#include <cstdint>
+
+namespace telmod {
+
+/// What both regimes take alike from an enrolment row: the person, whether a man, whether C98.
+class EnrolmentReader {
+public:
+    explicit EnrolmentReader(const vorn::TVornClientDataSet& rows)
+        : person_(rows.FieldByName(QStringLiteral("LL_ID"))),
+          sex_(rows.FieldByName(QStringLiteral("LL_GESLACHT"))),
+          flags_(rows.FieldByName(QStringLiteral("LL_FLAGS"))) {}
+
+    /// The person id; 0 when empty.
+    std::int32_t PersonID() const { return person_.AsInteger(); }
+    /// Only an upper-case "M" is a man.
+    bool IsMan() const { return sex_.AsUtf8() == "M"; }
+    bool IsWoman() const { return sex_.AsUtf8() == "V"; }
+    bool IsC98() const { return (flags_.AsLargeInt() & C98Flag) != 0; }
+
+private:
+    /// The bit of LL_FLAGS that marks a C98 person.
+    static constexpr qint64 C98Flag = 0x40000;
+    const vorn::TField& person_;
+    const vorn::TField& sex_;
+    const vorn::TField& flags_;
+};
+
+/// Keeps a dataset's controls from following its cursor while it is walked.
+class ScrollWithoutControls {
+public:
+    explicit ScrollWithoutControls(vorn::TVornClientDataSet& rows) : rows_(rows) { rows_.DisableControls(); }
+    ~ScrollWithoutControls() { rows_.EnableControls(); }
+    ScrollWithoutControls(const ScrollWithoutControls&) = delete;
+    ScrollWithoutControls& operator=(const ScrollWithoutControls&) = delete;
+
+private:
+    vorn::TVornClientDataSet& rows_;
+};
+
+} // namespace telmod

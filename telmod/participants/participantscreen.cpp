@@ -1,0 +1,331 @@
+#include "participantscreen.h"
+
+#include "telmod/common/breakdownscreen.h"
+
+#include "host/data/errors.h"
+#include "host/data/inifile.h"
+#include "host/forms/hostservices.h"
+
+#include <QVBoxLayout>
+
+namespace telmod {
+
+using namespace vorn;
+
+namespace {
+constexpr int DesignWidth = 701;
+constexpr int TopBarHeight = 97;
+constexpr int TotalsHeight = 24;
+constexpr int DesignedChartHeight = 397;
+const QString SettingsSection = QStringLiteral("Settings");
+} // namespace
+
+TParticipantStatsForm::TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar,
+                                             const std::vector<CategoryPage>& pages)
+    : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)) {
+    TabCaption = QStringLiteral("Cursistenstatistieken per instelling");
+    Group = QStringLiteral("Statistieken");
+    DesignSize = QSize(DesignWidth, 571);
+    SaveOnPrint = true;
+
+    DeclareInstitutionList(CDSSelectInstelling, false);
+    RegisterDataSet(&CDSSelectInstelling);
+    DSSelectInstelling->setObjectName(QStringLiteral("DSSelectInstelling"));
+    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
+    MainDataSource = DSSelectInstelling;
+
+    buildTopBar(topBar);
+    buildPages(pages);
+    PTotalen = new TVornLabel(this);
+    PTotalen->setObjectName(QStringLiteral("PTotalen"));
+    PTotalen->setFixedHeight(TotalsHeight);
+    PTotalen->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PTotalen->setWordWrap(false);
+    PTotalen->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PTop);
+    layout->addWidget(PCViews, 1);
+    layout->addWidget(PTotalen);
+    connectHandlers();
+}
+
+void TParticipantStatsForm::buildTopBar(const ParticipantTopBar& topBar) {
+    PTop = new TVornPanel(this, DesignWidth);
+    PTop->setObjectName(QStringLiteral("PTop"));
+    PTop->setFixedHeight(TopBarHeight);
+    LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), PTop);
+    LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LEinstelling = new TVornLookupEdit(PTop);
+    LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
+    LEinstelling->SetDropDownWidth(450);
+    LInstelling = new TVornLabel(PTop);
+    LInstelling->setObjectName(QStringLiteral("LInstelling"));
+    InitInstellingLookup(*LEinstelling, DSSelectInstelling);
+    LEinstelling->SetAssociatedLabel(LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
+    LLEinstelling->setBuddy(LEinstelling);
+
+    LEVanafDatum = new TVornLabel(QStringLiteral("&Vanaf"), PTop);
+    LEVanafDatum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    EVanafDatum = new TVornDateEdit(PTop, topBar.dateButtons, topBar.dateButtons);
+    EVanafDatum->setObjectName(QStringLiteral("EVanafDatum"));
+    LEVanafDatum->setBuddy(EVanafDatum->Editor());
+    LETotDatum = new TVornLabel(QStringLiteral("&Tot en met"), PTop);
+    LETotDatum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ETotDatum = new TVornDateEdit(PTop, topBar.dateButtons, topBar.dateButtons);
+    ETotDatum->setObjectName(QStringLiteral("ETotDatum"));
+    LETotDatum->setBuddy(ETotDatum->Editor());
+
+    CBView = new TVornCheckBox(QStringLiteral("Grafische voorstelling:"), PTop);
+    CBView->setObjectName(QStringLiteral("CBView"));
+    CBView->setChecked(true);
+    CBStatType = new TVornComboBox(PTop);
+    CBStatType->setObjectName(QStringLiteral("CBStatType"));
+    CBStatType->addItems(topBar.figures);
+    CBStatType->setMaxVisibleItems(topBar.statTypeRows);
+    CBStatType->SetItemIndex(-1);
+
+    ActionList1 = new TVornActionList(this);
+    AFetch = ActionList1->Add(QStringLiteral("&Ophalen"));
+    AFetch->setEnabled(false); // until the first idle update says otherwise
+    BFetch = new TVornButton(PTop);
+    BFetch->setObjectName(QStringLiteral("BFetch"));
+    BFetch->SetAction(AFetch);
+
+    PTop->Place(LLEinstelling, QRect(8, 6, 65, 24));
+    PTop->Place(LEinstelling, QRect(80, 8, 121, 24));
+    PTop->Place(LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
+    PTop->Place(LEVanafDatum, QRect(9, 33, 65, 24));
+    PTop->Place(EVanafDatum, QRect(79, 35, 100, 24));
+    PTop->Place(LETotDatum, QRect(185, 33, 76, 24));
+    PTop->Place(ETotDatum, QRect(267, 35, 100, 24));
+    PTop->Place(CBView, QRect(78, 62, 161, 24));
+    PTop->Place(CBStatType, QRect(topBar.statTypeLeft, 62, 286, 24));
+    PTop->Place(BFetch, QRect(592, 60, 83, 25), TVornPanel::akRight);
+}
+
+void TParticipantStatsForm::buildPages(const std::vector<CategoryPage>& pages) {
+    PCViews = new TVornPageControl;
+    PCGrids = new TVornPageControl;
+    PCStats = new TVornPageControl;
+    PCViews->setObjectName(QStringLiteral("PCViews"));
+    PCGrids->setObjectName(QStringLiteral("PCGrids"));
+    PCStats->setObjectName(QStringLiteral("PCStats"));
+    PCViews->SetTabsVisible(false);
+    PCViews->addTab(PCGrids, QStringLiteral("TSGrids"));
+    PCViews->addTab(PCStats, QStringLiteral("TSBars"));
+    for (const CategoryPage& page : pages) {
+        auto table = std::make_unique<TVornClientDataSet>(QString::fromLatin1(page.table));
+        table->AutoOpen = false;
+        table->SkipConfirmation = true;
+        table->AutoCommit = false;
+        RegisterDataSet(table.get());
+        auto* source = new TVornDatasource(this);
+        source->setObjectName(QString::fromLatin1(page.dataSource));
+        source->SetDataSet(table.get());
+        CategoryTables.push_back(std::move(table));
+
+        auto* grid = new TVornDBgrid;
+        grid->setObjectName(QString::fromLatin1(page.grid));
+        grid->GetActiveDBView()->setObjectName(QString::fromLatin1(page.view));
+        grid->GetActiveDBView()->SetDataSource(source);
+        for (const TGridColumn& column : page.columns)
+            grid->GetActiveDBView()->AddColumn(column);
+        PCGrids->addTab(grid, QString::fromUtf8(page.gridCaption));
+        Grids.push_back(grid);
+
+        auto* box = new TVornScrollBox;
+        box->setObjectName(QString::fromLatin1(page.scrollBox));
+        auto* chart = new TBarChart;
+        chart->setObjectName(QString::fromLatin1(page.chart));
+        chart->SetCaption(QString::fromUtf8(page.chartTitle));
+        chart->SetShowCaption(page.titleShown);
+        chart->SetHeight(DesignedChartHeight);
+        box->setWidget(chart);
+        const int tab = PCStats->addTab(box, QString::fromUtf8(page.chartCaption));
+        if (page.chartTabHidden)
+            PCStats->setTabVisible(tab, false);
+        Charts.push_back(chart);
+    }
+    PCViews->SetActivePageIndex(1);
+}
+
+void TParticipantStatsForm::connectHandlers() {
+    OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
+    OnSetMasterBrowser = [this](QObject* sender, QObject* master) { VornDBFormSetMasterBrowser(sender, master); };
+    OnCanEdit = Noedits;
+    OnCanInsert = Noedits;
+    OnCanDelete = Noedits;
+    OnSaveSettings = [this](TVornIniFile& settings) { VornDBFormSaveSettings(settings); };
+    OnRestoreSettings = [this](TVornIniFile& settings) { VornDBFormRestoreSettings(settings); };
+    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
+    AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
+    connect(LEinstelling, &TVornLookupEdit::changed, this,
+            [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
+    connect(EVanafDatum, &TVornDateEdit::changed, this, [this] { EVanafDatumChange(EVanafDatum); });
+    connect(ETotDatum, &TVornDateEdit::changed, this, [this] { ETotDatumChange(ETotDatum); });
+    connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
+    connect(CBStatType, &QComboBox::currentIndexChanged, this,
+            [this] { RunGuarded([this] { CBStatTypeChange(CBStatType); }); });
+}
+
+void TParticipantStatsForm::VornDBFormCreate(QObject*) {
+    PCViews->SetActivePageIndex(1);
+    EVanafDatum->SetDate(Host().WerkDatum());
+    EVanafDatumChange(EVanafDatum);
+    ETotDatum->SetDate(Host().WerkDatum());
+    ETotDatumChange(ETotDatum);
+    FISID = -1;
+    FJobID = -1;
+    CreateCategoryLists();
+    FLesplaatsen.Clear();
+}
+
+void TParticipantStatsForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
+    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
+    if (source == nullptr)
+        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
+    InitInstellingLookup(*LEinstelling, source);
+    CDSSelectInstelling.SetMasterdataSource(nullptr);
+    SetMainDataSource(nullptr);
+}
+
+void TParticipantStatsForm::Noedits(TVornClientDataSet*, bool& allowed) {
+    allowed = false;
+}
+
+void TParticipantStatsForm::LEinstellingChange(QObject*) {
+    FISID = static_cast<int>(LEinstelling->GetLookupID());
+    TVornDatasource* list = LEinstelling->ListSource();
+    if (list == nullptr || list->DataSet() == nullptr)
+        return;
+    FSCID = list->DataSet()->FieldByName(QStringLiteral("SC_ID")).AsInteger();
+}
+
+void TParticipantStatsForm::EVanafDatumChange(QObject*) {
+    FVanaf = EVanafDatum->Date();
+}
+
+void TParticipantStatsForm::ETotDatumChange(QObject*) {
+    FTot = ETotDatum->Date();
+}
+
+void TParticipantStatsForm::AFetchUpdate(QObject* sender) {
+    qobject_cast<QAction*>(sender)->setEnabled(FISID != -1 && FVanaf != NoDate && FTot != NoDate);
+}
+
+void TParticipantStatsForm::AFetchExecute(QObject*) {
+    BusyScope busy(QStringLiteral("Ophalen van de cursistenstatistieken"));
+    ClearStats();
+    CloseDatasets();
+    OpenDatasets();
+    FillCharts();
+}
+
+void TParticipantStatsForm::CheckView() {
+    PCViews->SetActivePageIndex(CBView->Checked() ? 1 : 0);
+    CBStatType->setEnabled(CBView->Checked());
+}
+
+void TParticipantStatsForm::CBViewClick(QObject*) {
+    CheckView();
+}
+
+void TParticipantStatsForm::CBStatTypeChange(QObject*) {
+    if (CDSAllStats.Active())
+        DisplayCharts();
+}
+
+int TParticipantStatsForm::ChosenFigure() const {
+    // While no figure is chosen the charts show the first one.
+    return CBStatType->ItemIndex() < 0 ? 0 : CBStatType->ItemIndex();
+}
+
+QString TParticipantStatsForm::ChartCaptionOf(int page, int figure) const {
+    return ChartCaption(CBStatType->itemText(figure), PCStats->tabText(page));
+}
+
+void TParticipantStatsForm::DisplayCharts() {
+    const int figure = ChosenFigure();
+    for (int page = 0; page < static_cast<int>(Charts.size()); ++page)
+        ShowPageChart(page, figure);
+}
+
+TVornClientDataSet& TParticipantStatsForm::CategoryTable(const char* name) const {
+    for (const auto& table : CategoryTables)
+        if (table->Name() == QLatin1String(name))
+            return *table;
+    RaiseClientError("Onbekende categorietabel %s", QString::fromLatin1(name));
+}
+
+void TParticipantStatsForm::CompleteGridColumns() {
+    for (TVornDBgrid* grid : Grids)
+        grid->GetActiveDBView()->CreateAllItems(true);
+}
+
+void TParticipantStatsForm::WriteTotals(TVornClientDataSet& table, const TotalsHook& replace) {
+    QString text;
+    for (int i = 0; i < table.Aggregates().Count(); ++i) {
+        const TAggregate& sum = table.Aggregates().Items(i);
+        if (!text.isEmpty())
+            text += QStringLiteral("    ");
+        const QString label = table.FieldByName(sum.AggregateName.mid(5)).DisplayLabel();
+        if (replace && replace(label, text))
+            continue;
+        const QVariant value = sum.Value();
+        text += label + QStringLiteral(": ") + QString::number(value.isNull() ? 0 : value.toLongLong());
+    }
+    PTotalen->setText(QStringLiteral("Totalen :    ") + text);
+}
+
+void TParticipantStatsForm::DisplayTotalen(TVornClientDataSet& table) {
+    WriteTotals(table, {});
+}
+
+void TParticipantStatsForm::VornDBFormSaveSettings(TVornIniFile& settings) {
+    settings.WriteBool(SettingsSection, QStringLiteral("Graphical"), CBView->Checked());
+    settings.WriteInteger(SettingsSection, QStringLiteral("StatType"), CBStatType->ItemIndex());
+}
+
+void TParticipantStatsForm::VornDBFormRestoreSettings(TVornIniFile& settings) {
+    CBView->SetChecked(settings.ReadBool(SettingsSection, QStringLiteral("Graphical"), CBView->Checked()));
+    CheckView();
+    CBStatType->SetItemIndex(
+        settings.ReadInteger(SettingsSection, QStringLiteral("StatType"), CBStatType->ItemIndex()));
+    if (CBStatType->ItemIndex() == -1)
+        CBStatType->SetItemIndex(0);
+}
+
+std::vector<TGridColumn> BranchColumns() {
+    return {{QStringLiteral("IS_CODE"), {}, 0},
+            {QStringLiteral("VP_CODE"), {}, 0},
+            {QStringLiteral("VP_NAAM"), {}, 0},
+            {QStringLiteral("VP_ID"), {}, 0}};
+}
+
+void DeclareBranchList(TVornClientDataSet& branches) {
+    branches.SetProviderName(QStringLiteral("DSPBrowseVestigingsPlaats"));
+    branches.AutoOpen = false;
+    branches.IDField = QStringLiteral("VP_ID");
+    branches.SortFields = QStringLiteral("VP_CODE");
+    branches.Params().CreateParam(TFieldType::Integer, QStringLiteral("IS_ID"));
+    branches.AddField(FieldDef::string("IS_CODE", 5).req());
+    branches.AddField(FieldDef::string("VP_CODE", 3).req());
+    branches.AddField(FieldDef::string("VP_NAAM", 80));
+    branches.AddField(FieldDef::integer("VP_ID").req());
+}
+
+NameList BranchNames(TVornClientDataSet& branches) {
+    return {&branches, {}, FieldText(QStringLiteral("VP_CODE")), FieldText(QStringLiteral("VP_NAAM"))};
+}
+
+void OpenForPeriod(TVornClientDataSet& dataSet, const QString& idParam, int id, TDateTime from, TDateTime to) {
+    dataSet.ParamByName(idParam).SetAsInteger(id);
+    dataSet.ParamByName(QStringLiteral("BeginDatum")).SetAsDateTime(from);
+    dataSet.ParamByName(QStringLiteral("EindDatum")).SetAsDateTime(to);
+    dataSet.Open();
+}
+
+} // namespace telmod

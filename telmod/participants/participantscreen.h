@@ -1,0 +1,152 @@
+#pragma once
+
+#include "categories.h"
+
+#include "host/controls/actions.h"
+#include "host/controls/barchart.h"
+#include "host/controls/dbgrid.h"
+#include "host/controls/editors.h"
+#include "host/controls/lookupedit.h"
+#include "host/data/clientdataset.h"
+#include "host/forms/vornform.h"
+
+#include <memory>
+#include <vector>
+
+namespace telmod {
+
+/// One category of a participant screen: its grid page and its chart page.
+struct CategoryPage {
+    const char* gridPage;
+    const char* gridCaption;
+    const char* grid;
+    const char* view;
+    const char* dataSource;
+    const char* table;
+    const char* chartPage;
+    const char* chartCaption; // the chart page's caption
+    const char* scrollBox;
+    const char* chart;
+    const char* chartTitle;
+    bool titleShown = false;
+    bool chartTabHidden = false;
+    std::vector<vorn::TGridColumn> columns = {};
+};
+
+/// How the top bar of a regime differs.
+struct ParticipantTopBar {
+    bool dateButtons;     // clear and today buttons on the date edits
+    int statTypeLeft;     // left of CBStatType
+    int statTypeRows;     // drop-down rows of CBStatType
+    QStringList figures;  // the items of CBStatType, in the order of the statistic types
+};
+
+/// What the OSP and VWO participant screens share: institution, period, view switch, figure choice,
+/// fetch action, the grid and chart pages of the categories, the totals line and the view settings.
+/// Each regime supplies its data sets, its counting pass and its category lists.
+class TParticipantStatsForm : public vorn::TVornDBForm {
+    Q_OBJECT
+public:
+    // Top bar.
+    vorn::TVornPanel* PTop;
+    vorn::TVornLabel* LLEinstelling;
+    vorn::TVornLookupEdit* LEinstelling;
+    vorn::TVornLabel* LInstelling;
+    vorn::TVornLabel* LEVanafDatum;
+    vorn::TVornDateEdit* EVanafDatum;
+    vorn::TVornLabel* LETotDatum;
+    vorn::TVornDateEdit* ETotDatum;
+    vorn::TVornCheckBox* CBView;
+    vorn::TVornComboBox* CBStatType;
+    vorn::TVornButton* BFetch;
+    vorn::TVornActionList* ActionList1;
+    vorn::TVornAction* AFetch;
+
+    // View area and totals.
+    vorn::TVornPageControl* PCViews;
+    vorn::TVornPageControl* PCGrids;
+    vorn::TVornPageControl* PCStats;
+    std::vector<vorn::TVornDBgrid*> Grids;
+    std::vector<vorn::TBarChart*> Charts;
+    vorn::TVornLabel* PTotalen;
+
+    // Data sets shared by both regimes.
+    vorn::TVornClientDataSet CDSSelectInstelling{QStringLiteral("CDSSelectInstelling")};
+    vorn::TVornDatasource* DSSelectInstelling;
+    vorn::TVornClientDataSet CDSAllStats{QStringLiteral("CDSAllStats")};
+    vorn::TVornClientDataSet CDSKLassen{QStringLiteral("CDSKLassen")};
+    vorn::TVornCachedClientDataSet CDSVrijstellingInschrijvingsgeld{
+        QStringLiteral("CDSVrijstellingInschrijvingsgeld")};
+    vorn::TVornClientDataSet CDSVestiging{QStringLiteral("CDSVestiging")};
+    /// The category tables behind the grids, in page order.
+    std::vector<std::unique_ptr<vorn::TVornClientDataSet>> CategoryTables;
+
+    // Screen state.
+    int FISID = -1;
+    int FSCID = 0;
+    vorn::TDateTime FVanaf = vorn::NoDate;
+    vorn::TDateTime FTot = vorn::NoDate;
+    int FJobID = -1;
+    TLesplaatsen FLesplaatsen;
+
+    // Handlers.
+    void VornDBFormCreate(QObject* sender);
+    void VornDBFormSetMasterBrowser(QObject* sender, QObject* masterDataSource);
+    static void Noedits(vorn::TVornClientDataSet* dataSet, bool& allowed);
+    void LEinstellingChange(QObject* sender);
+    void EVanafDatumChange(QObject* sender);
+    void ETotDatumChange(QObject* sender);
+    void AFetchUpdate(QObject* sender);
+    void AFetchExecute(QObject* sender);
+    void CBViewClick(QObject* sender);
+    void CBStatTypeChange(QObject* sender);
+    void VornDBFormSaveSettings(vorn::TVornIniFile& settings);
+    void VornDBFormRestoreSettings(vorn::TVornIniFile& settings);
+
+    // Screen operations.
+    virtual void ClearStats() = 0;
+    virtual void CloseDatasets() = 0;
+    virtual void OpenDatasets() = 0;
+    virtual void FillCharts() = 0;
+    void CheckView();
+    void DisplayCharts();
+    /// The totals line from the sums of a category table.
+    virtual void DisplayTotalen(vorn::TVornClientDataSet& table);
+
+    /// The figure the charts show: the chosen item, or the first while none is chosen.
+    int ChosenFigure() const;
+    vorn::TVornClientDataSet& CategoryTable(const char* name) const;
+
+protected:
+    TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar, const std::vector<CategoryPage>& pages);
+
+    /// The regime's category lists, created in the regime's order.
+    virtual void CreateCategoryLists() = 0;
+    /// Redraws the chart of one page with a figure.
+    virtual void ShowPageChart(int page, int figure) = 0;
+    /// Adds a column for every field of each category table that has none yet.
+    void CompleteGridColumns();
+    /// The totals text from the sums: "label: sum" for each, four blanks apart. `replace` may answer
+    /// the text for an aggregate itself (the VWO person counts).
+    using TotalsHook = std::function<bool(const QString& label, QString& text)>;
+    void WriteTotals(vorn::TVornClientDataSet& table, const TotalsHook& replace);
+    QString ChartCaptionOf(int page, int figure) const;
+
+private:
+    void buildTopBar(const ParticipantTopBar& topBar);
+    void buildPages(const std::vector<CategoryPage>& pages);
+    void connectHandlers();
+};
+
+/// The per-branch grid declares four columns of its own, which its category table does not fill.
+std::vector<vorn::TGridColumn> BranchColumns();
+/// The branch list of an institution (provider "DSPBrowseVestigingsPlaats").
+void DeclareBranchList(vorn::TVornClientDataSet& branches);
+/// Branches are named by their code and name.
+NameList BranchNames(vorn::TVornClientDataSet& branches);
+
+/// Sets the three parameters of a period data set and opens it.
+void OpenForPeriod(vorn::TVornClientDataSet& dataSet, const QString& idParam, int id, vorn::TDateTime from,
+                   vorn::TDateTime to);
+
+} // namespace telmod
