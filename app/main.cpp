@@ -2,8 +2,8 @@
 //   vorn [--database DB]
 //   vorn --list-forms                         the registered screens, one a line
 //   vorn --screenshot FILE [--open CLASS]     the main window as a PNG, drawn off screen
-//   vorn export --screen CLASS --institution CODE (--date D | --from D --to D) [--figure N] [--scale N] --out
-//   DIR
+//   vorn export --screen CLASS --institution CODE (--date D | --from D --to D) [--figure N] [--scale N]
+//               [--screenshot FILE] --out DIR
 #include "export.h"
 #include "mainwindow.h"
 
@@ -197,6 +197,8 @@ int main(int argc, char* argv[]) {
                 RaiseClientError("--scale verwacht een getal");
             QTextStream out(stdout);
             RunExport(window, request, out);
+            if (parser.isSet(screenshotOption))
+                result = screenshot(window, parser.value(screenshotOption), {});
         } catch (const EVornError& error) {
             err << "vorn export: " << error.message() << '\n';
             result = 1;

@@ -28,7 +28,9 @@ TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton
     }
     if (todayButton) {
         auto* today = new QToolButton(this);
-        today->setText(QStringLiteral("Vandaag"));
+        // Short, so that a date edit with both buttons stays narrow.
+        today->setText(QStringLiteral("Nu"));
+        today->setToolTip(QStringLiteral("Datum van vandaag"));
         connect(today, &QToolButton::clicked, this, [this] { SetDate(Today()); });
         layout->addWidget(today);
     }

@@ -139,7 +139,7 @@ const CategoryTableLayout OspTable{true, QStringLiteral("Vrouwen.")};
 } // namespace
 
 TStatCursistenPerInstellingForm::TStatCursistenPerInstellingForm(QWidget* parent)
-    : TParticipantStatsForm(parent, {false, 214, 9, ospFigures()}, ospPages()) {
+    : TParticipantStatsForm(parent, {false, 100, 214, 9, ospFigures()}, ospPages()) {
     Caption = QStringLiteral("Stat Cursisten per instelling");
     DefaultBrowserForm = QStringLiteral("TStatBrowseOSPInstellingenForm");
     ReportDefs = {{QStringLiteral("Statistiek per klas"), QStringLiteral("ospstatklas.arf")},

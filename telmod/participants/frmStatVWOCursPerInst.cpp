@@ -140,6 +140,9 @@ const std::vector<CategoryPage>& vwoPages() {
     return pages;
 }
 
+/// Room for the date, its clear button and its today button.
+constexpr int VwoDateWidth = 164;
+
 const CategoryTableLayout VwoTable{false, QStringLiteral("Vrouwen")};
 
 /// The category tables are filled in this order of pages.
@@ -157,7 +160,7 @@ void declarePeriodParams(TVornClientDataSet& dataSet, const QString& idParam, co
 } // namespace
 
 TStatVWOCursistenPerInstellingForm::TStatVWOCursistenPerInstellingForm(QWidget* parent)
-    : TParticipantStatsForm(parent, {true, 223, 10, vwoFigures()}, vwoPages()),
+    : TParticipantStatsForm(parent, {true, VwoDateWidth, 223, 10, vwoFigures()}, vwoPages()),
       DSSelectReferteperiode(new vorn::TVornDatasource(this)) {
     Caption = QStringLiteral("VWO Statistieken: Cursisten per instelling");
     DefaultBrowserForm = QStringLiteral("TStatBrowseVWOInstellingenForm");
@@ -216,8 +219,11 @@ void TStatVWOCursistenPerInstellingForm::declareReferencePeriods() {
     LEReferteperiode->SetListSource(DSSelectReferteperiode);
     LEReferteperiode->SetDropDownWidth(450);
     LLEReferteperiode->setBuddy(LEReferteperiode);
-    PTop->Place(LLEReferteperiode, QRect(370, 35, LLEReferteperiode->sizeHint().width(), 24));
-    PTop->Place(LEReferteperiode, QRect(455, 33, 121, 24));
+    // After the end date, which is wider than designed to hold its clear and today buttons.
+    const int left = ETotDatum->geometry().right() + 6;
+    const int labelWidth = LLEReferteperiode->sizeHint().width();
+    PTop->Place(LLEReferteperiode, QRect(left, 35, labelWidth, 24));
+    PTop->Place(LEReferteperiode, QRect(left + labelWidth + 4, 33, 121, 24));
     connect(LEReferteperiode, &vorn::TVornLookupEdit::changed, this,
             [this] { vorn::RunGuarded([this] { LErefertechange(LEReferteperiode); }); });
 }

@@ -94,15 +94,22 @@ void TParticipantStatsForm::buildTopBar(const ParticipantTopBar& topBar) {
     BFetch->setObjectName(QStringLiteral("BFetch"));
     BFetch->SetAction(AFetch);
 
+    placeTopBar(topBar);
+}
+
+void TParticipantStatsForm::placeTopBar(const ParticipantTopBar& topBar) {
     PTop->Place(LLEinstelling, QRect(8, 6, 65, 24));
     PTop->Place(LEinstelling, QRect(80, 8, 121, 24));
     PTop->Place(LInstelling, QRect(208, 8, 465, 24), TVornPanel::akLeftRight);
     PTop->Place(LEVanafDatum, QRect(9, 33, 65, 24));
-    PTop->Place(EVanafDatum, QRect(79, 35, 100, 24));
-    PTop->Place(LETotDatum, QRect(185, 33, 76, 24));
-    PTop->Place(ETotDatum, QRect(267, 35, 100, 24));
-    PTop->Place(CBView, QRect(78, 62, 161, 24));
-    PTop->Place(CBStatType, QRect(topBar.statTypeLeft, 62, 286, 24));
+    PTop->Place(EVanafDatum, QRect(79, 35, topBar.dateWidth, 24));
+    const int totLabelLeft = 79 + topBar.dateWidth + 6;
+    PTop->Place(LETotDatum, QRect(totLabelLeft, 33, 76, 24));
+    PTop->Place(ETotDatum, QRect(totLabelLeft + 82, 35, topBar.dateWidth, 24));
+    // The check box keeps its whole caption readable; the figure list starts after it.
+    const int viewWidth = std::max(161, CBView->sizeHint().width());
+    PTop->Place(CBView, QRect(78, 62, viewWidth, 24));
+    PTop->Place(CBStatType, QRect(std::max(topBar.statTypeLeft, 78 + viewWidth + 6), 62, 286, 24));
     PTop->Place(BFetch, QRect(592, 60, 83, 25), TVornPanel::akRight);
 }
 

@@ -36,6 +36,7 @@ struct CategoryPage {
 /// How the top bar of a regime differs.
 struct ParticipantTopBar {
     bool dateButtons;     // clear and today buttons on the date edits
+    int dateWidth;        // of each date edit; the controls after it shift with it
     int statTypeLeft;     // left of CBStatType
     int statTypeRows;     // drop-down rows of CBStatType
     QStringList figures;  // the items of CBStatType, in the order of the statistic types
@@ -134,6 +135,7 @@ protected:
 
 private:
     void buildTopBar(const ParticipantTopBar& topBar);
+    void placeTopBar(const ParticipantTopBar& topBar);
     void buildPages(const std::vector<CategoryPage>& pages);
     void connectHandlers();
 };
