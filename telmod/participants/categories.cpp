@@ -47,8 +47,8 @@ void defineCategoryTable(TVornClientDataSet& table, const CategoryTableLayout& l
     table.AddField(FieldDef::integer("ID").req());
     table.AddField(FieldDef::string("Code", CategoryCodeWidth).req());
     table.AddField(FieldDef::string("Omschrijving", CategoryDescriptionWidth).req());
-    QStringList counts{"LesurenCursist", "Count",        "CountFin", "CountNotFin",
-                       "CountPersoon",   "CountMan",     "CountVrouw"};
+    QStringList counts{"LesurenCursist", "Count",    "CountFin",  "CountNotFin",
+                       "CountPersoon",   "CountMan", "CountVrouw"};
     if (layout.creditHours)
         counts << QStringLiteral("CountKrediet");
     counts << QStringLiteral("CountC98");
@@ -78,7 +78,8 @@ void applyFieldSettings(TVornClientDataSet& table, const CategoryTableLayout& la
     for (const auto& [field, label] : labels)
         table.FieldByName(QString::fromLatin1(field)).SetDisplayLabel(label);
     if (layout.creditHours)
-        table.FieldByName(QStringLiteral("CountKrediet")).SetDisplayLabel(QStringLiteral("aanvr. Kredieturen."));
+        table.FieldByName(QStringLiteral("CountKrediet"))
+            .SetDisplayLabel(QStringLiteral("aanvr. Kredieturen."));
     table.FieldByName(QStringLiteral("Code")).SetDisplayWidth(10);
     table.FieldByName(QStringLiteral("Omschrijving")).SetDisplayWidth(50);
 }

@@ -95,8 +95,8 @@ private:
 
 /// Labels and sums of a regime's category tables.
 struct CategoryTableLayout {
-    bool creditHours;    // the OSP table has the credit-hour requests
-    QString womenLabel;  // "Vrouwen." (OSP) or "Vrouwen" (VWO)
+    bool creditHours;   // the OSP table has the credit-hour requests
+    QString womenLabel; // "Vrouwen." (OSP) or "Vrouwen" (VWO)
 };
 
 /// Defines the category table's fields and aggregates the first time; afterwards only the field

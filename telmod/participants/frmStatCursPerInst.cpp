@@ -100,10 +100,15 @@ void TStatistic::SetVrouwCount(std::int32_t value) {
 namespace {
 
 QStringList ospFigures() {
-    return {QStringLiteral("Inschrijvingen (curricula)"), QStringLiteral("Financierbare cursisten"),
-            QStringLiteral("Niet financierbare cursisten"), QStringLiteral("Personen"),
-            QStringLiteral("Mannen"), QStringLiteral("Vrouwen"), QStringLiteral("Aanvragen kredieturen"),
-            QStringLiteral("C98 personen"), QStringLiteral("Lesuren cursist")};
+    return {QStringLiteral("Inschrijvingen (curricula)"),
+            QStringLiteral("Financierbare cursisten"),
+            QStringLiteral("Niet financierbare cursisten"),
+            QStringLiteral("Personen"),
+            QStringLiteral("Mannen"),
+            QStringLiteral("Vrouwen"),
+            QStringLiteral("Aanvragen kredieturen"),
+            QStringLiteral("C98 personen"),
+            QStringLiteral("Lesuren cursist")};
 }
 
 const std::vector<CategoryPage>& ospPages() {
@@ -269,11 +274,9 @@ void TStatCursistenPerInstellingForm::declareDatasets() {
     CDSPrint.SkipConfirmation = true;
     CDSPrint.Params().CreateParam(TFieldType::Integer, QStringLiteral("JobID"));
 
-    for (vorn::TVornClientDataSet* dataSet :
-         std::initializer_list<vorn::TVornClientDataSet*>{&CDSAllStats, &CDSKLassen, &CDSEenheden, &CDSAdmGroepen,
-                                                          &CDSOpleidingen, &CDSStudiegebied,
-                                                          &CDSVrijstellingInschrijvingsgeld, &CDSVestiging,
-                                                          &CDSPrint})
+    for (vorn::TVornClientDataSet* dataSet : std::initializer_list<vorn::TVornClientDataSet*>{
+             &CDSAllStats, &CDSKLassen, &CDSEenheden, &CDSAdmGroepen, &CDSOpleidingen, &CDSStudiegebied,
+             &CDSVrijstellingInschrijvingsgeld, &CDSVestiging, &CDSPrint})
         RegisterDataSet(dataSet);
 
     klassen_ = {&CDSKLassen, QStringLiteral("KL_ID"),
@@ -313,9 +316,9 @@ void TStatCursistenPerInstellingForm::releaseCategoryLists() {
 }
 
 std::vector<vorn::TIDList*> TStatCursistenPerInstellingForm::pageLists() const {
-    return {FKlasStats.get(),         FEenheidStats.get(),        FAdmGroepStats.get(),
-            FOpleidingStats.get(),    FStudiegebiedStats.get(),   FVrijstellingIGStats.get(),
-            FVestigingStats.get(),    FLesplaatsStats.get()};
+    return {FKlasStats.get(),      FEenheidStats.get(),      FAdmGroepStats.get(),
+            FOpleidingStats.get(), FStudiegebiedStats.get(), FVrijstellingIGStats.get(),
+            FVestigingStats.get(), FLesplaatsStats.get()};
 }
 
 void TStatCursistenPerInstellingForm::ASchooljaarExecute(QObject*) {
@@ -334,21 +337,22 @@ void TStatCursistenPerInstellingForm::ClearStats() {
 }
 
 void TStatCursistenPerInstellingForm::CloseDatasets() {
-    for (vorn::TVornClientDataSet* dataSet :
-         std::initializer_list<vorn::TVornClientDataSet*>{&CDSAllStats, &CDSKLassen, &CDSAdmGroepen, &CDSEenheden,
-                                                          &CDSStudiegebied, &CDSOpleidingen,
-                                                          &CDSVrijstellingInschrijvingsgeld, &CDSVestiging})
+    for (vorn::TVornClientDataSet* dataSet : std::initializer_list<vorn::TVornClientDataSet*>{
+             &CDSAllStats, &CDSKLassen, &CDSAdmGroepen, &CDSEenheden, &CDSStudiegebied, &CDSOpleidingen,
+             &CDSVrijstellingInschrijvingsgeld, &CDSVestiging})
         dataSet->Close();
-    for (const char* table : {"CDSStatKlas", "CDSStatEenheid", "CDSStatAdmGroep", "CDSStatStudiegebied",
-                              "CDSStatOpleiding", "CDSStatVrijstellingIG", "CDSStatVestiging", "CDSStatLesplaats"})
+    for (const char* table :
+         {"CDSStatKlas", "CDSStatEenheid", "CDSStatAdmGroep", "CDSStatStudiegebied", "CDSStatOpleiding",
+          "CDSStatVrijstellingIG", "CDSStatVestiging", "CDSStatLesplaats"})
         CategoryTable(table).Close();
 }
 
 void TStatCursistenPerInstellingForm::OpenDatasets() {
     OpenForPeriod(CDSAllStats, QStringLiteral("IS_ID"), FISID, FVanaf, FTot);
     OpenForPeriod(CDSKLassen, QStringLiteral("SC_ID"), FSCID, FVanaf, FTot);
-    for (vorn::TVornClientDataSet* dataSet : std::initializer_list<vorn::TVornClientDataSet*>{
-             &CDSVrijstellingInschrijvingsgeld, &CDSAdmGroepen, &CDSEenheden, &CDSOpleidingen, &CDSStudiegebied})
+    for (vorn::TVornClientDataSet* dataSet :
+         std::initializer_list<vorn::TVornClientDataSet*>{&CDSVrijstellingInschrijvingsgeld, &CDSAdmGroepen,
+                                                          &CDSEenheden, &CDSOpleidingen, &CDSStudiegebied})
         dataSet->Open();
     CDSVestiging.ParamByName(QStringLiteral("IS_ID")).SetAsInteger(FISID);
     CDSVestiging.Open();
@@ -417,7 +421,9 @@ void TStatCursistenPerInstellingForm::FillCharts() {
         const bool isMan = row.IsMan();
         const bool isAku = aku.AsUtf8() == "+";
         const bool isC98 = row.IsC98();
-        const auto count = [&](osp::TStatistic* stat) { stat->IncCounts(llid, luc, isFin, isMan, isAku, isC98); };
+        const auto count = [&](osp::TStatistic* stat) {
+            stat->IncCounts(llid, luc, isFin, isMan, isAku, isC98);
+        };
         count(GetKlasStat(klas.AsInteger()));
         count(GetAdmGroepStat(admGroep.AsInteger()));
         count(GetOffEenheidStat(eenheid.AsInteger()));

@@ -103,9 +103,13 @@ using vorn::TFieldType;
 using vorn::TVornClientDataSet;
 
 QStringList vwoFigures() {
-    return {QStringLiteral("Inschrijvingen (curricula)"), QStringLiteral("Financierbare cursisten"),
-            QStringLiteral("Niet financierbare cursisten"), QStringLiteral("Personen"),
-            QStringLiteral("Mannen"), QStringLiteral("Vrouwen"), QStringLiteral("C98 personen"),
+    return {QStringLiteral("Inschrijvingen (curricula)"),
+            QStringLiteral("Financierbare cursisten"),
+            QStringLiteral("Niet financierbare cursisten"),
+            QStringLiteral("Personen"),
+            QStringLiteral("Mannen"),
+            QStringLiteral("Vrouwen"),
+            QStringLiteral("C98 personen"),
             QStringLiteral("Lesuren cursist")};
 }
 
@@ -123,13 +127,13 @@ const std::vector<CategoryPage>& vwoPages() {
         {"TSGPerModule", "Per Module", "GAdmGroep", "GAdmGroepDBTableView1", "DSStatModule", "CDSStatModule",
          "TSModule", "Per Module", "SBPerAdmGroep", "BCAdmgroep", "Cursisten per module"},
         {"TSGOpleidingsvariant", "Per Opleidingsvariant", "GStudiegebied", "GStudiegebiedDBTableView1",
-         "DSStatOpleidingsvariant", "CDSStatOpleidingsvariant", "TSOpleidingsvariant", "Per Opleidingsvariant",
-         "ScrollBox1", "BCStudiegebied", "Cursisten per opleidingsvariant", true},
+         "DSStatOpleidingsvariant", "CDSStatOpleidingsvariant", "TSOpleidingsvariant",
+         "Per Opleidingsvariant", "ScrollBox1", "BCStudiegebied", "Cursisten per opleidingsvariant", true},
         {"TSGOpleiding", "Per Opleiding", "GStatOpleiding", "GStatOpleidingDBTableView1", "DSStatOpleiding",
          "CDSStatOpleiding", "TSOpleiding", "Per Opleiding", "SBPerLeerjaar", "BCOpleiding",
          "Cursisten per opleiding"},
-        {"TSGPerTarief", "Per Tarief", "GStatVrijstellingIG", "GStatVrijstellingIGDBTableView1", "DSStatTarief",
-         "CDSStatTarief", "TSPerTarief", "Per Tarief", "SBVrijstelling", "BCVrijstellingIG",
+        {"TSGPerTarief", "Per Tarief", "GStatVrijstellingIG", "GStatVrijstellingIGDBTableView1",
+         "DSStatTarief", "CDSStatTarief", "TSPerTarief", "Per Tarief", "SBVrijstelling", "BCVrijstellingIG",
          "Cursisten per tarief"},
         {"TSGVestiging", "Per Vestiging", "GStatVestiging", "VornGridDBTableView1", "DSStatVestiging",
          "CDSStatVestiging", "TSVestiging", "Per Vestiging", "SBVestiging", "BCVestiging",
@@ -236,8 +240,8 @@ void TStatVWOCursistenPerInstellingForm::declareDatasets() {
     for (const char* name : {"VL_ID", "LL_ID", "IMV_ID"})
         CDSAllStats.AddField(FieldDef::integer(name));
     CDSAllStats.AddField(FieldDef::integer("VWK_ID").req());
-    for (const char* name : {"IU_ID", "VWI_ID", "VO_ID", "VOO_ID", "VOM_ID", "VL_FLAGS", "VL_VWOTARIEF_FK",
-                             "LL_FLAGS"})
+    for (const char* name :
+         {"IU_ID", "VWI_ID", "VO_ID", "VOO_ID", "VOM_ID", "VL_FLAGS", "VL_VWOTARIEF_FK", "LL_FLAGS"})
         CDSAllStats.AddField(FieldDef::integer(name));
     CDSAllStats.AddField(FieldDef::fixedChar("LL_GESLACHT", 1));
     CDSAllStats.AddField(FieldDef::integer("VMV_LESTIJDENORGANISATIE"));
@@ -325,8 +329,8 @@ void TStatVWOCursistenPerInstellingForm::declareDatasets() {
     // A module variant is named after its module.
     modulevarianten_ = {&CDSModulevarianten, QStringLiteral("VMV_ID"), FieldText(QStringLiteral("VOM_CODE")),
                         FieldText(QStringLiteral("VOM_OMSCHRIJVING"))};
-    ingModulevarianten_ = {&CDSIngModuleVariant, QStringLiteral("IMV_ID"), FieldText(QStringLiteral("VOM_CODE")),
-                           [](const TVornClientDataSet& row) {
+    ingModulevarianten_ = {&CDSIngModuleVariant, QStringLiteral("IMV_ID"),
+                           FieldText(QStringLiteral("VOM_CODE")), [](const TVornClientDataSet& row) {
                                return row.FieldByName(QStringLiteral("VOM_OMSCHRIJVING")).AsString() +
                                       QStringLiteral(" (klas: ") +
                                       row.FieldByName(QStringLiteral("VWK_CODE")).AsString() + u')';
@@ -334,9 +338,10 @@ void TStatVWOCursistenPerInstellingForm::declareDatasets() {
     opleidingen_ = {&CDSOpleidingen, QStringLiteral("VO_ID"), FieldText(QStringLiteral("VO_CODE")),
                     FieldText(QStringLiteral("VO_OMSCHRIJVING"))};
     opleidingsvarianten_ = {&CDSOpleidingsvarianten, QStringLiteral("VOO_ID"),
-                            FieldText(QStringLiteral("VOO_CODE")), FieldText(QStringLiteral("VOO_OMSCHRIJVING"))};
-    tarieven_ = {&CDSVrijstellingInschrijvingsgeld, QStringLiteral("VTA_ID"), FieldText(QStringLiteral("VTA_CODE")),
-                 FieldText(QStringLiteral("VTA_NAAM"))};
+                            FieldText(QStringLiteral("VOO_CODE")),
+                            FieldText(QStringLiteral("VOO_OMSCHRIJVING"))};
+    tarieven_ = {&CDSVrijstellingInschrijvingsgeld, QStringLiteral("VTA_ID"),
+                 FieldText(QStringLiteral("VTA_CODE")), FieldText(QStringLiteral("VTA_NAAM"))};
     vestigingen_ = BranchNames(CDSVestiging);
 }
 
@@ -359,9 +364,9 @@ void TStatVWOCursistenPerInstellingForm::releaseCategoryLists() {
 }
 
 std::vector<vorn::TIDList*> TStatVWOCursistenPerInstellingForm::pageLists() const {
-    return {FKlasStats.get(),       FModulevariantStats.get(), FIngModulevariantStats.get(),
-            FModuleStats.get(),     FOpleidingsvariantStats.get(), FOpleidingStats.get(),
-            FTarievenStats.get(),   FVestigingStats.get(),     FLesplaatsStats.get()};
+    return {FKlasStats.get(),     FModulevariantStats.get(),     FIngModulevariantStats.get(),
+            FModuleStats.get(),   FOpleidingsvariantStats.get(), FOpleidingStats.get(),
+            FTarievenStats.get(), FVestigingStats.get(),         FLesplaatsStats.get()};
 }
 
 void TStatVWOCursistenPerInstellingForm::LErefertechange(QObject*) {

@@ -161,7 +161,9 @@ void TParticipantStatsForm::buildPages(const std::vector<CategoryPage>& pages) {
 
 void TParticipantStatsForm::connectHandlers() {
     OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
-    OnSetMasterBrowser = [this](QObject* sender, QObject* master) { VornDBFormSetMasterBrowser(sender, master); };
+    OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
+        VornDBFormSetMasterBrowser(sender, master);
+    };
     OnCanEdit = Noedits;
     OnCanInsert = Noedits;
     OnCanDelete = Noedits;
@@ -328,7 +330,8 @@ NameList BranchNames(TVornClientDataSet& branches) {
     return {&branches, {}, FieldText(QStringLiteral("VP_CODE")), FieldText(QStringLiteral("VP_NAAM"))};
 }
 
-void OpenForPeriod(TVornClientDataSet& dataSet, const QString& idParam, int id, TDateTime from, TDateTime to) {
+void OpenForPeriod(TVornClientDataSet& dataSet, const QString& idParam, int id, TDateTime from,
+                   TDateTime to) {
     dataSet.ParamByName(idParam).SetAsInteger(id);
     dataSet.ParamByName(QStringLiteral("BeginDatum")).SetAsDateTime(from);
     dataSet.ParamByName(QStringLiteral("EindDatum")).SetAsDateTime(to);

@@ -35,11 +35,11 @@ struct CategoryPage {
 
 /// How the top bar of a regime differs.
 struct ParticipantTopBar {
-    bool dateButtons;     // clear and today buttons on the date edits
-    int dateWidth;        // of each date edit; the controls after it shift with it
-    int statTypeLeft;     // left of CBStatType
-    int statTypeRows;     // drop-down rows of CBStatType
-    QStringList figures;  // the items of CBStatType, in the order of the statistic types
+    bool dateButtons;    // clear and today buttons on the date edits
+    int dateWidth;       // of each date edit; the controls after it shift with it
+    int statTypeLeft;    // left of CBStatType
+    int statTypeRows;    // drop-down rows of CBStatType
+    QStringList figures; // the items of CBStatType, in the order of the statistic types
 };
 
 /// What the OSP and VWO participant screens share: institution, period, view switch, figure choice,
@@ -119,7 +119,8 @@ public:
     vorn::TVornClientDataSet& CategoryTable(const char* name) const;
 
 protected:
-    TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar, const std::vector<CategoryPage>& pages);
+    TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar,
+                          const std::vector<CategoryPage>& pages);
 
     /// The regime's category lists, created in the regime's order.
     virtual void CreateCategoryLists() = 0;

@@ -4,6 +4,7 @@
 #include "server/schema.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 namespace vorn::testing {
@@ -37,6 +38,47 @@ void DemoScreenTest::TearDown() {
 }
 
 void DemoScreenTest::Attach(TVornDBForm& form) {
+    form.RaiseCreate();
+    for (TVornClientDataSet* dataSet : form.DataSets())
+        if (dataSet->AutoOpen)
+            dataSet->Open();
+    form.RaiseSetMasterBrowser(&source_);
+    form.resize(form.DesignSize);
+}
+
+namespace {
+QString readScript(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    return QString::fromUtf8(file.readAll());
+}
+} // namespace
+
+void KnownScreenTest::SetUp() {
+    connection_ = server::OpenSqlite(dir_.filePath("known.db"), true);
+    server::CreateSchema(*connection_);
+    connection_->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/server/fixture.sql")));
+    connection_->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
+    broker_ = std::make_unique<server::SqlBroker>(*connection_);
+    host_ = std::make_unique<TestHost>(*broker_);
+    SetDefaultProviderBroker(broker_.get());
+    SetSchoolYearDirectory(host_.get());
+    SetHost(host_.get());
+    SetErrorReporter([this](const QString& message) { errors_ << message; });
+}
+
+void KnownScreenTest::TearDown() {
+    SetErrorReporter(nullptr);
+    SetHost(nullptr);
+    SetSchoolYearDirectory(nullptr);
+    SetDefaultProviderBroker(nullptr);
+}
+
+void KnownScreenTest::Attach(TVornDBForm& form, const QString& overview) {
+    institutions_.SetProviderName(overview);
+    institutions_.Open();
+    source_.SetDataSet(&institutions_);
     form.RaiseCreate();
     for (TVornClientDataSet* dataSet : form.DataSets())
         if (dataSet->AutoOpen)

@@ -57,4 +57,22 @@ protected:
     QStringList errors_;
 };
 
+/// The provider tests' hand-built database with the participant rows added, whose figures the
+/// participant screen tests know; the master list is the given institution overview.
+class KnownScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    /// Creates the screen the way the host does, with `overview` as the master browse list.
+    void Attach(TVornDBForm& form, const QString& overview);
+
+    QTemporaryDir dir_;
+    std::unique_ptr<server::Connection> connection_;
+    std::unique_ptr<server::SqlBroker> broker_;
+    std::unique_ptr<TestHost> host_;
+    TVornClientDataSet institutions_{"CDSBrowseInstelling"};
+    TVornDatasource source_;
+    QStringList errors_;
+};
+
 } // namespace vorn::testing

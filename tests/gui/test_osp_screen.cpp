@@ -1,0 +1,231 @@
+#include "telmod/participants/frmStatCursPerInst.h"
+
+#include "participantviews.h"
+#include "screenfixture.h"
+
+#include "host/data/inifile.h"
+
+using namespace vorn;
+using telmod::TStatCursistenPerInstellingForm;
+using vorn::testing::Bars;
+using vorn::testing::GridHeader;
+using vorn::testing::GridRows;
+using vorn::testing::Idle;
+
+namespace {
+
+constexpr int Cvo = 20;
+
+class OspScreenTest : public vorn::testing::KnownScreenTest {
+protected:
+    void SetUp() override {
+        KnownScreenTest::SetUp();
+        form_ = std::make_unique<TStatCursistenPerInstellingForm>();
+        Attach(*form_, "DSPBrowseOSPInstellingen");
+    }
+    void TearDown() override {
+        form_.reset();
+        KnownScreenTest::TearDown();
+    }
+    /// Chooses the centre and the period in the top bar and presses "&Ophalen".
+    void Fetch(TDateTime from = EncodeDate(2024, 9, 1), TDateTime to = EncodeDate(2025, 6, 30)) {
+        form_->LEinstelling->SetLookupID(Cvo);
+        form_->EVanafDatum->SetDate(from);
+        form_->ETotDatum->SetDate(to);
+        Idle();
+        ASSERT_TRUE(form_->BFetch->isEnabled());
+        form_->BFetch->click();
+        ASSERT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+    }
+    TVornDBgrid& Grid(const char* name) { return *form_->findChild<TVornDBgrid*>(name); }
+    TBarChart& Chart(const char* name) { return *form_->findChild<TBarChart*>(name); }
+
+    std::unique_ptr<TStatCursistenPerInstellingForm> form_;
+};
+
+const QString AllTotals =
+    "Totalen :    Lesuren cursist: 150    Inschrijvingen: 6    Niet Fin.: 2    Personen: 5    "
+    "Mannen: 1    Vrouwen.: 4    aanvr. Kredieturen.: 3    C98: 3";
+
+} // namespace
+
+TEST_F(OspScreenTest, FetchIsEnabledWithAnInstitutionAndTwoDatesWhateverTheirOrder) {
+    EXPECT_EQ(form_->FVanaf, EncodeDate(2025, 12, 1)) << "both dates start on the work date";
+    EXPECT_EQ(form_->FTot, EncodeDate(2025, 12, 1));
+    Idle();
+    EXPECT_FALSE(form_->BFetch->isEnabled()) << "no institution yet";
+    form_->LEinstelling->SetLookupID(Cvo);
+    Idle();
+    EXPECT_EQ(form_->FISID, Cvo);
+    EXPECT_EQ(form_->FSCID, 2) << "the school of the chosen institution";
+    EXPECT_TRUE(form_->BFetch->isEnabled());
+    form_->EVanafDatum->SetDate(EncodeDate(2026, 1, 1));
+    Idle();
+    EXPECT_TRUE(form_->BFetch->isEnabled()) << "a start after the end is not refused";
+    form_->ETotDatum->SetDate(NoDate);
+    Idle();
+    EXPECT_FALSE(form_->BFetch->isEnabled());
+
+    form_->BHuidigSchooljaar->click();
+    EXPECT_EQ(form_->FVanaf, GetSchooljaarStartFrom(Today()));
+    EXPECT_EQ(form_->FTot, GetSchooljaarEndExtFrom(Today()));
+    EXPECT_FALSE(form_->CDSAllStats.Active()) << "the school-year button does not fetch";
+
+    bool allowed = true;
+    form_->OnCanEdit(&form_->CDSAllStats, allowed);
+    EXPECT_FALSE(allowed);
+    allowed = true;
+    form_->OnCanDelete(&form_->CDSAllStats, allowed);
+    EXPECT_FALSE(allowed);
+}
+
+TEST_F(OspScreenTest, AFetchFillsThePerClassGridChartAndTotalsLine) {
+    Fetch();
+    TVornDBgrid& grid = Grid("GStatKlas");
+    EXPECT_EQ(GridHeader(grid),
+              "Code|Omschrijving|Lesuren cursist|Inschrijvingen|Fin.|Niet Fin.|Personen|Mannen|"
+              "Vrouwen.|aanvr. Kredieturen.|C98");
+    // By id; the 26-character code of class 124 is whole, the empty track code leaves a leading blank.
+    EXPECT_EQ(GridRows(grid), (QStringList{"TRAJ-NT2-A1 NT2A|NT2 groep A|80|3|2|1|2|1|1|2|1",
+                                           " ICT1|Informatica 1|0|1|0|1|1|0|1|0|1",
+                                           "TRAJ-ICT-GEVORD ICTGEVORD1|ICT gevorderd|60|1|1|0|1|0|1|1|0",
+                                           " ANX|Annex groep|10|1|1|0|1|0|1|0|1"}));
+
+    // No figure chosen yet: the charts show the first one. Bars in code order, labelled by description.
+    TBarChart& chart = Chart("BCKlas");
+    EXPECT_EQ(Bars(chart),
+              (QStringList{"Annex groep=1", "Informatica 1=1", "ICT gevorderd=1", "NT2 groep A=3"}));
+    EXPECT_EQ(chart.Bars(0).color, clYellow);
+    EXPECT_EQ(chart.Caption(), "Inschrijvingen (curricula) per klas");
+    EXPECT_EQ(chart.Height(), 397) << "four bars fit the designed height";
+    EXPECT_EQ(form_->PTotalen->text(), AllTotals);
+}
+
+TEST_F(OspScreenTest, CategoryValuesAreNamedFromTheirListsOrAsUnknownIds) {
+    Fetch();
+    // The branch of another institution is unknown here; branch OOS has an empty name.
+    EXPECT_EQ(Bars(Chart("BCVestiging")), (QStringList{"? ID : 113=1", "Annex=1", "Brugge centrum=3", "=1"}))
+        << "codes compared without regard to letter case: abc before BRU";
+    EXPECT_EQ(
+        GridRows(Grid("GStatVestiging")),
+        (QStringList{"||||BRU|Brugge centrum|80|3|2|1|2|1|1|2|1", "||||OOS||0|1|0|1|1|0|1|0|1",
+                     "||||? ID : 113|? ID : 113|60|1|1|0|1|0|1|1|0", "||||abc|Annex|10|1|1|0|1|0|1|0|1"}));
+    EXPECT_EQ(GridRows(Grid("GStatVrijstellingIG")),
+              (QStringList{"? ID : 0|? ID : 0|10|3|1|2|3|1|2|1|2", "01|Leefloon|40|1|1|0|1|0|1|1|1",
+                           "02|Werkzoekende|40|1|1|0|1|1|0|0|0", "03|Ander centrum|60|1|1|0|1|0|1|1|0"}));
+    EXPECT_EQ(GridRows(Grid("GStatOpleiding")), (QStringList{"? ID : 0|? ID : 0|10|1|1|0|1|0|1|0|1",
+                                                             "1234|Nederlands tweede taal|80|3|2|1|2|1|1|2|1",
+                                                             "2345|Informatica|60|2|1|1|2|0|2|1|1"}));
+    // "lokaal 1" falls under "Lokaal 1", met first; the class without a location is in none.
+    EXPECT_EQ(GridRows(Grid("GStatLesplaats")),
+              (QStringList{"Lokaal 1|Lokaal 1|80|4|2|2|2|1|1|2|1", "Sporthal|Sporthal|10|1|1|0|1|0|1|0|1"}));
+    EXPECT_EQ(GridRows(Grid("GStudiegebied")),
+              (QStringList{"TAAL|Talen|80|3|2|1|2|1|1|2|1", "INFO|Informatica|70|3|2|1|3|0|3|1|2"}));
+    EXPECT_EQ(Chart("BCStudiegebied").Caption(), "Inschrijvingen (curricula) per studiegebied");
+}
+
+TEST_F(OspScreenTest, AnotherFigureRedrawsEveryChartFromMemoryAndLeavesGridsAndTotals) {
+    form_->CBStatType->SetItemIndex(3);
+    EXPECT_EQ(Chart("BCKlas").BarCount(), 0) << "before any fetch nothing is drawn";
+    EXPECT_TRUE(errors_.isEmpty());
+
+    Fetch();
+    const QStringList classRows = GridRows(Grid("GStatKlas"));
+    connection_->execute("DELETE FROM CURRICULUM WHERE CU_ID = 165"); // unseen until the next fetch
+    form_->CBStatType->SetItemIndex(0);
+    EXPECT_EQ(Bars(Chart("BCKlas")),
+              (QStringList{"Annex groep=1", "Informatica 1=1", "ICT gevorderd=1", "NT2 groep A=3"}));
+    form_->CBStatType->SetItemIndex(8);
+    EXPECT_EQ(Bars(Chart("BCKlas")),
+              (QStringList{"Annex groep=10", "Informatica 1=0", "ICT gevorderd=60", "NT2 groep A=80"}));
+    EXPECT_EQ(Chart("BCKlas").Caption(), "Lesuren cursist per klas");
+    EXPECT_EQ(Chart("BCStudiegebied").Caption(), "Lesuren cursist per studiegebied")
+        << "also on the hidden page";
+    EXPECT_EQ(Chart("BCAdmgroep").Caption(), "Lesuren cursist per adm. groep");
+    EXPECT_EQ(GridRows(Grid("GStatKlas")), classRows);
+    EXPECT_EQ(form_->PTotalen->text(), AllTotals);
+}
+
+TEST_F(OspScreenTest, AFetchWithoutEnrolmentsEmptiesEveryTableAndShowsZeroTotals) {
+    Fetch();
+    Fetch(EncodeDate(2020, 1, 1), EncodeDate(2020, 12, 31));
+    for (const auto& table : form_->CategoryTables) {
+        EXPECT_TRUE(table->Active());
+        EXPECT_EQ(table->RecordCount(), 0) << table->Name().toStdString();
+        EXPECT_EQ(table->FieldCount(), 12) << "defined once, reused";
+        EXPECT_EQ(table->Aggregates().Count(), 8);
+    }
+    EXPECT_EQ(Chart("BCKlas").BarCount(), 0);
+    EXPECT_EQ(form_->PTotalen->text(),
+              "Totalen :    Lesuren cursist: 0    Inschrijvingen: 0    Niet Fin.: 0    "
+              "Personen: 0    Mannen: 0    Vrouwen.: 0    aanvr. Kredieturen.: 0    C98: 0");
+}
+
+TEST_F(OspScreenTest, TheViewSwitchShowsGridsOrChartsAndGatesTheFigure) {
+    EXPECT_EQ(form_->PCViews->ActivePageIndex(), 1);
+    EXPECT_EQ(form_->PCStats->tabText(form_->PCStats->ActivePageIndex()), "Per Vestigingsplaats");
+    EXPECT_FALSE(form_->PCStats->isTabVisible(4)) << "the study-area chart page has no tab";
+    form_->CBView->click();
+    EXPECT_EQ(form_->PCViews->ActivePageIndex(), 0);
+    EXPECT_FALSE(form_->CBStatType->isEnabled());
+    form_->CBView->click();
+    EXPECT_EQ(form_->PCViews->ActivePageIndex(), 1);
+    EXPECT_TRUE(form_->CBStatType->isEnabled());
+}
+
+TEST_F(OspScreenTest, ViewSettingsAreSavedAndRestored) {
+    const QString file = dir_.filePath("vorn.ini");
+    {
+        TVornIniFile settings(file, "TStatCursistenPerInstellingForm.");
+        form_->CBView->click();
+        form_->CBStatType->SetItemIndex(2);
+        form_->RaiseSaveSettings(settings);
+        settings.UpdateFile();
+        EXPECT_EQ(settings.ReadInteger("Settings", "Graphical", -1), 0);
+        EXPECT_EQ(settings.ReadInteger("Settings", "StatType", -1), 2);
+    }
+    TStatCursistenPerInstellingForm restored;
+    restored.RaiseCreate();
+    TVornIniFile settings(file, "TStatCursistenPerInstellingForm.");
+    restored.RaiseRestoreSettings(settings);
+    EXPECT_FALSE(restored.CBView->isChecked());
+    EXPECT_EQ(restored.PCViews->ActivePageIndex(), 0);
+    EXPECT_FALSE(restored.CBStatType->isEnabled());
+    EXPECT_EQ(restored.CBStatType->ItemIndex(), 2);
+
+    TStatCursistenPerInstellingForm fresh;
+    fresh.RaiseCreate();
+    TVornIniFile empty(dir_.filePath("empty.ini"));
+    fresh.RaiseRestoreSettings(empty);
+    EXPECT_TRUE(fresh.CBView->isChecked());
+    EXPECT_EQ(fresh.PCViews->ActivePageIndex(), 1);
+    EXPECT_EQ(fresh.CBStatType->ItemIndex(), 0) << "the first figure when none was chosen";
+
+    empty.WriteInteger("Settings", "StatType", -1);
+    fresh.RaiseRestoreSettings(empty);
+    EXPECT_EQ(fresh.CBStatType->ItemIndex(), 0);
+}
+
+TEST(ParticipantChart, GrowsTwentySixPixelsABarAndNeverShrinks) {
+    TBarChart chart;
+    chart.SetHeight(397);
+    TIDList list(200, true, dupError);
+    std::vector<std::unique_ptr<telmod::osp::TStatistic>> stats;
+    auto fill = [&](int count) {
+        list.Clear();
+        stats.clear();
+        for (int id = 1; id <= count; ++id) {
+            stats.push_back(std::make_unique<telmod::osp::TStatistic>());
+            stats.back()->SetCode(QString(QChar(u'a' + (count - id) % 26)) + QString::number(id));
+            list.AddObject(id, stats.back().get());
+        }
+        telmod::ShowChartData<telmod::osp::TStatistic>(0, list, chart, "x");
+    };
+    fill(15);
+    EXPECT_EQ(chart.Height(), 397);
+    fill(16);
+    EXPECT_EQ(chart.Height(), 416);
+    fill(3);
+    EXPECT_EQ(chart.Height(), 416);
+    EXPECT_EQ(chart.BarCount(), 3);
+}
