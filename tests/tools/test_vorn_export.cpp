@@ -4,6 +4,7 @@
 #include "tests/common/qtprint.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -88,4 +89,41 @@ TEST_F(VornExportTest, WrongRequestsExitWithAMessageNamingTheCause) {
                &errors),
         1);
     EXPECT_TRUE(errors.contains("Kon de id van schooljaar 2039 niet bepalen"));
+}
+
+TEST_F(VornExportTest, AParticipantScreenExportsItsPeriodWithTheChosenFigure) {
+    ASSERT_EQ(Export({"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOHA", "--from",
+                      "2024-09-01", "--to", "2025-06-30", "--figure", "3"}),
+              0);
+    const QStringList grid = Lines("grids/Per Klas.csv");
+    ASSERT_GT(grid.size(), 2);
+    EXPECT_EQ(grid.first(), "ID,Code,Omschrijving,LesurenCursist,Count,CountFin,CountNotFin,CountPersoon,CountMan,"
+                            "CountVrouw,CountC98");
+    QMap<QString, QString> personsByClass;
+    for (const QString& row : grid.mid(1))
+        personsByClass[row.section(',', 2, 2)] = row.section(',', 7, 7);
+    const QStringList bars = Lines("charts/Per Klas.csv");
+    ASSERT_EQ(bars.size(), grid.size());
+    for (const QString& bar : bars.mid(1))
+        EXPECT_EQ(bar.section(',', 1), personsByClass.value(bar.section(',', 0, 0))) << "figure 3: persons";
+    EXPECT_TRUE(QFile::exists(dir_.filePath("out/charts/Per Ingerichte Modulevariant.png")));
+    ASSERT_EQ(Lines("totals.txt").size(), 1);
+    EXPECT_TRUE(Lines("totals.txt").first().startsWith("Totalen :    Lesuren cursist: "));
+
+    QString errors;
+    EXPECT_EQ(Export({"--screen", "TStatCursistenPerInstellingForm", "--institution", "SJCAA", "--from",
+                      "2024-09-01", "--to", "2025-06-30"},
+                     &errors),
+              1);
+    EXPECT_TRUE(errors.contains("SJCAA")) << "not an adult-education centre";
+    EXPECT_EQ(Export({"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOBR", "--from",
+                      "2025-06-30", "--to", "2024-09-01"},
+                     &errors),
+              1);
+    EXPECT_TRUE(errors.contains("--from"));
+    EXPECT_EQ(Export({"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOBR", "--from",
+                      "2024-09-01", "--to", "2025-06-30", "--figure", "9"},
+                     &errors),
+              1);
+    EXPECT_TRUE(errors.contains("--figure"));
 }
