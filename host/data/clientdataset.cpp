@@ -674,8 +674,8 @@ void TVornClientDataSet::Append() {
     if (state_ == TDataSetState::Insert || state_ == TDataSetState::Edit)
         Post();
     std::vector<Cell> row(fields_.size());
-    for (const QString& pair :
-         ParamToFields.split(QRegularExpression(QStringLiteral("[;\\n]")), Qt::SkipEmptyParts)) {
+    static const QRegularExpression separators(QStringLiteral("[;\\n]"));
+    for (const QString& pair : ParamToFields.split(separators, Qt::SkipEmptyParts)) {
         const QStringList parts = pair.split(u'=');
         if (parts.size() != 2)
             RaiseDatabaseError(QStringLiteral("Dataset '%s': ongeldige ParamToFields '%s'"),

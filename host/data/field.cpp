@@ -190,7 +190,9 @@ QVariant TField::AsVariant() const {
     return FromCell(def_, dataSet_->readCell(*this));
 }
 
-QString TField::DisplayText() const { return DisplayTextOf(dataSet_->readCell(*this)); }
+QString TField::DisplayText() const {
+    return DisplayTextOf(dataSet_->readCell(*this));
+}
 
 QString TField::DisplayTextOf(const Cell& cell) const {
     if (IsNullCell(cell))

@@ -3,35 +3,48 @@
 #include "errors.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace vorn {
 
 TIDList::TIDList(int capacity, bool sorted, TDuplicates duplicates)
-    : sorted_(sorted), duplicates_(duplicates) {
-    entries_.reserve(static_cast<std::size_t>(std::max(capacity, 0)));
+    : capacity_(static_cast<std::size_t>(std::max(capacity, 0))), sorted_(sorted), duplicates_(duplicates) {
+    ids_.reserve(capacity_);
 }
 
 void TIDList::SetSorted(bool sorted) {
-    if (sorted && !sorted_)
-        std::stable_sort(entries_.begin(), entries_.end(),
-                         [](const Entry& a, const Entry& b) { return a.id < b.id; });
+    if (sorted && !sorted_) {
+        std::vector<std::size_t> order(ids_.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [this](std::size_t a, std::size_t b) { return ids_[a] < ids_[b]; });
+        std::vector<std::int32_t> ids;
+        std::vector<void*> objects;
+        ids.reserve(std::max(capacity_, ids_.size()));
+        for (std::size_t from : order) {
+            ids.push_back(ids_[from]);
+            if (!objects_.empty())
+                objects.push_back(objects_[from]);
+        }
+        ids_ = std::move(ids);
+        objects_ = std::move(objects);
+    }
     sorted_ = sorted;
 }
 
-int TIDList::Add(std::int32_t id) {
-    return AddObject(id, nullptr);
+std::vector<void*>& TIDList::attachObjects() {
+    if (objects_.empty()) {
+        objects_.reserve(std::max(capacity_, ids_.capacity()));
+        objects_.resize(ids_.size() - 1, nullptr); // the new id is in already, its object not yet
+    }
+    return objects_;
 }
 
-std::size_t TIDList::lowerBound(std::int32_t id) const {
-    // Ids mostly arrive in ascending order, so the end is tried first.
-    if (entries_.empty() || entries_.back().id < id)
-        return entries_.size();
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
-                                     [](const Entry& e, std::int32_t v) { return e.id < v; });
-    return static_cast<std::size_t>(it - entries_.begin());
+std::size_t TIDList::searchFrom(std::int32_t id) const {
+    return static_cast<std::size_t>(std::lower_bound(ids_.begin(), ids_.end(), id) - ids_.begin());
 }
 
-int TIDList::AddObject(std::int32_t id, void* object) {
+int TIDList::insertObject(std::int32_t id, void* object) {
     if (duplicates_ != dupAccept) {
         const int present = IndexOf(id);
         if (present >= 0) {
@@ -40,51 +53,46 @@ int TIDList::AddObject(std::int32_t id, void* object) {
             return present;
         }
     }
-    if (!sorted_) {
-        entries_.push_back({id, object});
-        return Count() - 1;
+    std::size_t pos = ids_.size();
+    if (sorted_) {
+        pos = lowerBound(id);
+        // Equal ids (mode dupAccept) go after the ones already there.
+        while (pos < ids_.size() && ids_[pos] == id)
+            ++pos;
     }
-    std::size_t pos = lowerBound(id);
-    // Equal ids (mode dupAccept) go after the ones already there.
-    while (pos < entries_.size() && entries_[pos].id == id)
-        ++pos;
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(pos), Entry{id, object});
+    ids_.insert(ids_.begin() + static_cast<std::ptrdiff_t>(pos), id);
+    if (object != nullptr || !objects_.empty()) {
+        std::vector<void*>& objects = attachObjects();
+        if (objects.size() < ids_.size() - 1)
+            objects.resize(ids_.size() - 1, nullptr);
+        objects.insert(objects.begin() + static_cast<std::ptrdiff_t>(pos), object);
+    }
     return static_cast<int>(pos);
 }
 
-int TIDList::IndexOf(std::int32_t id) const {
-    if (sorted_) {
-        const std::size_t pos = lowerBound(id);
-        return pos < entries_.size() && entries_[pos].id == id ? static_cast<int>(pos) : -1;
-    }
-    const auto it =
-        std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
-    return it == entries_.end() ? -1 : static_cast<int>(it - entries_.begin());
+int TIDList::indexOfUnsorted(std::int32_t id) const {
+    const auto it = std::find(ids_.begin(), ids_.end(), id);
+    return it == ids_.end() ? -1 : static_cast<int>(it - ids_.begin());
 }
 
-void TIDList::checkIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw EListError(FormatMessage(QStringLiteral("Lijstindex buiten bereik (%d)"), {index}));
-}
-
-std::int32_t TIDList::GetID(int index) const {
-    checkIndex(index);
-    return entries_[static_cast<std::size_t>(index)].id;
-}
-
-void* TIDList::GetObject(int index) const {
-    checkIndex(index);
-    return entries_[static_cast<std::size_t>(index)].object;
+void TIDList::raiseIndexError(int index) {
+    throw EListError(FormatMessage(QStringLiteral("Lijstindex buiten bereik (%d)"), {index}));
 }
 
 void TIDList::SetObject(int index, void* object) {
     checkIndex(index);
-    entries_[static_cast<std::size_t>(index)].object = object;
+    if (object == nullptr && objects_.empty())
+        return;
+    if (objects_.empty())
+        objects_.assign(ids_.size(), nullptr);
+    objects_[static_cast<std::size_t>(index)] = object;
 }
 
 void TIDList::Delete(int index) {
     checkIndex(index);
-    entries_.erase(entries_.begin() + index);
+    ids_.erase(ids_.begin() + index);
+    if (!objects_.empty())
+        objects_.erase(objects_.begin() + index);
 }
 
 } // namespace vorn

@@ -48,13 +48,47 @@ template <class Stat> void FreeStatistics(vorn::TIDList& list) {
     }
 }
 
+/// The named statistics of a category list by id, found with one probe mostly: the counting pass
+/// asks for one per row and category. It does not own them and must be emptied whenever the
+/// statistics of its list are freed.
+class TStatIndex {
+public:
+    void* Find(std::int32_t id) const {
+        if (slots_.empty())
+            return nullptr;
+        for (std::size_t i = slotOf(id);; i = (i + 1) & mask_) {
+            if (slots_[i].stat == nullptr)
+                return nullptr;
+            if (slots_[i].id == id)
+                return slots_[i].stat;
+        }
+    }
+    void Remember(std::int32_t id, void* stat);
+    void Clear();
+
+private:
+    struct Slot {
+        std::int32_t id;
+        void* stat;
+    };
+    std::size_t slotOf(std::int32_t id) const {
+        return (static_cast<std::uint32_t>(id) * 2654435769u) >> shift_; // Fibonacci hashing
+    }
+    void grow();
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    int shift_ = 32;
+    std::size_t used_ = 0;
+};
+
 /// Where the code and description of a category value come from: the row of the name list whose
-/// key field holds the value's id.
+/// key field holds the value's id. `named` remembers the statistics already named.
 struct NameList {
     vorn::TVornClientDataSet* dataSet;
     QString keyField;
     std::function<QString(const vorn::TVornClientDataSet&)> code;
     std::function<QString(const vorn::TVornClientDataSet&)> description;
+    TStatIndex named = {};
 };
 
 /// The text of one field of the current row (for the code and description of a name list).
@@ -63,7 +97,9 @@ std::function<QString(const vorn::TVornClientDataSet&)> FieldText(const QString&
 QString UnknownCategoryName(std::int32_t id);
 
 /// The statistic of `id`, named from its name list the first time (and again while its code is empty).
-template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, const NameList& names) {
+template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, NameList& names) {
+    if (void* known = names.named.Find(id))
+        return static_cast<Stat*>(known);
     Stat* stat = GetStat<Stat>(id, list);
     if (stat->Code().isEmpty()) {
         if (names.dataSet->LocateID(id, names.keyField)) {
@@ -74,6 +110,8 @@ template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, cons
             stat->SetOmschrijving(stat->Code());
         }
     }
+    if (!stat->Code().isEmpty())
+        names.named.Remember(id, stat);
     return stat;
 }
 

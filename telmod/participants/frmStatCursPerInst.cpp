@@ -332,6 +332,9 @@ void TStatCursistenPerInstellingForm::ClearStats() {
                                 FOpleidingStats.get(), FVrijstellingIGStats.get(), FStudiegebiedStats.get()})
         FreeStatistics<osp::TStatistic>(*list);
     FLesplaatsen.Clear();
+    for (NameList* names : {&klassen_, &admGroepen_, &eenheden_, &opleidingen_, &studiegebieden_,
+                            &vrijstellingen_, &vestigingen_})
+        names->named.Clear();
     FreeStatistics<osp::TStatistic>(*FLesplaatsStats);
     FreeStatistics<osp::TStatistic>(*FVestigingStats);
 }

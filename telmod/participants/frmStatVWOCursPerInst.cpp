@@ -381,6 +381,9 @@ void TStatVWOCursistenPerInstellingForm::ClearStats() {
           FOpleidingsvariantStats.get(), FOpleidingStats.get(), FTarievenStats.get(), FVestigingStats.get()})
         FreeStatistics<vwo::TStatistic>(*list);
     FLesplaatsen.Clear();
+    for (NameList* names : {&klassen_, &modules_, &modulevarianten_, &ingModulevarianten_, &opleidingen_,
+                            &opleidingsvarianten_, &tarieven_, &vestigingen_})
+        names->named.Clear();
     FreeStatistics<vwo::TStatistic>(*FLesplaatsStats);
 }
 

@@ -1,0 +1,191 @@
+// The OSP participant screen on a centre with a million enrolment rows in one school year:
+//  - the whole fetch, from pressing "&Ophalen" to the charts drawn, on SQLite;
+//  - the counting pass with its category tables and charts alone (FillCharts, no server);
+//  - the same figures for all eight categories computed by the database itself with GROUP BY and
+//    COUNT(DISTINCT), on SQLite and (when given) PostgreSQL.
+//   bench/run-provider-bench.sh       (creates the databases, starts a throwaway PostgreSQL)
+// or by hand: bench_participants SQLITE_FILE [POSTGRES_CONNECTION]
+#include "telmod/participants/frmStatCursPerInst.h"
+
+#include "server/connection.h"
+#include "server/providers.h"
+#include "server/sqlbroker.h"
+
+#include "host/data/errors.h"
+#include "host/data/schoolyear.h"
+#include "host/forms/hostservices.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+
+using namespace vorn;
+
+namespace {
+
+constexpr int Institution = 5; // the largest centre of the demo data
+const TDateTime Begin = EncodeDate(2024, 9, 1);
+const TDateTime End = EncodeDate(2025, 6, 30);
+
+class BenchHost : public IHostServices {
+public:
+    TDateTime WerkDatum() const override { return Begin; }
+    void PushStatus(const QString&) override {}
+    void PopStatus() override {}
+    void PushCursor(Qt::CursorShape) override {}
+    void PopCursor() override {}
+    int GetJobID() override { return 1; }
+    QString CleanJob(int, int, const QVariant&) override { return {}; }
+};
+
+double bestOf(int runs, const std::function<void()>& action) {
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+/// The screen as the host opens it from the centres' overview, with the centre and period chosen.
+struct OpenScreen {
+    explicit OpenScreen(server::SqlBroker& broker) : overview("CDSBrowseInstelling", &broker) {
+        overview.SetProviderName("DSPBrowseOSPInstellingen");
+        overview.Open();
+        source.SetDataSet(&overview);
+        screen.RaiseCreate();
+        for (TVornClientDataSet* dataSet : screen.DataSets())
+            if (dataSet->AutoOpen)
+                dataSet->Open();
+        screen.RaiseSetMasterBrowser(&source);
+        screen.resize(1000, 700);
+        screen.show();
+        screen.LEinstelling->SetLookupID(Institution);
+        screen.EVanafDatum->SetDate(Begin);
+        screen.ETotDatum->SetDate(End);
+    }
+    void FetchAndDraw() {
+        screen.AFetchUpdate(screen.AFetch); // what the idle update does between the user's actions
+        screen.AFetch->trigger();
+        screen.repaint();
+        QApplication::processEvents();
+    }
+    TVornClientDataSet overview;
+    TVornDatasource source;
+    telmod::TStatCursistenPerInstellingForm screen;
+};
+
+/// One GROUP BY per category over the provider's rows: the figures the screen counts itself.
+QStringList groupByStatements() {
+    const QString rows = server::FindProvider("DSPOSPCursistStats")->sql;
+    const QString figures = QStringLiteral(
+        "COUNT(*), SUM(CASE WHEN CU_FINANCIERBAARHEID = '12' THEN 1 ELSE 0 END), "
+        "SUM(CASE WHEN CU_FINANCIERBAARHEID = '12' THEN 0 ELSE 1 END), COUNT(DISTINCT LL_ID), "
+        "COUNT(DISTINCT CASE WHEN LL_GESLACHT = 'M' THEN LL_ID END), "
+        "SUM(CASE WHEN CU_AANVRAAGKREDIETUREN = '+' THEN 1 ELSE 0 END), "
+        "COUNT(DISTINCT CASE WHEN (LL_FLAGS & 262144) <> 0 THEN LL_ID END), "
+        "SUM(CASE WHEN CU_FINANCIERBAARHEID = '12' THEN CASE WHEN EE_LESTIJDEN = 0 THEN OE_DEFAULTLESTIJDEN "
+        "ELSE EE_LESTIJDEN END ELSE 0 END)");
+    const QStringList columns{"CU_ID",
+                              "LL_ID",
+                              "AG_ID",
+                              "OE_ID",
+                              "CU_FINANCIERBAARHEID",
+                              "CU_FINANCIERBAARHEID_FKP",
+                              "LL_GESLACHT",
+                              "KH_ID",
+                              "KL_ID",
+                              "OO_ID",
+                              "AG_STUDIEGEBIED_FKP",
+                              "CU_OSPVRIJSTELLINGIG_FK",
+                              "CU_AANVRAAGKREDIETUREN",
+                              "LL_FLAGS",
+                              "IU_ID",
+                              "OI_ID",
+                              "EE_LESTIJDEN",
+                              "OE_DEFAULTLESTIJDEN",
+                              "KL_VESTIGINGSPLAATS_FK",
+                              "KL_MATRIXLESPLAATS"};
+    QStringList statements;
+    for (const QString key :
+         {"KL_ID", "AG_ID", "OE_ID", "OO_ID", "AG_STUDIEGEBIED_FKP", "CU_OSPVRIJSTELLINGIG_FK",
+          "KL_VESTIGINGSPLAATS_FK", "LOWER(KL_MATRIXLESPLAATS)"})
+        statements << QStringLiteral("WITH s(%1) AS (%2) SELECT %3, %4 FROM s GROUP BY %3")
+                          .arg(columns.join(", "), rows, key, figures);
+    return statements;
+}
+
+TParams periodParams() {
+    TParams params;
+    params.CreateParam(TFieldType::Integer, "IS_ID").SetAsInteger(Institution);
+    params.CreateParam(TFieldType::DateTime, "BeginDatum").SetAsDateTime(Begin);
+    params.CreateParam(TFieldType::DateTime, "EindDatum").SetAsDateTime(End);
+    return params;
+}
+
+double databaseGroupBy(server::Connection& connection, const QStringList& statements, const TParams& params) {
+    return bestOf(1, [&] {
+        for (const QString& statement : statements)
+            connection.queryReadOnly(statement, params);
+    });
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        out << "gebruik: bench_participants SQLITE_BESTAND [POSTGRESQL_VERBINDING]\n";
+        return 2;
+    }
+    try {
+        auto sqlite = server::OpenSqlite(args[0], false);
+        server::SqlBroker broker(*sqlite);
+        BenchHost host;
+        SetDefaultProviderBroker(&broker);
+        SetSchoolYearDirectory(&broker);
+        SetHost(&host);
+        SetErrorReporter([&out](const QString& message) { out << "fout: " << message << '\n'; });
+        OpenScreen open(broker);
+        const double fetch = bestOf(3, [&] { open.FetchAndDraw(); });
+        const int rows = open.screen.CDSAllStats.RecordCount();
+        const double counting = bestOf(3, [&] {
+            open.screen.ClearStats();
+            open.screen.FillCharts();
+        });
+        out << QStringLiteral("rijen: %1, klassen: %2\n").arg(rows).arg(open.screen.FKlasStats->Count());
+        out << QStringLiteral("ophalen tot getekende grafieken (SQLite): %1 s\n").arg(fetch, 0, 'f', 3);
+        out << QStringLiteral("FillCharts (telling, tabellen, grafieken): %1 s\n").arg(counting, 0, 'f', 3);
+        out.flush();
+
+        const double sqliteSql = databaseGroupBy(*sqlite, groupByStatements(), periodParams());
+        out << QStringLiteral(
+                   "SQLite GROUP BY/COUNT(DISTINCT), 8 categorieën: %1 s; verhouding tot FillCharts %2x\n")
+                   .arg(sqliteSql, 0, 'f', 3)
+                   .arg(sqliteSql / counting, 0, 'f', 1);
+        out.flush();
+        if (args.size() > 1) {
+            auto postgres = server::OpenPostgres(args[1]);
+            const double pgSql = databaseGroupBy(*postgres, groupByStatements(), periodParams());
+            out << QStringLiteral("PostgreSQL GROUP BY/COUNT(DISTINCT), 8 categorieën: %1 s; verhouding tot "
+                                  "FillCharts %2x\n")
+                       .arg(pgSql, 0, 'f', 3)
+                       .arg(pgSql / counting, 0, 'f', 1);
+        }
+        SetErrorReporter(nullptr);
+        SetHost(nullptr);
+        SetSchoolYearDirectory(nullptr);
+        SetDefaultProviderBroker(nullptr);
+    } catch (const EVornError& error) {
+        out << "bench_participants: " << error.message() << '\n';
+        return 1;
+    }
+    return 0;
+}
