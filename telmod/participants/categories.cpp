@@ -21,34 +21,27 @@ QString UnknownCategoryName(std::int32_t id) {
     return QStringLiteral("? ID : %1").arg(id);
 }
 
-void TStatIndex::Remember(std::int32_t id, void* stat) {
+void TIdMap::Insert(std::int32_t id, std::uint32_t value) {
     if (2 * (used_ + 1) > slots_.size())
         grow();
     std::size_t i = slotOf(id);
-    while (slots_[i].stat != nullptr && slots_[i].id != id)
+    while (slots_[i].value != Absent && slots_[i].id != id)
         i = (i + 1) & mask_;
-    if (slots_[i].stat == nullptr)
+    if (slots_[i].value == Absent)
         ++used_;
-    slots_[i] = {id, stat};
+    slots_[i] = {id, value};
 }
 
-void TStatIndex::grow() {
+void TIdMap::grow() {
     std::vector<Slot> old = std::move(slots_);
     const std::size_t size = std::max<std::size_t>(64, old.size() * 2);
-    slots_.assign(size, Slot{0, nullptr});
+    slots_.assign(size, Slot{0, Absent});
     mask_ = size - 1;
     shift_ = 32 - std::countr_zero(size);
     used_ = 0;
     for (const Slot& slot : old)
-        if (slot.stat != nullptr)
-            Remember(slot.id, slot.stat);
-}
-
-void TStatIndex::Clear() {
-    slots_.clear();
-    mask_ = 0;
-    shift_ = 32;
-    used_ = 0;
+        if (slot.value != Absent)
+            Insert(slot.id, slot.value);
 }
 
 int TLesplaatsen::PositionOf(std::string_view utf8) {

@@ -48,47 +48,13 @@ template <class Stat> void FreeStatistics(vorn::TIDList& list) {
     }
 }
 
-/// The named statistics of a category list by id, found with one probe mostly: the counting pass
-/// asks for one per row and category. It does not own them and must be emptied whenever the
-/// statistics of its list are freed.
-class TStatIndex {
-public:
-    void* Find(std::int32_t id) const {
-        if (slots_.empty())
-            return nullptr;
-        for (std::size_t i = slotOf(id);; i = (i + 1) & mask_) {
-            if (slots_[i].stat == nullptr)
-                return nullptr;
-            if (slots_[i].id == id)
-                return slots_[i].stat;
-        }
-    }
-    void Remember(std::int32_t id, void* stat);
-    void Clear();
-
-private:
-    struct Slot {
-        std::int32_t id;
-        void* stat;
-    };
-    std::size_t slotOf(std::int32_t id) const {
-        return (static_cast<std::uint32_t>(id) * 2654435769u) >> shift_; // Fibonacci hashing
-    }
-    void grow();
-    std::vector<Slot> slots_;
-    std::size_t mask_ = 0;
-    int shift_ = 32;
-    std::size_t used_ = 0;
-};
-
 /// Where the code and description of a category value come from: the row of the name list whose
-/// key field holds the value's id. `named` remembers the statistics already named.
+/// key field holds the value's id.
 struct NameList {
     vorn::TVornClientDataSet* dataSet;
     QString keyField;
     std::function<QString(const vorn::TVornClientDataSet&)> code;
     std::function<QString(const vorn::TVornClientDataSet&)> description;
-    TStatIndex named = {};
 };
 
 /// The text of one field of the current row (for the code and description of a name list).
@@ -97,9 +63,7 @@ std::function<QString(const vorn::TVornClientDataSet&)> FieldText(const QString&
 QString UnknownCategoryName(std::int32_t id);
 
 /// The statistic of `id`, named from its name list the first time (and again while its code is empty).
-template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, NameList& names) {
-    if (void* known = names.named.Find(id))
-        return static_cast<Stat*>(known);
+template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, const NameList& names) {
     Stat* stat = GetStat<Stat>(id, list);
     if (stat->Code().isEmpty()) {
         if (names.dataSet->LocateID(id, names.keyField)) {
@@ -110,8 +74,6 @@ template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, Name
             stat->SetOmschrijving(stat->Code());
         }
     }
-    if (!stat->Code().isEmpty())
-        names.named.Remember(id, stat);
     return stat;
 }
 
@@ -129,6 +91,110 @@ public:
 private:
     QStringList texts_;
     std::unordered_map<std::string, int> seen_;
+};
+
+/// A small map from 32-bit ids to 32-bit values, found with one probe mostly (open addressing).
+class TIdMap {
+public:
+    static constexpr std::uint32_t Absent = 0xFFFFFFFFu;
+    std::uint32_t Find(std::int32_t id) const {
+        if (slots_.empty())
+            return Absent;
+        for (std::size_t i = slotOf(id);; i = (i + 1) & mask_) {
+            if (slots_[i].value == Absent)
+                return Absent;
+            if (slots_[i].id == id)
+                return slots_[i].value;
+        }
+    }
+    /// `value` must not be Absent.
+    void Insert(std::int32_t id, std::uint32_t value);
+
+private:
+    struct Slot {
+        std::int32_t id;
+        std::uint32_t value;
+    };
+    std::size_t slotOf(std::int32_t id) const {
+        return (static_cast<std::uint32_t>(id) * 2654435769u) >> shift_; // Fibonacci hashing
+    }
+    void grow();
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    int shift_ = 32;
+    std::size_t used_ = 0;
+};
+
+/// What IncCounts takes from one enrolment row.
+struct RowCounts {
+    std::int32_t person;
+    std::int32_t hours;
+    bool fin;
+    bool man;
+    bool aku;
+    bool c98;
+};
+
+/// One category of the counting pass. The row walk tells it the category id of every row; afterwards
+/// it hands every statistic its rows, in row order, so each statistic counts exactly what it would
+/// have counted row by row. A category with many values gets its rows grouped per statistic first:
+/// its counters and person list then stay in cache while its rows are counted, instead of a cache
+/// miss for nearly every row. The category's lookup operation runs once per distinct id.
+template <class Stat> class CategoryPass {
+public:
+    using Lookup = std::function<Stat*(std::int32_t)>;
+    CategoryPass(Lookup lookup, std::size_t rows) : lookup_(std::move(lookup)) { ordinals_.reserve(rows); }
+
+    void Add(std::int32_t id) {
+        std::uint32_t ordinal = known_.Find(id);
+        if (ordinal == TIdMap::Absent)
+            ordinal = firstSight(id);
+        ordinals_.push_back(ordinal);
+    }
+    /// The row is counted in no value of this category.
+    void Skip() { ordinals_.push_back(NotCounted); }
+
+    template <class Count> void CountRows(const std::vector<RowCounts>& rows, const Count& count) const {
+        if (stats_.size() <= DirectLimit) {
+            for (std::size_t row = 0; row < rows.size(); ++row)
+                if (ordinals_[row] != NotCounted)
+                    count(*stats_[ordinals_[row]], rows[row]);
+            return;
+        }
+        std::vector<std::uint32_t> start(stats_.size() + 1, 0);
+        for (const std::uint32_t ordinal : ordinals_)
+            if (ordinal != NotCounted)
+                ++start[ordinal + 1];
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        std::vector<RowCounts> grouped(start.back());
+        for (std::size_t row = 0; row < rows.size(); ++row)
+            if (ordinals_[row] != NotCounted)
+                grouped[next[ordinals_[row]]++] = rows[row];
+        for (std::size_t ordinal = 0; ordinal < stats_.size(); ++ordinal)
+            for (std::uint32_t i = start[ordinal]; i < start[ordinal + 1]; ++i)
+                count(*stats_[ordinal], grouped[i]);
+    }
+
+private:
+    static constexpr std::uint32_t NotCounted = 0xFFFFFFFEu;
+    static constexpr std::size_t DirectLimit = 64;
+
+    std::uint32_t firstSight(std::int32_t id) {
+        Stat* stat = lookup_(id);
+        const std::uint32_t ordinal =
+            stat == nullptr ? NotCounted : static_cast<std::uint32_t>(stats_.size());
+        if (stat != nullptr)
+            stats_.push_back(stat);
+        known_.Insert(id, ordinal);
+        return ordinal;
+    }
+
+    Lookup lookup_;
+    TIdMap known_;
+    std::vector<Stat*> stats_;
+    std::vector<std::uint32_t> ordinals_;
 };
 
 /// Labels and sums of a regime's category tables.

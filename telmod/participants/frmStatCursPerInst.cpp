@@ -4,6 +4,8 @@
 
 #include "host/data/schoolyear.h"
 
+#include <array>
+
 namespace telmod {
 
 namespace osp {
@@ -332,9 +334,6 @@ void TStatCursistenPerInstellingForm::ClearStats() {
                                 FOpleidingStats.get(), FVrijstellingIGStats.get(), FStudiegebiedStats.get()})
         FreeStatistics<osp::TStatistic>(*list);
     FLesplaatsen.Clear();
-    for (NameList* names : {&klassen_, &admGroepen_, &eenheden_, &opleidingen_, &studiegebieden_,
-                            &vrijstellingen_, &vestigingen_})
-        names->named.Clear();
     FreeStatistics<osp::TStatistic>(*FLesplaatsStats);
     FreeStatistics<osp::TStatistic>(*FVestigingStats);
 }
@@ -414,30 +413,48 @@ void TStatCursistenPerInstellingForm::FillCharts() {
     auto& vestiging = CDSAllStats.FieldByName(QStringLiteral("KL_VESTIGINGSPLAATS_FK"));
     auto& lesplaats = CDSAllStats.FieldByName(QStringLiteral("KL_MATRIXLESPLAATS"));
 
-    ScrollWithoutControls walk(CDSAllStats);
-    for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
-        const std::int32_t llid = row.PersonID();
-        std::int32_t luc = lestijden.AsInteger();
-        if (luc == 0)
-            luc = defaultLestijden.AsInteger();
-        const bool isFin = fin.AsUtf8() == "12";
-        const bool isMan = row.IsMan();
-        const bool isAku = aku.AsUtf8() == "+";
-        const bool isC98 = row.IsC98();
-        const auto count = [&](osp::TStatistic* stat) {
-            stat->IncCounts(llid, luc, isFin, isMan, isAku, isC98);
-        };
-        count(GetKlasStat(klas.AsInteger()));
-        count(GetAdmGroepStat(admGroep.AsInteger()));
-        count(GetOffEenheidStat(eenheid.AsInteger()));
-        count(GetOpleidingStat(opleiding.AsInteger()));
-        count(GetStudiegebiedStat(studiegebied.AsInteger()));
-        count(GetVrijstellingIGStat(vrijstelling.AsInteger()));
-        count(GetVestigingStat(vestiging.AsInteger()));
-        const std::string_view location = lesplaats.AsUtf8();
-        if (!location.empty())
-            count(GetLesplaatsStat(FLesplaatsen.PositionOf(location)));
+    using Pass = CategoryPass<osp::TStatistic>;
+    const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
+    // In the order in which each row is counted: class, administrative group, unit, training, study
+    // area, exemption type, branch, teaching location.
+    std::vector<Pass> passes;
+    passes.reserve(8);
+    for (Pass::Lookup lookup :
+         std::initializer_list<Pass::Lookup>{[this](std::int32_t id) { return GetKlasStat(id); },
+                                             [this](std::int32_t id) { return GetAdmGroepStat(id); },
+                                             [this](std::int32_t id) { return GetOffEenheidStat(id); },
+                                             [this](std::int32_t id) { return GetOpleidingStat(id); },
+                                             [this](std::int32_t id) { return GetStudiegebiedStat(id); },
+                                             [this](std::int32_t id) { return GetVrijstellingIGStat(id); },
+                                             [this](std::int32_t id) { return GetVestigingStat(id); },
+                                             [this](std::int32_t id) { return GetLesplaatsStat(id); }})
+        passes.emplace_back(std::move(lookup), rowCount);
+    const std::array<vorn::TField*, 7> keys{&klas,         &admGroep,     &eenheid,  &opleiding,
+                                            &studiegebied, &vrijstelling, &vestiging};
+
+    std::vector<RowCounts> rows;
+    rows.reserve(rowCount);
+    {
+        ScrollWithoutControls walk(CDSAllStats);
+        for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
+            std::int32_t luc = lestijden.AsInteger();
+            if (luc == 0)
+                luc = defaultLestijden.AsInteger();
+            rows.push_back(
+                {row.PersonID(), luc, fin.AsUtf8() == "12", row.IsMan(), aku.AsUtf8() == "+", row.IsC98()});
+            for (std::size_t k = 0; k < keys.size(); ++k)
+                passes[k].Add(keys[k]->AsInteger());
+            const std::string_view location = lesplaats.AsUtf8();
+            if (location.empty())
+                passes[7].Skip();
+            else
+                passes[7].Add(FLesplaatsen.PositionOf(location));
+        }
     }
+    for (const Pass& pass : passes)
+        pass.CountRows(rows, [](osp::TStatistic& stat, const RowCounts& r) {
+            stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
+        });
     FillDatasets();
     DisplayCharts();
 }

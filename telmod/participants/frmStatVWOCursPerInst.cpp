@@ -381,9 +381,6 @@ void TStatVWOCursistenPerInstellingForm::ClearStats() {
           FOpleidingsvariantStats.get(), FOpleidingStats.get(), FTarievenStats.get(), FVestigingStats.get()})
         FreeStatistics<vwo::TStatistic>(*list);
     FLesplaatsen.Clear();
-    for (NameList* names : {&klassen_, &modules_, &modulevarianten_, &ingModulevarianten_, &opleidingen_,
-                            &opleidingsvarianten_, &tarieven_, &vestigingen_})
-        names->named.Clear();
     FreeStatistics<vwo::TStatistic>(*FLesplaatsStats);
 }
 
@@ -467,29 +464,47 @@ void TStatVWOCursistenPerInstellingForm::FillCharts() {
     auto& vestiging = CDSAllStats.FieldByName(QStringLiteral("VWK_VESTIGINGSPLAATS_FK"));
     auto& lesplaats = CDSAllStats.FieldByName(QStringLiteral("VLP_OMSCHRIJVING"));
 
-    ScrollWithoutControls walk(CDSAllStats);
-    for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
-        const std::int32_t llid = row.PersonID();
-        const std::int32_t luc = lestijden.AsInteger();
-        const bool isFin = fin.AsInteger() == 8;
-        const bool isMan = row.IsMan();
-        const bool isC98 = row.IsC98();
-        const auto count = [&](vwo::TStatistic* stat) {
-            if (stat != nullptr)
-                stat->IncCounts(llid, luc, isFin, isMan, isC98);
-        };
-        count(GetKlasStat(klas.AsInteger()));
-        count(GetModuleStat(module.AsInteger()));
-        count(GetModulevariantStat(modulevariant.AsInteger()));
-        count(GetIngModuleVariantStat(ingModulevariant.AsInteger()));
-        count(GetOpleidingStat(opleiding.AsInteger()));
-        count(GetOpleidingsvariantStat(opleidingsvariant.AsInteger()));
-        count(GetTariefStat(tarief.AsInteger()));
-        count(GetVestigingStat(vestiging.AsInteger()));
-        const std::string_view location = lesplaats.AsUtf8();
-        if (!location.empty())
-            count(GetLesplaatsStat(FLesplaatsen.PositionOf(location)));
+    using Pass = CategoryPass<vwo::TStatistic>;
+    const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
+    // In the order in which each row is counted: class, module, module variant, module variant as set
+    // up, training, training variant, fee rate, branch, teaching location.
+    std::vector<Pass> passes;
+    passes.reserve(9);
+    for (Pass::Lookup lookup :
+         std::initializer_list<Pass::Lookup>{[this](std::int32_t id) { return GetKlasStat(id); },
+                                             [this](std::int32_t id) { return GetModuleStat(id); },
+                                             [this](std::int32_t id) { return GetModulevariantStat(id); },
+                                             [this](std::int32_t id) { return GetIngModuleVariantStat(id); },
+                                             [this](std::int32_t id) { return GetOpleidingStat(id); },
+                                             [this](std::int32_t id) { return GetOpleidingsvariantStat(id); },
+                                             [this](std::int32_t id) { return GetTariefStat(id); },
+                                             [this](std::int32_t id) { return GetVestigingStat(id); },
+                                             [this](std::int32_t id) { return GetLesplaatsStat(id); }})
+        passes.emplace_back(std::move(lookup), rowCount);
+    const std::array<vorn::TField*, 8> keys{
+        &klas,   &module,   &modulevariant, &ingModulevariant, &opleiding, &opleidingsvariant,
+        &tarief, &vestiging};
+
+    std::vector<RowCounts> rows;
+    rows.reserve(rowCount);
+    {
+        ScrollWithoutControls walk(CDSAllStats);
+        for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
+            rows.push_back({row.PersonID(), lestijden.AsInteger(), fin.AsInteger() == 8, row.IsMan(), false,
+                            row.IsC98()});
+            for (std::size_t k = 0; k < keys.size(); ++k)
+                passes[k].Add(keys[k]->AsInteger());
+            const std::string_view location = lesplaats.AsUtf8();
+            if (location.empty())
+                passes[8].Skip();
+            else
+                passes[8].Add(FLesplaatsen.PositionOf(location));
+        }
     }
+    for (const Pass& pass : passes)
+        pass.CountRows(rows, [](vwo::TStatistic& stat, const RowCounts& r) {
+            stat.IncCounts(r.person, r.hours, r.fin, r.man, r.c98);
+        });
     FillDatasets();
     DisplayCharts();
 }
