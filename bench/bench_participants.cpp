@@ -156,7 +156,7 @@ int main(int argc, char* argv[]) {
         OpenScreen open(broker);
         const double fetch = bestOf(3, [&] { open.FetchAndDraw(); });
         const int rows = open.screen.CDSAllStats.RecordCount();
-        const double counting = bestOf(3, [&] {
+        const double counting = bestOf(5, [&] {
             open.screen.ClearStats();
             open.screen.FillCharts();
         });

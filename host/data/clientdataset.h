@@ -222,6 +222,17 @@ public:
     void attachDatasource(TVornDatasource* source);
     void detachDatasource(TVornDatasource* source);
     Cell readCell(const TField& field) const;
+    /// The whole number of an integer data field on the current row while browsing (0 when null);
+    /// nothing in any other case. Scanning many rows reads integers this way without building cells.
+    std::optional<std::int64_t> browsedInteger(const TField& field) const {
+        if (state_ != TDataSetState::Browse || field.column_ < 0 || !hasCurrentRow())
+            return std::nullopt;
+        const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
+        if (column.kind() != StorageKind::Int32 && column.kind() != StorageKind::Int64)
+            return std::nullopt;
+        const std::size_t row = currentPhysicalRow();
+        return column.isNull(row) ? 0 : column.intAt(row);
+    }
     std::string_view readUtf8(const TField& field) const;
     bool isNullAt(const TField& field) const;
     void writeCell(TField& field, Cell cell);

@@ -100,6 +100,9 @@ bool TField::IsNull() const {
 }
 
 qint64 TField::AsLargeInt() const {
+    if (IsIntegerType(def_.type) && def_.kind == TFieldKind::Data)
+        if (const std::optional<std::int64_t> value = dataSet_->browsedInteger(*this))
+            return *value;
     const Cell cell = dataSet_->readCell(*this);
     if (const auto* i = std::get_if<std::int64_t>(&cell))
         return def_.type == TFieldType::Decimal ? roundedDecimal(*i, def_.scale) : *i;

@@ -45,8 +45,7 @@ void TIdMap::grow() {
 }
 
 int TLesplaatsen::PositionOf(std::string_view utf8) {
-    std::string key(utf8);
-    if (const auto found = seen_.find(key); found != seen_.end())
+    if (const auto found = seen_.find(utf8); found != seen_.end())
         return found->second;
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     int position = -1;
@@ -57,7 +56,7 @@ int TLesplaatsen::PositionOf(std::string_view utf8) {
         position = static_cast<int>(texts_.size());
         texts_.append(text);
     }
-    seen_.emplace(std::move(key), position);
+    seen_.emplace(std::string(utf8), position);
     return position;
 }
 

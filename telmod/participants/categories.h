@@ -89,8 +89,13 @@ public:
     void Clear();
 
 private:
+    /// Finds a std::string key by a std::string_view without building a string.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
     QStringList texts_;
-    std::unordered_map<std::string, int> seen_;
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> seen_;
 };
 
 /// A small map from 32-bit ids to 32-bit values, found with one probe mostly (open addressing).
@@ -146,10 +151,14 @@ public:
     CategoryPass(Lookup lookup, std::size_t rows) : lookup_(std::move(lookup)) { ordinals_.reserve(rows); }
 
     void Add(std::int32_t id) {
-        std::uint32_t ordinal = known_.Find(id);
-        if (ordinal == TIdMap::Absent)
-            ordinal = firstSight(id);
-        ordinals_.push_back(ordinal);
+        // Neighbouring rows often share a value of a category with few values.
+        if (id != lastId_ || ordinals_.empty()) {
+            lastOrdinal_ = known_.Find(id);
+            if (lastOrdinal_ == TIdMap::Absent)
+                lastOrdinal_ = firstSight(id);
+            lastId_ = id;
+        }
+        ordinals_.push_back(lastOrdinal_);
     }
     /// The row is counted in no value of this category.
     void Skip() { ordinals_.push_back(NotCounted); }
@@ -193,6 +202,8 @@ private:
 
     Lookup lookup_;
     TIdMap known_;
+    std::int32_t lastId_ = 0;
+    std::uint32_t lastOrdinal_ = TIdMap::Absent;
     std::vector<Stat*> stats_;
     std::vector<std::uint32_t> ordinals_;
 };
@@ -247,6 +258,21 @@ void FillCategoryTable(vorn::TVornClientDataSet& table, const vorn::TIDList& lis
     table.EnableControls();
 }
 
+/// Orders items by their code: letter case ignored, the locale's collation; equal codes keep their
+/// order. Each code's collation key is made once, so that a change of figure redraws quickly.
+template <class Item, class CodeOf> void OrderByCode(std::vector<Item>& items, const CodeOf& codeOf) {
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::pair<QCollatorSortKey, Item>> keyed;
+    keyed.reserve(items.size());
+    for (const Item& item : items)
+        keyed.emplace_back(collator.sortKey(codeOf(item)), item);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    for (std::size_t i = 0; i < items.size(); ++i)
+        items[i] = keyed[i].second;
+}
+
 /// "<figure> <page caption in lower case>"; only the letters A to Z are lowered.
 QString ChartCaption(const QString& figure, const QString& pageCaption);
 
@@ -262,11 +288,7 @@ void ShowChartData(int statType, const vorn::TIDList& list, vorn::TBarChart& cha
         stats.reserve(static_cast<std::size_t>(list.Count()));
         for (int index = 0; index < list.Count(); ++index)
             stats.push_back(list.GetObjectAs<Stat>(index));
-        QCollator collator;
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::stable_sort(stats.begin(), stats.end(), [&collator](const Stat* a, const Stat* b) {
-            return collator.compare(a->Code(), b->Code()) < 0;
-        });
+        OrderByCode(stats, [](const Stat* stat) -> const QString& { return stat->Code(); });
         const int height = ParticipantBarHeight * list.Count();
         if (height > chart.Height())
             chart.SetHeight(height);
