@@ -266,7 +266,8 @@ template <class Item, class CodeOf> void OrderByCode(std::vector<Item>& items, c
     std::vector<std::pair<QCollatorSortKey, Item>> keyed;
     keyed.reserve(items.size());
     for (const Item& item : items)
-        keyed.emplace_back(collator.sortKey(codeOf(item)), item);
+        keyed.emplace_back(collator.sortKey(codeOf(item).toCaseFolded()),
+                           item); // keys ignore the case setting
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     for (std::size_t i = 0; i < items.size(); ++i)
