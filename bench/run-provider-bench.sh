@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds what is missing, makes a million-enrolment demo database on SQLite and on a throwaway
-# PostgreSQL server, and runs bench_providers on both.
+# PostgreSQL server, and runs bench_providers (the participant provider) and bench_participants
+# (the participant screen's fetch and counting pass, against GROUP BY in the databases) on them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -18,3 +19,4 @@ trap './scripts/pg-test-server.sh stop "$pgdir"' EXIT
 pg=$(./scripts/pg-test-server.sh start "$pgdir")
 build/bin/vorn-demo --database "$pg" --first-year 2024 --enrolments 1000000
 build/bin/bench_providers "$sqlite_file" "$pg"
+build/bin/bench_participants "$sqlite_file" "$pg"
