@@ -77,6 +77,16 @@ template <class Stat> Stat* NamedStat(std::int32_t id, vorn::TIDList& list, cons
     return stat;
 }
 
+/// The statistic of a teaching location: named by the location's text the first time.
+template <class Stat> Stat* LocationStat(std::int32_t position, vorn::TIDList& list, const QString& text) {
+    Stat* stat = GetStat<Stat>(position, list);
+    if (stat->Code().isEmpty()) {
+        stat->SetCode(text);
+        stat->SetOmschrijving(text);
+    }
+    return stat;
+}
+
 /// Teaching locations have no id: a location is numbered by the position at which its text was first
 /// met, letter case ignored. The texts of the rows are remembered byte for byte, so that the
 /// case-insensitive search runs once per distinct text instead of once per row.

@@ -389,12 +389,7 @@ osp::TStatistic* TStatCursistenPerInstellingForm::GetVestigingStat(std::int32_t 
 }
 
 osp::TStatistic* TStatCursistenPerInstellingForm::GetLesplaatsStat(std::int32_t id) {
-    osp::TStatistic* stat = GetStat<osp::TStatistic>(id, *FLesplaatsStats);
-    if (stat->Code().isEmpty()) {
-        stat->SetCode(FLesplaatsen.Text(id));
-        stat->SetOmschrijving(stat->Code());
-    }
-    return stat;
+    return LocationStat<osp::TStatistic>(id, *FLesplaatsStats, FLesplaatsen.Text(id));
 }
 
 void TStatCursistenPerInstellingForm::FillCharts() {

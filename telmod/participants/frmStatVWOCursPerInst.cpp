@@ -441,12 +441,7 @@ vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetVestigingStat(std::int32
 }
 
 vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetLesplaatsStat(std::int32_t id) {
-    vwo::TStatistic* stat = GetStat<vwo::TStatistic>(id, *FLesplaatsStats);
-    if (stat->Code().isEmpty()) {
-        stat->SetCode(FLesplaatsen.Text(id));
-        stat->SetOmschrijving(stat->Code());
-    }
-    return stat;
+    return LocationStat<vwo::TStatistic>(id, *FLesplaatsStats, FLesplaatsen.Text(id));
 }
 
 void TStatVWOCursistenPerInstellingForm::FillCharts() {

@@ -15,35 +15,40 @@ void Idle() {
     loop.exec();
 }
 
-void DemoScreenTest::SetUp() {
-    connection_ = server::OpenSqlite(dir_.filePath("demo.db"), true);
-    server::CreateSchema(*connection_);
-    demo::GenerateDemoData(*connection_, {3, 2023, 300});
+void ScreenTest::Serve(std::unique_ptr<server::Connection> connection) {
+    connection_ = std::move(connection);
     broker_ = std::make_unique<server::SqlBroker>(*connection_);
     host_ = std::make_unique<TestHost>(*broker_);
     SetDefaultProviderBroker(broker_.get());
     SetSchoolYearDirectory(host_.get());
     SetHost(host_.get());
     SetErrorReporter([this](const QString& message) { errors_ << message; });
-    institutions_.SetProviderName("DSPBrowseInstellingen");
-    institutions_.Open();
-    source_.SetDataSet(&institutions_);
 }
 
-void DemoScreenTest::TearDown() {
+void ScreenTest::TearDown() {
     SetErrorReporter(nullptr);
     SetHost(nullptr);
     SetSchoolYearDirectory(nullptr);
     SetDefaultProviderBroker(nullptr);
 }
 
-void DemoScreenTest::Attach(TVornDBForm& form) {
+void ScreenTest::Attach(TVornDBForm& form, const QString& overview) {
+    institutions_.SetProviderName(overview);
+    institutions_.Open();
+    source_.SetDataSet(&institutions_);
     form.RaiseCreate();
     for (TVornClientDataSet* dataSet : form.DataSets())
         if (dataSet->AutoOpen)
             dataSet->Open();
     form.RaiseSetMasterBrowser(&source_);
     form.resize(form.DesignSize);
+}
+
+void DemoScreenTest::SetUp() {
+    auto connection = server::OpenSqlite(dir_.filePath("demo.db"), true);
+    server::CreateSchema(*connection);
+    demo::GenerateDemoData(*connection, {3, 2023, 300});
+    Serve(std::move(connection));
 }
 
 namespace {
@@ -56,35 +61,11 @@ QString readScript(const QString& path) {
 } // namespace
 
 void KnownScreenTest::SetUp() {
-    connection_ = server::OpenSqlite(dir_.filePath("known.db"), true);
-    server::CreateSchema(*connection_);
-    connection_->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/server/fixture.sql")));
-    connection_->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
-    broker_ = std::make_unique<server::SqlBroker>(*connection_);
-    host_ = std::make_unique<TestHost>(*broker_);
-    SetDefaultProviderBroker(broker_.get());
-    SetSchoolYearDirectory(host_.get());
-    SetHost(host_.get());
-    SetErrorReporter([this](const QString& message) { errors_ << message; });
-}
-
-void KnownScreenTest::TearDown() {
-    SetErrorReporter(nullptr);
-    SetHost(nullptr);
-    SetSchoolYearDirectory(nullptr);
-    SetDefaultProviderBroker(nullptr);
-}
-
-void KnownScreenTest::Attach(TVornDBForm& form, const QString& overview) {
-    institutions_.SetProviderName(overview);
-    institutions_.Open();
-    source_.SetDataSet(&institutions_);
-    form.RaiseCreate();
-    for (TVornClientDataSet* dataSet : form.DataSets())
-        if (dataSet->AutoOpen)
-            dataSet->Open();
-    form.RaiseSetMasterBrowser(&source_);
-    form.resize(form.DesignSize);
+    auto connection = server::OpenSqlite(dir_.filePath("known.db"), true);
+    server::CreateSchema(*connection);
+    connection->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/server/fixture.sql")));
+    connection->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
+    Serve(std::move(connection));
 }
 
 } // namespace vorn::testing

@@ -39,14 +39,15 @@ private:
     ISchoolYearDirectory& server_;
 };
 
-/// A demo database (school years 2023 to 2025), its server, a host and the institution overview
-/// that screens get as their master; errors shown to the user are collected.
-class DemoScreenTest : public ::testing::Test {
+/// A database, its server and a host for screens; errors shown to the user are collected.
+class ScreenTest : public ::testing::Test {
 protected:
-    void SetUp() override;
     void TearDown() override;
-    /// Creates the screen the way the host does: created, datasets opened, attached, sized.
-    void Attach(TVornDBForm& form);
+    /// Serves the screens from this database.
+    void Serve(std::unique_ptr<server::Connection> connection);
+    /// Creates the screen the way the host does: created, datasets opened, attached to the
+    /// institution overview of that provider as master, sized.
+    void Attach(TVornDBForm& form, const QString& overview);
 
     QTemporaryDir dir_;
     std::unique_ptr<server::Connection> connection_;
@@ -57,22 +58,18 @@ protected:
     QStringList errors_;
 };
 
-/// The provider tests' hand-built database with the participant rows added, whose figures the
-/// participant screen tests know; the master list is the given institution overview.
-class KnownScreenTest : public ::testing::Test {
+/// A demo database (school years 2023 to 2025); screens get the institution overview as master.
+class DemoScreenTest : public ScreenTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
-    /// Creates the screen the way the host does, with `overview` as the master browse list.
-    void Attach(TVornDBForm& form, const QString& overview);
+    void Attach(TVornDBForm& form) { ScreenTest::Attach(form, "DSPBrowseInstellingen"); }
+};
 
-    QTemporaryDir dir_;
-    std::unique_ptr<server::Connection> connection_;
-    std::unique_ptr<server::SqlBroker> broker_;
-    std::unique_ptr<TestHost> host_;
-    TVornClientDataSet institutions_{"CDSBrowseInstelling"};
-    TVornDatasource source_;
-    QStringList errors_;
+/// The provider tests' hand-built database with the participant rows added, whose figures the
+/// participant screen tests know.
+class KnownScreenTest : public ScreenTest {
+protected:
+    void SetUp() override;
 };
 
 } // namespace vorn::testing

@@ -55,10 +55,11 @@ protected:
         broker_.addTable("ParmDropDown", Table({FieldDef::integer("P_ID"), FieldDef::wideString("P_CODE", 10),
                                                 FieldDef::wideString("P_OMSCHRIJVING", 1024),
                                                 FieldDef::wideString("P_EXTRA", 10)}));
-        broker_.addTable("DSPSelectOSPVrijstellingIG",
-                         Table({FieldDef::fixedChar("OVI_CODE", 2), FieldDef::wideString("OVI_OMSCHRIJVING", 80),
-                                FieldDef::decimal("OVI_BEDRAGCURSIST", 18, 2),
-                                FieldDef::decimal("OVI_BEDRAGFONDS", 18, 2), FieldDef::integer("OVI_ID")}));
+        broker_.addTable(
+            "DSPSelectOSPVrijstellingIG",
+            Table({FieldDef::fixedChar("OVI_CODE", 2), FieldDef::wideString("OVI_OMSCHRIJVING", 80),
+                   FieldDef::decimal("OVI_BEDRAGCURSIST", 18, 2), FieldDef::decimal("OVI_BEDRAGFONDS", 18, 2),
+                   FieldDef::integer("OVI_ID")}));
         broker_.addTable("DSPSelectVWOVrijstellingIG",
                          Table({FieldDef::wideString("VTA_CODE", 50), FieldDef::wideString("VTA_NAAM", 1000),
                                 FieldDef::decimal("VTA_BEDRAGVOORCURSISTEN", 9, 3),
@@ -66,12 +67,13 @@ protected:
         broker_.addTable("DSPSelectVWORefertePeriode",
                          Table({FieldDef::integer("OR_ID"), FieldDef::wideString("OR_OMSCHRIJVING", 50),
                                 FieldDef::date("OR_TOT"), FieldDef::date("OR_VAN")}));
-        broker_.addTable("DSPSelectVWOIngModuleVarPeriode",
-                         Table({FieldDef::wideString("VWK_CODE", 25), FieldDef::integer("VWK_ID"),
-                                FieldDef::wideString("VWK_OMSCHRIJVING", 150), FieldDef::integer("IMV_ID"),
-                                FieldDef::fixedChar("VOM_CODE", 8), FieldDef::integer("VOM_ID"),
-                                FieldDef::wideString("VOM_OMSCHRIJVING", 150), FieldDef::wideString("VWA_CODE", 50),
-                                FieldDef::wideString("VWA_OMSCHRIJVING", 1000)}));
+        broker_.addTable(
+            "DSPSelectVWOIngModuleVarPeriode",
+            Table({FieldDef::wideString("VWK_CODE", 25), FieldDef::integer("VWK_ID"),
+                   FieldDef::wideString("VWK_OMSCHRIJVING", 150), FieldDef::integer("IMV_ID"),
+                   FieldDef::fixedChar("VOM_CODE", 8), FieldDef::integer("VOM_ID"),
+                   FieldDef::wideString("VOM_OMSCHRIJVING", 150), FieldDef::wideString("VWA_CODE", 50),
+                   FieldDef::wideString("VWA_OMSCHRIJVING", 1000)}));
         SetDefaultProviderBroker(&broker_);
         window_ = std::make_unique<MainWindow>(nullptr, dir_.filePath("vorn.ini"));
         window_->BuildMenus();
