@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace vorn {
@@ -550,6 +551,37 @@ bool TVornClientDataSet::LocateID(qint64 id, const QString& keyField) {
 }
 
 // ---------------------------------------------------------------- reading and writing cells
+
+std::vector<std::int32_t> TVornClientDataSet::IntegerColumn(const TField& field) const {
+    requireActive();
+    if (field.column_ < 0 || field.FieldKind() != TFieldKind::Data || !IsIntegerType(field.DataType()))
+        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen veld met gehele getallen"), {field.FieldName()});
+    const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
+    std::vector<std::int32_t> values;
+    values.reserve(order_.size());
+    for (const std::uint32_t row : order_) {
+        const std::int64_t value = column.isNull(row) ? 0 : column.intAt(row);
+        if (value < std::numeric_limits<std::int32_t>::min() ||
+            value > std::numeric_limits<std::int32_t>::max())
+            RaiseDatabaseError(QStringLiteral("Waarde %s van veld '%s' past niet in 32 bits"),
+                               {static_cast<qint64>(value), field.FieldName()});
+        values.push_back(static_cast<std::int32_t>(value));
+    }
+    return values;
+}
+
+std::vector<std::string_view> TVornClientDataSet::TextColumn(const TField& field) const {
+    requireActive();
+    if (field.column_ < 0 || field.FieldKind() != TFieldKind::Data ||
+        StorageOf(field.DataType()) != StorageKind::Bytes)
+        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen tekstveld"), {field.FieldName()});
+    const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
+    std::vector<std::string_view> values;
+    values.reserve(order_.size());
+    for (const std::uint32_t row : order_)
+        values.push_back(column.isNull(row) ? std::string_view() : column.bytesAt(row));
+    return values;
+}
 
 Cell TVornClientDataSet::cellAtPosition(const TField& field, int position) const {
     const std::size_t row = order_.at(static_cast<std::size_t>(position));

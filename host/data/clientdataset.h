@@ -193,6 +193,13 @@ public:
     /// Makes the first row whose key field equals `id` current; an empty name means IDField.
     bool LocateID(qint64 id, const QString& keyField = {});
 
+    // Whole columns, for passes over every record: the values a walk from First to the end reads,
+    // in the current order, without moving the cursor.
+    /// The whole numbers of an integer data field (0 for null).
+    std::vector<std::int32_t> IntegerColumn(const TField& field) const;
+    /// The texts of a text data field (empty for null), valid until the dataset changes.
+    std::vector<std::string_view> TextColumn(const TField& field) const;
+
     // Local changes.
     void Append();
     void Edit();

@@ -170,6 +170,10 @@ public:
         }
         ordinals_.push_back(lastOrdinal_);
     }
+    void AddAll(const std::vector<std::int32_t>& ids) {
+        for (const std::int32_t id : ids)
+            Add(id);
+    }
     /// The row is counted in no value of this category.
     void Skip() { ordinals_.push_back(NotCounted); }
 
@@ -217,6 +221,18 @@ private:
     std::vector<Stat*> stats_;
     std::vector<std::uint32_t> ordinals_;
 };
+
+/// The teaching location of every row: its position in `locations`, or none for an empty text.
+template <class Stat>
+void AddLocations(CategoryPass<Stat>& pass, const std::vector<std::string_view>& texts,
+                  TLesplaatsen& locations) {
+    for (const std::string_view text : texts) {
+        if (text.empty())
+            pass.Skip();
+        else
+            pass.Add(locations.PositionOf(text));
+    }
+}
 
 /// Labels and sums of a regime's category tables.
 struct CategoryTableLayout {

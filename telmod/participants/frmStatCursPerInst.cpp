@@ -394,58 +394,42 @@ osp::TStatistic* TStatCursistenPerInstellingForm::GetLesplaatsStat(std::int32_t 
 
 void TStatCursistenPerInstellingForm::FillCharts() {
     CDSAllStats.Sort(QStringLiteral("LL_ID"), {});
-    const EnrolmentReader row(CDSAllStats);
-    auto& fin = CDSAllStats.FieldByName(QStringLiteral("CU_FINANCIERBAARHEID"));
-    auto& aku = CDSAllStats.FieldByName(QStringLiteral("CU_AANVRAAGKREDIETUREN"));
-    auto& lestijden = CDSAllStats.FieldByName(QStringLiteral("EE_LESTIJDEN"));
-    auto& defaultLestijden = CDSAllStats.FieldByName(QStringLiteral("OE_DEFAULTLESTIJDEN"));
-    auto& klas = CDSAllStats.FieldByName(QStringLiteral("KL_ID"));
-    auto& admGroep = CDSAllStats.FieldByName(QStringLiteral("AG_ID"));
-    auto& eenheid = CDSAllStats.FieldByName(QStringLiteral("OE_ID"));
-    auto& opleiding = CDSAllStats.FieldByName(QStringLiteral("OO_ID"));
-    auto& studiegebied = CDSAllStats.FieldByName(QStringLiteral("AG_STUDIEGEBIED_FKP"));
-    auto& vrijstelling = CDSAllStats.FieldByName(QStringLiteral("CU_OSPVRIJSTELLINGIG_FK"));
-    auto& vestiging = CDSAllStats.FieldByName(QStringLiteral("KL_VESTIGINGSPLAATS_FK"));
-    auto& lesplaats = CDSAllStats.FieldByName(QStringLiteral("KL_MATRIXLESPLAATS"));
-
-    using Pass = CategoryPass<osp::TStatistic>;
     const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
-    // In the order in which each row is counted: class, administrative group, unit, training, study
-    // area, exemption type, branch, teaching location.
-    std::vector<Pass> passes;
-    passes.reserve(8);
-    for (Pass::Lookup lookup :
-         std::initializer_list<Pass::Lookup>{[this](std::int32_t id) { return GetKlasStat(id); },
-                                             [this](std::int32_t id) { return GetAdmGroepStat(id); },
-                                             [this](std::int32_t id) { return GetOffEenheidStat(id); },
-                                             [this](std::int32_t id) { return GetOpleidingStat(id); },
-                                             [this](std::int32_t id) { return GetStudiegebiedStat(id); },
-                                             [this](std::int32_t id) { return GetVrijstellingIGStat(id); },
-                                             [this](std::int32_t id) { return GetVestigingStat(id); },
-                                             [this](std::int32_t id) { return GetLesplaatsStat(id); }})
-        passes.emplace_back(std::move(lookup), rowCount);
-    const std::array<vorn::TField*, 7> keys{&klas,         &admGroep,     &eenheid,  &opleiding,
-                                            &studiegebied, &vrijstelling, &vestiging};
-
     std::vector<RowCounts> rows;
     rows.reserve(rowCount);
     {
-        ScrollWithoutControls walk(CDSAllStats);
-        for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
-            std::int32_t luc = lestijden.AsInteger();
-            if (luc == 0)
-                luc = defaultLestijden.AsInteger();
-            rows.push_back(
-                {row.PersonID(), luc, fin.AsUtf8() == "12", row.IsMan(), aku.AsUtf8() == "+", row.IsC98()});
-            for (std::size_t k = 0; k < keys.size(); ++k)
-                passes[k].Add(keys[k]->AsInteger());
-            const std::string_view location = lesplaats.AsUtf8();
-            if (location.empty())
-                passes[7].Skip();
-            else
-                passes[7].Add(FLesplaatsen.PositionOf(location));
-        }
+        const auto person = Integers(CDSAllStats, "LL_ID");
+        const auto hours = Integers(CDSAllStats, "EE_LESTIJDEN");
+        const auto defaultHours = Integers(CDSAllStats, "OE_DEFAULTLESTIJDEN");
+        const auto flags = Integers(CDSAllStats, "LL_FLAGS");
+        const auto fin = Texts(CDSAllStats, "CU_FINANCIERBAARHEID");
+        const auto sex = Texts(CDSAllStats, "LL_GESLACHT");
+        const auto aku = Texts(CDSAllStats, "CU_AANVRAAGKREDIETUREN");
+        for (std::size_t i = 0; i < rowCount; ++i)
+            rows.push_back({person[i], hours[i] != 0 ? hours[i] : defaultHours[i], fin[i] == "12",
+                            sex[i] == "M", aku[i] == "+", (flags[i] & C98Flag) != 0});
     }
+
+    // Each row is counted per class, administrative group, unit, training, study area, exemption
+    // type, branch and teaching location.
+    using Pass = CategoryPass<osp::TStatistic>;
+    std::vector<Pass> passes;
+    passes.reserve(8);
+    const std::pair<const char*, Pass::Lookup> keyed[] = {
+        {"KL_ID", [this](std::int32_t id) { return GetKlasStat(id); }},
+        {"AG_ID", [this](std::int32_t id) { return GetAdmGroepStat(id); }},
+        {"OE_ID", [this](std::int32_t id) { return GetOffEenheidStat(id); }},
+        {"OO_ID", [this](std::int32_t id) { return GetOpleidingStat(id); }},
+        {"AG_STUDIEGEBIED_FKP", [this](std::int32_t id) { return GetStudiegebiedStat(id); }},
+        {"CU_OSPVRIJSTELLINGIG_FK", [this](std::int32_t id) { return GetVrijstellingIGStat(id); }},
+        {"KL_VESTIGINGSPLAATS_FK", [this](std::int32_t id) { return GetVestigingStat(id); }}};
+    for (const auto& [key, lookup] : keyed) {
+        passes.emplace_back(lookup, rowCount);
+        passes.back().AddAll(Integers(CDSAllStats, key));
+    }
+    passes.emplace_back([this](std::int32_t id) { return GetLesplaatsStat(id); }, rowCount);
+    AddLocations(passes.back(), Texts(CDSAllStats, "KL_MATRIXLESPLAATS"), FLesplaatsen);
+
     for (const Pass& pass : passes)
         pass.CountRows(rows, [](osp::TStatistic& stat, const RowCounts& r) {
             stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);

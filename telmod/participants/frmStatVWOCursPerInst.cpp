@@ -446,56 +446,41 @@ vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetLesplaatsStat(std::int32
 
 void TStatVWOCursistenPerInstellingForm::FillCharts() {
     CDSAllStats.Sort(QStringLiteral("LL_ID"), {});
-    const EnrolmentReader row(CDSAllStats);
-    auto& fin = CDSAllStats.FieldByName(QStringLiteral("FINANCIERBAARHEID"));
-    auto& lestijden = CDSAllStats.FieldByName(QStringLiteral("VMV_LESTIJDENORGANISATIE"));
-    auto& klas = CDSAllStats.FieldByName(QStringLiteral("VWK_ID"));
-    auto& module = CDSAllStats.FieldByName(QStringLiteral("VOM_ID"));
-    auto& modulevariant = CDSAllStats.FieldByName(QStringLiteral("VMV_ID"));
-    auto& ingModulevariant = CDSAllStats.FieldByName(QStringLiteral("IMV_ID"));
-    auto& opleiding = CDSAllStats.FieldByName(QStringLiteral("VO_ID"));
-    auto& opleidingsvariant = CDSAllStats.FieldByName(QStringLiteral("VOO_ID"));
-    auto& tarief = CDSAllStats.FieldByName(QStringLiteral("VL_VWOTARIEF_FK"));
-    auto& vestiging = CDSAllStats.FieldByName(QStringLiteral("VWK_VESTIGINGSPLAATS_FK"));
-    auto& lesplaats = CDSAllStats.FieldByName(QStringLiteral("VLP_OMSCHRIJVING"));
-
-    using Pass = CategoryPass<vwo::TStatistic>;
     const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
-    // In the order in which each row is counted: class, module, module variant, module variant as set
-    // up, training, training variant, fee rate, branch, teaching location.
-    std::vector<Pass> passes;
-    passes.reserve(9);
-    for (Pass::Lookup lookup :
-         std::initializer_list<Pass::Lookup>{[this](std::int32_t id) { return GetKlasStat(id); },
-                                             [this](std::int32_t id) { return GetModuleStat(id); },
-                                             [this](std::int32_t id) { return GetModulevariantStat(id); },
-                                             [this](std::int32_t id) { return GetIngModuleVariantStat(id); },
-                                             [this](std::int32_t id) { return GetOpleidingStat(id); },
-                                             [this](std::int32_t id) { return GetOpleidingsvariantStat(id); },
-                                             [this](std::int32_t id) { return GetTariefStat(id); },
-                                             [this](std::int32_t id) { return GetVestigingStat(id); },
-                                             [this](std::int32_t id) { return GetLesplaatsStat(id); }})
-        passes.emplace_back(std::move(lookup), rowCount);
-    const std::array<vorn::TField*, 8> keys{
-        &klas,   &module,   &modulevariant, &ingModulevariant, &opleiding, &opleidingsvariant,
-        &tarief, &vestiging};
-
     std::vector<RowCounts> rows;
     rows.reserve(rowCount);
     {
-        ScrollWithoutControls walk(CDSAllStats);
-        for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
-            rows.push_back({row.PersonID(), lestijden.AsInteger(), fin.AsInteger() == 8, row.IsMan(), false,
-                            row.IsC98()});
-            for (std::size_t k = 0; k < keys.size(); ++k)
-                passes[k].Add(keys[k]->AsInteger());
-            const std::string_view location = lesplaats.AsUtf8();
-            if (location.empty())
-                passes[8].Skip();
-            else
-                passes[8].Add(FLesplaatsen.PositionOf(location));
-        }
+        const auto person = Integers(CDSAllStats, "LL_ID");
+        const auto hours = Integers(CDSAllStats, "VMV_LESTIJDENORGANISATIE");
+        const auto fin = Integers(CDSAllStats, "FINANCIERBAARHEID");
+        const auto flags = Integers(CDSAllStats, "LL_FLAGS");
+        const auto sex = Texts(CDSAllStats, "LL_GESLACHT");
+        for (std::size_t i = 0; i < rowCount; ++i)
+            rows.push_back(
+                {person[i], hours[i], fin[i] == 8, sex[i] == "M", false, (flags[i] & C98Flag) != 0});
     }
+
+    // Each row is counted per class, module, module variant, module variant as set up, training,
+    // training variant, fee rate, branch and teaching location.
+    using Pass = CategoryPass<vwo::TStatistic>;
+    std::vector<Pass> passes;
+    passes.reserve(9);
+    const std::pair<const char*, Pass::Lookup> keyed[] = {
+        {"VWK_ID", [this](std::int32_t id) { return GetKlasStat(id); }},
+        {"VOM_ID", [this](std::int32_t id) { return GetModuleStat(id); }},
+        {"VMV_ID", [this](std::int32_t id) { return GetModulevariantStat(id); }},
+        {"IMV_ID", [this](std::int32_t id) { return GetIngModuleVariantStat(id); }},
+        {"VO_ID", [this](std::int32_t id) { return GetOpleidingStat(id); }},
+        {"VOO_ID", [this](std::int32_t id) { return GetOpleidingsvariantStat(id); }},
+        {"VL_VWOTARIEF_FK", [this](std::int32_t id) { return GetTariefStat(id); }},
+        {"VWK_VESTIGINGSPLAATS_FK", [this](std::int32_t id) { return GetVestigingStat(id); }}};
+    for (const auto& [key, lookup] : keyed) {
+        passes.emplace_back(lookup, rowCount);
+        passes.back().AddAll(Integers(CDSAllStats, key));
+    }
+    passes.emplace_back([this](std::int32_t id) { return GetLesplaatsStat(id); }, rowCount);
+    AddLocations(passes.back(), Texts(CDSAllStats, "VLP_OMSCHRIJVING"), FLesplaatsen);
+
     for (const Pass& pass : passes)
         pass.CountRows(rows, [](vwo::TStatistic& stat, const RowCounts& r) {
             stat.IncCounts(r.person, r.hours, r.fin, r.man, r.c98);

@@ -3,8 +3,13 @@
 #include "host/data/clientdataset.h"
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace telmod {
+
+/// The bit of LL_FLAGS that marks a C98 person.
+constexpr qint64 C98Flag = 0x40000;
 
 /// What both regimes take alike from an enrolment row: the person, whether a man, whether C98.
 class EnrolmentReader {
@@ -22,12 +27,20 @@ public:
     bool IsC98() const { return (flags_.AsLargeInt() & C98Flag) != 0; }
 
 private:
-    /// The bit of LL_FLAGS that marks a C98 person.
-    static constexpr qint64 C98Flag = 0x40000;
     const vorn::TField& person_;
     const vorn::TField& sex_;
     const vorn::TField& flags_;
 };
+
+/// The whole numbers of a field for every record, in the dataset's order.
+inline std::vector<std::int32_t> Integers(const vorn::TVornClientDataSet& rows, const char* field) {
+    return rows.IntegerColumn(rows.FieldByName(QString::fromLatin1(field)));
+}
+
+/// The texts of a field for every record, in the dataset's order.
+inline std::vector<std::string_view> Texts(const vorn::TVornClientDataSet& rows, const char* field) {
+    return rows.TextColumn(rows.FieldByName(QString::fromLatin1(field)));
+}
 
 /// Keeps a dataset's controls from following its cursor while it is walked.
 class ScrollWithoutControls {

@@ -153,3 +153,27 @@ TEST(MasterDetail, DetailParametersFollowTheMasterRowUntilTheLinkIsCut) {
     master.Next();
     EXPECT_EQ(asked.size(), 2U);
 }
+
+TEST(WholeColumns, FollowTheCurrentOrderAndReadNullsAsZeroOrEmpty) {
+    TVornClientDataSet table("T");
+    table.AddField(FieldDef::integer("ID"));
+    table.AddField(FieldDef::string("Code", 5));
+    table.AddField(FieldDef::decimal("Uren", 18, 2));
+    table.CreateDataSet();
+    for (const auto& [id, code] : std::vector<std::pair<int, QString>>{{3, "c"}, {1, "a"}, {2, QString()}}) {
+        table.Append();
+        table.FieldByName("ID").SetAsInteger(id);
+        if (!code.isNull())
+            table.FieldByName("Code").SetAsString(code);
+        table.Post();
+    }
+    table.Append();
+    table.Post(); // a row of nulls
+    table.Sort("ID");
+    EXPECT_EQ(table.IntegerColumn(table.FieldByName("ID")), (std::vector<std::int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(table.TextColumn(table.FieldByName("Code")), (std::vector<std::string_view>{"", "a", "", "c"}));
+    table.Last();
+    EXPECT_EQ(table.RecNo(), 4) << "the cursor does not move";
+    EXPECT_THROW(table.IntegerColumn(table.FieldByName("Uren")), EDatabaseError);
+    EXPECT_THROW(table.TextColumn(table.FieldByName("ID")), EDatabaseError);
+}

@@ -1,3 +1,4 @@
+#include "telmod/participants/categories.h"
 #include "telmod/participants/frmStatCursPerInst.h"
 #include "telmod/participants/frmStatVWOCursPerInst.h"
 
@@ -70,4 +71,50 @@ TEST(VwoStatistic, ARowWithoutPersonCountsNothingAndTheOrdinalsShift) {
     EXPECT_EQ(statistic.GetTypeCount(vwo::stlesurencursist), 50);
     EXPECT_EQ(statistic.GetTypeCount(vwo::stVrouwCount), 1);
     EXPECT_EQ(statistic.GetTypeCount(8), 0);
+}
+
+TEST(CategoryPass, GroupedCountingGivesEveryStatisticWhatRowByRowCountingGives) {
+    // 300 category values: more than are counted directly, so the rows are grouped first.
+    constexpr int Values = 300;
+    std::vector<std::unique_ptr<osp::TStatistic>> grouped, direct;
+    for (int i = 0; i < Values; ++i) {
+        grouped.push_back(std::make_unique<osp::TStatistic>());
+        direct.push_back(std::make_unique<osp::TStatistic>());
+    }
+    int lookups = 0;
+    telmod::CategoryPass<osp::TStatistic> pass(
+        [&](std::int32_t id) {
+            ++lookups;
+            return id == 7 ? nullptr : grouped[static_cast<std::size_t>(id)].get(); // 7: not counted
+        },
+        0);
+    std::vector<telmod::RowCounts> rows;
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8; // the low bits of this generator repeat quickly
+    };
+    for (int person = 1; person <= 2000; ++person)
+        for (int enrolment = 0; enrolment < 1 + static_cast<int>(next() % 4); ++enrolment) {
+            const auto value = static_cast<std::int32_t>(next() % Values);
+            rows.push_back({person, static_cast<std::int32_t>(next() % 90), next() % 3 != 0, next() % 2 == 0,
+                            next() % 5 == 0, next() % 7 == 0});
+            pass.Add(value);
+            if (value != 7) {
+                const telmod::RowCounts& r = rows.back();
+                direct[static_cast<std::size_t>(value)]->IncCounts(r.person, r.hours, r.fin, r.man, r.aku,
+                                                                   r.c98);
+            }
+        }
+    pass.CountRows(rows, [](osp::TStatistic& stat, const telmod::RowCounts& r) {
+        stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
+    });
+    EXPECT_EQ(lookups, Values) << "one lookup per distinct id";
+    for (int value = 0; value < Values; ++value)
+        for (int figure = 0; figure < osp::StatTypeCount; ++figure)
+            ASSERT_EQ(grouped[static_cast<std::size_t>(value)]->GetTypeCount(figure),
+                      direct[static_cast<std::size_t>(value)]->GetTypeCount(figure))
+                << "value " << value << ", figure " << figure;
+    EXPECT_EQ(grouped[7]->Count(), 0);
+    EXPECT_GT(direct[3]->Count(), 0);
 }
