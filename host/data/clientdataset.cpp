@@ -439,6 +439,43 @@ bool TVornClientDataSet::Bof() const {
     return !Active() || bof_;
 }
 
+namespace {
+
+/// Stable sort of the record order by a 32-bit integer column without nulls: nothing to do when
+/// the order is already right, else a radix sort in two passes of sixteen bits.
+void SortByInt32(std::vector<std::uint32_t>& order, const Column& column, bool descending) {
+    const std::size_t n = order.size();
+    // Signed keys become unsigned ones in the same order; descending ones are inverted.
+    const auto keyOf = [&column, descending](std::uint32_t row) {
+        const auto key = static_cast<std::uint32_t>(column.intAt(row)) ^ 0x80000000u;
+        return descending ? ~key : key;
+    };
+    bool sorted = true;
+    for (std::size_t i = 1; i < n && sorted; ++i)
+        sorted = keyOf(order[i - 1]) <= keyOf(order[i]);
+    if (sorted)
+        return;
+    std::vector<std::uint32_t> keys(n), otherKeys(n), otherOrder(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = keyOf(order[i]);
+    for (const int shift : {0, 16}) {
+        std::vector<std::uint32_t> start(65537, 0);
+        for (const std::uint32_t key : keys)
+            ++start[((key >> shift) & 0xFFFFu) + 1];
+        for (std::size_t digit = 1; digit < start.size(); ++digit)
+            start[digit] += start[digit - 1];
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t to = start[(keys[i] >> shift) & 0xFFFFu]++;
+            otherKeys[to] = keys[i];
+            otherOrder[to] = order[i];
+        }
+        keys.swap(otherKeys);
+        order.swap(otherOrder);
+    }
+}
+
+} // namespace
+
 void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) {
     requireActive();
     const QStringList names = SplitFieldList(fields);
@@ -463,7 +500,9 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
     const Column& first = *keys.front().column;
     const bool singleInteger = keys.size() == 1 && !first.hasNulls() && first.kind() != StorageKind::Bytes &&
                                first.kind() != StorageKind::Double;
-    if (singleInteger) {
+    if (singleInteger && first.kind() == StorageKind::Int32) {
+        SortByInt32(order_, first, keys.front().descending);
+    } else if (singleInteger) {
         std::vector<std::pair<std::int64_t, std::uint32_t>> pairs(order_.size());
         for (std::size_t i = 0; i < order_.size(); ++i)
             pairs[i] = {first.intAt(order_[i]), order_[i]};
@@ -483,7 +522,9 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
                 continue;
             key.textKeys.reserve(key.column->size());
             for (std::size_t r = 0; r < key.column->size(); ++r)
-                key.textKeys.push_back(collator.sortKey(QString::fromUtf8(key.column->bytesAt(r))));
+                // Collation keys do not honour the case setting: the text is folded first.
+                key.textKeys.push_back(
+                    collator.sortKey(QString::fromUtf8(key.column->bytesAt(r)).toCaseFolded()));
         }
         std::stable_sort(order_.begin(), order_.end(), [&keys](std::uint32_t a, std::uint32_t b) {
             for (const SortKey& key : keys) {

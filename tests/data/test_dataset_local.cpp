@@ -177,3 +177,37 @@ TEST(WholeColumns, FollowTheCurrentOrderAndReadNullsAsZeroOrEmpty) {
     EXPECT_THROW(table.IntegerColumn(table.FieldByName("Uren")), EDatabaseError);
     EXPECT_THROW(table.TextColumn(table.FieldByName("ID")), EDatabaseError);
 }
+
+TEST(IntegerSort, OrdersNegativeAndLargeKeysStablyBothWays) {
+    TVornClientDataSet table("T");
+    table.AddField(FieldDef::integer("K"));
+    table.AddField(FieldDef::integer("Seq"));
+    table.CreateDataSet();
+    const std::vector<std::int32_t> keys{5,  -3,    70000, -70000, 5, 0, 2147483647, -2147483647 - 1,
+                                         -3, 65536, 5};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        table.Append();
+        table.FieldByName("K").SetAsInteger(keys[i]);
+        table.FieldByName("Seq").SetAsInteger(static_cast<qint64>(i));
+        table.Post();
+    }
+    std::vector<std::pair<std::int32_t, std::int32_t>> expected;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        expected.emplace_back(keys[i], static_cast<std::int32_t>(i));
+    const auto rows = [&table] {
+        std::vector<std::pair<std::int32_t, std::int32_t>> result;
+        const auto k = table.IntegerColumn(table.FieldByName("K"));
+        const auto seq = table.IntegerColumn(table.FieldByName("Seq"));
+        for (std::size_t i = 0; i < k.size(); ++i)
+            result.emplace_back(k[i], seq[i]);
+        return result;
+    };
+    table.Sort("K");
+    std::stable_sort(expected.begin(), expected.end(), [](auto a, auto b) { return a.first < b.first; });
+    EXPECT_EQ(rows(), expected) << "ascending, equal keys in their earlier order";
+    table.Sort("Seq");
+    table.Sort("K", "K");
+    std::sort(expected.begin(), expected.end(), [](auto a, auto b) { return a.second < b.second; });
+    std::stable_sort(expected.begin(), expected.end(), [](auto a, auto b) { return a.first > b.first; });
+    EXPECT_EQ(rows(), expected) << "descending, equal keys in their earlier order";
+}
