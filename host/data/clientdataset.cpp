@@ -748,7 +748,9 @@ void TVornClientDataSet::Append() {
         Post();
     std::vector<Cell> row(fields_.size());
     static const QRegularExpression separators(QStringLiteral("[;\\n]"));
-    for (const QString& pair : ParamToFields.split(separators, Qt::SkipEmptyParts)) {
+    const QStringList pairs =
+        ParamToFields.isEmpty() ? QStringList() : ParamToFields.split(separators, Qt::SkipEmptyParts);
+    for (const QString& pair : pairs) {
         const QStringList parts = pair.split(u'=');
         if (parts.size() != 2)
             RaiseDatabaseError(QStringLiteral("Dataset '%s': ongeldige ParamToFields '%s'"),

@@ -32,6 +32,9 @@ public:
             append(id, object);
             return Count() - 1;
         }
+        // ... and the same id several times in a row.
+        if (sorted_ && ids_.back() == id && duplicates_ == dupIgnore)
+            return Count() - 1;
         return insertObject(id, object);
     }
     /// Index of the id, -1 when absent.
