@@ -23,18 +23,15 @@ void Column::reserve(std::size_t rows) {
     }
 }
 
+void Column::raiseTooMuchText() {
+    RaiseDatabaseError(QStringLiteral("Te veel tekst in één kolom (meer dan 4 GiB)"));
+}
+
 void Column::trackNulls() {
     if (!tracksNulls_) {
         nulls_.assign(size_, 0);
         tracksNulls_ = true;
     }
-}
-
-void Column::pushNullFlag(bool isNull) {
-    if (isNull)
-        trackNulls();
-    if (tracksNulls_)
-        nulls_.push_back(isNull ? 1 : 0);
 }
 
 void Column::appendNull() {
@@ -56,31 +53,8 @@ void Column::appendNull() {
     ++size_;
 }
 
-void Column::appendInt(std::int64_t value) {
-    if (kind_ == StorageKind::Int32)
-        int32_.push_back(static_cast<std::int32_t>(value));
-    else
-        int64_.push_back(value);
-    pushNullFlag(false);
-    ++size_;
-}
-
 void Column::appendDouble(double value) {
     double_.push_back(value);
-    pushNullFlag(false);
-    ++size_;
-}
-
-Column::Span Column::storeBytes(std::string_view bytes) {
-    if (bytes_.size() + bytes.size() > std::numeric_limits<std::uint32_t>::max())
-        RaiseDatabaseError(QStringLiteral("Te veel tekst in één kolom (meer dan 4 GiB)"));
-    const Span span{static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(bytes.size())};
-    bytes_.append(bytes);
-    return span;
-}
-
-void Column::appendBytes(std::string_view bytes) {
-    spans_.push_back(storeBytes(bytes));
     pushNullFlag(false);
     ++size_;
 }

@@ -20,9 +20,20 @@ public:
     void reserve(std::size_t rows);
 
     void appendNull();
-    void appendInt(std::int64_t value);
+    void appendInt(std::int64_t value) {
+        if (kind_ == StorageKind::Int32)
+            int32_.push_back(static_cast<std::int32_t>(value));
+        else
+            int64_.push_back(value);
+        pushNullFlag(false);
+        ++size_;
+    }
     void appendDouble(double value);
-    void appendBytes(std::string_view bytes);
+    void appendBytes(std::string_view bytes) {
+        spans_.push_back(storeBytes(bytes));
+        pushNullFlag(false);
+        ++size_;
+    }
 
     bool isNull(std::size_t row) const { return tracksNulls_ && nulls_[row] != 0; }
     bool hasNulls() const { return tracksNulls_; }
@@ -48,9 +59,22 @@ private:
         std::uint32_t length;
     };
     void markValue(std::size_t row);
-    void pushNullFlag(bool isNull);
+    void pushNullFlag(bool isNull) {
+        if (isNull)
+            trackNulls();
+        if (tracksNulls_)
+            nulls_.push_back(isNull ? 1 : 0);
+    }
     void trackNulls();
-    Span storeBytes(std::string_view bytes);
+    Span storeBytes(std::string_view bytes) {
+        if (bytes_.size() + bytes.size() > MaxBytes)
+            raiseTooMuchText();
+        const Span span{static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(bytes.size())};
+        bytes_.append(bytes);
+        return span;
+    }
+    static constexpr std::size_t MaxBytes = 0xFFFFFFFFu;
+    [[noreturn]] static void raiseTooMuchText();
 
     StorageKind kind_;
     std::size_t size_ = 0;
