@@ -171,8 +171,26 @@ public:
         ordinals_.push_back(lastOrdinal_);
     }
     void AddAll(const std::vector<std::int32_t>& ids) {
-        for (const std::int32_t id : ids)
-            Add(id);
+        if (ids.empty())
+            return;
+        const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+        const std::int64_t range = std::int64_t{*high} - *low + 1;
+        if (range > DenseLimit || range > 8 * static_cast<std::int64_t>(ids.size())) {
+            for (const std::int32_t id : ids)
+                Add(id);
+            return;
+        }
+        // Ids close together (the usual case): a table indexed by id finds each in one step.
+        std::vector<std::uint32_t> byId(static_cast<std::size_t>(range), TIdMap::Absent);
+        for (const std::int32_t id : ids) {
+            std::uint32_t& ordinal = byId[static_cast<std::size_t>(std::int64_t{id} - *low)];
+            if (ordinal == TIdMap::Absent) {
+                ordinal = known_.Find(id);
+                if (ordinal == TIdMap::Absent)
+                    ordinal = firstSight(id);
+            }
+            ordinals_.push_back(ordinal);
+        }
     }
     /// The row is counted in no value of this category.
     void Skip() { ordinals_.push_back(NotCounted); }
@@ -203,6 +221,7 @@ public:
 private:
     static constexpr std::uint32_t NotCounted = 0xFFFFFFFEu;
     static constexpr std::size_t DirectLimit = 64;
+    static constexpr std::int64_t DenseLimit = 1 << 22;
 
     std::uint32_t firstSight(std::int32_t id) {
         Stat* stat = lookup_(id);

@@ -89,6 +89,7 @@ TEST(CategoryPass, GroupedCountingGivesEveryStatisticWhatRowByRowCountingGives) 
         },
         0);
     std::vector<telmod::RowCounts> rows;
+    std::vector<std::int32_t> ids;
     std::uint32_t seed = 12345;
     const auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
@@ -99,13 +100,14 @@ TEST(CategoryPass, GroupedCountingGivesEveryStatisticWhatRowByRowCountingGives) 
             const auto value = static_cast<std::int32_t>(next() % Values);
             rows.push_back({person, static_cast<std::int32_t>(next() % 90), next() % 3 != 0, next() % 2 == 0,
                             next() % 5 == 0, next() % 7 == 0});
-            pass.Add(value);
+            ids.push_back(value);
             if (value != 7) {
                 const telmod::RowCounts& r = rows.back();
                 direct[static_cast<std::size_t>(value)]->IncCounts(r.person, r.hours, r.fin, r.man, r.aku,
                                                                    r.c98);
             }
         }
+    pass.AddAll(ids);
     pass.CountRows(rows, [](osp::TStatistic& stat, const telmod::RowCounts& r) {
         stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
     });
