@@ -7,6 +7,8 @@
 // or by hand: bench_participants SQLITE_FILE [POSTGRES_CONNECTION]
 #include "telmod/participants/frmStatCursPerInst.h"
 
+#include "benchtime.h"
+
 #include "server/connection.h"
 #include "server/providers.h"
 #include "server/sqlbroker.h"
@@ -39,17 +41,6 @@ public:
     int GetJobID() override { return 1; }
     QString CleanJob(int, int, const QVariant&) override { return {}; }
 };
-
-double bestOf(int runs, const std::function<void()>& action) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
 
 /// The screen as the host opens it from the centres' overview, with the centre and period chosen.
 struct OpenScreen {

@@ -2,6 +2,8 @@
 // a client dataset, next to the database's own command-line client running the same query to /dev/null.
 //   bench/run-provider-bench.sh       (creates the databases, starts a throwaway PostgreSQL)
 // or by hand: bench_providers SQLITE_FILE [POSTGRES_CONNECTION]
+#include "benchtime.h"
+
 #include "server/connection.h"
 #include "server/providers.h"
 #include "server/sqlbroker.h"
@@ -22,17 +24,6 @@ namespace {
 constexpr int Institution = 5; // the largest centre of the demo data
 const QString Begin = QStringLiteral("2024-09-01");
 const QString End = QStringLiteral("2025-06-30");
-
-double bestOf(int runs, const std::function<void()>& action) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
 
 /// The provider's statement with the values written in, for the command-line clients only.
 QString literalSql() {

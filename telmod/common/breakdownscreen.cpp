@@ -19,6 +19,15 @@ void DeclareInstitutionList(TVornClientDataSet& list, bool autoOpen) {
     list.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
 }
 
+void AttachInstitutionList(TVornDBForm& screen, TVornClientDataSet& list, TVornDatasource& source,
+                           bool autoOpen) {
+    DeclareInstitutionList(list, autoOpen);
+    screen.RegisterDataSet(&list);
+    source.setObjectName(QStringLiteral("DSSelectInstelling"));
+    source.SetDataSet(&list);
+    screen.MainDataSource = &source;
+}
+
 void OpenForInstitutionOnDate(TVornClientDataSet& dataSet, int institution, TDateTime date) {
     if (TParam* param = dataSet.Params().FindParam(QStringLiteral("IS_ID")))
         param->SetAsInteger(institution);

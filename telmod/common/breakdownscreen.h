@@ -5,6 +5,7 @@
 #include "host/controls/dbgrid.h"
 #include "host/controls/editors.h"
 #include "host/controls/lookupedit.h"
+#include "host/forms/vornform.h"
 
 #include <QRect>
 #include <vector>
@@ -21,6 +22,11 @@ struct TopBarLayout {
 
 /// Declares the institution list of a statistics screen (provider "DSPSelectIS").
 void DeclareInstitutionList(vorn::TVornClientDataSet& list, bool autoOpen);
+
+/// Declares the institution list of a screen, registers it and makes its data source the screen's
+/// main data source.
+void AttachInstitutionList(vorn::TVornDBForm& screen, vorn::TVornClientDataSet& list,
+                           vorn::TVornDatasource& source, bool autoOpen);
 
 /// Sets the parameters IS_ID and WerkDatum (the first of each name) where the dataset has them, and
 /// opens it.

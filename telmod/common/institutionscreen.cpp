@@ -11,11 +11,7 @@ using namespace vorn;
 
 TInstitutionDateForm::TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout)
     : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)) {
-    DeclareInstitutionList(CDSSelectInstelling, listAutoOpen);
-    RegisterDataSet(&CDSSelectInstelling);
-    DSSelectInstelling->setObjectName(QStringLiteral("DSSelectInstelling"));
-    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
-    MainDataSource = DSSelectInstelling;
+    AttachInstitutionList(*this, CDSSelectInstelling, *DSSelectInstelling, listAutoOpen);
 
     buildTopBar(layout);
     OnSetMasterBrowser = [this](QObject* sender, QObject* master) {

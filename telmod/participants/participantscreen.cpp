@@ -28,11 +28,7 @@ TParticipantStatsForm::TParticipantStatsForm(QWidget* parent, const ParticipantT
     DesignSize = QSize(DesignWidth, 571);
     SaveOnPrint = true;
 
-    DeclareInstitutionList(CDSSelectInstelling, false);
-    RegisterDataSet(&CDSSelectInstelling);
-    DSSelectInstelling->setObjectName(QStringLiteral("DSSelectInstelling"));
-    DSSelectInstelling->SetDataSet(&CDSSelectInstelling);
-    MainDataSource = DSSelectInstelling;
+    AttachInstitutionList(*this, CDSSelectInstelling, *DSSelectInstelling, false);
 
     buildTopBar(topBar);
     buildPages(pages);
