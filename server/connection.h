@@ -29,6 +29,15 @@ public:
     /// Runs a query with the parameters of the same names; `fields` type the columns by position.
     /// Without fields, the columns are typed as the database describes them.
     virtual Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) = 0;
+    /// As query() for a statement whose rows the result column `splitKey` (a non-null integer, e.g.
+    /// a primary key) divides into two halves that may be read at once on two cores: rows with an
+    /// even key first, then those with an odd key. Both halves see the same state of the database,
+    /// or the statement is run whole.
+    virtual Table queryInHalves(const QString& sql, const QString& splitKey, const TParams& params,
+                                const std::vector<FieldDef>& fields) {
+        Q_UNUSED(splitKey);
+        return query(sql, params, fields);
+    }
     /// As query(), but one statement only, in a read-only transaction that the database enforces.
     virtual Table queryReadOnly(const QString& sql, const TParams& params) = 0;
     /// Runs one statement with numbered binds (:1 style names are not used here: binds go in order

@@ -242,6 +242,7 @@ std::vector<ProviderDef> ospProviders() {
              inPeriod("cu", "CU", "BeginDatum", "EindDatum"),
          {},
          "Inschrijvingen (curricula) van een CVO in een periode"});
+    list.back().splitKey = QStringLiteral("CU_ID");
     list.push_back(
         {"DSPBrowseOSPKlas",
          ProviderDef::Kind::Query,
@@ -344,6 +345,7 @@ std::vector<ProviderDef> vwoProviders() {
              inPeriod("vl", "VL", "BeginDatum", "EindDatum"),
          {},
          "Inschrijvingen van een VWO-centrum in een periode"});
+    list.back().splitKey = QStringLiteral("VL_ID");
     list.push_back(
         {"DSPBrowseVWOKlas",
          ProviderDef::Kind::Query,

@@ -29,6 +29,8 @@ struct ProviderDef {
     QString sql;
     QString sqliteSql; // when SQLite needs other words for the same answer
     QString description;
+    /// Set for large statistics queries: see Connection::queryInHalves.
+    QString splitKey = {};
 
     const QString& sqlFor(Dialect dialect) const {
         return dialect == Dialect::SQLite && !sqliteSql.isEmpty() ? sqliteSql : sql;

@@ -98,7 +98,10 @@ Table SqlBroker::open(const QString& providerName, const TParams& params, const 
             RaiseDatabaseError(QStringLiteral("Provider \"%s\" heeft een opdrachttekst nodig"), {def.name});
         return connection_.queryReadOnly(commandText, params);
     }
-    return connection_.query(def.sqlFor(connection_.dialect()), NormalizedParams(def, params), def.fields);
+    const QString& sql = def.sqlFor(connection_.dialect());
+    if (!def.splitKey.isEmpty())
+        return connection_.queryInHalves(sql, def.splitKey, NormalizedParams(def, params), def.fields);
+    return connection_.query(sql, NormalizedParams(def, params), def.fields);
 }
 
 void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row,

@@ -4,7 +4,9 @@
 #include "host/data/errors.h"
 
 #include <QFileInfo>
+#include <exception>
 #include <sqlite3.h>
+#include <thread>
 
 namespace vorn::server {
 
@@ -156,6 +158,8 @@ public:
     }
 
     ~SqliteConnection() override {
+        for (sqlite3* half : halves_)
+            sqlite3_close_v2(half);
         sqlite3_close_v2(readOnly_);
         sqlite3_close_v2(db_);
     }
@@ -165,6 +169,35 @@ public:
 
     Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) override {
         return run(db_, sql, params, fields, false);
+    }
+
+    Table queryInHalves(const QString& sql, const QString& splitKey, const TParams& params,
+                        const std::vector<FieldDef>& fields) override {
+        if (!halvesSeeWhatQuerySees() || !beginHalfReads())
+            return query(sql, params, fields);
+        const HalfReadsEnder end{*this};
+        Table odd;
+        std::exception_ptr oddFailure;
+        std::thread oddReader([&] {
+            try {
+                odd = run(halves_[1], halfSql(sql, splitKey, 1), params, fields, false);
+            } catch (...) {
+                oddFailure = std::current_exception();
+            }
+        });
+        Table even;
+        std::exception_ptr evenFailure;
+        try {
+            even = run(halves_[0], halfSql(sql, splitKey, 0), params, fields, false);
+        } catch (...) {
+            evenFailure = std::current_exception();
+        }
+        oddReader.join();
+        for (const std::exception_ptr& failure : {evenFailure, oddFailure})
+            if (failure)
+                std::rethrow_exception(failure);
+        even.appendRows(odd);
+        return even;
     }
 
     Table queryReadOnly(const QString& sql, const TParams& params) override {
@@ -234,6 +267,59 @@ public:
     void rollback() override { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
 
 private:
+    /// Other connections see neither this connection's open transaction nor an in-memory database,
+    /// and in WAL mode a writer may commit between the starts of two readers.
+    bool halvesSeeWhatQuerySees() {
+        const char* file = sqlite3_db_filename(db_, "main");
+        if (sqlite3_get_autocommit(db_) == 0 || file == nullptr || *file == '\0')
+            return false;
+        Statement mode(db_, QStringLiteral("PRAGMA journal_mode"), false);
+        return mode.step() &&
+               QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0)))
+                       .compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0;
+    }
+
+    /// Starts a read transaction on both half readers. While the first holds its shared lock no
+    /// writer can commit, so the second sees the same rows; the second does not wait for a lock, as
+    /// a writer waiting for the first would never get it.
+    bool beginHalfReads() {
+        try {
+            for (int half = 0; half < 2; ++half) {
+                if (halves_[half] == nullptr) {
+                    halves_[half] = openHandle(SQLITE_OPEN_READONLY);
+                    sqlite3_busy_timeout(halves_[half], half == 0 ? busyTimeoutMs_ : 0);
+                }
+                if (sqlite3_exec(halves_[half], "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
+                                 nullptr) != SQLITE_OK) {
+                    endHalfReads();
+                    return false;
+                }
+            }
+        } catch (const EDatabaseError&) {
+            endHalfReads();
+            return false;
+        }
+        return true;
+    }
+
+    void endHalfReads() {
+        for (sqlite3* half : halves_)
+            if (half != nullptr && sqlite3_get_autocommit(half) == 0)
+                sqlite3_exec(half, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+
+    struct HalfReadsEnder {
+        SqliteConnection& connection;
+        ~HalfReadsEnder() { connection.endHalfReads(); }
+    };
+
+    static QString halfSql(const QString& sql, const QString& splitKey, int half) {
+        // The database flattens the outer condition into the statement, so each half reads only its
+        // own rows of the tables the statement joins.
+        return QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") WHERE (") + splitKey +
+               QStringLiteral(" & 1) = ") + QString::number(half);
+    }
+
     sqlite3* openHandle(int flags) {
         sqlite3* handle = nullptr;
         // A connection is used by one thread at a time: without the per-call mutex, reading a
@@ -343,6 +429,7 @@ private:
     int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
     sqlite3* readOnly_ = nullptr;
+    sqlite3* halves_[2] = {nullptr, nullptr}; // readers of the even and the odd half
 };
 
 } // namespace

@@ -500,8 +500,13 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
     const Column& first = *keys.front().column;
     const bool singleInteger = keys.size() == 1 && !first.hasNulls() && first.kind() != StorageKind::Bytes &&
                                first.kind() != StorageKind::Double;
-    if (singleInteger && first.kind() == StorageKind::Int32) {
-        SortByInt32(order_, first, keys.front().descending);
+    const bool allInt32 = std::all_of(keys.begin(), keys.end(), [](const SortKey& key) {
+        return key.column->kind() == StorageKind::Int32 && !key.column->hasNulls();
+    });
+    if (allInt32) {
+        // Stable sorts from the last key to the first leave the rows in the order of all keys.
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+            SortByInt32(order_, *key->column, key->descending);
     } else if (singleInteger) {
         std::vector<std::pair<std::int64_t, std::uint32_t>> pairs(order_.size());
         for (std::size_t i = 0; i < order_.size(); ++i)

@@ -59,6 +59,44 @@ void Column::appendDouble(double value) {
     ++size_;
 }
 
+void Column::appendColumn(const Column& other) {
+    if (other.kind_ != kind_)
+        RaiseDatabaseError(QStringLiteral("Kolommen van een verschillende soort samenvoegen kan niet"));
+    if (other.tracksNulls_ && !tracksNulls_)
+        trackNulls();
+    if (tracksNulls_) {
+        if (other.tracksNulls_)
+            nulls_.append(other.nulls_.data(), other.size_);
+        else
+            nulls_.append(other.size_, 0);
+    }
+    switch (kind_) {
+    case StorageKind::Int32:
+        int32_.append(other.int32_.data(), other.size_);
+        break;
+    case StorageKind::Int64:
+        int64_.append(other.int64_.data(), other.size_);
+        break;
+    case StorageKind::Double:
+        double_.append(other.double_.data(), other.size_);
+        break;
+    case StorageKind::Bytes:
+        appendTexts(other);
+        break;
+    }
+    size_ += other.size_;
+}
+
+void Column::appendTexts(const Column& other) {
+    if (bytes_.size() + other.bytes_.size() > MaxBytes)
+        raiseTooMuchText();
+    const auto base = static_cast<std::uint32_t>(bytes_.size());
+    spans_.reserve(spans_.size() + other.size_);
+    for (std::size_t row = 0; row < other.size_; ++row)
+        spans_.push_back({other.spans_[row].offset + base, other.spans_[row].length});
+    bytes_.append(other.bytes_.data(), other.bytes_.size());
+}
+
 void Column::markValue(std::size_t row) {
     if (tracksNulls_)
         nulls_[row] = 0;
@@ -91,6 +129,13 @@ Table::Table(std::vector<FieldDef> definitions) : fields(std::move(definitions))
     columns.reserve(fields.size());
     for (const FieldDef& def : fields)
         columns.emplace_back(StorageOf(def.type));
+}
+
+void Table::appendRows(const Table& other) {
+    if (other.columns.size() != columns.size())
+        RaiseDatabaseError(QStringLiteral("Rijen met andere velden samenvoegen kan niet"));
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        columns[c].appendColumn(other.columns[c]);
 }
 
 int Table::indexOf(const QString& name) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fielddef.h"
+#include "podarray.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +10,7 @@
 
 namespace vorn {
 
-/// One typed column of rows. Integers, doubles and texts each live in their own compact vector;
+/// One typed column of rows. Integers, doubles and texts each live in their own compact array;
 /// text bytes (UTF-8) share one buffer. Nulls are only tracked once the first null arrives.
 class Column {
 public:
@@ -29,6 +30,8 @@ public:
         ++size_;
     }
     void appendDouble(double value);
+    /// Appends every row of a column of the same kind.
+    void appendColumn(const Column& other);
     void appendBytes(std::string_view bytes) {
         spans_.push_back(storeBytes(bytes));
         pushNullFlag(false);
@@ -66,11 +69,12 @@ private:
             nulls_.push_back(isNull ? 1 : 0);
     }
     void trackNulls();
+    void appendTexts(const Column& other);
     Span storeBytes(std::string_view bytes) {
         if (bytes_.size() + bytes.size() > MaxBytes)
             raiseTooMuchText();
         const Span span{static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(bytes.size())};
-        bytes_.append(bytes);
+        bytes_.append(bytes.data(), bytes.size());
         return span;
     }
     static constexpr std::size_t MaxBytes = 0xFFFFFFFFu;
@@ -78,12 +82,12 @@ private:
 
     StorageKind kind_;
     std::size_t size_ = 0;
-    std::vector<std::int32_t> int32_;
-    std::vector<std::int64_t> int64_;
-    std::vector<double> double_;
-    std::vector<Span> spans_;
-    std::string bytes_;
-    std::vector<std::uint8_t> nulls_;
+    PodArray<std::int32_t> int32_;
+    PodArray<std::int64_t> int64_;
+    PodArray<double> double_;
+    PodArray<Span> spans_;
+    PodArray<char> bytes_;
+    PodArray<std::uint8_t> nulls_;
     bool tracksNulls_ = false;
 };
 
@@ -95,6 +99,8 @@ struct Table {
     Table() = default;
     explicit Table(std::vector<FieldDef> definitions);
     std::size_t rowCount() const { return columns.empty() ? 0 : columns.front().size(); }
+    /// Appends the rows of a table with the same fields.
+    void appendRows(const Table& other);
     /// Index of the field, compared without regard to letter case; -1 when absent.
     int indexOf(const QString& name) const;
 };

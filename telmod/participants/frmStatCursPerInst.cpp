@@ -393,7 +393,8 @@ osp::TStatistic* TStatCursistenPerInstellingForm::GetLesplaatsStat(std::int32_t 
 }
 
 void TStatCursistenPerInstellingForm::FillCharts() {
-    CDSAllStats.Sort(QStringLiteral("LL_ID"), {});
+    // Each person's rows in enrolment order: the statement itself gives its rows in no set order.
+    CDSAllStats.Sort(QStringLiteral("LL_ID;CU_ID"), {});
     const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
     std::vector<RowCounts> rows;
     rows.reserve(rowCount);

@@ -445,7 +445,8 @@ vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetLesplaatsStat(std::int32
 }
 
 void TStatVWOCursistenPerInstellingForm::FillCharts() {
-    CDSAllStats.Sort(QStringLiteral("LL_ID"), {});
+    // Each person's rows in enrolment order: the statement itself gives its rows in no set order.
+    CDSAllStats.Sort(QStringLiteral("LL_ID;VL_ID"), {});
     const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
     std::vector<RowCounts> rows;
     rows.reserve(rowCount);

@@ -210,4 +210,8 @@ TEST(IntegerSort, OrdersNegativeAndLargeKeysStablyBothWays) {
     std::sort(expected.begin(), expected.end(), [](auto a, auto b) { return a.second < b.second; });
     std::stable_sort(expected.begin(), expected.end(), [](auto a, auto b) { return a.first > b.first; });
     EXPECT_EQ(rows(), expected) << "descending, equal keys in their earlier order";
+    table.Sort("K;Seq", "Seq");
+    std::sort(expected.begin(), expected.end(),
+              [](auto a, auto b) { return a.first != b.first ? a.first < b.first : a.second > b.second; });
+    EXPECT_EQ(rows(), expected) << "two keys, the second descending";
 }
