@@ -30,9 +30,9 @@ public:
     /// Without fields, the columns are typed as the database describes them.
     virtual Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) = 0;
     /// As query() for a statement whose rows the result column `splitKey` (a non-null integer, e.g.
-    /// a primary key) divides into two halves that may be read at once on two cores: rows with an
-    /// even key first, then those with an odd key. Both halves see the same state of the database,
-    /// or the statement is run whole.
+    /// a primary key) divides into two halves that may be read at once on two cores: the rows of
+    /// even blocks of 4096 keys first, then those of odd blocks, each in the statement's order. Both
+    /// halves see the same state of the database, or the statement is run whole.
     virtual Table queryInHalves(const QString& sql, const QString& splitKey, const TParams& params,
                                 const std::vector<FieldDef>& fields) {
         Q_UNUSED(splitKey);

@@ -313,11 +313,12 @@ private:
         ~HalfReadsEnder() { connection.endHalfReads(); }
     };
 
+    /// The rows whose key lies in an even (half 0) or odd (half 1) block of 4096 keys: rows entered
+    /// together stay together, so each reader touches only its own part of the tables' pages. The
+    /// database flattens the outer condition into the statement, testing it before any join.
     static QString halfSql(const QString& sql, const QString& splitKey, int half) {
-        // The database flattens the outer condition into the statement, so each half reads only its
-        // own rows of the tables the statement joins.
-        return QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") WHERE (") + splitKey +
-               QStringLiteral(" & 1) = ") + QString::number(half);
+        return QStringLiteral("SELECT * FROM (") + sql + QStringLiteral(") WHERE ((") + splitKey +
+               QStringLiteral(" >> 12) & 1) = ") + QString::number(half);
     }
 
     sqlite3* openHandle(int flags) {

@@ -474,6 +474,37 @@ void SortByInt32(std::vector<std::uint32_t>& order, const Column& column, bool d
     }
 }
 
+/// After a sort by the first key: each run of rows with an equal first key in the order of the
+/// other keys, equal ones as they were. Runs are short (a person's enrolments, say).
+void SortTiesByInt32(std::vector<std::uint32_t>& order, const std::vector<SortKey>& keys) {
+    if (keys.size() < 2)
+        return;
+    const Column& first = *keys.front().column;
+    const auto before = [&keys](std::uint32_t a, std::uint32_t b) {
+        for (std::size_t k = 1; k < keys.size(); ++k) {
+            const std::int64_t x = keys[k].column->intAt(a);
+            const std::int64_t y = keys[k].column->intAt(b);
+            if (x != y)
+                return keys[k].descending ? x > y : x < y;
+        }
+        return false;
+    };
+    for (std::size_t start = 0; start < order.size();) {
+        std::size_t end = start + 1;
+        while (end < order.size() && first.intAt(order[end]) == first.intAt(order[start]))
+            ++end;
+        // Insertion sort: stable, and without the buffer a library sort would take for every run.
+        for (std::size_t i = start + 1; i < end; ++i) {
+            const std::uint32_t row = order[i];
+            std::size_t to = i;
+            for (; to > start && before(row, order[to - 1]); --to)
+                order[to] = order[to - 1];
+            order[to] = row;
+        }
+        start = end;
+    }
+}
+
 } // namespace
 
 void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) {
@@ -504,9 +535,8 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
         return key.column->kind() == StorageKind::Int32 && !key.column->hasNulls();
     });
     if (allInt32) {
-        // Stable sorts from the last key to the first leave the rows in the order of all keys.
-        for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-            SortByInt32(order_, *key->column, key->descending);
+        SortByInt32(order_, first, keys.front().descending);
+        SortTiesByInt32(order_, keys);
     } else if (singleInteger) {
         std::vector<std::pair<std::int64_t, std::uint32_t>> pairs(order_.size());
         for (std::size_t i = 0; i < order_.size(); ++i)
