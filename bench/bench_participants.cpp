@@ -1,6 +1,6 @@
 // The OSP participant screen on a centre with a million enrolment rows in one school year:
-//  - the whole fetch, from pressing "&Ophalen" to the charts drawn, on SQLite;
-//  - the counting pass with its category tables and charts alone (FillCharts, no server);
+//  - the whole fetch, from pressing "&Ophalen" to the charts drawn, on SQLite (best of 5);
+//  - the counting pass with its category tables and charts alone (FillCharts, no server; best of 10);
 //  - the same figures for all eight categories computed by the database itself with GROUP BY and
 //    COUNT(DISTINCT), on SQLite and (when given) PostgreSQL.
 //   bench/run-provider-bench.sh       (creates the databases, starts a throwaway PostgreSQL)
@@ -145,9 +145,9 @@ int main(int argc, char* argv[]) {
         SetHost(&host);
         SetErrorReporter([&out](const QString& message) { out << "fout: " << message << '\n'; });
         OpenScreen open(broker);
-        const double fetch = bestOf(3, [&] { open.FetchAndDraw(); });
+        const double fetch = bestOf(5, [&] { open.FetchAndDraw(); });
         const int rows = open.screen.CDSAllStats.RecordCount();
-        const double counting = bestOf(5, [&] {
+        const double counting = bestOf(10, [&] {
             open.screen.ClearStats();
             open.screen.FillCharts();
         });

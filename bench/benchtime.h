@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 
 /// The shortest of `runs` timings of the action, in seconds: the least disturbed by the machine.
@@ -13,7 +12,6 @@ inline double bestOf(int runs, const std::function<void()>& action) {
         timer.start();
         action();
         best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e9);
-        if (qEnvironmentVariableIsSet("BT")) fprintf(stderr, "  %.3f\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
     }
     return best;
 }

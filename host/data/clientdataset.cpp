@@ -647,16 +647,29 @@ std::vector<std::int32_t> TVornClientDataSet::IntegerColumn(const TField& field)
 }
 
 std::vector<std::string_view> TVornClientDataSet::TextColumn(const TField& field) const {
-    requireActive();
-    if (field.column_ < 0 || field.FieldKind() != TFieldKind::Data ||
-        StorageOf(field.DataType()) != StorageKind::Bytes)
-        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen tekstveld"), {field.FieldName()});
-    const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
+    const Column& column = textColumnOf(field);
     std::vector<std::string_view> values;
     values.reserve(order_.size());
     for (const std::uint32_t row : order_)
         values.push_back(column.isNull(row) ? std::string_view() : column.bytesAt(row));
     return values;
+}
+
+std::vector<std::uint8_t> TVornClientDataSet::TextEquals(const TField& field, std::string_view text) const {
+    const Column& column = textColumnOf(field);
+    std::vector<std::uint8_t> equal;
+    equal.reserve(order_.size());
+    for (const std::uint32_t row : order_)
+        equal.push_back(!column.isNull(row) && column.bytesAt(row) == text ? 1 : 0);
+    return equal;
+}
+
+const Column& TVornClientDataSet::textColumnOf(const TField& field) const {
+    requireActive();
+    if (field.column_ < 0 || field.FieldKind() != TFieldKind::Data ||
+        StorageOf(field.DataType()) != StorageKind::Bytes)
+        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen tekstveld"), {field.FieldName()});
+    return data_.columns[static_cast<std::size_t>(field.column_)];
 }
 
 Cell TVornClientDataSet::cellAtPosition(const TField& field, int position) const {

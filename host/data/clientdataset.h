@@ -199,6 +199,9 @@ public:
     std::vector<std::int32_t> IntegerColumn(const TField& field) const;
     /// The texts of a text data field (empty for null), valid until the dataset changes.
     std::vector<std::string_view> TextColumn(const TField& field) const;
+    /// For every record in the current order, whether its text equals `text` (a null does not):
+    /// one byte a record where a whole text column would take sixteen.
+    std::vector<std::uint8_t> TextEquals(const TField& field, std::string_view text) const;
 
     // Local changes.
     void Append();
@@ -256,6 +259,7 @@ protected:
     virtual Table fetch();
     IProviderBroker& broker() const;
     void requireActive() const;
+    const Column& textColumnOf(const TField& field) const;
 
 private:
     enum class RowStatus : std::uint8_t { Unchanged, Inserted, Modified, Deleted, Discarded };

@@ -403,12 +403,12 @@ void TStatCursistenPerInstellingForm::FillCharts() {
         const auto hours = Integers(CDSAllStats, "EE_LESTIJDEN");
         const auto defaultHours = Integers(CDSAllStats, "OE_DEFAULTLESTIJDEN");
         const auto flags = Integers(CDSAllStats, "LL_FLAGS");
-        const auto fin = Texts(CDSAllStats, "CU_FINANCIERBAARHEID");
-        const auto sex = Texts(CDSAllStats, "LL_GESLACHT");
-        const auto aku = Texts(CDSAllStats, "CU_AANVRAAGKREDIETUREN");
+        const auto fin = TextIs(CDSAllStats, "CU_FINANCIERBAARHEID", "12");
+        const auto man = TextIs(CDSAllStats, "LL_GESLACHT", "M");
+        const auto aku = TextIs(CDSAllStats, "CU_AANVRAAGKREDIETUREN", "+");
         for (std::size_t i = 0; i < rowCount; ++i)
-            rows.push_back({person[i], hours[i] != 0 ? hours[i] : defaultHours[i], fin[i] == "12",
-                            sex[i] == "M", aku[i] == "+", (flags[i] & C98Flag) != 0});
+            rows.push_back({person[i], hours[i] != 0 ? hours[i] : defaultHours[i], fin[i] != 0, man[i] != 0,
+                            aku[i] != 0, (flags[i] & C98Flag) != 0});
     }
 
     // Each row is counted per class, administrative group, unit, training, study area, exemption

@@ -455,10 +455,9 @@ void TStatVWOCursistenPerInstellingForm::FillCharts() {
         const auto hours = Integers(CDSAllStats, "VMV_LESTIJDENORGANISATIE");
         const auto fin = Integers(CDSAllStats, "FINANCIERBAARHEID");
         const auto flags = Integers(CDSAllStats, "LL_FLAGS");
-        const auto sex = Texts(CDSAllStats, "LL_GESLACHT");
+        const auto man = TextIs(CDSAllStats, "LL_GESLACHT", "M");
         for (std::size_t i = 0; i < rowCount; ++i)
-            rows.push_back(
-                {person[i], hours[i], fin[i] == 8, sex[i] == "M", false, (flags[i] & C98Flag) != 0});
+            rows.push_back({person[i], hours[i], fin[i] == 8, man[i] != 0, false, (flags[i] & C98Flag) != 0});
     }
 
     // Each row is counted per class, module, module variant, module variant as set up, training,

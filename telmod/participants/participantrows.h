@@ -42,6 +42,12 @@ inline std::vector<std::string_view> Texts(const vorn::TVornClientDataSet& rows,
     return rows.TextColumn(rows.FieldByName(QString::fromLatin1(field)));
 }
 
+/// For every record, whether the field holds exactly `text`, in the dataset's order.
+inline std::vector<std::uint8_t> TextIs(const vorn::TVornClientDataSet& rows, const char* field,
+                                        std::string_view text) {
+    return rows.TextEquals(rows.FieldByName(QString::fromLatin1(field)), text);
+}
+
 /// Keeps a dataset's controls from following its cursor while it is walked.
 class ScrollWithoutControls {
 public:

@@ -172,10 +172,14 @@ TEST(WholeColumns, FollowTheCurrentOrderAndReadNullsAsZeroOrEmpty) {
     table.Sort("ID");
     EXPECT_EQ(table.IntegerColumn(table.FieldByName("ID")), (std::vector<std::int32_t>{0, 1, 2, 3}));
     EXPECT_EQ(table.TextColumn(table.FieldByName("Code")), (std::vector<std::string_view>{"", "a", "", "c"}));
+    EXPECT_EQ(table.TextEquals(table.FieldByName("Code"), "a"), (std::vector<std::uint8_t>{0, 1, 0, 0}));
+    EXPECT_EQ(table.TextEquals(table.FieldByName("Code"), ""), (std::vector<std::uint8_t>{0, 0, 0, 0}))
+        << "a null is no empty text";
     table.Last();
     EXPECT_EQ(table.RecNo(), 4) << "the cursor does not move";
     EXPECT_THROW(table.IntegerColumn(table.FieldByName("Uren")), EDatabaseError);
     EXPECT_THROW(table.TextColumn(table.FieldByName("ID")), EDatabaseError);
+    EXPECT_THROW(table.TextEquals(table.FieldByName("ID"), "1"), EDatabaseError);
 }
 
 TEST(IntegerSort, OrdersNegativeAndLargeKeysStablyBothWays) {
