@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <exception>
 #include <sqlite3.h>
+#include <system_error>
 #include <thread>
 
 namespace vorn::server {
@@ -178,13 +179,19 @@ public:
         const HalfReadsEnder end{*this};
         Table odd;
         std::exception_ptr oddFailure;
-        std::thread oddReader([&] {
-            try {
-                odd = run(halves_[1], halfSql(sql, splitKey, 1), params, fields, false);
-            } catch (...) {
-                oddFailure = std::current_exception();
-            }
-        });
+        std::thread oddReader;
+        try {
+            oddReader = std::thread([&] {
+                try {
+                    odd = run(halves_[1], halfSql(sql, splitKey, 1), params, fields, false);
+                } catch (...) {
+                    oddFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: the first reader reads everything in its own transaction.
+            return run(halves_[0], sql, params, fields, false);
+        }
         Table even;
         std::exception_ptr evenFailure;
         try {
