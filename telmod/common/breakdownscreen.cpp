@@ -1,6 +1,7 @@
 #include "breakdownscreen.h"
 
 #include "host/data/clientdataset.h"
+#include "host/data/errors.h"
 #include "host/forms/hostservices.h"
 
 namespace telmod {
@@ -26,6 +27,16 @@ void AttachInstitutionList(TVornDBForm& screen, TVornClientDataSet& list, TVornD
     source.setObjectName(QStringLiteral("DSSelectInstelling"));
     source.SetDataSet(&list);
     screen.MainDataSource = &source;
+}
+
+void UseMasterInstitutionList(TVornDBForm& screen, TVornLookupEdit& lookup, TVornClientDataSet& ownList,
+                              QObject* masterDataSource) {
+    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
+    if (source == nullptr)
+        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
+    InitInstellingLookup(lookup, source);
+    ownList.SetMasterdataSource(nullptr);
+    screen.SetMainDataSource(nullptr);
 }
 
 void OpenForInstitutionOnDate(TVornClientDataSet& dataSet, int institution, TDateTime date) {

@@ -28,6 +28,11 @@ void DeclareInstitutionList(vorn::TVornClientDataSet& list, bool autoOpen);
 void AttachInstitutionList(vorn::TVornDBForm& screen, vorn::TVornClientDataSet& list,
                            vorn::TVornDatasource& source, bool autoOpen);
 
+/// Lets the institution lookup list the rows of the master browse screen's data source instead of
+/// the screen's own list, which then follows no master and is no longer the main data source.
+void UseMasterInstitutionList(vorn::TVornDBForm& screen, vorn::TVornLookupEdit& lookup,
+                              vorn::TVornClientDataSet& ownList, QObject* masterDataSource);
+
 /// Sets the parameters IS_ID and WerkDatum (the first of each name) where the dataset has them, and
 /// opens it.
 void OpenForInstitutionOnDate(vorn::TVornClientDataSet& dataSet, int institution, vorn::TDateTime date);

@@ -75,12 +75,7 @@ void TInstitutionDateForm::LayOut(TVornPageControl* views) {
 }
 
 void TInstitutionDateForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
-    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
-    if (source == nullptr)
-        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
-    InitInstellingLookup(*LEinstelling, source);
-    CDSSelectInstelling.SetMasterdataSource(nullptr);
-    SetMainDataSource(nullptr);
+    UseMasterInstitutionList(*this, *LEinstelling, CDSSelectInstelling, masterDataSource);
 }
 
 void TInstitutionDateForm::LEinstellingChange(QObject*) {

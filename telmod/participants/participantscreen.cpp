@@ -189,12 +189,7 @@ void TParticipantStatsForm::VornDBFormCreate(QObject*) {
 }
 
 void TParticipantStatsForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
-    auto* source = qobject_cast<TVornDatasource*>(masterDataSource);
-    if (source == nullptr)
-        RaiseClientError("Ongeldige gegevensbron voor de lijst van instellingen");
-    InitInstellingLookup(*LEinstelling, source);
-    CDSSelectInstelling.SetMasterdataSource(nullptr);
-    SetMainDataSource(nullptr);
+    UseMasterInstitutionList(*this, *LEinstelling, CDSSelectInstelling, masterDataSource);
 }
 
 void TParticipantStatsForm::Noedits(TVornClientDataSet*, bool& allowed) {
