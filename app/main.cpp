@@ -3,7 +3,7 @@
 //   vorn --list-forms                         the registered screens, one a line
 //   vorn --screenshot FILE [--open CLASS]     the main window as a PNG, drawn off screen
 //   vorn export --screen CLASS --institution CODE (--date D | --from D --to D) [--figure N] [--scale N]
-//               [--screenshot FILE] --out DIR
+//               [--format csv|xlsx|all] [--screenshot FILE] --out DIR
 #include "export.h"
 #include "mainwindow.h"
 
@@ -19,11 +19,13 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace vorn;
 
@@ -35,6 +37,53 @@ bool hasArgument(int argc, char* argv[], const char* name) {
             return true;
     return false;
 }
+
+/// Options that take a value, so that a value is never taken for the verb.
+bool takesValue(const char* argument) {
+    static const char* const withValue[] = {
+        "-d",     "--database", "--screenshot", "--open",   "--modules", "--screen", "--institution",
+        "--date", "--from",     "--to",         "--figure", "--scale",   "--out",    "--format"};
+    for (const char* option : withValue)
+        if (qstrcmp(argument, option) == 0)
+            return true;
+    return false;
+}
+
+/// Whether the verb "export" is on the command line, before or after the options.
+bool isExport(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (takesValue(argv[i]))
+            ++i;
+        else if (qstrcmp(argv[i], "export") == 0)
+            return true;
+    }
+    return false;
+}
+
+const char* const Usage =
+    "Gebruik:\n"
+    "  vorn [--database DB] [--open KLASSE]             start de client\n"
+    "  vorn --list-forms                                toont de geregistreerde schermen\n"
+    "  vorn --screenshot BESTAND [--open KLASSE]        het hoofdvenster als PNG, zonder scherm\n"
+    "  vorn [--database DB] export --screen KLASSE --institution CODE\n"
+    "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
+    "       [--figure N] [--scale N] [--format csv|xlsx|all] [--screenshot BESTAND] --out MAP\n"
+    "\n"
+    "Opties:\n"
+    "  -d, --database DB     SQLite-bestand of PostgreSQL-verbinding (anders $VORN_DATABASE of de\n"
+    "                        voorbeelddatabank)\n"
+    "  --open KLASSE         opent dit scherm (met zijn overzichtsscherm)\n"
+    "  --modules MAP         map met de modules\n"
+    "  --screen KLASSE       export: het scherm\n"
+    "  --institution CODE    export: de instelling (IS_CODE)\n"
+    "  --date DATUM          export: de datum\n"
+    "  --from DATUM          export: begin van de periode (samen met --to)\n"
+    "  --to DATUM            export: einde van de periode (samen met --from)\n"
+    "  --figure N            export: het cijfer van de grafieken\n"
+    "  --scale N             export: de granulariteit (een positief getal)\n"
+    "  --format F            export: csv (standaard), xlsx of all\n"
+    "  --out MAP             export: de map voor de bestanden\n"
+    "  -h, --help            toont deze hulp\n";
 
 bool hasDisplay() {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -73,8 +122,12 @@ QString settingsFile() {
 int screenshot(MainWindow& window, const QString& file, const QString& openClass) {
     window.resize(1100, 760);
     window.show();
-    if (!openClass.isEmpty())
-        RunGuarded([&] { window.OpenFromMenu(openClass); });
+    try {
+        window.OpenFirstScreen(openClass);
+    } catch (const EVornError& error) {
+        QTextStream(stderr) << "vorn: " << error.message() << '\n';
+        return 1;
+    }
     // Let the event loop run out of work once, so idle updates (enabled actions) are done.
     QEventLoop idle;
     QTimer::singleShot(50, &idle, &QEventLoop::quit);
@@ -84,6 +137,14 @@ int screenshot(MainWindow& window, const QString& file, const QString& openClass
         return 1;
     }
     return 0;
+}
+
+/// Qt's own texts (dialog buttons, edit menus) in Dutch, from Debian's Qt translations.
+void loadQtTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Dutch, QLocale::Belgium), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 } // namespace
@@ -98,7 +159,11 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
 }
 
 int main(int argc, char* argv[]) {
-    const bool exporting = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
+        QTextStream(stdout) << Usage;
+        return 0;
+    }
+    const bool exporting = isExport(argc, argv);
     const bool offscreen =
         exporting || hasArgument(argc, argv, "--screenshot") || hasArgument(argc, argv, "--list-forms");
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -116,7 +181,6 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Vorn: statistieken van scholen en centra volwassenenonderwijs."));
-    parser.addHelpOption();
     const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
     const QCommandLineOption listFormsOption("list-forms", "Toont de geregistreerde schermen.");
     const QCommandLineOption screenshotOption("screenshot", "Schrijft het hoofdvenster als PNG.", "bestand");
@@ -130,14 +194,21 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption figureOption("figure", "export: het cijfer van de grafieken.", "n");
     const QCommandLineOption scaleOption("scale", "export: de granulariteit.", "n");
     const QCommandLineOption outOption("out", "export: de map voor de bestanden.", "map");
+    const QCommandLineOption formatOption("format", "export: csv, xlsx of all.", "formaat");
     parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption, screenOption,
                        institutionOption, dateOption, fromOption, toOption, figureOption, scaleOption,
-                       outOption});
-    parser.addPositionalArgument(QStringLiteral("export"),
-                                 QStringLiteral("Voert de cijfers van een scherm uit."));
-    parser.process(app);
-
+                       outOption, formatOption});
     QTextStream err(stderr);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "vorn: " << parser.errorText() << "\nvorn --help toont het gebruik.\n";
+        return 1;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > (exporting ? 1 : 0)) {
+        err << "vorn: onbekend argument '" << positional.last() << "'\nvorn --help toont het gebruik.\n";
+        return 1;
+    }
+    loadQtTranslations(app);
     TModuleLoader loader;
     const QStringList moduleErrors = loader.LoadFolder(
         parser.isSet(modulesOption) ? parser.value(modulesOption) : TModuleLoader::DefaultFolder());
@@ -179,22 +250,33 @@ int main(int argc, char* argv[]) {
         try {
             ExportRequest request;
             request.screenClass = parser.value(screenOption);
-            request.institutionCode = parser.value(institutionOption);
             request.outputFolder = parser.value(outOption);
-            if (request.screenClass.isEmpty() || request.institutionCode.isEmpty() ||
+            if (request.screenClass.isEmpty() || parser.value(institutionOption).isEmpty() ||
                 request.outputFolder.isEmpty())
                 RaiseClientError("export verwacht --screen, --institution en --out");
+            if (parser.isSet(fromOption) != parser.isSet(toOption))
+                RaiseClientError("Een periode verwacht --from en --to samen");
+            if (parser.isSet(dateOption) && parser.isSet(fromOption))
+                RaiseClientError("Geef --date of een periode (--from en --to), niet beide");
+            TScreenRequest& screen = request.screen;
+            screen.institutionCode = parser.value(institutionOption);
             if (parser.isSet(dateOption))
-                request.date = ParseExportDate("--date", parser.value(dateOption));
+                screen.date = ParseExportDate("--date", parser.value(dateOption));
             if (parser.isSet(fromOption))
-                request.from = ParseExportDate("--from", parser.value(fromOption));
+                screen.from = ParseExportDate("--from", parser.value(fromOption));
             if (parser.isSet(toOption))
-                request.to = ParseExportDate("--to", parser.value(toOption));
+                screen.to = ParseExportDate("--to", parser.value(toOption));
+            if (IsDateSet(screen.from) && screen.from > screen.to)
+                RaiseClientError("--from ligt na --to");
             bool ok = true;
-            if (parser.isSet(figureOption) && ((request.figure = parser.value(figureOption).toInt(&ok)), !ok))
-                RaiseClientError("--figure verwacht een getal");
-            if (parser.isSet(scaleOption) && ((request.scale = parser.value(scaleOption).toInt(&ok)), !ok))
-                RaiseClientError("--scale verwacht een getal");
+            if (parser.isSet(figureOption) &&
+                ((screen.figure = parser.value(figureOption).toInt(&ok)), !ok || screen.figure < 0))
+                RaiseClientError("--figure verwacht een getal vanaf 0");
+            if (parser.isSet(scaleOption) &&
+                ((screen.scale = parser.value(scaleOption).toInt(&ok)), !ok || screen.scale <= 0))
+                RaiseClientError("--scale verwacht een positief getal");
+            if (parser.isSet(formatOption))
+                request.format = ParseExportFormat(parser.value(formatOption));
             QTextStream out(stdout);
             RunExport(window, request, out);
             if (parser.isSet(screenshotOption))
@@ -207,9 +289,8 @@ int main(int argc, char* argv[]) {
         result = screenshot(window, parser.value(screenshotOption), parser.value(openOption));
     } else {
         window.show();
-        if (parser.isSet(openOption))
-            QTimer::singleShot(0, &window,
-                               [&] { RunGuarded([&] { window.OpenFromMenu(parser.value(openOption)); }); });
+        QTimer::singleShot(0, &window,
+                           [&] { RunGuarded([&] { window.OpenFirstScreen(parser.value(openOption)); }); });
         result = QApplication::exec();
     }
     SetErrorReporter(nullptr);

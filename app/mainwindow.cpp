@@ -79,12 +79,10 @@ void MainWindow::BuildMenus() {
         const QStringList levels = registration.MenuPath.split(u'|');
         QMenu* menu = nullptr;
         for (QMenu* existing : moduleMenus_)
-            if (existing->title() == levels.first())
+            if (existing->property("vornTitle").toString() == levels.first())
                 menu = existing;
-        if (menu == nullptr) {
-            menu = menuBar()->addMenu(levels.first());
-            moduleMenus_.push_back(menu);
-        }
+        if (menu == nullptr)
+            menu = addModuleMenu(levels.first());
         for (int level = 1; level + 1 < levels.size(); ++level) {
             QMenu* sub = menu->findChild<QMenu*>(levels[level], Qt::FindDirectChildrenOnly);
             if (sub == nullptr) {
@@ -97,6 +95,56 @@ void MainWindow::BuildMenus() {
         menu->addAction(levels.last(), this,
                         [this, className] { RunGuarded([&] { OpenFromMenu(className); }); });
     }
+    buildOverviewMenu();
+}
+
+/// A menu title with a mnemonic: its first letter that no other menu of the bar uses yet.
+QMenu* MainWindow::addModuleMenu(const QString& title) {
+    QString taken;
+    for (QAction* action : menuBar()->actions()) {
+        const QString existing = action->text();
+        const qsizetype mark = existing.indexOf(u'&');
+        if (mark >= 0 && mark + 1 < existing.size())
+            taken += existing[mark + 1].toLower();
+    }
+    QString marked = title;
+    for (qsizetype i = 0; i < title.size(); ++i)
+        if (title[i].isLetter() && !taken.contains(title[i].toLower())) {
+            marked.insert(i, u'&');
+            break;
+        }
+    QMenu* menu = menuBar()->addMenu(marked);
+    menu->setProperty("vornTitle", title);
+    moduleMenus_.push_back(menu);
+    return menu;
+}
+
+/// The overviews (screens registered without a menu path) under "Overzichten", by their caption.
+void MainWindow::buildOverviewMenu() {
+    QMenu* menu = nullptr;
+    for (const TFormRegistration& registration : FormManager().Registrations()) {
+        if (!registration.MenuPath.isEmpty() || FormManager().FindClass(registration.ClassName) == nullptr)
+            continue;
+        std::unique_ptr<TVornDBForm> probe(FormManager().CreateForm(registration.ClassName));
+        const QString caption = probe->TabCaption.isEmpty() ? probe->Caption : probe->TabCaption;
+        probe.reset();
+        if (menu == nullptr)
+            menu = addModuleMenu(QStringLiteral("Overzichten"));
+        const QString className = registration.ClassName;
+        menu->addAction(caption, this, [this, className] { RunGuarded([&] { OpenFromMenu(className); }); });
+    }
+}
+
+TVornDBForm* MainWindow::OpenFirstScreen(const QString& className) {
+    if (!className.isEmpty()) {
+        if (FormManager().FindClass(className) == nullptr)
+            RaiseClientError("Onbekend scherm %s (vorn --list-forms toont de schermen)", className);
+        return OpenFromMenu(className);
+    }
+    for (const TFormRegistration& registration : FormManager().Registrations())
+        if (registration.MenuPath.isEmpty() && FormManager().FindClass(registration.ClassName) != nullptr)
+            return OpenFromMenu(registration.ClassName);
+    return nullptr;
 }
 
 TVornDBForm* MainWindow::findOpen(const QString& className) const {
@@ -126,13 +174,7 @@ TVornDBForm* MainWindow::OpenForm(const QString& className, TVornDatasource* mas
     BusyScope busy(QStringLiteral("Openen van %1").arg(className));
     std::unique_ptr<TVornDBForm> form(FormManager().CreateForm(className));
     form->setProperty("vornClass", className);
-    form->RaiseCreate();
-    for (TVornClientDataSet* dataSet : form->DataSets())
-        if (dataSet->AutoOpen)
-            dataSet->Open();
-    if (master != nullptr)
-        form->RaiseSetMasterBrowser(master);
-    form->RaiseRestoreSettings(*settingsFor(*form));
+    StartScreen(*form, master, settingsFor(*form).get());
     TVornDBForm* shown = form.release();
     showForm(shown);
     return shown;

@@ -28,6 +28,9 @@ public:
 
     /// Rebuilds the menus from the form manager's registrations.
     void BuildMenus();
+    /// The screen the client starts with: `className`, or the first overview when it is empty.
+    /// Raises when no loaded module has that class.
+    TVornDBForm* OpenFirstScreen(const QString& className);
     /// Opens a registered screen as from its menu: with its default browse screen as master.
     TVornDBForm* OpenFromMenu(const QString& className);
     /// Opens a screen of that class with the given master data source (null: none).
@@ -53,6 +56,8 @@ protected:
 
 private:
     void buildFixedMenus();
+    void buildOverviewMenu();
+    QMenu* addModuleMenu(const QString& title);
     TVornDBForm* findOpen(const QString& className) const;
     void showForm(TVornDBForm* form);
     std::unique_ptr<TVornIniFile> settingsFor(const TVornDBForm& form) const;

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql postgresql-client sqlite3 libsqlite3-dev libpq-dev
+  libxlsxwriter-dev qt6-svg-dev qt6-translations-l10n unzip
   xvfb xauth fonts-dejavu-core bsdextrautils
 )
 

@@ -89,6 +89,11 @@ TBarChart::Layout TBarChart::layoutFor(const QRect& area, const QFontMetrics& me
     return layout;
 }
 
+TBarChart::BarRows TBarChart::BarRowsIn(const QRect& area, const QFontMetrics& metrics) const {
+    const Layout layout = layoutFor(area, metrics);
+    return {layout.plot.top(), layout.slot};
+}
+
 void TBarChart::Render(QPainter& painter, const QRect& area, const QRect& clip) const {
     const QFontMetrics metrics(painter.font());
     const Layout layout = layoutFor(area, metrics);

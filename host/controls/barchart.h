@@ -49,6 +49,13 @@ public:
 
     /// Paints the chart into any painter (screen, printer, image); `clip` limits the bars painted.
     void Render(QPainter& painter, const QRect& area, const QRect& clip) const;
+    /// Where the bars start and how high each bar's row is when the chart is painted into `area`, so
+    /// that a paged output can cut between bars.
+    struct BarRows {
+        int top;
+        double height;
+    };
+    BarRows BarRowsIn(const QRect& area, const QFontMetrics& metrics) const;
     /// The whole chart as an image of its own size.
     QImage ToImage() const;
     /// How many bars the last paint drew (tests and benchmarks look at it).

@@ -67,6 +67,8 @@ public:
     QString DisplayText() const;
     /// A stored value of this field as the user sees it.
     QString DisplayTextOf(const Cell& cell) const;
+    /// The natural value of a cell of this field (see AsVariant).
+    QVariant ValueOf(const Cell& cell) const;
 
     void SetAsInteger(qint64 value);
     void SetAsLargeInt(qint64 value) { SetAsInteger(value); }

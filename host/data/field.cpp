@@ -193,6 +193,10 @@ QVariant TField::AsVariant() const {
     return FromCell(def_, dataSet_->readCell(*this));
 }
 
+QVariant TField::ValueOf(const Cell& cell) const {
+    return FromCell(def_, cell);
+}
+
 QString TField::DisplayText() const {
     return DisplayTextOf(dataSet_->readCell(*this));
 }

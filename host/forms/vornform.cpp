@@ -2,11 +2,15 @@
 
 #include "hostservices.h"
 
+#include "host/data/clientdataset.h"
+
 namespace vorn {
 
 TVornForm::TVornForm(QWidget* parent) : QWidget(parent) {}
 
-int TVornForm::GetJobID() { return Host().GetJobID(); }
+int TVornForm::GetJobID() {
+    return Host().GetJobID();
+}
 
 QString TVornForm::CleanJob(int jobKind, int jobId, const QVariant& extra) {
     return Host().CleanJob(jobKind, jobId, extra);
@@ -43,9 +47,15 @@ bool ask(const std::function<void(TVornClientDataSet*, bool&)>& handler, TVornCl
 }
 } // namespace
 
-bool TVornDBForm::CanEdit(TVornClientDataSet* dataSet) { return ask(OnCanEdit, dataSet); }
-bool TVornDBForm::CanInsert(TVornClientDataSet* dataSet) { return ask(OnCanInsert, dataSet); }
-bool TVornDBForm::CanDelete(TVornClientDataSet* dataSet) { return ask(OnCanDelete, dataSet); }
+bool TVornDBForm::CanEdit(TVornClientDataSet* dataSet) {
+    return ask(OnCanEdit, dataSet);
+}
+bool TVornDBForm::CanInsert(TVornClientDataSet* dataSet) {
+    return ask(OnCanInsert, dataSet);
+}
+bool TVornDBForm::CanDelete(TVornClientDataSet* dataSet) {
+    return ask(OnCanDelete, dataSet);
+}
 
 const TFormLink* TVornDBForm::FindLink(const QString& displayName) const {
     for (const TFormLink& link : FormLinks)
@@ -70,6 +80,21 @@ QString PrintParam(const QStringList& params, const QString& name) {
         if (entry.startsWith(prefix, Qt::CaseInsensitive))
             return entry.mid(prefix.size());
     return {};
+}
+
+} // namespace vorn
+
+namespace vorn {
+
+void StartScreen(TVornDBForm& form, TVornDatasource* master, TVornIniFile* settings) {
+    form.RaiseCreate();
+    for (TVornClientDataSet* dataSet : form.DataSets())
+        if (dataSet->AutoOpen)
+            dataSet->Open();
+    if (master != nullptr)
+        form.RaiseSetMasterBrowser(master);
+    if (settings != nullptr)
+        form.RaiseRestoreSettings(*settings);
 }
 
 } // namespace vorn

@@ -13,6 +13,7 @@
 namespace vorn {
 
 class TVornClientDataSet;
+class IScreenResults;
 
 /// A printable report of a screen: the name the user picks and the report file.
 struct TReportDef {
@@ -74,6 +75,9 @@ public:
     std::function<void(TVornClientDataSet* dataSet, bool& allowed)> OnCanDelete;
 
     void SetMainDataSource(TVornDatasource* source) { MainDataSource = source; }
+    /// The screen's inputs and results for exports, printing and the command line; null when it
+    /// has none.
+    virtual IScreenResults* Results() { return nullptr; }
 
     /// The screen's client datasets; after creation the host opens those with AutoOpen on.
     void RegisterDataSet(TVornClientDataSet* dataSet) { dataSets_.push_back(dataSet); }
@@ -98,6 +102,10 @@ signals:
 private:
     std::vector<TVornClientDataSet*> dataSets_;
 };
+
+/// Starts a new screen as the host does, in this order: created, its auto-open datasets opened,
+/// attached to the master data source (when given), its settings restored (when given).
+void StartScreen(TVornDBForm& form, TVornDatasource* master, TVornIniFile* settings);
 
 /// Sets a name=value entry of a print parameter list, replacing the value of a name already there.
 void SetPrintParam(QStringList& params, const QString& name, const QString& value);

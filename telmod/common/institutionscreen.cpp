@@ -74,6 +74,19 @@ void TInstitutionDateForm::LayOut(TVornPageControl* views) {
     layout->addWidget(PCViews, 1);
 }
 
+TResultControls TInstitutionDateForm::ResultControls() const {
+    TResultControls controls;
+    controls.screenCaption = TabCaption;
+    controls.institution = LEinstelling;
+    controls.date = DEDate;
+    controls.fetch = AFetch;
+    if (PCViews != nullptr) {
+        controls.grids = qobject_cast<TVornPageControl*>(PCViews->widget(0));
+        controls.charts = qobject_cast<TVornPageControl*>(PCViews->widget(1));
+    }
+    return controls;
+}
+
 void TInstitutionDateForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
     UseMasterInstitutionList(*this, *LEinstelling, CDSSelectInstelling, masterDataSource);
 }

@@ -161,8 +161,9 @@ public:
     CategoryPass(Lookup lookup, std::size_t rows) : lookup_(std::move(lookup)) { ordinals_.reserve(rows); }
 
     void Add(std::int32_t id) {
-        // Neighbouring rows often share a value of a category with few values.
-        if (id != lastId_ || ordinals_.empty()) {
+        // Neighbouring rows often share a value of a category with few values. Until a first id is
+        // looked up there is no last value, even when skipped rows came first.
+        if (id != lastId_ || lastOrdinal_ == TIdMap::Absent) {
             lastOrdinal_ = known_.Find(id);
             if (lastOrdinal_ == TIdMap::Absent)
                 lastOrdinal_ = firstSight(id);

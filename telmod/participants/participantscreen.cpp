@@ -188,6 +188,20 @@ void TParticipantStatsForm::VornDBFormCreate(QObject*) {
     FLesplaatsen.Clear();
 }
 
+TResultControls TParticipantStatsForm::ResultControls() const {
+    TResultControls controls;
+    controls.screenCaption = TabCaption;
+    controls.institution = LEinstelling;
+    controls.from = EVanafDatum;
+    controls.to = ETotDatum;
+    controls.figure = CBStatType;
+    controls.fetch = AFetch;
+    controls.grids = PCGrids;
+    controls.charts = PCStats;
+    controls.totals = PTotalen;
+    return controls;
+}
+
 void TParticipantStatsForm::VornDBFormSetMasterBrowser(QObject*, QObject* masterDataSource) {
     UseMasterInstitutionList(*this, *LEinstelling, CDSSelectInstelling, masterDataSource);
 }

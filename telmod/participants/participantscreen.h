@@ -8,6 +8,7 @@
 #include "host/controls/editors.h"
 #include "host/controls/lookupedit.h"
 #include "host/data/clientdataset.h"
+#include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
 
 #include <memory>
@@ -45,7 +46,7 @@ struct ParticipantTopBar {
 /// What the OSP and VWO participant screens share: institution, period, view switch, figure choice,
 /// fetch action, the grid and chart pages of the categories, the totals line and the view settings.
 /// Each regime supplies its data sets, its counting pass and its category lists.
-class TParticipantStatsForm : public vorn::TVornDBForm {
+class TParticipantStatsForm : public vorn::TVornDBForm, public vorn::TControlResults {
     Q_OBJECT
 public:
     // Top bar.
@@ -118,6 +119,8 @@ public:
     int ChosenFigure() const;
     vorn::TVornClientDataSet& CategoryTable(const char* name) const;
 
+    vorn::IScreenResults* Results() override { return this; }
+
 protected:
     TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar,
                           const std::vector<CategoryPage>& pages);
@@ -133,6 +136,7 @@ protected:
     using TotalsHook = std::function<bool(const QString& label, QString& text)>;
     void WriteTotals(vorn::TVornClientDataSet& table, const TotalsHook& replace);
     QString ChartCaptionOf(int page, int figure) const;
+    vorn::TResultControls ResultControls() const override;
 
 private:
     void buildTopBar(const ParticipantTopBar& topBar);

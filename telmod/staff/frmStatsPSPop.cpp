@@ -133,6 +133,12 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
 }
 
+TResultControls TStatsPSPopulatieForm::ResultControls() const {
+    TResultControls controls = TInstitutionDateForm::ResultControls();
+    controls.scale = SEScale;
+    return controls;
+}
+
 const TFormClass& TStatsPSPopulatieForm::Class() {
     static const TFormClass formClass(QStringLiteral("TStatsPSPopulatieForm"),
                                       [] { return new TStatsPSPopulatieForm; });

@@ -87,6 +87,9 @@ public:
     /// negative ages (born after the reference year) get bands with negative bounds.
     static QString BandKey(int age, int scale);
 
+protected:
+    vorn::TResultControls ResultControls() const override;
+
 private:
     void count(TCountList& bands, TCountList& sexes, TCountList& bandSexes);
 };

@@ -36,11 +36,7 @@ void ScreenTest::Attach(TVornDBForm& form, const QString& overview) {
     institutions_.SetProviderName(overview);
     institutions_.Open();
     source_.SetDataSet(&institutions_);
-    form.RaiseCreate();
-    for (TVornClientDataSet* dataSet : form.DataSets())
-        if (dataSet->AutoOpen)
-            dataSet->Open();
-    form.RaiseSetMasterBrowser(&source_);
+    StartScreen(form, &source_, nullptr);
     form.resize(form.DesignSize);
 }
 

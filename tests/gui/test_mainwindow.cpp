@@ -101,12 +101,18 @@ QStringList MenuTitles(QMenuBar* bar) {
 
 TEST_F(MainWindowTest, MenusComeFromTheRegisteredMenuPaths) {
     EXPECT_EQ(MenuTitles(window_->menuBar()),
-              (QStringList{"&Bestand", "Be&werken", "Statistieken", "Hulpschermen"}));
+              (QStringList{"&Bestand", "Be&werken", "&Statistieken", "&Hulpschermen", "&Overzichten"}));
     QStringList items;
     for (QAction* action : window_->menuBar()->actions()[2]->menu()->actions())
         items << action->text();
     EXPECT_EQ(items, (QStringList{"Ingeschreven Leerlingen", "Ingerichte uren voor ambt 6/7",
                                   "Samenstelling Personeel", "Ingeschreven cursisten"}));
+    QStringList overviews;
+    for (QAction* action : window_->menuBar()->actions()[4]->menu()->actions())
+        overviews << action->text();
+    EXPECT_EQ(overviews, (QStringList{"Stat Overzicht Instellingen", "Stat Overzicht CVO instellingen",
+                                      "VWO Statistieken: Overzicht VWO instellingen"}))
+        << "every overview is reachable, so a CVO reaches its participant screen";
 }
 
 TEST_F(MainWindowTest, AMenuScreenOpensWithItsDefaultBrowseScreenAsMasterWhichIsReused) {

@@ -120,3 +120,29 @@ TEST(CategoryPass, GroupedCountingGivesEveryStatisticWhatRowByRowCountingGives) 
     EXPECT_EQ(grouped[7]->Count(), 0);
     EXPECT_GT(direct[3]->Count(), 0);
 }
+
+TEST(CategoryPass, SkippedRowsBeforeTheFirstValueLeaveTheFirstValueCounted) {
+    // Rows without a value (an empty teaching location) may come first; the first value then has
+    // id 0, which must not be taken for a value already looked up.
+    osp::TStatistic first, second;
+    telmod::CategoryPass<osp::TStatistic> pass(
+        [&](std::int32_t id) { return id == 0   ? &first
+                                      : id == 1 ? &second
+                                                : nullptr; }, 0);
+    pass.Skip();
+    pass.Skip();
+    pass.Add(0);
+    pass.Add(0);
+    pass.Skip();
+    pass.Add(1);
+    const std::vector<telmod::RowCounts> rows{
+        {1, 10, true, true, false, false},  {2, 10, true, false, false, false},
+        {3, 10, true, false, false, false}, {4, 10, true, true, false, false},
+        {5, 10, true, false, false, false}, {6, 10, true, true, false, false}};
+    pass.CountRows(rows, [](osp::TStatistic& stat, const telmod::RowCounts& r) {
+        stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
+    });
+    EXPECT_EQ(first.Count(), 2);
+    EXPECT_EQ(first.PersoonCount(), 2);
+    EXPECT_EQ(second.Count(), 1);
+}

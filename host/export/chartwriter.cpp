@@ -1,0 +1,188 @@
+#include "chartwriter.h"
+
+#include "exportfiles.h"
+
+#include "host/controls/barchart.h"
+#include "host/data/errors.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+
+namespace vorn {
+
+namespace {
+
+constexpr int MinimumWidth = 700;
+/// Beyond this an image is too large to open comfortably; the bars are squeezed instead.
+constexpr int LargestImageHeight = 16000;
+constexpr int Margin = 12;
+
+QStringList titleLines(const TResultHeading& heading, const TResultSeries& series) {
+    QStringList lines;
+    for (const QString& line :
+         {heading.institution, heading.period,
+          heading.figure.isEmpty() ? QString() : QStringLiteral("Cijfer: %1").arg(heading.figure),
+          QStringLiteral("Grafiek: %1").arg(FileNameOf(series.caption))})
+        if (!line.isEmpty())
+            lines << line;
+    return lines;
+}
+
+int titleBlockHeight(const QFontMetrics& metrics, const QStringList& lines) {
+    return Margin + (metrics.height() + 6) + static_cast<int>(lines.size()) * metrics.height() + Margin;
+}
+
+/// The screen's caption in bold, then one line each for the institution, the period, the figure and
+/// the chart; answers the height used.
+int paintTitleBlock(QPainter& painter, int width, const TResultHeading& heading,
+                    const TResultSeries& series) {
+    const QFontMetrics metrics(painter.font());
+    const QStringList lines = titleLines(heading, series);
+    painter.save();
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(Qt::black);
+    int y = Margin;
+    painter.drawText(QRect(Margin, y, width - 2 * Margin, metrics.height() + 4),
+                     Qt::AlignLeft | Qt::AlignVCenter, heading.screen);
+    y += metrics.height() + 6;
+    painter.setFont(QFont(bold.family(), bold.pointSize()));
+    for (const QString& line : lines) {
+        painter.drawText(QRect(Margin, y, width - 2 * Margin, metrics.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += metrics.height();
+    }
+    painter.restore();
+    return titleBlockHeight(metrics, lines);
+}
+
+QSize imageSize(const TResultSeries& series, const TResultHeading& heading) {
+    const QFontMetrics metrics(series.chart->font());
+    const int title = titleBlockHeight(metrics, titleLines(heading, series));
+    const int width = std::max(series.chart->width(), MinimumWidth);
+    return {width, std::min(title + series.chart->Height(), LargestImageHeight)};
+}
+
+/// The title block and the chart below it, filling `size`.
+void paintChartPicture(QPainter& painter, const QSize& size, const TResultSeries& series,
+                       const TResultHeading& heading) {
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setFont(series.chart->font());
+    const int title = paintTitleBlock(painter, size.width(), heading, series);
+    const QRect area(0, title, size.width(), size.height() - title);
+    series.chart->Render(painter, area, area);
+}
+
+void writePng(const QImage& image, const QString& path) {
+    WriteFileWhole(path, [&](QIODevice& device) {
+        if (!image.save(&device, "PNG"))
+            RaiseClientError("Kon %s niet schrijven", path);
+    });
+}
+
+void writeSvg(const TResultSeries& series, const TResultHeading& heading, const QString& path) {
+    const QSize size = imageSize(series, heading);
+    WriteFileWhole(path, [&](QIODevice& device) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&device);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(FileNameOf(series.caption));
+        QPainter painter;
+        if (!painter.begin(&svg))
+            RaiseClientError("Kon %s niet schrijven", path);
+        paintChartPicture(painter, size, series, heading);
+        painter.end();
+    });
+}
+
+/// Each page shows whole bars: the chart is painted at its own size and cut between two bars.
+void writePdf(const TResultSeries& series, const TResultHeading& heading, const QString& path) {
+    WriteFileWhole(path, [&](QIODevice& device) {
+        QPdfWriter pdf(&device);
+        pdf.setResolution(96);
+        pdf.setTitle(QStringLiteral("%1 - %2").arg(heading.screen, FileNameOf(series.caption)));
+        pdf.setCreator(QStringLiteral("Vorn"));
+        pdf.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12)));
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            RaiseClientError("Kon %s niet schrijven", path);
+        painter.setFont(series.chart->font());
+        const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+        const int pageHeight = page.height();
+        const int title = paintTitleBlock(painter, page.width(), heading, series);
+        const QRect area(0, 0, page.width(), std::max(series.chart->Height(), 40));
+        const TBarChart::BarRows rows = series.chart->BarRowsIn(area, QFontMetrics(painter.font()));
+        int windowTop = 0;
+        int offset = title; // where the window's top lands on the page
+        while (windowTop < area.height()) {
+            int windowBottom = windowTop + pageHeight - offset;
+            if (windowBottom < area.height() && rows.height > 0 && rows.height < pageHeight) {
+                const int wholeBars = static_cast<int>(std::floor((windowBottom - rows.top) / rows.height));
+                const int cut = rows.top + static_cast<int>(std::floor(wholeBars * rows.height));
+                if (cut > windowTop)
+                    windowBottom = cut;
+            }
+            windowBottom = std::min(windowBottom, area.height());
+            painter.save();
+            painter.translate(0, offset - windowTop);
+            const QRect window(0, windowTop, area.width(), windowBottom - windowTop);
+            painter.setClipRect(window);
+            series.chart->Render(painter, area, window);
+            painter.restore();
+            windowTop = windowBottom;
+            offset = 0;
+            if (windowTop < area.height() && !pdf.newPage())
+                RaiseClientError("Kon %s niet schrijven", path);
+        }
+        if (!painter.end())
+            RaiseClientError("Kon %s niet schrijven", path);
+    });
+}
+
+} // namespace
+
+QString ChartSuffix(ChartFormat format) {
+    switch (format) {
+    case ChartFormat::Png:
+        return QStringLiteral("png");
+    case ChartFormat::Svg:
+        return QStringLiteral("svg");
+    case ChartFormat::Pdf:
+        return QStringLiteral("pdf");
+    }
+    return {};
+}
+
+QImage ChartImage(const TResultSeries& series, const TResultHeading& heading) {
+    const QSize size = imageSize(series, heading);
+    QImage image(size, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    paintChartPicture(painter, size, series, heading);
+    painter.end();
+    return image;
+}
+
+void WriteChart(const TResultSeries& series, const TResultHeading& heading, ChartFormat format,
+                const QString& path) {
+    switch (format) {
+    case ChartFormat::Png:
+        writePng(ChartImage(series, heading), path);
+        return;
+    case ChartFormat::Svg:
+        writeSvg(series, heading, path);
+        return;
+    case ChartFormat::Pdf:
+        writePdf(series, heading, path);
+        return;
+    }
+}
+
+} // namespace vorn

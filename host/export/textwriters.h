@@ -1,0 +1,14 @@
+#pragma once
+
+#include "host/forms/screenresults.h"
+
+#include <QIODevice>
+
+namespace vorn {
+
+/// A grid as CSV (UTF-8): a header of field names, then every row of its dataset with each field's
+/// text, in the screen's order.
+void WriteTableCsv(const TResultTable& table, QIODevice& device);
+/// A chart's bars as CSV: "label,value", then one line a bar in the order shown.
+void WriteSeriesCsv(const TResultSeries& series, QIODevice& device);
+} // namespace vorn

@@ -1,0 +1,215 @@
+#include "workbookwriter.h"
+
+#include "exportfiles.h"
+
+#include "host/controls/barchart.h"
+#include "host/data/clientdataset.h"
+#include "host/data/errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <xlsxwriter.h>
+
+namespace vorn {
+
+namespace {
+
+/// A workbook that is closed (and so written) exactly once, whatever happens.
+class Workbook {
+public:
+    explicit Workbook(const QString& path) : path_(QFile::encodeName(path)) {
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE; // rows go to disk as they are written
+        tmpdir_ = QFile::encodeName(QDir::tempPath());
+        options.tmpdir = tmpdir_.data();
+        book_ = workbook_new_opt(path_.constData(), &options);
+        if (book_ == nullptr)
+            RaiseClientError("Kon %s niet schrijven", path);
+        bold_ = workbook_add_format(book_);
+        format_set_bold(bold_);
+    }
+    ~Workbook() {
+        if (book_ != nullptr)
+            workbook_close(book_);
+    }
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    lxw_worksheet* AddSheet(const QString& name) {
+        const QByteArray utf8 = name.toUtf8();
+        lxw_worksheet* sheet = workbook_add_worksheet(book_, utf8.constData());
+        if (sheet == nullptr)
+            RaiseClientError("Werkblad '%s' kon niet gemaakt worden", name);
+        return sheet;
+    }
+    lxw_format* Bold() const { return bold_; }
+    void Close(const QString& path) {
+        const lxw_error result = workbook_close(book_);
+        book_ = nullptr;
+        if (result != LXW_NO_ERROR)
+            RaiseClientError("Kon %s niet schrijven: %s", path, QString::fromLatin1(lxw_strerror(result)));
+    }
+
+private:
+    QByteArray path_;
+    QByteArray tmpdir_;
+    lxw_workbook* book_ = nullptr;
+    lxw_format* bold_ = nullptr;
+};
+
+void check(lxw_error result) {
+    if (result != LXW_NO_ERROR)
+        RaiseClientError("Fout bij het schrijven van de werkmap: %s",
+                         QString::fromLatin1(lxw_strerror(result)));
+}
+
+void writeText(lxw_worksheet* sheet, int row, int column, const QString& text, lxw_format* format = nullptr) {
+    if (text.isEmpty())
+        return;
+    const QByteArray utf8 = text.toUtf8();
+    check(worksheet_write_string(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
+                                 utf8.constData(), format));
+}
+
+void writeNumber(lxw_worksheet* sheet, int row, int column, double value) {
+    check(worksheet_write_number(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), value,
+                                 nullptr));
+}
+
+/// Excel measures a column in characters of its default font, about 7 pixels each.
+double characterWidth(int pixels) {
+    return std::max(4.0, pixels / 7.0);
+}
+
+void writeHeader(lxw_worksheet* sheet, const QStringList& captions, lxw_format* bold) {
+    for (int c = 0; c < captions.size(); ++c)
+        writeText(sheet, 0, c, captions[c], bold);
+    worksheet_freeze_panes(sheet, 1, 0);
+}
+
+void writeCell(lxw_worksheet* sheet, int row, int column, const TField& field, const Cell& cell) {
+    if (IsNullCell(cell))
+        return;
+    if (IsNumericField(field.DataType()))
+        writeNumber(sheet, row, column, field.ValueOf(cell).toDouble());
+    else
+        writeText(sheet, row, column, field.DisplayTextOf(cell));
+}
+
+void writeTable(Workbook& book, const TResultTable& table, const QString& name) {
+    lxw_worksheet* sheet = book.AddSheet(name);
+    QStringList captions;
+    std::vector<const TField*> fields;
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+        captions << table.columns[c].caption;
+        fields.push_back(table.dataSet->FindField(table.columns[c].fieldName));
+        const auto column = static_cast<lxw_col_t>(c);
+        check(worksheet_set_column(sheet, column, column, characterWidth(table.columns[c].width), nullptr));
+    }
+    writeHeader(sheet, captions, book.Bold());
+    const int rows = table.dataSet->RecordCount();
+    for (int row = 0; row < rows; ++row)
+        for (std::size_t c = 0; c < fields.size(); ++c)
+            if (fields[c] != nullptr)
+                writeCell(sheet, row + 1, static_cast<int>(c), *fields[c],
+                          table.dataSet->cellAtPosition(*fields[c], row));
+}
+
+void writeTotals(Workbook& book, const QString& totals) {
+    lxw_worksheet* sheet = book.AddSheet(QStringLiteral("Totalen"));
+    check(worksheet_set_column(sheet, 0, 0, 30, nullptr));
+    writeHeader(sheet, {QStringLiteral("Totaal"), QStringLiteral("Waarde")}, book.Bold());
+    int row = 1;
+    for (const auto& [label, value] : TotalsPairs(totals)) {
+        writeText(sheet, row, 0, label);
+        bool number = false;
+        const double parsed = value.toDouble(&number);
+        if (number)
+            writeNumber(sheet, row, 1, parsed);
+        else
+            writeText(sheet, row, 1, value);
+        ++row;
+    }
+}
+
+/// Each chart as a block: its caption in bold, then a row per bar, a blank row between charts.
+void writeCharts(Workbook& book, const std::vector<TResultSeries>& series) {
+    lxw_worksheet* sheet = book.AddSheet(QStringLiteral("Grafieken"));
+    check(worksheet_set_column(sheet, 0, 0, 60, nullptr));
+    check(worksheet_set_column(sheet, 1, 1, 12, nullptr));
+    writeHeader(sheet, {QStringLiteral("Grafiek / staaf"), QStringLiteral("Waarde")}, book.Bold());
+    int row = 1;
+    for (const TResultSeries& chart : series) {
+        writeText(sheet, row++, 0, FileNameOf(chart.caption), book.Bold());
+        for (int bar = 0; bar < chart.chart->BarCount(); ++bar) {
+            writeText(sheet, row, 0, chart.chart->Bars(bar).label);
+            writeNumber(sheet, row, 1, chart.chart->Bars(bar).value);
+            ++row;
+        }
+        ++row;
+    }
+}
+
+} // namespace
+
+QString SheetName(const QString& caption, const QStringList& taken) {
+    static const QRegularExpression forbidden(QStringLiteral("[\\[\\]:*?/\\\\]"));
+    QString base = FileNameOf(caption);
+    base.replace(forbidden, QStringLiteral("-"));
+    base = base.left(31).trimmed();
+    if (base.isEmpty())
+        base = QStringLiteral("Blad");
+    QString name = base;
+    for (int n = 2; taken.contains(name, Qt::CaseInsensitive); ++n) {
+        const QString suffix = QStringLiteral(" (%1)").arg(n);
+        name = base.left(31 - suffix.size()) + suffix;
+    }
+    return name;
+}
+
+std::vector<std::pair<QString, QString>> TotalsPairs(const QString& totals) {
+    static const QRegularExpression gap(QStringLiteral("\\s{3,}"));
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const QString& part : totals.split(gap, Qt::SkipEmptyParts)) {
+        const int colon = part.lastIndexOf(u':');
+        if (colon < 0)
+            continue;
+        const QString label = part.left(colon).trimmed();
+        const QString value = part.mid(colon + 1).trimmed();
+        if (!value.isEmpty())
+            pairs.emplace_back(label, value);
+    }
+    return pairs;
+}
+
+void WriteWorkbook(const IScreenResults& results, const QString& path) {
+    const QFileInfo target(path);
+    // libxlsxwriter writes the file itself: it goes beside the target and replaces it once complete.
+    QTemporaryFile temporary(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!temporary.open())
+        RaiseClientError("Kon %s niet schrijven: %s", path, temporary.errorString());
+    const QString temporaryPath = temporary.fileName();
+    temporary.close();
+    {
+        Workbook book(temporaryPath);
+        QStringList sheets;
+        for (const TResultTable& table : results.Tables()) {
+            sheets << SheetName(table.caption, sheets);
+            writeTable(book, table, sheets.last());
+        }
+        const QString totals = results.Totals();
+        if (!totals.isEmpty())
+            writeTotals(book, totals);
+        const std::vector<TResultSeries> series = results.Series();
+        if (!series.empty())
+            writeCharts(book, series);
+        book.Close(path);
+    }
+    temporary.setAutoRemove(false);
+    ReplaceFile(temporaryPath, path);
+}
+
+} // namespace vorn

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "host/forms/screenresults.h"
+
+namespace vorn {
+
+/// Writes a screen's results as one XLSX workbook, whole or not at all: a sheet per grid named after
+/// its caption (numbers stored as numbers, a bold frozen header row, the grid's column widths), a
+/// sheet "Totalen" with the totals line where the screen has one, and a sheet "Grafieken" with the
+/// bars of every chart.
+void WriteWorkbook(const IScreenResults& results, const QString& path);
+
+/// A sheet name Excel accepts, unique among `taken`: no []:*?/\, at most 31 characters.
+QString SheetName(const QString& caption, const QStringList& taken);
+
+/// The "label: value" pairs of a totals line ("Totalen :    Lesuren: 12    Personen: 3").
+std::vector<std::pair<QString, QString>> TotalsPairs(const QString& totals);
+
+} // namespace vorn

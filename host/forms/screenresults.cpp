@@ -1,0 +1,198 @@
+#include "screenresults.h"
+
+#include "host/controls/actions.h"
+#include "host/controls/barchart.h"
+#include "host/controls/dbgrid.h"
+#include "host/controls/editors.h"
+#include "host/controls/lookupedit.h"
+#include "host/data/clientdataset.h"
+#include "host/data/errors.h"
+
+#include <QLabel>
+#include <QLocale>
+
+namespace vorn {
+
+namespace {
+
+template <class Control> Control* controlOfPage(QWidget* page) {
+    if (auto* control = qobject_cast<Control*>(page))
+        return control;
+    return page != nullptr ? page->findChild<Control*>() : nullptr;
+}
+
+} // namespace
+
+bool IsNumericField(TFieldType type) {
+    switch (type) {
+    case TFieldType::Smallint:
+    case TFieldType::Integer:
+    case TFieldType::Largeint:
+    case TFieldType::Decimal:
+    case TFieldType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TResultTable ResultTableOf(const QString& caption, const TVornDBgrid& grid) {
+    TVornGridDBTableView* view = grid.GetActiveDBView();
+    TVornDatasource* source = view->DataSource();
+    TResultTable table{caption, source != nullptr ? source->DataSet() : nullptr, {}};
+    for (int c = 0; c < view->columnCount(); ++c) {
+        const QString field = view->Columns()[static_cast<std::size_t>(c)].FieldName;
+        const TField* found = table.dataSet != nullptr ? table.dataSet->FindField(field) : nullptr;
+        table.columns.push_back({field, view->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                                 grid.columnWidth(c), found != nullptr && IsNumericField(found->DataType())});
+    }
+    return table;
+}
+
+std::vector<TResultTable> ResultTablesOf(const TVornPageControl& pages) {
+    std::vector<TResultTable> tables;
+    for (int page = 0; page < pages.count(); ++page) {
+        const TVornDBgrid* grid = controlOfPage<TVornDBgrid>(pages.widget(page));
+        if (grid == nullptr)
+            continue;
+        TResultTable table = ResultTableOf(pages.tabText(page), *grid);
+        if (table.dataSet != nullptr && table.dataSet->Active())
+            tables.push_back(std::move(table));
+    }
+    return tables;
+}
+
+std::vector<TResultSeries> ResultSeriesOf(const TVornPageControl& pages) {
+    std::vector<TResultSeries> series;
+    for (int page = 0; page < pages.count(); ++page)
+        if (const TBarChart* chart = controlOfPage<TBarChart>(pages.widget(page)))
+            series.push_back({pages.tabText(page), chart});
+    return series;
+}
+
+void ChooseInstitutionByCode(TVornLookupEdit& lookup, const QString& code) {
+    TVornDatasource* source = lookup.ListSource();
+    TVornClientDataSet* list = source != nullptr ? source->DataSet() : nullptr;
+    if (list == nullptr || !list->Active())
+        RaiseClientError("Het scherm heeft geen lijst van instellingen");
+    const TField& codes = list->FieldByName(QStringLiteral("IS_CODE"));
+    const TField& ids = list->FieldByName(QStringLiteral("IS_ID"));
+    for (int row = 0; row < list->RecordCount(); ++row) {
+        if (codes.DisplayTextOf(list->cellAtPosition(codes, row)).compare(code, Qt::CaseInsensitive) != 0)
+            continue;
+        lookup.SetLookupID(ids.ValueOf(list->cellAtPosition(ids, row)).toLongLong());
+        return;
+    }
+    RaiseClientError("Instelling %s niet gevonden", code);
+}
+
+QString ChosenInstitutionText(const TVornLookupEdit& lookup) {
+    return lookup.GetLookupID() == -1 ? QString() : lookup.currentText();
+}
+
+void RunFetchAction(TVornAction& action) {
+    action.Update();
+    if (!action.isEnabled() || !action.OnExecute)
+        RaiseClientError("Ophalen is niet mogelijk: kies een instelling en een datum of periode");
+    action.OnExecute(&action);
+}
+
+} // namespace vorn
+
+namespace vorn {
+
+namespace {
+
+QString dateText(TDateTime date) {
+    return QLocale().toString(DateTimeToDate(date), QStringLiteral("dd/MM/yyyy"));
+}
+
+void setRequestedDate(TVornDateEdit* edit, TDateTime date, const char* option) {
+    if (!IsDateSet(date))
+        return;
+    if (edit == nullptr)
+        RaiseClientError("Dit scherm kent geen %s", QString::fromLatin1(option));
+    edit->SetDate(date);
+}
+
+} // namespace
+
+TScreenInputs TControlResults::Inputs() const {
+    const TResultControls controls = ResultControls();
+    TScreenInputs inputs;
+    inputs.date = controls.date != nullptr;
+    inputs.period = controls.from != nullptr && controls.to != nullptr;
+    inputs.figures = controls.figure != nullptr ? controls.figure->count() : 0;
+    if (controls.scale != nullptr) {
+        inputs.scaleMinimum = controls.scale->minimum();
+        inputs.scaleMaximum = controls.scale->maximum();
+    }
+    return inputs;
+}
+
+void TControlResults::SetRequest(const TScreenRequest& request) {
+    const TResultControls controls = ResultControls();
+    if (controls.institution == nullptr)
+        RaiseClientError("Dit scherm kiest geen instelling");
+    if (IsDateSet(request.from) && IsDateSet(request.to) && request.from > request.to)
+        RaiseClientError("Het begin van de periode ligt na het einde");
+    ChooseInstitutionByCode(*controls.institution, request.institutionCode);
+    setRequestedDate(controls.date, request.date, "--date");
+    setRequestedDate(controls.from, request.from, "--from");
+    setRequestedDate(controls.to, request.to, "--to");
+    if (request.scale != 0) {
+        if (controls.scale == nullptr)
+            RaiseClientError("Dit scherm kent geen --scale");
+        if (request.scale < controls.scale->minimum() || request.scale > controls.scale->maximum())
+            RaiseClientError("--scale moet tussen %d en %d liggen", controls.scale->minimum(),
+                             controls.scale->maximum());
+        controls.scale->setValue(request.scale);
+    }
+    if (request.figure >= 0) {
+        if (controls.figure == nullptr)
+            RaiseClientError("Dit scherm kent geen --figure");
+        if (request.figure >= controls.figure->count())
+            RaiseClientError("--figure moet tussen 0 en %d liggen", controls.figure->count() - 1);
+        controls.figure->SetItemIndex(request.figure);
+    }
+}
+
+void TControlResults::Fetch() {
+    const TResultControls controls = ResultControls();
+    if (controls.fetch == nullptr)
+        RaiseClientError("Dit scherm kan niet ophalen");
+    RunFetchAction(*controls.fetch);
+}
+
+std::vector<TResultTable> TControlResults::Tables() const {
+    const TResultControls controls = ResultControls();
+    return controls.grids != nullptr ? ResultTablesOf(*controls.grids) : std::vector<TResultTable>{};
+}
+
+std::vector<TResultSeries> TControlResults::Series() const {
+    const TResultControls controls = ResultControls();
+    return controls.charts != nullptr ? ResultSeriesOf(*controls.charts) : std::vector<TResultSeries>{};
+}
+
+QString TControlResults::Totals() const {
+    const TResultControls controls = ResultControls();
+    return controls.totals != nullptr ? controls.totals->text() : QString();
+}
+
+TResultHeading TControlResults::Heading() const {
+    const TResultControls controls = ResultControls();
+    TResultHeading heading;
+    heading.screen = controls.screenCaption;
+    if (controls.institution != nullptr)
+        heading.institution = ChosenInstitutionText(*controls.institution);
+    if (controls.date != nullptr && IsDateSet(controls.date->Date()))
+        heading.period = QStringLiteral("Op %1").arg(dateText(controls.date->Date()));
+    if (controls.from != nullptr && controls.to != nullptr)
+        heading.period = QStringLiteral("Van %1 tot en met %2")
+                             .arg(dateText(controls.from->Date()), dateText(controls.to->Date()));
+    if (controls.figure != nullptr && controls.figure->currentIndex() >= 0)
+        heading.figure = controls.figure->currentText();
+    return heading;
+}
+
+} // namespace vorn

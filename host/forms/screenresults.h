@@ -1,0 +1,146 @@
+#pragma once
+
+#include "host/data/datetime.h"
+#include "host/data/fielddef.h"
+
+#include <QString>
+
+class QLabel;
+#include <QStringList>
+#include <vector>
+
+namespace vorn {
+
+class TBarChart;
+class TVornClientDataSet;
+class TVornGridDBTableView;
+
+/// What a data screen is asked to count: every member a screen does not take stays unset.
+struct TScreenRequest {
+    QString institutionCode;
+    TDateTime date = NoDate; // screens with a reference date
+    TDateTime from = NoDate; // screens with a period
+    TDateTime to = NoDate;
+    int figure = -1; // the figure the charts show, where the screen has a choice
+    int scale = 0;   // the band width, where the screen has one
+};
+
+/// The inputs a screen takes, so that a caller can say what a request asks that the screen lacks.
+struct TScreenInputs {
+    bool date = false;
+    bool period = false;
+    int figures = 0; // how many figures the charts can show; 0: no choice
+    int scaleMinimum = 0;
+    int scaleMaximum = 0; // both 0: no band width
+};
+
+/// A column of a result table as its grid shows it.
+struct TResultColumn {
+    QString fieldName;
+    QString caption;
+    int width = 0; // pixels on screen
+    bool numeric = false;
+};
+
+/// A grid's rows: its dataset in the screen's order, and the columns shown.
+struct TResultTable {
+    QString caption; // the grid's page caption
+    TVornClientDataSet* dataSet = nullptr;
+    std::vector<TResultColumn> columns;
+};
+
+/// A chart's bars in the order shown; the chart paints itself for every output.
+struct TResultSeries {
+    QString caption; // the chart's page caption
+    const TBarChart* chart = nullptr;
+};
+
+/// What an exported chart says above itself.
+struct TResultHeading {
+    QString screen;      // the screen's tab caption
+    QString institution; // code and name
+    QString period;      // the date or the period, as the user reads it
+    QString figure;      // the figure shown, where the screen has a choice
+};
+
+/// The results of a data screen, for everything that takes figures out of it: exports, printing,
+/// the command line, tests and benchmarks. Inputs are set and the fetch is run through the
+/// screen's own controls and action, so the screen behaves as when a user does the same.
+class IScreenResults {
+public:
+    virtual ~IScreenResults() = default;
+    virtual TScreenInputs Inputs() const = 0;
+    /// Fills in the institution, dates, figure and band width; raises, naming what is wrong, when the
+    /// screen lacks an input the request sets or a value is refused.
+    virtual void SetRequest(const TScreenRequest& request) = 0;
+    /// Runs the screen's fetch action; raises when the action is disabled or the fetch fails.
+    virtual void Fetch() = 0;
+    virtual std::vector<TResultTable> Tables() const = 0;
+    virtual std::vector<TResultSeries> Series() const = 0;
+    /// The totals line; empty when the screen has none.
+    virtual QString Totals() const = 0;
+    virtual TResultHeading Heading() const = 0;
+};
+
+} // namespace vorn
+
+// Building blocks for screens that show their results on page controls of grids and charts.
+namespace vorn {
+
+class TVornAction;
+class TVornComboBox;
+class TVornDBgrid;
+class TVornSpinEdit;
+class TVornLookupEdit;
+class TVornDateEdit;
+class TVornPageControl;
+
+/// Integers, decimals and floats: the types a grid right-aligns and a workbook stores as numbers.
+bool IsNumericField(TFieldType type);
+/// The rows and shown columns of a grid.
+TResultTable ResultTableOf(const QString& caption, const TVornDBgrid& grid);
+/// A table for every grid page (a grid, or a page holding one) whose dataset is open.
+std::vector<TResultTable> ResultTablesOf(const TVornPageControl& pages);
+/// A series for every chart page (a chart, or a page holding one).
+std::vector<TResultSeries> ResultSeriesOf(const TVornPageControl& pages);
+/// Chooses the row of the lookup's list whose IS_CODE is `code` (letter case ignored); raises when
+/// the list has none.
+void ChooseInstitutionByCode(TVornLookupEdit& lookup, const QString& code);
+/// "CODE naam" of the institution chosen in the lookup.
+QString ChosenInstitutionText(const TVornLookupEdit& lookup);
+/// Runs the action's update and, when that enables it, its execute handler; raises what the handler
+/// raises, or a message when the action stays disabled.
+void RunFetchAction(TVornAction& action);
+
+/// The controls of a screen that the results contract drives and reads; null where a screen has none.
+struct TResultControls {
+    QString screenCaption;
+    TVornLookupEdit* institution = nullptr;
+    TVornDateEdit* date = nullptr;
+    TVornDateEdit* from = nullptr;
+    TVornDateEdit* to = nullptr;
+    TVornComboBox* figure = nullptr;
+    TVornSpinEdit* scale = nullptr;
+    TVornAction* fetch = nullptr;
+    TVornPageControl* grids = nullptr;
+    TVornPageControl* charts = nullptr;
+    QLabel* totals = nullptr;
+};
+
+/// The results contract of a screen whose inputs and results are its controls: the screen names
+/// them once, and the contract is kept for every screen alike.
+class TControlResults : public IScreenResults {
+public:
+    TScreenInputs Inputs() const override;
+    void SetRequest(const TScreenRequest& request) override;
+    void Fetch() override;
+    std::vector<TResultTable> Tables() const override;
+    std::vector<TResultSeries> Series() const override;
+    QString Totals() const override;
+    TResultHeading Heading() const override;
+
+protected:
+    virtual TResultControls ResultControls() const = 0;
+};
+
+} // namespace vorn
