@@ -4,9 +4,25 @@
 #include "host/data/datasource.h"
 #include "host/data/errors.h"
 
+#include "host/export/exportfiles.h"
+#include "host/export/textwriters.h"
+#include "host/export/workbookwriter.h"
+#include "host/forms/hostservices.h"
+#include "host/forms/screenresults.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCollator>
+#include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QTabWidget>
+#include <algorithm>
+#include <map>
+#include <numeric>
 
 namespace vorn {
 
@@ -41,7 +57,84 @@ TField* TVornGridDBTableView::fieldOf(int column) const {
 
 void TVornGridDBTableView::reset() {
     beginResetModel();
+    order_.clear();
+    rowOf_.clear();
     endResetModel();
+    emit orderChanged();
+}
+
+int TVornGridDBTableView::PositionOfRow(int row) const {
+    return order_.empty() || row < 0 || row >= static_cast<int>(order_.size())
+               ? row
+               : order_[static_cast<std::size_t>(row)];
+}
+
+int TVornGridDBTableView::RowOfPosition(int position) const {
+    if (order_.empty() || position < 0 || position >= static_cast<int>(order_.size()))
+        return position;
+    if (rowOf_.size() != order_.size()) {
+        rowOf_.assign(order_.size(), 0);
+        for (std::size_t row = 0; row < order_.size(); ++row)
+            rowOf_[static_cast<std::size_t>(order_[row])] = static_cast<int>(row);
+    }
+    return rowOf_[static_cast<std::size_t>(position)];
+}
+
+void TVornGridDBTableView::ClearSort() {
+    if (order_.empty())
+        return;
+    emit layoutAboutToBeChanged();
+    order_.clear();
+    rowOf_.clear();
+    emit layoutChanged();
+    emit orderChanged();
+}
+
+void TVornGridDBTableView::sort(int column, Qt::SortOrder order) {
+    const TField* field = fieldOf(column);
+    if (field == nullptr)
+        return;
+    TVornClientDataSet* ds = dataSet();
+    const int rows = ds->RecordCount();
+    std::vector<int> positions(static_cast<std::size_t>(rows));
+    std::iota(positions.begin(), positions.end(), 0);
+    const bool descending = order == Qt::DescendingOrder;
+    if (IsNumericField(field->DataType())) {
+        std::vector<std::pair<bool, double>> keys; // (set, value): empty cells first
+        keys.reserve(positions.size());
+        for (const int position : positions) {
+            const QVariant value = field->ValueOf(ds->cellAtPosition(*field, position));
+            keys.emplace_back(!value.isNull(), value.toDouble());
+        }
+        std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
+            const auto& ka = keys[static_cast<std::size_t>(a)];
+            const auto& kb = keys[static_cast<std::size_t>(b)];
+            return descending ? kb < ka : ka < kb;
+        });
+    } else {
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(positions.size());
+        for (const int position : positions)
+            keys.push_back(
+                collator.sortKey(field->DisplayTextOf(ds->cellAtPosition(*field, position)).toCaseFolded()));
+        std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
+            const QCollatorSortKey& ka = keys[static_cast<std::size_t>(a)];
+            const QCollatorSortKey& kb = keys[static_cast<std::size_t>(b)];
+            return descending ? kb.compare(ka) < 0 : ka.compare(kb) < 0;
+        });
+    }
+    emit layoutAboutToBeChanged();
+    order_ = std::move(positions);
+    rowOf_.clear();
+    emit layoutChanged();
+    emit orderChanged();
+}
+
+QString TVornGridDBTableView::CellText(int row, int column) const {
+    return data(index(row, column), Qt::DisplayRole).toString();
 }
 
 void TVornGridDBTableView::AddColumn(const TGridColumn& column) {
@@ -84,13 +177,22 @@ int TVornGridDBTableView::columnCount(const QModelIndex& parent) const {
 
 QVariant TVornGridDBTableView::data(const QModelIndex& index, int role) const {
     const TField* field = fieldOf(index.column());
-    if (field == nullptr || index.row() >= rowCount())
+    if (field == nullptr || index.row() < 0 || index.row() >= rowCount())
         return {};
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-    if (role != Qt::DisplayRole)
+        return QVariant::fromValue((IsNumericField(field->DataType()) ? Qt::AlignRight : Qt::AlignLeft) |
+                                   Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    return field->DisplayTextOf(dataSet()->cellAtPosition(*field, index.row()));
+    // A cell that cannot be read shows that it is wrong instead of taking the program down while
+    // it paints.
+    try {
+        const QString text =
+            field->DisplayTextOf(dataSet()->cellAtPosition(*field, PositionOfRow(index.row())));
+        return role == Qt::DisplayRole ? QVariant(text) : QVariant();
+    } catch (const EVornError& error) {
+        return role == Qt::DisplayRole ? QStringLiteral("#fout") : error.message();
+    }
 }
 
 QVariant TVornGridDBTableView::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -98,7 +200,8 @@ QVariant TVornGridDBTableView::headerData(int section, Qt::Orientation orientati
         return {};
     if (orientation == Qt::Vertical) {
         const TVornClientDataSet* ds = dataSet();
-        return ds != nullptr && ds->RecNo() == section + 1 ? QStringLiteral("\u25B6") : QString();
+        return ds != nullptr && RowOfPosition(ds->RecNo() - 1) == section ? QStringLiteral("\u25B6")
+                                                                          : QString();
     }
     if (section < 0 || section >= static_cast<int>(columns_.size()))
         return {};
@@ -120,8 +223,12 @@ bool TVornGridDBTableView::setData(const QModelIndex&, const QVariant&, int) {
 TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornGridDBTableView(this)) {
     setModel(view_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TVornDBgrid::headerClicked);
+
     setAlternatingRowColors(true);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -143,6 +250,9 @@ TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornG
             const int fitted = std::max(text, header) + 16;
             setColumnWidth(c, column.Width > 0 ? column.Width : fitted);
         }
+        // New rows come in the screen's own order.
+        sortColumn_ = -1;
+        horizontalHeader()->setSortIndicatorShown(false);
         syncFromDataSet();
     });
 }
@@ -157,7 +267,121 @@ void TVornDBgrid::keyPressEvent(QKeyEvent* event) {
         followDefaultLink();
         return;
     }
-    QTableView::keyPressEvent(event);
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+        return;
+    }
+    QTableView::keyPressEvent(event); // Ctrl+A selects all
+}
+
+/// A click sorts ascending, a second click on the same column descending, a third restores the
+/// screen's order.
+void TVornDBgrid::headerClicked(int column) {
+    BusyScope busy(QStringLiteral("Sorteren"));
+    if (column != sortColumn_) {
+        sortColumn_ = column;
+        sortOrder_ = Qt::AscendingOrder;
+    } else if (sortOrder_ == Qt::AscendingOrder) {
+        sortOrder_ = Qt::DescendingOrder;
+    } else {
+        sortColumn_ = -1;
+    }
+    if (sortColumn_ < 0) {
+        view_->ClearSort();
+        horizontalHeader()->setSortIndicatorShown(false);
+    } else {
+        view_->sort(sortColumn_, sortOrder_);
+        horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
+        horizontalHeader()->setSortIndicatorShown(true);
+    }
+    syncFromDataSet();
+}
+
+QString TVornDBgrid::SelectionAsText() const {
+    const QModelIndexList selected =
+        selectionModel() != nullptr ? selectionModel()->selectedIndexes() : QModelIndexList{};
+    if (selected.isEmpty())
+        return {};
+    std::map<int, std::map<int, QString>> cells; // row -> visual column -> text
+    std::map<int, int> columns;                  // visual column -> logical column
+    for (const QModelIndex& index : selected) {
+        const int visual = horizontalHeader()->visualIndex(index.column());
+        columns[visual] = index.column();
+        cells[index.row()][visual] = view_->CellText(index.row(), index.column());
+    }
+    QStringList captions;
+    for (const auto& [visual, logical] : columns)
+        captions << view_->headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString();
+    const auto clean = [](QString text) {
+        text.replace(u'\t', u' ');
+        text.replace(u'\n', u' ');
+        text.replace(u'\r', u' ');
+        return text;
+    };
+    QStringList lines;
+    QStringList cleaned;
+    for (const QString& caption : captions)
+        cleaned << clean(caption);
+    lines << cleaned.join(u'\t');
+    for (const auto& [row, texts] : cells) {
+        QStringList line;
+        for (const auto& [visual, logical] : columns) {
+            const auto found = texts.find(visual);
+            line << (found != texts.end() ? clean(found->second) : QString());
+        }
+        lines << line.join(u'\t');
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+void TVornDBgrid::CopySelection() const {
+    const QString text = SelectionAsText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+QString TVornDBgrid::PageCaption() const {
+    for (const QWidget* page = this; page != nullptr; page = page->parentWidget()) {
+        const QWidget* stack = page->parentWidget();
+        const auto* tabs =
+            stack != nullptr ? qobject_cast<const QTabWidget*>(stack->parentWidget()) : nullptr;
+        if (tabs != nullptr && tabs->indexOf(const_cast<QWidget*>(page)) >= 0)
+            return FileNameOf(tabs->tabText(tabs->indexOf(const_cast<QWidget*>(page))));
+    }
+    return QStringLiteral("Rooster");
+}
+
+void TVornDBgrid::exportTo(bool workbook) {
+    const TResultTable table = ResultTableOf(PageCaption(), *this);
+    if (table.dataSet == nullptr || !table.dataSet->Active())
+        return;
+    const QString filter =
+        workbook ? QStringLiteral("Excel-werkmap (*.xlsx)") : QStringLiteral("CSV-bestand (*.csv)");
+    const QString suffix = workbook ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Exporteren"), table.caption + suffix, filter);
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    RunGuarded([&] {
+        BusyScope busy(QStringLiteral("Exporteren naar %1").arg(path));
+        if (workbook)
+            WriteWorkbook({table}, {}, {}, path);
+        else
+            WriteFileWhole(path, [&](QIODevice& device) { WriteTableCsv(table, device); });
+    });
+}
+
+void TVornDBgrid::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Kopiëren"), QKeySequence::Copy, this, [this] { CopySelection(); });
+    menu.addAction(QStringLiteral("&Alles selecteren"), QKeySequence::SelectAll, this,
+                   [this] { selectAll(); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Exporteren naar &Excel..."), this, [this] { exportTo(true); });
+    menu.addAction(QStringLiteral("Exporteren naar &CSV..."), this, [this] { exportTo(false); });
+    menu.exec(event->globalPos());
 }
 
 void TVornDBgrid::syncFromDataSet() {
@@ -165,16 +389,20 @@ void TVornDBgrid::syncFromDataSet() {
     if (ds == nullptr || !ds->Active() || ds->RecNo() < 1 || view_->columnCount() == 0)
         return;
     syncing_ = true;
-    setCurrentIndex(view_->index(ds->RecNo() - 1, std::max(currentIndex().column(), 0)));
+    const QModelIndex current =
+        view_->index(view_->RowOfPosition(ds->RecNo() - 1), std::max(currentIndex().column(), 0));
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
 void TVornDBgrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     TVornClientDataSet* ds = view_->DataSource() ? view_->DataSource()->DataSet() : nullptr;
-    if (syncing_ || ds == nullptr || !ds->Active() || !current.isValid() || current.row() + 1 == ds->RecNo())
+    if (syncing_ || ds == nullptr || !ds->Active() || !current.isValid())
         return;
-    ds->SetRecNo(current.row() + 1);
+    const int position = view_->PositionOfRow(current.row());
+    if (position + 1 != ds->RecNo())
+        ds->SetRecNo(position + 1);
 }
 
 } // namespace vorn

@@ -41,6 +41,20 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    /// Orders the rows shown by a column (numbers by value, texts by the locale's collation, empty
+    /// cells first) without touching the dataset; equal cells keep the screen's order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    /// Shows the rows in the screen's own order again.
+    void ClearSort();
+    /// The dataset position (0-based) of a row shown, and the row that shows a position.
+    int PositionOfRow(int row) const;
+    int RowOfPosition(int position) const;
+    /// The text a row shows in a column.
+    QString CellText(int row, int column) const;
+
+signals:
+    /// The rows shown were put in another order, or back in the screen's.
+    void orderChanged();
 
 private:
     TVornClientDataSet* dataSet() const;
@@ -49,6 +63,8 @@ private:
 
     QPointer<TVornDatasource> source_;
     std::vector<TGridColumn> columns_;
+    std::vector<int> order_; // dataset positions in the order shown; empty: the screen's order
+    mutable std::vector<int> rowOf_;
 };
 
 /// The host grid: one read-only table view, a row indicator, and a default link that Enter or a
@@ -62,18 +78,29 @@ public:
     /// The display name of the form link that Enter or a double click follows.
     QString DefaultLink;
 
+    /// The selected cells as tab-separated text with their column captions, as a spreadsheet pastes it.
+    QString SelectionAsText() const;
+    void CopySelection() const;
+    /// The caption of the page the grid sits on, for exports of this grid alone.
+    QString PageCaption() const;
+
 signals:
     void defaultLinkRequested(const QString& linkName);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void headerClicked(int column);
+    void exportTo(bool workbook);
     void followDefaultLink();
     void syncFromDataSet();
     TVornGridDBTableView* view_;
     bool syncing_ = false;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 } // namespace vorn

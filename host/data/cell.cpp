@@ -228,6 +228,31 @@ Cell ToCell(const FieldDef& def, const QVariant& value) {
     raiseMismatch(def, value);
 }
 
+namespace {
+
+/// The stored value of a cell, or an error naming the field when the cell holds another type than
+/// the field stores: a fault that must show as a message, not end the program.
+template <class Stored> const Stored& stored(const FieldDef& def, const Cell& cell) {
+    if (const auto* value = std::get_if<Stored>(&cell))
+        return *value;
+    RaiseDatabaseError(QStringLiteral("Veld '%s' (%s) bevat een waarde van een ander type"),
+                       {def.name, FieldTypeName(def.type)});
+}
+
+} // namespace
+
+const std::int64_t& StoredInteger(const FieldDef& def, const Cell& cell) {
+    return stored<std::int64_t>(def, cell);
+}
+
+const double& StoredDouble(const FieldDef& def, const Cell& cell) {
+    return stored<double>(def, cell);
+}
+
+const std::string& StoredBytes(const FieldDef& def, const Cell& cell) {
+    return stored<std::string>(def, cell);
+}
+
 QVariant FromCell(const FieldDef& def, const Cell& cell) {
     if (IsNullCell(cell))
         return {};
@@ -235,25 +260,24 @@ QVariant FromCell(const FieldDef& def, const Cell& cell) {
     case TFieldType::Smallint:
     case TFieldType::Integer:
     case TFieldType::Largeint:
-        return QVariant::fromValue<qint64>(std::get<std::int64_t>(cell));
+        return QVariant::fromValue<qint64>(StoredInteger(def, cell));
     case TFieldType::Decimal:
-        return static_cast<double>(std::get<std::int64_t>(cell)) /
-               static_cast<double>(DecimalFactor(def.scale));
+        return static_cast<double>(StoredInteger(def, cell)) / static_cast<double>(DecimalFactor(def.scale));
     case TFieldType::Float:
-        return std::get<double>(cell);
+        return StoredDouble(def, cell);
     case TFieldType::Date:
-        return DateTimeToDate(std::get<double>(cell));
+        return DateTimeToDate(StoredDouble(def, cell));
     case TFieldType::DateTime:
-        return DateTimeToQDateTime(std::get<double>(cell));
+        return DateTimeToQDateTime(StoredDouble(def, cell));
     case TFieldType::Blob: {
-        const std::string& s = std::get<std::string>(cell);
+        const std::string& s = StoredBytes(def, cell);
         return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
     }
     case TFieldType::String:
     case TFieldType::WideString:
     case TFieldType::FixedChar:
     case TFieldType::Memo:
-        return QString::fromStdString(std::get<std::string>(cell));
+        return QString::fromStdString(StoredBytes(def, cell));
     }
     return {};
 }

@@ -24,6 +24,11 @@ Cell ToCell(const FieldDef& def, const QVariant& value);
 /// or QByteArray; a null QVariant for null.
 QVariant FromCell(const FieldDef& def, const Cell& cell);
 
+/// The integer, double or bytes of a cell; raises, naming the field, when the cell holds another type.
+const std::int64_t& StoredInteger(const FieldDef& def, const Cell& cell);
+const double& StoredDouble(const FieldDef& def, const Cell& cell);
+const std::string& StoredBytes(const FieldDef& def, const Cell& cell);
+
 Cell CellAt(const Column& column, std::size_t row);
 void AppendCell(Column& column, const Cell& cell);
 void SetCell(Column& column, std::size_t row, const Cell& cell);

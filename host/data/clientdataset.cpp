@@ -676,16 +676,20 @@ Cell TVornClientDataSet::cellAtPosition(const TField& field, int position) const
     const std::size_t row = order_.at(static_cast<std::size_t>(position));
     if (field.FieldKind() != TFieldKind::Lookup)
         return CellAt(data_.columns[static_cast<std::size_t>(field.column_)], row);
+    // A lookup field shows the value it looks up with the key of that row, never the key itself.
     const TField& keyField = FieldByName(field.Def().keyFields);
-    return CellAt(data_.columns[static_cast<std::size_t>(keyField.column_)], row);
+    return lookedUp(field, CellAt(data_.columns[static_cast<std::size_t>(keyField.column_)], row));
 }
 
 Cell TVornClientDataSet::lookupCell(const TField& field) const {
+    return lookedUp(field, readCell(FieldByName(field.Def().keyFields)));
+}
+
+Cell TVornClientDataSet::lookedUp(const TField& field, const Cell& key) const {
     const FieldDef& def = field.Def();
     TVornClientDataSet* source = def.lookupDataSet;
     if (source == nullptr || !source->Active())
         return std::monostate{};
-    const Cell key = readCell(FieldByName(def.keyFields));
     const auto* id = std::get_if<std::int64_t>(&key);
     if (id == nullptr)
         return std::monostate{};

@@ -284,6 +284,8 @@ private:
     void checkRequired(const std::vector<Cell>& cells) const;
     void assignParamsToFields();
     Cell lookupCell(const TField& field) const;
+    /// The value a lookup field finds in its lookup dataset for this key.
+    Cell lookedUp(const TField& field, const Cell& key) const;
     Delta buildDelta(std::vector<std::size_t>& rows) const;
     void commitApplied(const std::vector<std::size_t>& rows, const ApplyResult& result);
     void changed();

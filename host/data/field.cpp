@@ -207,15 +207,15 @@ QString TField::DisplayTextOf(const Cell& cell) const {
     const QLocale locale;
     switch (def_.type) {
     case TFieldType::Date:
-        return locale.toString(DateTimeToDate(std::get<double>(cell)), QLocale::ShortFormat);
+        return locale.toString(DateTimeToDate(StoredDouble(def_, cell)), QLocale::ShortFormat);
     case TFieldType::DateTime:
-        return locale.toString(DateTimeToQDateTime(std::get<double>(cell)), QLocale::ShortFormat);
+        return locale.toString(DateTimeToQDateTime(StoredDouble(def_, cell)), QLocale::ShortFormat);
     case TFieldType::Decimal:
-        return locale.toString(static_cast<double>(std::get<std::int64_t>(cell)) /
+        return locale.toString(static_cast<double>(StoredInteger(def_, cell)) /
                                    static_cast<double>(DecimalFactor(def_.scale)),
                                'f', def_.scale);
     case TFieldType::Float:
-        return locale.toString(std::get<double>(cell), 'g', 15);
+        return locale.toString(StoredDouble(def_, cell), 'g', 15);
     default:
         return FromCell(def_, cell).toString();
     }

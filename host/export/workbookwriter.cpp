@@ -185,6 +185,11 @@ std::vector<std::pair<QString, QString>> TotalsPairs(const QString& totals) {
 }
 
 void WriteWorkbook(const IScreenResults& results, const QString& path) {
+    WriteWorkbook(results.Tables(), results.Totals(), results.Series(), path);
+}
+
+void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
+                   const std::vector<TResultSeries>& series, const QString& path) {
     const QFileInfo target(path);
     // libxlsxwriter writes the file itself: it goes beside the target and replaces it once complete.
     QTemporaryFile temporary(
@@ -196,14 +201,12 @@ void WriteWorkbook(const IScreenResults& results, const QString& path) {
     {
         Workbook book(temporaryPath);
         QStringList sheets;
-        for (const TResultTable& table : results.Tables()) {
+        for (const TResultTable& table : tables) {
             sheets << SheetName(table.caption, sheets);
             writeTable(book, table, sheets.last());
         }
-        const QString totals = results.Totals();
         if (!totals.isEmpty())
             writeTotals(book, totals);
-        const std::vector<TResultSeries> series = results.Series();
         if (!series.empty())
             writeCharts(book, series);
         book.Close(path);

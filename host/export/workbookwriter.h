@@ -9,6 +9,9 @@ namespace vorn {
 /// sheet "Totalen" with the totals line where the screen has one, and a sheet "Grafieken" with the
 /// bars of every chart.
 void WriteWorkbook(const IScreenResults& results, const QString& path);
+/// The same from its parts; `totals` may be empty and `series` none.
+void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
+                   const std::vector<TResultSeries>& series, const QString& path);
 
 /// A sheet name Excel accepts, unique among `taken`: no []:*?/\, at most 31 characters.
 QString SheetName(const QString& caption, const QStringList& taken);

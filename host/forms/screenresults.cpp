@@ -39,7 +39,8 @@ bool IsNumericField(TFieldType type) {
 TResultTable ResultTableOf(const QString& caption, const TVornDBgrid& grid) {
     TVornGridDBTableView* view = grid.GetActiveDBView();
     TVornDatasource* source = view->DataSource();
-    TResultTable table{caption, source != nullptr ? source->DataSet() : nullptr, {}};
+    TResultTable table{
+        caption, source != nullptr ? source->DataSet() : nullptr, {}, const_cast<TVornDBgrid*>(&grid)};
     for (int c = 0; c < view->columnCount(); ++c) {
         const QString field = view->Columns()[static_cast<std::size_t>(c)].FieldName;
         const TField* found = table.dataSet != nullptr ? table.dataSet->FindField(field) : nullptr;
@@ -70,11 +71,27 @@ std::vector<TResultSeries> ResultSeriesOf(const TVornPageControl& pages) {
     return series;
 }
 
-void ChooseInstitutionByCode(TVornLookupEdit& lookup, const QString& code) {
+namespace {
+TVornClientDataSet* institutionList(const TVornLookupEdit& lookup) {
     TVornDatasource* source = lookup.ListSource();
     TVornClientDataSet* list = source != nullptr ? source->DataSet() : nullptr;
     if (list == nullptr || !list->Active())
         RaiseClientError("Het scherm heeft geen lijst van instellingen");
+    return list;
+}
+} // namespace
+
+QStringList InstitutionCodesOf(const TVornLookupEdit& lookup) {
+    const TVornClientDataSet* list = institutionList(lookup);
+    const TField& codes = list->FieldByName(QStringLiteral("IS_CODE"));
+    QStringList result;
+    for (int row = 0; row < list->RecordCount(); ++row)
+        result << codes.DisplayTextOf(list->cellAtPosition(codes, row));
+    return result;
+}
+
+void ChooseInstitutionByCode(TVornLookupEdit& lookup, const QString& code) {
+    TVornClientDataSet* list = institutionList(lookup);
     const TField& codes = list->FieldByName(QStringLiteral("IS_CODE"));
     const TField& ids = list->FieldByName(QStringLiteral("IS_ID"));
     for (int row = 0; row < list->RecordCount(); ++row) {
@@ -128,6 +145,11 @@ TScreenInputs TControlResults::Inputs() const {
         inputs.scaleMaximum = controls.scale->maximum();
     }
     return inputs;
+}
+
+QStringList TControlResults::InstitutionCodes() const {
+    const TResultControls controls = ResultControls();
+    return controls.institution != nullptr ? InstitutionCodesOf(*controls.institution) : QStringList();
 }
 
 void TControlResults::SetRequest(const TScreenRequest& request) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QLabel;
+class QWidget;
 #include <QStringList>
 #include <vector>
 
@@ -47,6 +48,7 @@ struct TResultTable {
     QString caption; // the grid's page caption
     TVornClientDataSet* dataSet = nullptr;
     std::vector<TResultColumn> columns;
+    QWidget* view = nullptr; // the grid that shows it
 };
 
 /// A chart's bars in the order shown; the chart paints itself for every output.
@@ -70,6 +72,8 @@ class IScreenResults {
 public:
     virtual ~IScreenResults() = default;
     virtual TScreenInputs Inputs() const = 0;
+    /// The codes of the institutions the screen can be asked for, in its list's order.
+    virtual QStringList InstitutionCodes() const = 0;
     /// Fills in the institution, dates, figure and band width; raises, naming what is wrong, when the
     /// screen lacks an input the request sets or a value is refused.
     virtual void SetRequest(const TScreenRequest& request) = 0;
@@ -106,6 +110,8 @@ std::vector<TResultSeries> ResultSeriesOf(const TVornPageControl& pages);
 /// Chooses the row of the lookup's list whose IS_CODE is `code` (letter case ignored); raises when
 /// the list has none.
 void ChooseInstitutionByCode(TVornLookupEdit& lookup, const QString& code);
+/// The IS_CODE of every row of the lookup's list.
+QStringList InstitutionCodesOf(const TVornLookupEdit& lookup);
 /// "CODE naam" of the institution chosen in the lookup.
 QString ChosenInstitutionText(const TVornLookupEdit& lookup);
 /// Runs the action's update and, when that enables it, its execute handler; raises what the handler
@@ -132,6 +138,7 @@ struct TResultControls {
 class TControlResults : public IScreenResults {
 public:
     TScreenInputs Inputs() const override;
+    QStringList InstitutionCodes() const override;
     void SetRequest(const TScreenRequest& request) override;
     void Fetch() override;
     std::vector<TResultTable> Tables() const override;
