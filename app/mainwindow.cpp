@@ -4,7 +4,10 @@
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/data/jobs.h"
+#include "host/export/screenexport.h"
+#include "host/export/workbookwriter.h"
 #include "host/forms/formmanager.h"
+#include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
 
 #include <QApplication>
@@ -12,6 +15,7 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -54,6 +58,7 @@ void MainWindow::buildFixedMenus() {
     file->addSeparator();
     file->addAction(QStringLiteral("&Afdrukken..."), QKeySequence::Print, this, [this] { print(false); });
     file->addAction(QStringLiteral("Afdruk&voorbeeld..."), this, [this] { print(true); });
+    file->addAction(QStringLiteral("&Exporteren..."), this, [this] { exportScreen(); });
     file->addSeparator();
     file->addAction(QStringLiteral("Tabblad &sluiten"), QKeySequence::Close, this, [this] {
         if (TVornDBForm* form = CurrentForm())
@@ -285,6 +290,46 @@ void MainWindow::print(bool preview) {
                                      .arg(params.isEmpty() ? QStringLiteral("(geen)") : params.join(u'\n')));
         if (form->AfterPrint)
             form->AfterPrint(form, report, params);
+    });
+}
+
+/// The whole screen, every grid and chart, to one workbook or to a folder as `vorn export` writes it.
+void MainWindow::exportScreen() {
+    TVornDBForm* form = CurrentForm();
+    IScreenResults* results = form != nullptr ? form->Results() : nullptr;
+    if (results == nullptr || results->Tables().empty()) {
+        statusBar()->showMessage(QStringLiteral("Dit scherm heeft (nog) geen cijfers om uit te voeren."), 4000);
+        return;
+    }
+    const QStringList choices{QStringLiteral("Naar één Excel-werkmap"),
+                              QStringLiteral("Naar een map (CSV-bestanden en grafieken)")};
+    bool chosen = false;
+    const QString choice = QInputDialog::getItem(this, QStringLiteral("Exporteren"), QStringLiteral("&Waarheen:"),
+                                                 choices, 0, false, &chosen);
+    if (!chosen)
+        return;
+    if (choice == choices.first()) {
+        QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Exporteren naar Excel"),
+                                                    WorkbookFileName(*results),
+                                                    QStringLiteral("Excel-werkmap (*.xlsx)"));
+        if (path.isEmpty())
+            return;
+        if (!path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+            path += QStringLiteral(".xlsx");
+        RunGuarded([&] {
+            BusyScope busy(QStringLiteral("Exporteren naar %1").arg(path));
+            WriteWorkbook(*results, path);
+            statusBar()->showMessage(QStringLiteral("Uitgevoerd naar %1").arg(path), 6000);
+        });
+        return;
+    }
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Exporteren naar een map"));
+    if (folder.isEmpty())
+        return;
+    RunGuarded([&] {
+        BusyScope busy(QStringLiteral("Exporteren naar %1").arg(folder));
+        ExportToFolder(*results, folder, ExportFormat::All);
+        statusBar()->showMessage(QStringLiteral("Uitgevoerd naar %1").arg(folder), 6000);
     });
 }
 

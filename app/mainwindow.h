@@ -63,6 +63,7 @@ private:
     std::unique_ptr<TVornIniFile> settingsFor(const TVornDBForm& form) const;
     void print(bool preview);
     void askEdit(int command);
+    void exportScreen();
     void chooseWerkDatum();
     void showStatus();
 

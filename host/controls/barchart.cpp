@@ -2,9 +2,21 @@
 
 #include "host/data/clientdataset.h"
 
+#include "host/export/chartwriter.h"
+#include "host/forms/hostservices.h"
+#include "host/forms/screenresults.h"
+#include "host/forms/vornform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QHelpEvent>
 #include <QImage>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -138,6 +150,67 @@ void TBarChart::Render(QPainter& painter, const QRect& area, const QRect& clip) 
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawLine(layout.zeroX, layout.plot.top(), layout.zeroX, layout.plot.bottom());
     painter.restore();
+}
+
+int TBarChart::BarAt(const QPoint& point) const {
+    const BarRows rows = BarRowsIn(rect(), fontMetrics());
+    if (rows.height <= 0 || point.y() < rows.top)
+        return -1;
+    const int bar = static_cast<int>((point.y() - rows.top) / rows.height);
+    return bar < BarCount() ? bar : -1;
+}
+
+bool TBarChart::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int bar = BarAt(help->pos());
+        if (bar >= 0)
+            QToolTip::showText(help->globalPos(), QStringLiteral("%1: %2").arg(Bars(bar).label).arg(Bars(bar).value),
+                               this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+namespace {
+/// What the screen around a chart says about it, for the title block of a copy or a file.
+TResultHeading headingOf(const QWidget* chart) {
+    for (QWidget* parent = chart->parentWidget(); parent != nullptr; parent = parent->parentWidget())
+        if (auto* form = qobject_cast<TVornDBForm*>(parent))
+            if (IScreenResults* results = form->Results())
+                return results->Heading();
+    return {};
+}
+} // namespace
+
+void TBarChart::copyAsImage() const {
+    QApplication::clipboard()->setImage(ChartImage({caption_, this}, headingOf(this)));
+}
+
+void TBarChart::saveAs() {
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Grafiek opslaan als"), caption_,
+        QStringLiteral("PNG-afbeelding (*.png);;SVG-tekening (*.svg);;PDF-document (*.pdf)"), &filter);
+    if (path.isEmpty())
+        return;
+    const ChartFormat format = filter.contains(QLatin1String("svg"))   ? ChartFormat::Svg
+                               : filter.contains(QLatin1String("pdf")) ? ChartFormat::Pdf
+                                                                       : ChartFormat::Png;
+    const QString suffix = u'.' + ChartSuffix(format);
+    RunGuarded([&] {
+        WriteChart({caption_, this}, headingOf(this), format,
+                   path.endsWith(suffix, Qt::CaseInsensitive) ? path : path + suffix);
+    });
+}
+
+void TBarChart::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Kopiëren als afbeelding"), this, [this] { copyAsImage(); });
+    menu.addAction(QStringLiteral("&Opslaan als..."), this, [this] { saveAs(); });
+    menu.exec(event->globalPos());
 }
 
 void TBarChart::paintEvent(QPaintEvent* event) {

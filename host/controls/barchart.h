@@ -61,8 +61,13 @@ public:
     /// How many bars the last paint drew (tests and benchmarks look at it).
     int LastPaintedBars() const { return lastPainted_; }
 
+    /// The bar under a point of the widget, or -1.
+    int BarAt(const QPoint& point) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Layout {
@@ -74,6 +79,8 @@ private:
     };
     Layout layoutFor(const QRect& area, const QFontMetrics& metrics) const;
     void updateIfActive();
+    void saveAs();
+    void copyAsImage() const;
     /// Label width and value range over all bars, measured once after the bars change.
     struct Extent {
         bool valid = false;

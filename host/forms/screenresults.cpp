@@ -104,7 +104,17 @@ void ChooseInstitutionByCode(TVornLookupEdit& lookup, const QString& code) {
 }
 
 QString ChosenInstitutionText(const TVornLookupEdit& lookup) {
-    return lookup.GetLookupID() == -1 ? QString() : lookup.currentText();
+    if (lookup.GetLookupID() == -1)
+        return {};
+    const TVornClientDataSet* list = institutionList(lookup);
+    const TField& ids = list->FieldByName(QStringLiteral("IS_ID"));
+    const TField* name = list->FindField(QStringLiteral("IS_NAAMGEBRUIKER"));
+    for (int row = 0; row < list->RecordCount(); ++row)
+        if (ids.ValueOf(list->cellAtPosition(ids, row)).toLongLong() == lookup.GetLookupID())
+            return name == nullptr ? lookup.currentText()
+                                   : QStringLiteral("%1 %2").arg(lookup.currentText(),
+                                                                 name->DisplayTextOf(list->cellAtPosition(*name, row)));
+    return lookup.currentText();
 }
 
 void RunFetchAction(TVornAction& action) {
