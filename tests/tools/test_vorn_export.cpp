@@ -97,8 +97,9 @@ TEST_F(VornExportTest, AParticipantScreenExportsItsPeriodWithTheChosenFigure) {
               0);
     const QStringList grid = Lines("grids/Per Klas.csv");
     ASSERT_GT(grid.size(), 2);
-    EXPECT_EQ(grid.first(), "ID,Code,Omschrijving,LesurenCursist,Count,CountFin,CountNotFin,CountPersoon,CountMan,"
-                            "CountVrouw,CountC98");
+    EXPECT_EQ(grid.first(),
+              "ID,Code,Omschrijving,LesurenCursist,Count,CountFin,CountNotFin,CountPersoon,CountMan,"
+              "CountVrouw,CountC98");
     QMap<QString, QString> personsByClass;
     for (const QString& row : grid.mid(1))
         personsByClass[row.section(',', 2, 2)] = row.section(',', 7, 7);
@@ -126,4 +127,72 @@ TEST_F(VornExportTest, AParticipantScreenExportsItsPeriodWithTheChosenFigure) {
                      &errors),
               1);
     EXPECT_TRUE(errors.contains("--figure"));
+}
+
+namespace {
+
+/// Runs the client with these arguments on the test database; answers the exit status.
+int RunVorn(const QString& database, const QString& home, const QStringList& arguments, QString* out,
+            QString* errors) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VORN_DATABASE", database);
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    process.setProcessEnvironment(environment);
+    process.start(VORN_BINARY, arguments);
+    process.waitForFinished(60000);
+    *out = QString::fromUtf8(process.readAllStandardOutput());
+    *errors = QString::fromUtf8(process.readAllStandardError());
+    return process.exitCode();
+}
+
+} // namespace
+
+TEST_F(VornExportTest, TheCommandLineSaysWhatIsWrong) {
+    QString out, errors;
+    const QString folder = dir_.filePath("cli");
+    const QStringList participants{
+        "--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOBR", "--out", folder};
+    EXPECT_EQ(RunVorn(database_, dir_.path(), QStringList{"export", "--from", "2024-09-01"} + participants,
+                      &out, &errors),
+              1);
+    EXPECT_TRUE(errors.contains("--from en --to")) << errors.toStdString();
+    EXPECT_EQ(RunVorn(database_, dir_.path(), QStringList{"export", "--to", "2024-09-01"} + participants,
+                      &out, &errors),
+              1);
+    EXPECT_EQ(RunVorn(database_, dir_.path(),
+                      {"export", "--screen", "TStatsPSPopulatieForm", "--institution", "SJCAA", "--date",
+                       "2025-12-01", "--scale", "0", "--out", folder},
+                      &out, &errors),
+              1);
+    EXPECT_TRUE(errors.contains("--scale")) << errors.toStdString();
+    EXPECT_EQ(RunVorn(database_, dir_.path(),
+                      {"--screenshot", dir_.filePath("x.png"), "--open", "TBogusForm"}, &out, &errors),
+              1);
+    EXPECT_TRUE(errors.contains("TBogusForm")) << errors.toStdString();
+    EXPECT_EQ(RunVorn(database_, dir_.path(), {"--help"}, &out, &errors), 0);
+    EXPECT_TRUE(out.contains("Gebruik:")) << out.toStdString();
+    EXPECT_EQ(RunVorn(database_, dir_.path(),
+                      QStringList{"export", "--format", "pdf", "--from", "2024-09-01", "--to", "2025-06-30"} +
+                          participants,
+                      &out, &errors),
+              1);
+    EXPECT_TRUE(errors.contains("--format")) << errors.toStdString();
+    // Options before the verb work as well as after it, and the workbook holds numbers as numbers.
+    ASSERT_EQ(RunVorn(database_, dir_.path(),
+                      QStringList{"--database", database_, "export", "--format", "xlsx", "--from",
+                                  "2024-09-01", "--to", "2025-06-30"} +
+                          participants,
+                      &out, &errors),
+              0)
+        << errors.toStdString();
+    QProcess unzip;
+    unzip.start("unzip",
+                {"-p", folder + "/Cursistenstatistieken per instelling.xlsx", "xl/worksheets/sheet1.xml"});
+    unzip.waitForFinished();
+    const QString sheet = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_TRUE(sheet.contains("<pane ySplit=\"1\"")) << "the header row is frozen";
+    EXPECT_TRUE(sheet.contains("<c r=\"D2\" s=\"0\"><v>") || sheet.contains("<c r=\"D2\"><v>"))
+        << "a figure is a number, not a text: " << sheet.left(1500).toStdString();
 }
