@@ -20,7 +20,7 @@ fi
 
 # No screen here: show what the client looks like, and how to see it for real.
 shot=build/vorn-hoofdvenster.png
-build/bin/vorn --screenshot "$shot" --open TStatBrowseInstellingenForm
+build/bin/vorn --screenshot "$shot"
 echo
 echo "Er is hier geen scherm, dus de client draait niet zichtbaar."
 echo "Het hoofdvenster met het overzicht van de instellingen staat in $shot."

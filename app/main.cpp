@@ -119,11 +119,14 @@ QString settingsFile() {
     return folder + QStringLiteral("/vorn.ini");
 }
 
-int screenshot(MainWindow& window, const QString& file, const QString& openClass) {
+/// The main window as a PNG; `openFirst` opens the client's first screen (or `openClass`) first, as
+/// the client does when it starts.
+int screenshot(MainWindow& window, const QString& file, bool openFirst, const QString& openClass) {
     window.resize(1100, 760);
     window.show();
     try {
-        window.OpenFirstScreen(openClass);
+        if (openFirst)
+            window.OpenFirstScreen(openClass);
     } catch (const EVornError& error) {
         QTextStream(stderr) << "vorn: " << error.message() << '\n';
         return 1;
@@ -280,13 +283,13 @@ int main(int argc, char* argv[]) {
             QTextStream out(stdout);
             RunExport(window, request, out);
             if (parser.isSet(screenshotOption))
-                result = screenshot(window, parser.value(screenshotOption), {});
+                result = screenshot(window, parser.value(screenshotOption), false, {});
         } catch (const EVornError& error) {
             err << "vorn export: " << error.message() << '\n';
             result = 1;
         }
     } else if (parser.isSet(screenshotOption)) {
-        result = screenshot(window, parser.value(screenshotOption), parser.value(openOption));
+        result = screenshot(window, parser.value(screenshotOption), true, parser.value(openOption));
     } else {
         window.show();
         QTimer::singleShot(0, &window,

@@ -8,6 +8,19 @@ namespace telmod {
 
 using namespace vorn;
 
+InstitutionChoice BuildInstitutionChoice(TVornPanel* panel, TVornDatasource* list) {
+    InstitutionChoice choice{new TVornLabel(QStringLiteral("&Instelling"), panel), new TVornLookupEdit(panel),
+                             new TVornLabel(panel)};
+    choice.caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    choice.lookup->setObjectName(QStringLiteral("LEinstelling"));
+    choice.lookup->SetDropDownWidth(450);
+    choice.name->setObjectName(QStringLiteral("LInstelling"));
+    InitInstellingLookup(*choice.lookup, list);
+    choice.lookup->SetAssociatedLabel(choice.name, QStringLiteral("IS_NAAMGEBRUIKER"));
+    choice.caption->setBuddy(choice.lookup);
+    return choice;
+}
+
 void DeclareInstitutionList(TVornClientDataSet& list, bool autoOpen) {
     list.SetProviderName(QStringLiteral("DSPSelectIS"));
     list.AutoOpen = autoOpen;

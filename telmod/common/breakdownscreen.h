@@ -20,6 +20,15 @@ struct TopBarLayout {
     QRect fetch; // BFetch, anchored right
 };
 
+/// The institution choice at the top of a statistics screen: its caption "&Instelling", the lookup
+/// over the institution list, and the label that names the chosen institution.
+struct InstitutionChoice {
+    vorn::TVornLabel* caption;
+    vorn::TVornLookupEdit* lookup;
+    vorn::TVornLabel* name;
+};
+InstitutionChoice BuildInstitutionChoice(vorn::TVornPanel* panel, vorn::TVornDatasource* list);
+
 /// Declares the institution list of a statistics screen (provider "DSPSelectIS").
 void DeclareInstitutionList(vorn::TVornClientDataSet& list, bool autoOpen);
 

@@ -22,15 +22,10 @@ TInstitutionDateForm::TInstitutionDateForm(QWidget* parent, bool listAutoOpen, c
 void TInstitutionDateForm::buildTopBar(const TopBarLayout& layout) {
     PTop = new TVornPanel(this, layout.designWidth);
     PTop->setFixedHeight(layout.height);
-    LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), PTop);
-    LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LEinstelling = new TVornLookupEdit(PTop);
-    LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
-    LEinstelling->SetDropDownWidth(450);
-    LInstelling = new TVornLabel(PTop);
-    InitInstellingLookup(*LEinstelling, DSSelectInstelling);
-    LEinstelling->SetAssociatedLabel(LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
-    LLEinstelling->setBuddy(LEinstelling);
+    const InstitutionChoice institution = BuildInstitutionChoice(PTop, DSSelectInstelling);
+    LLEinstelling = institution.caption;
+    LEinstelling = institution.lookup;
+    LInstelling = institution.name;
     LDEDate = new TVornLabel(QStringLiteral("Op &datum"), PTop);
     LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     DEDate = new TVornDateEdit(PTop, true, false);

@@ -10,88 +10,33 @@ namespace telmod {
 
 namespace vwo {
 
-namespace {
-/// Counters have no overflow guard; adding wraps around as 32-bit arithmetic does, without
-/// undefined behaviour.
-void Add(std::int32_t& counter, std::int32_t amount) {
-    counter =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(amount));
-}
-} // namespace
-
-TStatistic::TStatistic() : FPersonen(new vorn::TIDList(50)) {
-    FPersonen->SetSorted(true);
-    FPersonen->SetDuplicates(vorn::dupIgnore);
-}
-
-TStatistic::~TStatistic() {
-    delete FPersonen;
-}
-
-void TStatistic::Reset() {
-    FPersonen->Clear();
-    FFinCount = 0;
-    FNotFinCount = 0;
-    FManCount = 0;
-    FCount = 0;
-    FCountC98 = 0;
-    FLesurenCursist = 0;
-}
-
 void TStatistic::IncCounts(std::int32_t LLID, std::int32_t LUC, bool Fin, bool Man, bool C98) {
     if (LLID == 0)
         return;
-    Add(FCount, 1);
-    if (Fin) {
-        Add(FFinCount, 1);
-        Add(FLesurenCursist, LUC);
-    } else {
-        Add(FNotFinCount, 1);
-    }
-    const int before = FPersonen->Count();
-    FPersonen->Add(LLID);
-    if (FPersonen->Count() > before) {
-        // The person's first row in this category value decides man and C98.
-        if (Man)
-            Add(FManCount, 1);
-        if (C98)
-            Add(FCountC98, 1);
-    }
+    CountRow(LLID, LUC, Fin, Man, C98);
 }
 
 std::int32_t TStatistic::GetTypeCount(int statType) const {
     switch (statType) {
     case stCount:
-        return FCount;
+        return Count();
     case stFinCount:
-        return FFinCount;
+        return FinCount();
     case stNotFinCount:
-        return FNotFinCount;
+        return NotFinNount();
     case stPersoonCount:
         return GetPersoonCount();
     case stManCount:
-        return FManCount;
+        return ManCount();
     case stVrouwCount:
         return GetVrouwCount();
     case stC98:
-        return FCountC98;
+        return C98Count();
     case stlesurencursist:
-        return FLesurenCursist;
+        return LesurenCursist();
     default:
         return 0;
     }
-}
-
-std::int32_t TStatistic::GetPersoonCount() const {
-    return FPersonen->Count();
-}
-
-std::int32_t TStatistic::GetVrouwCount() const {
-    return GetPersoonCount() - FManCount;
-}
-
-void TStatistic::SetVrouwCount(std::int32_t value) {
-    FManCount = GetPersoonCount() - value;
 }
 
 } // namespace vwo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "participantscreen.h"
+#include "statistic.h"
 
 #include "host/data/idlist.h"
 #include "host/forms/formmanager.h"
@@ -27,58 +28,14 @@ constexpr int StatTypeCount = 8;
 
 /// The counts of one category value (VWO regime): enrolments, financeable or not, distinct persons,
 /// men (women are persons minus men), C98 persons and lesson hours.
-class TStatistic {
+class TStatistic : public TParticipantStatistic {
 public:
     static constexpr bool HasCreditHours = false;
 
-    TStatistic();
-    virtual ~TStatistic();
-    TStatistic(const TStatistic&) = delete;
-    TStatistic& operator=(const TStatistic&) = delete;
-
-    /// Empties the person list and zeroes every counter; id, code and description stay.
-    void Reset();
     /// Counts one enrolment row. A row without person (LLID 0) counts nothing.
     void IncCounts(std::int32_t LLID, std::int32_t LUC, bool Fin, bool Man, bool C98);
     /// The figure of that type; 0 for a value outside the enumeration.
     std::int32_t GetTypeCount(int statType) const;
-    std::int32_t GetPersoonCount() const;
-    std::int32_t GetVrouwCount() const;
-    /// Sets the men so that the women become `value`.
-    void SetVrouwCount(std::int32_t value);
-
-    std::int32_t SourceID() const { return FSourceID; }
-    void SetSourceID(std::int32_t value) { FSourceID = value; }
-    const QString& Code() const { return FCode; }
-    void SetCode(const QString& value) { FCode = value; }
-    const QString& Omschrijving() const { return Fomschrijving; }
-    void SetOmschrijving(const QString& value) { Fomschrijving = value; }
-    std::int32_t Count() const { return FCount; }
-    void SetCount(std::int32_t value) { FCount = value; }
-    std::int32_t PersoonCount() const { return GetPersoonCount(); }
-    std::int32_t FinCount() const { return FFinCount; }
-    void SetFinCount(std::int32_t value) { FFinCount = value; }
-    std::int32_t NotFinNount() const { return FNotFinCount; }
-    void SetNotFinNount(std::int32_t value) { FNotFinCount = value; }
-    std::int32_t ManCount() const { return FManCount; }
-    void SetManCount(std::int32_t value) { FManCount = value; }
-    std::int32_t VrouwCount() const { return GetVrouwCount(); }
-    std::int32_t C98Count() const { return FCountC98; }
-    void SetC98Count(std::int32_t value) { FCountC98 = value; }
-    std::int32_t LesurenCursist() const { return FLesurenCursist; }
-    void SetLesurenCursist(std::int32_t value) { FLesurenCursist = value; }
-
-private:
-    std::int32_t FFinCount = 0;
-    std::int32_t FSourceID = 0;
-    std::int32_t FNotFinCount = 0;
-    std::int32_t FManCount = 0;
-    std::int32_t FCount = 0;
-    QString FCode;
-    QString Fomschrijving;
-    std::int32_t FCountC98 = 0;
-    vorn::TIDList* FPersonen;
-    std::int32_t FLesurenCursist = 0;
 };
 
 } // namespace vwo

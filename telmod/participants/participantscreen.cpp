@@ -52,16 +52,10 @@ void TParticipantStatsForm::buildTopBar(const ParticipantTopBar& topBar) {
     PTop = new TVornPanel(this, DesignWidth);
     PTop->setObjectName(QStringLiteral("PTop"));
     PTop->setFixedHeight(TopBarHeight);
-    LLEinstelling = new TVornLabel(QStringLiteral("&Instelling"), PTop);
-    LLEinstelling->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LEinstelling = new TVornLookupEdit(PTop);
-    LEinstelling->setObjectName(QStringLiteral("LEinstelling"));
-    LEinstelling->SetDropDownWidth(450);
-    LInstelling = new TVornLabel(PTop);
-    LInstelling->setObjectName(QStringLiteral("LInstelling"));
-    InitInstellingLookup(*LEinstelling, DSSelectInstelling);
-    LEinstelling->SetAssociatedLabel(LInstelling, QStringLiteral("IS_NAAMGEBRUIKER"));
-    LLEinstelling->setBuddy(LEinstelling);
+    const InstitutionChoice institution = BuildInstitutionChoice(PTop, DSSelectInstelling);
+    LLEinstelling = institution.caption;
+    LEinstelling = institution.lookup;
+    LInstelling = institution.name;
 
     LEVanafDatum = new TVornLabel(QStringLiteral("&Vanaf"), PTop);
     LEVanafDatum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
