@@ -22,8 +22,10 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace vorn {
 
@@ -37,7 +39,10 @@ MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
     setCentralWidget(tabs_);
     connect(tabs_, &QTabWidget::tabCloseRequested, this,
             [this](int index) { CloseForm(qobject_cast<TVornDBForm*>(tabs_->widget(index))); });
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { showStatus(); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        showStatus();
+        updateEditActions();
+    });
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(werkDatumLabel_);
     SetHost(this);
@@ -49,6 +54,8 @@ MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
 MainWindow::~MainWindow() {
     for (TVornDBForm* form : OpenForms())
         CloseForm(form);
+    for (TVornDBForm* form : kept_)
+        delete form;
     SetHost(nullptr);
 }
 
@@ -66,10 +73,13 @@ void MainWindow::buildFixedMenus() {
     });
     file->addAction(QStringLiteral("A&fsluiten"), QKeySequence::Quit, this, &QWidget::close);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Be&werken"));
-    edit->addAction(QStringLiteral("&Wijzigen"), QKeySequence(Qt::Key_F2), this, [this] { askEdit(0); });
-    edit->addAction(QStringLiteral("&Toevoegen"), QKeySequence(Qt::Key_Insert), this, [this] { askEdit(1); });
-    edit->addAction(QStringLiteral("&Verwijderen"), QKeySequence(Qt::CTRL | Qt::Key_Delete), this,
-                    [this] { askEdit(2); });
+    editActions_ << edit->addAction(QStringLiteral("&Wijzigen"), QKeySequence(Qt::Key_F2), this,
+                                    [this] { askEdit(0); })
+                 << edit->addAction(QStringLiteral("&Toevoegen"), QKeySequence(Qt::Key_Insert), this,
+                                    [this] { askEdit(1); })
+                 << edit->addAction(QStringLiteral("&Verwijderen"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                                    this, [this] { askEdit(2); });
+    updateEditActions();
 }
 
 void MainWindow::BuildMenus() {
@@ -159,16 +169,21 @@ TVornDBForm* MainWindow::findOpen(const QString& className) const {
     return nullptr;
 }
 
+TVornDBForm* MainWindow::formAt(int index) const {
+    auto* scroll = qobject_cast<QScrollArea*>(tabs_->widget(index));
+    return scroll != nullptr ? qobject_cast<TVornDBForm*>(scroll->widget()) : nullptr;
+}
+
 QList<TVornDBForm*> MainWindow::OpenForms() const {
     QList<TVornDBForm*> forms;
     for (int i = 0; i < tabs_->count(); ++i)
-        if (auto* form = qobject_cast<TVornDBForm*>(tabs_->widget(i)))
+        if (TVornDBForm* form = formAt(i))
             forms << form;
     return forms;
 }
 
 TVornDBForm* MainWindow::CurrentForm() const {
-    return qobject_cast<TVornDBForm*>(tabs_->currentWidget());
+    return formAt(tabs_->currentIndex());
 }
 
 std::unique_ptr<TVornIniFile> MainWindow::settingsFor(const TVornDBForm& form) const {
@@ -181,6 +196,11 @@ TVornDBForm* MainWindow::OpenForm(const QString& className, TVornDatasource* mas
     form->setProperty("vornClass", className);
     StartScreen(*form, master, settingsFor(*form).get());
     TVornDBForm* shown = form.release();
+    for (QObject* owner = master; owner != nullptr; owner = owner->parent())
+        if (auto* browse = qobject_cast<TVornDBForm*>(owner)) {
+            masterOf_[shown] = browse;
+            break;
+        }
     showForm(shown);
     return shown;
 }
@@ -188,7 +208,13 @@ TVornDBForm* MainWindow::OpenForm(const QString& className, TVornDatasource* mas
 void MainWindow::showForm(TVornDBForm* form) {
     connect(form, &TVornDBForm::linkRequested, this,
             [this, form](const QString& link) { RunGuarded([&] { FollowLink(*form, link); }); });
-    const int index = tabs_->addTab(form, form->TabCaption.isEmpty() ? form->Caption : form->TabCaption);
+    // The screen never gets less than its declared size: a smaller window scrolls it.
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    form->setMinimumSize(form->DesignSize);
+    scroll->setWidget(form);
+    const int index = tabs_->addTab(scroll, form->TabCaption.isEmpty() ? form->Caption : form->TabCaption);
     tabs_->setTabToolTip(index, form->Caption);
     tabs_->setCurrentIndex(index);
     // The screen's declared size is where it starts: the window grows to give it that much room.
@@ -196,6 +222,9 @@ void MainWindow::showForm(TVornDBForm* form) {
     const QSize wanted = form->DesignSize + chrome.expandedTo(QSize(0, 0));
     if (!isMaximized() && (width() < wanted.width() || height() < wanted.height()))
         resize(size().expandedTo(wanted));
+    if (form->InitialFocus != nullptr)
+        form->InitialFocus->setFocus(Qt::OtherFocusReason);
+    updateEditActions();
 }
 
 TVornDBForm* MainWindow::OpenFromMenu(const QString& className) {
@@ -216,7 +245,22 @@ TVornDBForm* MainWindow::FollowLink(TVornDBForm& browse, const QString& linkName
     const TFormLink* link = browse.FindLink(linkName);
     if (link == nullptr)
         RaiseClientError("Het scherm %s heeft geen koppeling \"%s\"", browse.Caption, linkName);
-    return OpenForm(link->DetailForm, link->MasterDS);
+    TVornDBForm* detail = OpenForm(link->DetailForm, link->MasterDS);
+    chooseMasterInstitution(*detail, link->MasterDS);
+    return detail;
+}
+
+void MainWindow::chooseMasterInstitution(TVornDBForm& detail, TVornDatasource* master) {
+    IScreenResults* results = detail.Results();
+    TVornClientDataSet* list = master != nullptr ? master->DataSet() : nullptr;
+    if (results == nullptr || list == nullptr || !list->Active() || list->RecordCount() == 0)
+        return;
+    const TField* code = list->FindField(QStringLiteral("IS_CODE"));
+    if (code == nullptr)
+        return;
+    TScreenRequest request;
+    request.institutionCode = code->AsString();
+    RunGuarded([&] { results->SetRequest(request); });
 }
 
 void MainWindow::CloseForm(TVornDBForm* form) {
@@ -227,8 +271,36 @@ void MainWindow::CloseForm(TVornDBForm* form) {
         form->RaiseSaveSettings(*settings);
         settings->UpdateFile();
     });
-    tabs_->removeTab(tabs_->indexOf(form));
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (formAt(i) == form) {
+            QWidget* scroll = tabs_->widget(i);
+            tabs_->removeTab(i);
+            form->setParent(nullptr);
+            scroll->deleteLater();
+            break;
+        }
+    release(form);
+}
+
+void MainWindow::release(TVornDBForm* form) {
+    const bool isMaster = std::any_of(masterOf_.begin(), masterOf_.end(),
+                                      [form](const auto& entry) { return entry.second == form; });
+    if (isMaster) {
+        form->hide();
+        form->setParent(this, Qt::Widget);
+        form->hide();
+        kept_.push_back(form);
+        return;
+    }
+    const auto found = masterOf_.find(form);
+    QPointer<TVornDBForm> master = found != masterOf_.end() ? found->second : nullptr;
+    masterOf_.erase(form);
     delete form;
+    // A kept browse screen goes with the last screen that listed its rows.
+    if (master != nullptr && std::find(kept_.begin(), kept_.end(), master.data()) != kept_.end()) {
+        kept_.erase(std::find(kept_.begin(), kept_.end(), master.data()));
+        release(master);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -298,14 +370,15 @@ void MainWindow::exportScreen() {
     TVornDBForm* form = CurrentForm();
     IScreenResults* results = form != nullptr ? form->Results() : nullptr;
     if (results == nullptr || results->Tables().empty()) {
-        statusBar()->showMessage(QStringLiteral("Dit scherm heeft (nog) geen cijfers om uit te voeren."), 4000);
+        statusBar()->showMessage(QStringLiteral("Dit scherm heeft (nog) geen cijfers om uit te voeren."),
+                                 4000);
         return;
     }
     const QStringList choices{QStringLiteral("Naar één Excel-werkmap"),
                               QStringLiteral("Naar een map (CSV-bestanden en grafieken)")};
     bool chosen = false;
-    const QString choice = QInputDialog::getItem(this, QStringLiteral("Exporteren"), QStringLiteral("&Waarheen:"),
-                                                 choices, 0, false, &chosen);
+    const QString choice = QInputDialog::getItem(this, QStringLiteral("Exporteren"),
+                                                 QStringLiteral("&Waarheen:"), choices, 0, false, &chosen);
     if (!chosen)
         return;
     if (choice == choices.first()) {
@@ -333,6 +406,18 @@ void MainWindow::exportScreen() {
     });
 }
 
+/// Edit, insert and delete are offered only where the current screen allows them.
+void MainWindow::updateEditActions() {
+    TVornDBForm* form = CurrentForm();
+    TVornClientDataSet* dataSet =
+        form != nullptr && form->MainDataSource != nullptr ? form->MainDataSource->DataSet() : nullptr;
+    if (editActions_.size() != 3)
+        return;
+    editActions_[0]->setEnabled(form != nullptr && form->CanEdit(dataSet));
+    editActions_[1]->setEnabled(form != nullptr && form->CanInsert(dataSet));
+    editActions_[2]->setEnabled(form != nullptr && form->CanDelete(dataSet));
+}
+
 void MainWindow::askEdit(int command) {
     TVornDBForm* form = CurrentForm();
     if (form == nullptr)
@@ -355,6 +440,8 @@ void MainWindow::showStatus() {
 void MainWindow::PushStatus(const QString& text) {
     statusStack_ << text;
     showStatus();
+    // Long work follows on this thread: the text must be on the screen before it starts.
+    status_->repaint();
 }
 
 void MainWindow::PopStatus() {

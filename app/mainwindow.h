@@ -3,7 +3,9 @@
 #include "host/forms/hostservices.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -64,6 +66,14 @@ private:
     void print(bool preview);
     void askEdit(int command);
     void exportScreen();
+    void updateEditActions();
+    /// The screen shown on a tab (each sits in a scroll area that scrolls when the window is smaller
+    /// than the screen's declared size).
+    TVornDBForm* formAt(int index) const;
+    /// Deletes a screen, or keeps it hidden while a screen it is master of is still open.
+    void release(TVornDBForm* form);
+    /// Chooses the institution of the browse screen's current row in a screen opened from it.
+    void chooseMasterInstitution(TVornDBForm& detail, TVornDatasource* master);
     void chooseWerkDatum();
     void showStatus();
 
@@ -76,6 +86,11 @@ private:
     int cursorDepth_ = 0;
     TDateTime werkDatum_;
     std::vector<QMenu*> moduleMenus_;
+    QList<QAction*> editActions_;
+    /// Each open screen's master browse screen; a closed browse screen is kept, hidden, while a
+    /// screen still lists its rows.
+    std::map<TVornDBForm*, QPointer<TVornDBForm>> masterOf_;
+    std::vector<TVornDBForm*> kept_;
 };
 
 } // namespace vorn

@@ -13,7 +13,8 @@ class TVornDBForm;
 class TFormClass {
 public:
     using Factory = std::function<TVornDBForm*()>;
-    TFormClass(QString className, Factory factory) : name_(std::move(className)), factory_(std::move(factory)) {}
+    TFormClass(QString className, Factory factory)
+        : name_(std::move(className)), factory_(std::move(factory)) {}
     const QString& ClassName() const { return name_; }
     TVornDBForm* Create() const { return factory_(); }
 

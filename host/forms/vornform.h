@@ -59,6 +59,9 @@ public:
     bool ReportFields = false;
     bool PrintDirect = false; // print rather than preview
     QSize DesignSize{640, 480};
+    /// The control that has the focus when the screen is shown (the institution lookup of a
+    /// statistics screen); null: Qt's first in the tab order.
+    QWidget* InitialFocus = nullptr;
     std::vector<TReportDef> ReportDefs;
     std::vector<TFormLink> FormLinks;
 

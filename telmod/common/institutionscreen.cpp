@@ -26,6 +26,7 @@ void TInstitutionDateForm::buildTopBar(const TopBarLayout& layout) {
     LLEinstelling = institution.caption;
     LEinstelling = institution.lookup;
     LInstelling = institution.name;
+    InitialFocus = LEinstelling;
     LDEDate = new TVornLabel(QStringLiteral("Op &datum"), PTop);
     LDEDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     DEDate = new TVornDateEdit(PTop, true, false);

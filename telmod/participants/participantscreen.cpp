@@ -56,6 +56,7 @@ void TParticipantStatsForm::buildTopBar(const ParticipantTopBar& topBar) {
     LLEinstelling = institution.caption;
     LEinstelling = institution.lookup;
     LInstelling = institution.name;
+    InitialFocus = LEinstelling;
 
     LEVanafDatum = new TVornLabel(QStringLiteral("&Vanaf"), PTop);
     LEVanafDatum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -7,6 +7,7 @@
 #include "host/forms/browseform.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/moduleloader.h"
+#include "host/forms/screenresults.h"
 #include "tests/common/qtprint.h"
 
 #include <QApplication>
@@ -146,6 +147,34 @@ TEST_F(MainWindowTest, FollowingALinkOpensTheDetailScreenWithTheBrowseListAsMast
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(list->GBrowseInstelling, &enter);
     EXPECT_EQ(window_->OpenForms().size(), 3);
+}
+
+TEST_F(MainWindowTest, ALinkChoosesTheOverviewsInstitutionAndTheListOutlivesTheClosedOverview) {
+    TVornDBForm* browse = window_->OpenFromMenu("TStatBrowseOSPInstellingenForm");
+    TVornDBForm* detail = window_->FollowLink(*browse, "Statistieken cursisten");
+    IScreenResults* results = detail->Results();
+    ASSERT_NE(results, nullptr);
+    EXPECT_EQ(results->Heading().institution, "CVOBR CVO Leerstroom Brugge") << "chosen from the overview";
+
+    window_->CloseForm(browse);
+    ASSERT_EQ(window_->OpenForms().size(), 1);
+    EXPECT_EQ(results->InstitutionCodes(), QStringList{"CVOBR"}) << "the screen still lists the institutions";
+    TScreenRequest request;
+    request.institutionCode = "CVOBR";
+    EXPECT_NO_THROW(results->SetRequest(request));
+    window_->CloseForm(detail);
+    EXPECT_TRUE(window_->OpenForms().isEmpty());
+}
+
+TEST_F(MainWindowTest, EditCommandsAreDisabledWhereTheScreenRefusesThem) {
+    QAction* editAction = window_->menuBar()->actions()[1]->menu()->actions().first();
+    window_->OpenForm("TStatBrowseOSPInstellingenForm", nullptr);
+    const bool browseAllows = window_->CurrentForm()->CanEdit(nullptr);
+    EXPECT_EQ(editAction->isEnabled(), browseAllows);
+    TVornDBForm* detail = window_->FollowLink(*window_->CurrentForm(), "Statistieken cursisten");
+    EXPECT_EQ(window_->CurrentForm(), detail);
+    EXPECT_FALSE(editAction->isEnabled()) << "participant screens refuse edits";
+    EXPECT_NE(detail->InitialFocus, nullptr) << "the institution lookup takes the focus";
 }
 
 TEST_F(MainWindowTest, StatusAndCursorStacksComeBackToWhereTheyWere) {
