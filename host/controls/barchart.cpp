@@ -165,8 +165,8 @@ bool TBarChart::event(QEvent* event) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const int bar = BarAt(help->pos());
         if (bar >= 0)
-            QToolTip::showText(help->globalPos(), QStringLiteral("%1: %2").arg(Bars(bar).label).arg(Bars(bar).value),
-                               this);
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("%1: %2").arg(Bars(bar).label).arg(Bars(bar).value), this);
         else
             QToolTip::hideText();
         return true;

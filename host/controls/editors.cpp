@@ -2,14 +2,122 @@
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace vorn {
 
+namespace {
+const QString DateFormat = QStringLiteral("dd/MM/yyyy");
+
+int fullYear(const QString& digits) {
+    const int year = digits.toInt();
+    return digits.size() == 2 ? 2000 + year : year;
+}
+} // namespace
+
+TVornDateEditor::TVornDateEditor(QWidget* parent) : QDateEdit(parent) {
+    setDisplayFormat(DateFormat);
+}
+
+QDate TVornDateEditor::ParseTyped(const QString& text) {
+    static const QRegularExpression separated(
+        QStringLiteral("^\\s*(\\d{1,2})[/\\-. ](\\d{1,2})[/\\-. ](\\d{4}|\\d{2})\\s*$"));
+    static const QRegularExpression digitsOnly(QStringLiteral("^\\s*(\\d{2})(\\d{2})(\\d{4}|\\d{2})\\s*$"));
+    QRegularExpressionMatch match = separated.match(text);
+    if (!match.hasMatch())
+        match = digitsOnly.match(text);
+    if (!match.hasMatch())
+        return {};
+    return QDate(fullYear(match.captured(3)), match.captured(2).toInt(), match.captured(1).toInt());
+}
+
+QValidator::State TVornDateEditor::validate(QString& input, int& pos) const {
+    if (!typingWhole_)
+        return QDateEdit::validate(input, pos);
+    // A whole date on its way: digits and separators only.
+    static const QRegularExpression partial(QStringLiteral("^[\\d/\\-. ]{0,10}$"));
+    return partial.match(input).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void TVornDateEditor::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    const bool dateCharacter = text.size() == 1 &&
+                               (text[0].isDigit() || QStringLiteral("/-. ").contains(text[0])) &&
+                               !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (dateCharacter && !typingWhole_ && lineEdit()->hasSelectedText() &&
+        lineEdit()->selectedText().size() == lineEdit()->text().size())
+        startTypingWhole();
+    if (!typingWhole_) {
+        QDateEdit::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        lineEdit()->backspace();
+        return;
+    case Qt::Key_Escape:
+        finishTypingWhole(false);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        finishTypingWhole(true);
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        finishTypingWhole(true);
+        QDateEdit::keyPressEvent(event);
+        return;
+    default:
+        if (dateCharacter)
+            lineEdit()->insert(text);
+        return;
+    }
+}
+
+void TVornDateEditor::focusOutEvent(QFocusEvent* event) {
+    if (typingWhole_)
+        finishTypingWhole(true);
+    QDateEdit::focusOutEvent(event);
+}
+
+/// The sections of the date edit would take each key for the day, month or year; while a whole
+/// date is typed, the editor's text is not theirs.
+void TVornDateEditor::startTypingWhole() {
+    typingWhole_ = true;
+    lineEdit()->blockSignals(true);
+    lineEdit()->setText(QString());
+}
+
+void TVornDateEditor::finishTypingWhole(bool take) {
+    const QString typed = lineEdit()->text();
+    typingWhole_ = false;
+    lineEdit()->blockSignals(false);
+    const QDate date = ParseTyped(typed);
+    const bool usable = date.isValid() && date >= minimumDate() && date <= maximumDate();
+    // The text shows a date again before the value changes, so the sections stay in step.
+    lineEdit()->setText(dateTime().date() == minimumDate() ? specialValueText()
+                                                           : textFromDateTime(dateTime()));
+    if (!take)
+        return;
+    if (usable) {
+        setDate(date);
+        return;
+    }
+    if (!typed.trimmed().isEmpty())
+        QToolTip::showText(
+            mapToGlobal(QPoint(0, height())),
+            QStringLiteral("'%1' is geen geldige datum; de vorige datum blijft staan.").arg(typed), this,
+            rect(), 4000);
+}
+
 TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton)
-    : QWidget(parent), editor_(new QDateEdit(this)) {
+    : QWidget(parent), editor_(new TVornDateEditor(this)) {
     // The lowest date is day 0 and shows as empty: that is the "not set" value.
     editor_->setMinimumDate(DayZero());
     editor_->setSpecialValueText(QStringLiteral(" "));

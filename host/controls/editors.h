@@ -19,6 +19,29 @@ class QToolButton;
 
 namespace vorn {
 
+/// The date editor inside TVornDateEdit: shows dd/MM/yyyy and also takes a whole date typed over
+/// its text as 15/09/2025, 15-09-2025, 15.09.2025, 15092025 or with a two-digit year. An impossible
+/// date is refused: the previous date stays and a hint says why.
+class TVornDateEditor : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit TVornDateEditor(QWidget* parent = nullptr);
+    /// The date of a typed text, or an invalid date.
+    static QDate ParseTyped(const QString& text);
+
+protected:
+    QValidator::State validate(QString& input, int& pos) const override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void startTypingWhole();
+    /// Takes the typed date (when `take` and it is a date), else shows the previous date again with
+    /// a hint when something was typed.
+    void finishTypingWhole(bool take);
+    bool typingWhole_ = false;
+};
+
 /// A date edit whose value is a date-time day number, 0 meaning empty; optional clear and today buttons.
 class TVornDateEdit : public QWidget {
     Q_OBJECT
@@ -26,14 +49,14 @@ public:
     explicit TVornDateEdit(QWidget* parent = nullptr, bool clearButton = true, bool todayButton = true);
     TDateTime Date() const;
     void SetDate(TDateTime date);
-    QDateEdit* Editor() const { return editor_; }
+    TVornDateEditor* Editor() const { return editor_; }
 
 signals:
     /// The value changed, by the user or by SetDate.
     void changed();
 
 private:
-    QDateEdit* editor_;
+    TVornDateEditor* editor_;
 };
 
 class TVornCheckBox : public QCheckBox {

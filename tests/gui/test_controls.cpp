@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTabBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -208,4 +209,34 @@ TEST(Editors, TheDateEditUsesZeroForEmptyAndTheSpinEditKeepsItsRange) {
     pages.addTab(new QWidget, "Rasters");
     pages.SetTabsVisible(false);
     EXPECT_FALSE(pages.tabBar()->isVisibleTo(&pages));
+}
+
+TEST(Editors, ATypedWholeDateIsTakenInEveryUsualFormAndAnImpossibleOneKeepsThePreviousDate) {
+    vorn::TVornDateEdit edit(nullptr, true, true);
+    edit.resize(121, 24);
+    edit.show();
+    int changes = 0;
+    QObject::connect(&edit, &vorn::TVornDateEdit::changed, [&changes] { ++changes; });
+    const auto type = [&edit](const char* typed, Qt::Key end) {
+        edit.SetDate(vorn::EncodeDate(2024, 1, 1));
+        edit.Editor()->setFocus();
+        edit.Editor()->selectAll();
+        QTest::keyClicks(edit.Editor(), QString::fromLatin1(typed));
+        QTest::keyClick(edit.Editor(), end);
+    };
+    for (const char* typed : {"15/09/2025", "15-09-2025", "15092025", "15.09.2025", "15/9/25"}) {
+        type(typed, Qt::Key_Return);
+        EXPECT_EQ(edit.Date(), vorn::EncodeDate(2025, 9, 15)) << typed;
+        EXPECT_EQ(edit.Editor()->text(), "15/09/2025") << typed;
+    }
+    type("31/02/2025", Qt::Key_Tab);
+    EXPECT_EQ(edit.Date(), vorn::EncodeDate(2024, 1, 1)) << "an impossible date is refused";
+    EXPECT_EQ(edit.Editor()->text(), "01/01/2024");
+    type("15/09/2025", Qt::Key_Escape);
+    EXPECT_EQ(edit.Date(), vorn::EncodeDate(2024, 1, 1)) << "Escape keeps the date";
+    changes = 0;
+    type("02032026", Qt::Key_Enter);
+    EXPECT_EQ(changes, 1) << "the typed date is one change";
+    EXPECT_GE(edit.Editor()->width(), edit.Editor()->fontMetrics().horizontalAdvance("00/00/0000"))
+        << "the whole date fits";
 }
