@@ -114,7 +114,6 @@ void TVornGridDBTableView::sort(int column, Qt::SortOrder order) {
     } else {
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        collator.setNumericMode(true);
         std::vector<QCollatorSortKey> keys;
         keys.reserve(positions.size());
         for (const int position : positions)
@@ -277,7 +276,6 @@ void TVornDBgrid::keyPressEvent(QKeyEvent* event) {
 /// A click sorts ascending, a second click on the same column descending, a third restores the
 /// screen's order.
 void TVornDBgrid::headerClicked(int column) {
-    BusyScope busy(QStringLiteral("Sorteren"));
     if (column != sortColumn_) {
         sortColumn_ = column;
         sortOrder_ = Qt::AscendingOrder;

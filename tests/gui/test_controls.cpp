@@ -9,7 +9,9 @@
 #include "tests/common/qtprint.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -151,6 +153,63 @@ TEST(Grid, ShowsTheRowsOfItsDatasetAndRefusesEdits) {
     EXPECT_EQ(view->headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QString::fromUtf8("\u25B6"));
     table.Close();
     EXPECT_EQ(view->rowCount(), 0);
+}
+
+TEST(Grid, AHeaderClickSortsTheRowsShownAndTheThirdRestoresTheScreensOrder) {
+    TVornClientDataSet table("rows");
+    FillTable(table, 12); // AANTAL -15, -5, 5, ... 95; CODE C1 ... C12
+    TVornDatasource source;
+    source.SetDataSet(&table);
+    TVornDBgrid grid;
+    TVornGridDBTableView* view = grid.GetActiveDBView();
+    view->SetDataSource(&source);
+    view->CreateAllItems(false);
+    const auto column = [view](int c) {
+        QStringList cells;
+        for (int row = 0; row < view->rowCount(); ++row)
+            cells << view->CellText(row, c);
+        return cells;
+    };
+    EXPECT_EQ(view->data(view->index(0, 3), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight)
+        << "numbers are right-aligned";
+    EXPECT_EQ(view->data(view->index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignLeft, Qt::AlignLeft);
+
+    grid.horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(column(1).mid(0, 4), (QStringList{"C1", "C10", "C11", "C12"})) << "texts in collation order";
+    grid.horizontalHeader()->sectionClicked(3);
+    EXPECT_EQ(column(3).first(), "-15");
+    grid.horizontalHeader()->sectionClicked(3);
+    EXPECT_EQ(column(3).first(), "95") << "a second click sorts descending";
+    grid.setCurrentIndex(view->index(0, 0));
+    EXPECT_EQ(table.FieldByName("ID").AsInteger(), 12) << "the row chosen in the grid is the dataset's row";
+    grid.horizontalHeader()->sectionClicked(3);
+    EXPECT_EQ(column(0).first(), "1") << "a third click brings the screen's order back";
+    grid.horizontalHeader()->sectionClicked(3);
+    table.Append(); // new rows come in the screen's order
+    table.FieldByName("ID").SetAsInteger(13);
+    table.Post();
+    EXPECT_EQ(column(0).first(), "1");
+}
+
+TEST(Grid, CopyGivesTheSelectedCellsWithTheirCaptionsAsTabSeparatedText) {
+    TVornClientDataSet table("rows");
+    FillTable(table, 3);
+    table.FieldByName("CODE");
+    TVornDatasource source;
+    source.SetDataSet(&table);
+    TVornDBgrid grid;
+    grid.GetActiveDBView()->SetDataSource(&source);
+    grid.GetActiveDBView()->CreateAllItems(false);
+    TVornGridDBTableView* view = grid.GetActiveDBView();
+    grid.selectionModel()->select(QItemSelection(view->index(0, 1), view->index(1, 3)),
+                                  QItemSelectionModel::Select);
+    EXPECT_EQ(grid.SelectionAsText(), "Code\tKLAS\tAantal\nC1\tA\t-15\nC2\t\t-5\n");
+    grid.selectAll();
+    EXPECT_EQ(grid.SelectionAsText().count('\n'), 4) << "the captions and every row";
+    grid.selectionModel()->select(QItemSelection(view->index(0, 1), view->index(0, 1)),
+                                  QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "Code\nC1\n");
 }
 
 TEST(LookupEdit, GivesTheKeyOfTheChosenRowShowsItsNameAndFollowsANewListSource) {
