@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cstdio>
 
 using namespace vorn;
 
@@ -61,9 +62,12 @@ void setTyped(TParam& param, const QString& value) {
         param.Clear();
     else if (isInteger)
         param.SetAsInteger(number);
-    else if (isoDate.match(value).hasMatch())
-        param.SetAsDate(DateToDateTime(QDate::fromString(value, Qt::ISODate)));
-    else
+    else if (isoDate.match(value).hasMatch()) {
+        const QDate date = QDate::fromString(value, Qt::ISODate);
+        if (!date.isValid())
+            RaiseClientError("%s=%s is geen bestaande datum (JJJJ-MM-DD)", param.Name(), value);
+        param.SetAsDate(DateToDateTime(date));
+    } else
         param.SetAsString(value);
 }
 
@@ -98,8 +102,13 @@ int run(const QStringList& arguments) {
     QStringList rest = arguments;
     QString database;
     QString sql;
-    while (!rest.isEmpty() && rest.first().startsWith(QStringLiteral("--"))) {
+    while (!rest.isEmpty() &&
+           (rest.first().startsWith(QStringLiteral("--")) || rest.first() == QLatin1String("-h"))) {
         const QString option = rest.takeFirst();
+        if (option == QStringLiteral("--help") || option == QStringLiteral("-h")) {
+            out << Usage;
+            return 0;
+        }
         if (option == QStringLiteral("--list")) {
             listProviders(out);
             return 0;
@@ -143,6 +152,10 @@ int run(const QStringList& arguments) {
                              def->name, spec.name, spec.name);
     dataSet.Open();
     WriteCsv(dataSet, out);
+    out.flush();
+    // A full disk or a closed pipe must not pass for a complete answer.
+    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+        RaiseClientError("Kon de rijen niet volledig schrijven");
     return 0;
 }
 

@@ -58,9 +58,10 @@ void unpackWorkbook(const QString& folder) {
         QProcess list;
         list.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), path});
         list.waitForFinished();
-        for (const QString& entry : QString::fromUtf8(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
-            if (!entry.startsWith(QLatin1String("xl/worksheets/")) && entry != QLatin1String("xl/sharedStrings.xml") &&
-                entry != QLatin1String("xl/workbook.xml"))
+        for (const QString& entry :
+             QString::fromUtf8(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+            if (!entry.startsWith(QLatin1String("xl/worksheets/")) &&
+                entry != QLatin1String("xl/sharedStrings.xml") && entry != QLatin1String("xl/workbook.xml"))
                 continue;
             QProcess unzip;
             unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, entry});
@@ -82,7 +83,8 @@ protected:
         auto connection = vorn::server::OpenSqlite(database_, true);
         vorn::server::CreateSchema(*connection);
         connection->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/server/fixture.sql")));
-        connection->executeScript(readScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
+        connection->executeScript(
+            readScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
     }
     QTemporaryDir dir_;
     QString database_;
@@ -107,7 +109,8 @@ TEST_P(ReferenceTest, ExportEqualsTheCommittedFiles) {
         }
     unpackWorkbook(out);
 
-    const QString reference = QStringLiteral(VORN_TEST_DATA "/reference/") + QString::fromLatin1(GetParam().name);
+    const QString reference =
+        QStringLiteral(VORN_TEST_DATA "/reference/") + QString::fromLatin1(GetParam().name);
     if (qEnvironmentVariableIsSet("VORN_REGENERATE_REFERENCES")) {
         QDir(reference).removeRecursively();
         for (const QString& file : filesUnder(out)) {
@@ -125,13 +128,16 @@ TEST_P(ReferenceTest, ExportEqualsTheCommittedFiles) {
 INSTANTIATE_TEST_SUITE_P(
     Screens, ReferenceTest,
     ::testing::Values(
-        Reference{"pupils", {"--screen", "TStatLLPerInstellingForm", "--institution", "SJC", "--date", "2024-10-01"}},
-        Reference{"staff-hours", {"--screen", "TStatsPSUrenForm", "--institution", "SJC", "--date", "2024-10-01"}},
+        Reference{"pupils",
+                  {"--screen", "TStatLLPerInstellingForm", "--institution", "SJC", "--date", "2024-10-01"}},
+        Reference{"staff-hours",
+                  {"--screen", "TStatsPSUrenForm", "--institution", "SJC", "--date", "2024-10-01"}},
         Reference{"staff-population",
-                  {"--screen", "TStatsPSPopulatieForm", "--institution", "SJC", "--date", "2024-10-01", "--scale", "10"}},
+                  {"--screen", "TStatsPSPopulatieForm", "--institution", "SJC", "--date", "2024-10-01",
+                   "--scale", "10"}},
         Reference{"participants-osp",
-                  {"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOLS", "--from", "2024-09-01",
-                   "--to", "2025-06-30", "--figure", "1"}},
+                  {"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOLS", "--from",
+                   "2024-09-01", "--to", "2025-06-30", "--figure", "1"}},
         Reference{"participants-vwo",
                   {"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOOE", "--from",
                    "2024-09-01", "--to", "2025-06-30", "--figure", "4"}}),

@@ -72,4 +72,21 @@ TEST_F(VornQueryTest, BadRequestsExitWithAClearMessageAndNoRows) {
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_TRUE(absent.err.contains("bestaat niet"));
     EXPECT_EQ(VornQuery({}).exitCode, 2);
+    const Result impossible =
+        VornQuery({"--database", database_, "DSPStatPSPopulatie", "IS_ID=1", "WerkDatum=2026-02-30"});
+    EXPECT_EQ(impossible.exitCode, 1);
+    EXPECT_TRUE(impossible.err.contains("2026-02-30")) << impossible.err.toStdString();
+    EXPECT_TRUE(impossible.out.isEmpty());
+    const Result help = VornQuery({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Gebruik:"));
+}
+
+TEST_F(VornQueryTest, AnAnswerThatCannotBeWrittenWhollyFails) {
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(VORN_QUERY_BINARY, {"--database", database_, "DSPBrowseInstellingen"});
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains("niet volledig"));
 }
