@@ -2,10 +2,30 @@
 
 #include "host/controls/barchart.h"
 #include "host/controls/dbgrid.h"
+#include "host/forms/screenresults.h"
+
+#include <stdexcept>
 
 #include <QStringList>
 
 namespace vorn::testing {
+
+/// The grid of a result table, by its page caption.
+inline TVornDBgrid& ResultGrid(IScreenResults& results, const QString& caption) {
+    for (const TResultTable& table : results.Tables())
+        if (table.caption == caption)
+            if (auto* grid = qobject_cast<TVornDBgrid*>(table.view))
+                return *grid;
+    throw std::runtime_error("no grid " + caption.toStdString());
+}
+
+/// The chart of a result series, by its page caption.
+inline const TBarChart& ResultChart(IScreenResults& results, const QString& caption) {
+    for (const TResultSeries& series : results.Series())
+        if (series.caption == caption)
+            return *series.chart;
+    throw std::runtime_error("no chart " + caption.toStdString());
+}
 
 /// The column captions of a grid, joined by '|'.
 inline QString GridHeader(TVornDBgrid& grid) {

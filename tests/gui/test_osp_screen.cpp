@@ -37,8 +37,11 @@ protected:
         form_->BFetch->click();
         ASSERT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
     }
-    TVornDBgrid& Grid(const char* name) { return *form_->findChild<TVornDBgrid*>(name); }
-    TBarChart& Chart(const char* name) { return *form_->findChild<TBarChart*>(name); }
+    /// A grid and a chart by their page captions, as the screen's results name them.
+    TVornDBgrid& Grid(const char* caption) { return vorn::testing::ResultGrid(*form_->Results(), caption); }
+    const TBarChart& Chart(const char* caption) {
+        return vorn::testing::ResultChart(*form_->Results(), caption);
+    }
 
     std::unique_ptr<TStatCursistenPerInstellingForm> form_;
 };
@@ -81,7 +84,7 @@ TEST_F(OspScreenTest, FetchIsEnabledWithAnInstitutionAndTwoDatesWhateverTheirOrd
 
 TEST_F(OspScreenTest, AFetchFillsThePerClassGridChartAndTotalsLine) {
     Fetch();
-    TVornDBgrid& grid = Grid("GStatKlas");
+    TVornDBgrid& grid = Grid("Per Klas");
     EXPECT_EQ(GridHeader(grid),
               "Code|Omschrijving|Lesuren cursist|Inschrijvingen|Fin.|Niet Fin.|Personen|Mannen|"
               "Vrouwen.|aanvr. Kredieturen.|C98");
@@ -92,7 +95,7 @@ TEST_F(OspScreenTest, AFetchFillsThePerClassGridChartAndTotalsLine) {
                                            " ANX|Annex groep|10|1|1|0|1|0|1|0|1"}));
 
     // No figure chosen yet: the charts show the first one. Bars in code order, labelled by description.
-    TBarChart& chart = Chart("BCKlas");
+    const TBarChart& chart = Chart("Per Klas");
     EXPECT_EQ(Bars(chart),
               (QStringList{"Annex groep=1", "Informatica 1=1", "ICT gevorderd=1", "NT2 groep A=3"}));
     EXPECT_EQ(chart.Bars(0).color, clYellow);
@@ -104,45 +107,46 @@ TEST_F(OspScreenTest, AFetchFillsThePerClassGridChartAndTotalsLine) {
 TEST_F(OspScreenTest, CategoryValuesAreNamedFromTheirListsOrAsUnknownIds) {
     Fetch();
     // The branch of another institution is unknown here; branch OOS has an empty name.
-    EXPECT_EQ(Bars(Chart("BCVestiging")), (QStringList{"? ID : 113=1", "Annex=1", "Brugge centrum=3", "=1"}))
+    EXPECT_EQ(Bars(Chart("Per Vestigingsplaats")),
+              (QStringList{"? ID : 113=1", "Annex=1", "Brugge centrum=3", "=1"}))
         << "codes compared without regard to letter case: abc before BRU";
     EXPECT_EQ(
-        GridRows(Grid("GStatVestiging")),
+        GridRows(Grid("Per Vestigingsplaats")),
         (QStringList{"||||BRU|Brugge centrum|80|3|2|1|2|1|1|2|1", "||||OOS||0|1|0|1|1|0|1|0|1",
                      "||||? ID : 113|? ID : 113|60|1|1|0|1|0|1|1|0", "||||abc|Annex|10|1|1|0|1|0|1|0|1"}));
-    EXPECT_EQ(GridRows(Grid("GStatVrijstellingIG")),
+    EXPECT_EQ(GridRows(Grid("Per Vrijstelling IG")),
               (QStringList{"? ID : 0|? ID : 0|10|3|1|2|3|1|2|1|2", "01|Leefloon|40|1|1|0|1|0|1|1|1",
                            "02|Werkzoekende|40|1|1|0|1|1|0|0|0", "03|Ander centrum|60|1|1|0|1|0|1|1|0"}));
-    EXPECT_EQ(GridRows(Grid("GStatOpleiding")), (QStringList{"? ID : 0|? ID : 0|10|1|1|0|1|0|1|0|1",
-                                                             "1234|Nederlands tweede taal|80|3|2|1|2|1|1|2|1",
-                                                             "2345|Informatica|60|2|1|1|2|0|2|1|1"}));
+    EXPECT_EQ(GridRows(Grid("Per Opleiding")), (QStringList{"? ID : 0|? ID : 0|10|1|1|0|1|0|1|0|1",
+                                                            "1234|Nederlands tweede taal|80|3|2|1|2|1|1|2|1",
+                                                            "2345|Informatica|60|2|1|1|2|0|2|1|1"}));
     // "lokaal 1" falls under "Lokaal 1", met first; the class without a location is in none.
-    EXPECT_EQ(GridRows(Grid("GStatLesplaats")),
+    EXPECT_EQ(GridRows(Grid("Per Lesplaats")),
               (QStringList{"Lokaal 1|Lokaal 1|80|4|2|2|2|1|1|2|1", "Sporthal|Sporthal|10|1|1|0|1|0|1|0|1"}));
-    EXPECT_EQ(GridRows(Grid("GStudiegebied")),
+    EXPECT_EQ(GridRows(Grid("Per studiegebied")),
               (QStringList{"TAAL|Talen|80|3|2|1|2|1|1|2|1", "INFO|Informatica|70|3|2|1|3|0|3|1|2"}));
-    EXPECT_EQ(Chart("BCStudiegebied").Caption(), "Inschrijvingen (curricula) per studiegebied");
+    EXPECT_EQ(Chart("Per studiegebied").Caption(), "Inschrijvingen (curricula) per studiegebied");
 }
 
 TEST_F(OspScreenTest, AnotherFigureRedrawsEveryChartFromMemoryAndLeavesGridsAndTotals) {
     form_->CBStatType->SetItemIndex(3);
-    EXPECT_EQ(Chart("BCKlas").BarCount(), 0) << "before any fetch nothing is drawn";
+    EXPECT_EQ(Chart("Per Klas").BarCount(), 0) << "before any fetch nothing is drawn";
     EXPECT_TRUE(errors_.isEmpty());
 
     Fetch();
-    const QStringList classRows = GridRows(Grid("GStatKlas"));
+    const QStringList classRows = GridRows(Grid("Per Klas"));
     connection_->execute("DELETE FROM CURRICULUM WHERE CU_ID = 165"); // unseen until the next fetch
     form_->CBStatType->SetItemIndex(0);
-    EXPECT_EQ(Bars(Chart("BCKlas")),
+    EXPECT_EQ(Bars(Chart("Per Klas")),
               (QStringList{"Annex groep=1", "Informatica 1=1", "ICT gevorderd=1", "NT2 groep A=3"}));
     form_->CBStatType->SetItemIndex(8);
-    EXPECT_EQ(Bars(Chart("BCKlas")),
+    EXPECT_EQ(Bars(Chart("Per Klas")),
               (QStringList{"Annex groep=10", "Informatica 1=0", "ICT gevorderd=60", "NT2 groep A=80"}));
-    EXPECT_EQ(Chart("BCKlas").Caption(), "Lesuren cursist per klas");
-    EXPECT_EQ(Chart("BCStudiegebied").Caption(), "Lesuren cursist per studiegebied")
+    EXPECT_EQ(Chart("Per Klas").Caption(), "Lesuren cursist per klas");
+    EXPECT_EQ(Chart("Per studiegebied").Caption(), "Lesuren cursist per studiegebied")
         << "also on the hidden page";
-    EXPECT_EQ(Chart("BCAdmgroep").Caption(), "Lesuren cursist per adm. groep");
-    EXPECT_EQ(GridRows(Grid("GStatKlas")), classRows);
+    EXPECT_EQ(Chart("Per Adm. Groep").Caption(), "Lesuren cursist per adm. groep");
+    EXPECT_EQ(GridRows(Grid("Per Klas")), classRows);
     EXPECT_EQ(form_->PTotalen->text(), AllTotals);
 }
 
@@ -155,7 +159,7 @@ TEST_F(OspScreenTest, AFetchWithoutEnrolmentsEmptiesEveryTableAndShowsZeroTotals
         EXPECT_EQ(table->FieldCount(), 12) << "defined once, reused";
         EXPECT_EQ(table->Aggregates().Count(), 8);
     }
-    EXPECT_EQ(Chart("BCKlas").BarCount(), 0);
+    EXPECT_EQ(Chart("Per Klas").BarCount(), 0);
     EXPECT_EQ(form_->PTotalen->text(),
               "Totalen :    Lesuren cursist: 0    Inschrijvingen: 0    Niet Fin.: 0    "
               "Personen: 0    Mannen: 0    Vrouwen.: 0    aanvr. Kredieturen.: 0    C98: 0");

@@ -32,8 +32,11 @@ protected:
         form_->BFetch->click();
         ASSERT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
     }
-    TVornDBgrid& Grid(const char* name) { return *form_->findChild<TVornDBgrid*>(name); }
-    TBarChart& Chart(const char* name) { return *form_->findChild<TBarChart*>(name); }
+    /// A grid and a chart by their page captions, as the screen's results name them.
+    TVornDBgrid& Grid(const char* caption) { return vorn::testing::ResultGrid(*form_->Results(), caption); }
+    const TBarChart& Chart(const char* caption) {
+        return vorn::testing::ResultChart(*form_->Results(), caption);
+    }
 
     std::unique_ptr<TStatVWOCursistenPerInstellingForm> form_;
 };
@@ -52,18 +55,19 @@ TEST_F(VwoScreenTest, AReferencePeriodOverwritesBothDates) {
 TEST_F(VwoScreenTest, RowsWithoutAPersonCountNowhereAndIdZeroIsNoTrainingOrFeeRate) {
     Fetch();
     // Class VWO-K1 holds an enrolment without a person (and without training and fee rate): not counted.
-    EXPECT_EQ(GridRows(Grid("GStatKlas")),
+    EXPECT_EQ(GridRows(Grid("Per Klas")),
               (QStringList{"VWO-K1|Klas Engels|80|2|2|0|2|1|1|0", "VWO-K2|Klas Engels 2|40|2|1|1|2|1|1|0"}));
-    EXPECT_EQ(GridRows(Grid("GStatOpleiding")), QStringList{"5010|Engels|120|4|3|1|3|1|2|0"});
-    EXPECT_EQ(GridRows(Grid("GStudiegebied")), QStringList{"ENG-A|Engels dagonderwijs|120|3|3|0|3|1|2|0"});
-    EXPECT_EQ(GridRows(Grid("GStatVrijstellingIG")), (QStringList{"STD|Standaardtarief|80|2|2|0|2|0|2|0",
-                                                                  "RED|Verminderd tarief|40|2|1|1|1|1|0|0"}));
-    EXPECT_EQ(Bars(Chart("BCVrijstellingIG")), (QStringList{"Verminderd tarief=2", "Standaardtarief=2"}));
-    EXPECT_EQ(Bars(Chart("BCIngModuleVariant")),
+    EXPECT_EQ(GridRows(Grid("Per Opleiding")), QStringList{"5010|Engels|120|4|3|1|3|1|2|0"});
+    EXPECT_EQ(GridRows(Grid("Per Opleidingsvariant")),
+              QStringList{"ENG-A|Engels dagonderwijs|120|3|3|0|3|1|2|0"});
+    EXPECT_EQ(GridRows(Grid("Per Tarief")), (QStringList{"STD|Standaardtarief|80|2|2|0|2|0|2|0",
+                                                         "RED|Verminderd tarief|40|2|1|1|1|1|0|0"}));
+    EXPECT_EQ(Bars(Chart("Per Tarief")), (QStringList{"Verminderd tarief=2", "Standaardtarief=2"}));
+    EXPECT_EQ(Bars(Chart("Per Ingerichte Modulevariant")),
               (QStringList{"Engels 1 (klas: VWO-K1)=2", "Engels 1 (klas: VWO-K2)=2"}));
-    EXPECT_EQ(Bars(Chart("BCEenheid")), QStringList{"Engels 1=4"})
+    EXPECT_EQ(Bars(Chart("Per Modulevariant")), QStringList{"Engels 1=4"})
         << "a module variant is named after its module";
-    EXPECT_EQ(Chart("BCKlas").Bars(0).color, clYellow);
+    EXPECT_EQ(Chart("Per Klas").Bars(0).color, clYellow);
 }
 
 TEST_F(VwoScreenTest, TheTotalsLineCountsEveryPersonOnce) {
@@ -73,7 +77,7 @@ TEST_F(VwoScreenTest, TheTotalsLineCountsEveryPersonOnce) {
               "Totalen :    Lesuren cursist: 120    Inschrijvingen: 4    Niet Fin.: 1        "
               "Personen: 4    Mannen: 1    Vrouwen: 1            C98: 0");
     form_->CBStatType->SetItemIndex(3);
-    EXPECT_EQ(Bars(Chart("BCKlas")), (QStringList{"Klas Engels=2", "Klas Engels 2=2"}));
-    EXPECT_EQ(Chart("BCKlas").Caption(), "Personen per klas");
+    EXPECT_EQ(Bars(Chart("Per Klas")), (QStringList{"Klas Engels=2", "Klas Engels 2=2"}));
+    EXPECT_EQ(Chart("Per Klas").Caption(), "Personen per klas");
     EXPECT_EQ(form_->PTotalen->text().count("Personen"), 1);
 }
