@@ -19,13 +19,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
-#include <QTranslator>
 
 using namespace vorn;
 
@@ -142,14 +140,6 @@ int screenshot(MainWindow& window, const QString& file, bool openFirst, const QS
     return 0;
 }
 
-/// Qt's own texts (dialog buttons, edit menus) in Dutch, from Debian's Qt translations.
-void loadQtTranslations(QApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Dutch, QLocale::Belgium), QStringLiteral("qt"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-}
-
 } // namespace
 
 /// Off screen, Qt's notes about the missing window system only clutter the output.
@@ -211,7 +201,7 @@ int main(int argc, char* argv[]) {
         err << "vorn: onbekend argument '" << positional.last() << "'\nvorn --help toont het gebruik.\n";
         return 1;
     }
-    loadQtTranslations(app);
+    LoadQtTranslations();
     TModuleLoader loader;
     const QStringList moduleErrors = loader.LoadFolder(
         parser.isSet(modulesOption) ? parser.value(modulesOption) : TModuleLoader::DefaultFolder());

@@ -19,15 +19,28 @@
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTranslator>
 #include <algorithm>
 
 namespace vorn {
+
+bool LoadQtTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Dutch, QLocale::Belgium), QStringLiteral("qt"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
 
 MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
     : jobs_(jobs), settingsFile_(settingsFile), tabs_(new QTabWidget(this)), status_(new QLabel(this)),

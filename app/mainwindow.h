@@ -19,6 +19,10 @@ class TVornDatasource;
 class TVornIniFile;
 class IJobService;
 
+/// Qt's own texts (dialog buttons, edit menus) in Dutch, from Debian's Qt translations; answers
+/// whether they were found.
+bool LoadQtTranslations();
+
 /// The client's main window: menus built from the registered screens, one tab per open screen,
 /// the status line and cursor stacks, the work date, and the print and edit commands.
 class MainWindow : public QMainWindow, public IHostServices {

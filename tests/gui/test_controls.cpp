@@ -12,12 +12,14 @@
 #include <QClipboard>
 #include <QEventLoop>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace vorn;
@@ -89,6 +91,23 @@ TEST(BarChart, BarsKeepTheirOrderAndUpdatesNest) {
     EXPECT_EQ(chart.BarCount(), 0);
     EXPECT_EQ(ToQColor(clBlue), QColor(0, 0, 255));
     EXPECT_EQ(ToQColor(clYellow), QColor(255, 255, 0));
+}
+
+TEST(BarChart, EachBarTellsItsWholeLabelAndValueUnderThePointer) {
+    TBarChart chart;
+    const QString longLabel = QString("Een heel lange omschrijving van een klas ").repeated(4).trimmed();
+    chart.AddBar("kort", 3, clYellow);
+    chart.AddBar(longLabel, 12, clYellow);
+    chart.resize(300, 100);
+    chart.show();
+    const TBarChart::BarRows rows = chart.BarRowsIn(chart.rect(), chart.fontMetrics());
+    const QPoint onSecond(150, rows.top + static_cast<int>(rows.height * 1.5));
+    EXPECT_EQ(chart.BarAt(QPoint(150, rows.top + 2)), 0);
+    EXPECT_EQ(chart.BarAt(onSecond), 1);
+    EXPECT_EQ(chart.BarAt(QPoint(150, 99)), -1) << "below the last bar";
+    QHelpEvent help(QEvent::ToolTip, onSecond, chart.mapToGlobal(onSecond));
+    QApplication::sendEvent(&chart, &help);
+    EXPECT_EQ(QToolTip::text(), longLabel + ": 12") << "the whole label, though the chart elides it";
 }
 
 TEST(BarChart, OnlyVisibleBarsArePaintedAndNegativeBarsLieLeftOfTheAxis) {

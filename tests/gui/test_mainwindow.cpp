@@ -177,6 +177,11 @@ TEST_F(MainWindowTest, EditCommandsAreDisabledWhereTheScreenRefusesThem) {
     EXPECT_NE(detail->InitialFocus, nullptr) << "the institution lookup takes the focus";
 }
 
+TEST(QtTexts, StandardButtonsReadInDutch) {
+    ASSERT_TRUE(LoadQtTranslations()) << "Debian's Qt translations are installed";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuleren");
+}
+
 TEST_F(MainWindowTest, StatusAndCursorStacksComeBackToWhereTheyWere) {
     window_->PushStatus("Eén");
     window_->PushCursor(Qt::WaitCursor);
