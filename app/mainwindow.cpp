@@ -136,13 +136,13 @@ QMenu* MainWindow::addModuleMenu(const QString& title) {
             taken += existing[mark + 1].toLower();
     }
     QString marked = title;
-    for (qsizetype i = 0; i < title.size(); ++i)
+    for (qsizetype i = 0; i < title.size() && !title.contains(u'&'); ++i)
         if (title[i].isLetter() && !taken.contains(title[i].toLower())) {
             marked.insert(i, u'&');
             break;
         }
     QMenu* menu = menuBar()->addMenu(marked);
-    menu->setProperty("vornTitle", title);
+    menu->setProperty("vornTitle", QString(title).remove(u'&'));
     moduleMenus_.push_back(menu);
     return menu;
 }
@@ -157,7 +157,7 @@ void MainWindow::buildOverviewMenu() {
         const QString caption = probe->TabCaption.isEmpty() ? probe->Caption : probe->TabCaption;
         probe.reset();
         if (menu == nullptr)
-            menu = addModuleMenu(QStringLiteral("Overzichten"));
+            menu = addModuleMenu(QStringLiteral("Over&zichten")); // Alt+O is the screens' "&Ophalen"
         const QString className = registration.ClassName;
         menu->addAction(caption, this, [this, className] { RunGuarded([&] { OpenFromMenu(className); }); });
     }

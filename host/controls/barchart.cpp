@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QImage>
 #include <QMenu>
@@ -196,9 +197,15 @@ void TBarChart::saveAs() {
         QStringLiteral("PNG-afbeelding (*.png);;SVG-tekening (*.svg);;PDF-document (*.pdf)"), &filter);
     if (path.isEmpty())
         return;
-    const ChartFormat format = filter.contains(QLatin1String("svg"))   ? ChartFormat::Svg
-                               : filter.contains(QLatin1String("pdf")) ? ChartFormat::Pdf
-                                                                       : ChartFormat::Png;
+    // A suffix typed in the name decides; otherwise the chosen file type does.
+    const QString suffixTyped = QFileInfo(path).suffix().toLower();
+    const QString kind = suffixTyped == QLatin1String("svg") || suffixTyped == QLatin1String("pdf") ||
+                                 suffixTyped == QLatin1String("png")
+                             ? suffixTyped
+                             : filter;
+    const ChartFormat format = kind.contains(QLatin1String("svg"))   ? ChartFormat::Svg
+                               : kind.contains(QLatin1String("pdf")) ? ChartFormat::Pdf
+                                                                     : ChartFormat::Png;
     const QString suffix = u'.' + ChartSuffix(format);
     RunGuarded([&] {
         WriteChart({caption_, this}, headingOf(this), format,

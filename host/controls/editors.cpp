@@ -70,14 +70,23 @@ void TVornDateEditor::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+        // After a whole date, Tab leaves the edit instead of stepping through its sections.
         finishTypingWhole(true);
-        QDateEdit::keyPressEvent(event);
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab); // not the next section
         return;
     default:
         if (dateCharacter)
             lineEdit()->insert(text);
         return;
     }
+}
+
+void TVornDateEditor::focusInEvent(QFocusEvent* event) {
+    QDateEdit::focusInEvent(event);
+    // Reached from the keyboard, the whole date is selected, so typing replaces it.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+        event->reason() == Qt::ShortcutFocusReason)
+        lineEdit()->selectAll();
 }
 
 void TVornDateEditor::focusOutEvent(QFocusEvent* event) {
@@ -131,6 +140,7 @@ TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton
         auto* clear = new QToolButton(this);
         clear->setText(QStringLiteral("\u2715"));
         clear->setToolTip(QStringLiteral("Datum wissen"));
+        clear->setFocusPolicy(Qt::NoFocus); // Tab goes from date to date; the keyboard types a date
         connect(clear, &QToolButton::clicked, this, [this] { SetDate(NoDate); });
         layout->addWidget(clear);
     }
@@ -139,6 +149,7 @@ TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton
         // Short, so that a date edit with both buttons stays narrow.
         today->setText(QStringLiteral("Nu"));
         today->setToolTip(QStringLiteral("Datum van vandaag"));
+        today->setFocusPolicy(Qt::NoFocus);
         connect(today, &QToolButton::clicked, this, [this] { SetDate(Today()); });
         layout->addWidget(today);
     }

@@ -15,11 +15,13 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace vorn;
@@ -287,6 +289,28 @@ TEST(Editors, TheDateEditUsesZeroForEmptyAndTheSpinEditKeepsItsRange) {
     pages.addTab(new QWidget, "Rasters");
     pages.SetTabsVisible(false);
     EXPECT_FALSE(pages.tabBar()->isVisibleTo(&pages));
+}
+
+TEST(Editors, TabbingIntoADateEditAndTypingADateReplacesTheWholeDateAndTabLeavesIt) {
+    QWidget window;
+    auto* before = new QLineEdit(&window);
+    auto* edit = new vorn::TVornDateEdit(&window, true, true);
+    auto* after = new QLineEdit(&window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(before);
+    layout->addWidget(edit);
+    layout->addWidget(after);
+    edit->SetDate(vorn::EncodeDate(2026, 12, 7));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), edit->Editor());
+    QTest::keyClicks(edit->Editor(), "01/09/2024");
+    QTest::keyClick(edit->Editor(), Qt::Key_Tab);
+    EXPECT_EQ(edit->Date(), vorn::EncodeDate(2024, 9, 1)) << edit->Editor()->text().toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), after) << "Tab leaves the date, not into its next section";
 }
 
 TEST(Editors, ATypedWholeDateIsTakenInEveryUsualFormAndAnImpossibleOneKeepsThePreviousDate) {

@@ -102,7 +102,7 @@ QStringList MenuTitles(QMenuBar* bar) {
 
 TEST_F(MainWindowTest, MenusComeFromTheRegisteredMenuPaths) {
     EXPECT_EQ(MenuTitles(window_->menuBar()),
-              (QStringList{"&Bestand", "Be&werken", "&Statistieken", "&Hulpschermen", "&Overzichten"}));
+              (QStringList{"&Bestand", "Be&werken", "&Statistieken", "&Hulpschermen", "Over&zichten"}));
     QStringList items;
     for (QAction* action : window_->menuBar()->actions()[2]->menu()->actions())
         items << action->text();
