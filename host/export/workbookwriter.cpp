@@ -8,8 +8,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <xlsxwriter.h>
 
 namespace vorn {
@@ -191,13 +191,20 @@ void WriteWorkbook(const IScreenResults& results, const QString& path) {
 void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
                    const std::vector<TResultSeries>& series, const QString& path) {
     const QFileInfo target(path);
-    // libxlsxwriter writes the file itself: it goes beside the target and replaces it once complete.
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    if (!temporary.open())
-        RaiseClientError("Kon %s niet schrijven: %s", path, temporary.errorString());
-    const QString temporaryPath = temporary.fileName();
-    temporary.close();
+    // libxlsxwriter writes the file itself: it goes beside the target under a name of its own and
+    // replaces the target once complete; created by the library, it gets the user's usual permissions.
+    const QString temporaryPath = target.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.part")
+            .arg(target.fileName())
+            .arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16, QChar(u'0')));
+    struct RemoveUnlessKept {
+        QString file;
+        bool kept = false;
+        ~RemoveUnlessKept() {
+            if (!kept)
+                QFile::remove(file);
+        }
+    } partial{temporaryPath};
     {
         Workbook book(temporaryPath);
         QStringList sheets;
@@ -211,7 +218,7 @@ void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& total
             writeCharts(book, series);
         book.Close(path);
     }
-    temporary.setAutoRemove(false);
+    partial.kept = true;
     ReplaceFile(temporaryPath, path);
 }
 
