@@ -46,6 +46,7 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     /// Shows the rows in the screen's own order again.
     void ClearSort();
+    bool IsSorted() const { return !order_.empty(); }
     /// The dataset position (0-based) of a row shown, and the row that shows a position.
     int PositionOfRow(int row) const;
     int RowOfPosition(int position) const;

@@ -110,11 +110,14 @@ void writeTable(Workbook& book, const TResultTable& table, const QString& name) 
     }
     writeHeader(sheet, captions, book.Bold());
     const int rows = table.dataSet->RecordCount();
-    for (int row = 0; row < rows; ++row)
+    const bool sorted = static_cast<int>(table.rowOrder.size()) == rows;
+    for (int row = 0; row < rows; ++row) {
+        const int position = sorted ? table.rowOrder[static_cast<std::size_t>(row)] : row;
         for (std::size_t c = 0; c < fields.size(); ++c)
             if (fields[c] != nullptr)
                 writeCell(sheet, row + 1, static_cast<int>(c), *fields[c],
-                          table.dataSet->cellAtPosition(*fields[c], row));
+                          table.dataSet->cellAtPosition(*fields[c], position));
+    }
 }
 
 void writeTotals(Workbook& book, const QString& totals) {

@@ -5,7 +5,8 @@
 namespace vorn {
 
 /// Writes a screen's results as one XLSX workbook, whole or not at all: a sheet per grid named after
-/// its caption (numbers stored as numbers, a bold frozen header row, the grid's column widths), a
+/// its caption with its rows as the grid shows them (numbers stored as numbers, a bold frozen header
+/// row, the grid's column widths), a
 /// sheet "Totalen" with the totals line where the screen has one, and a sheet "Grafieken" with the
 /// bars of every chart.
 void WriteWorkbook(const IScreenResults& results, const QString& path);

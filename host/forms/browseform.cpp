@@ -5,14 +5,16 @@
 namespace vorn {
 
 TBrowseInstellingenForm::TBrowseInstellingenForm(QWidget* parent)
-    : TVornDBForm(parent), GBrowseInstelling(new TVornDBgrid(this)), DSBrowseInstelling(new TVornDatasource(this)) {
+    : TVornDBForm(parent), GBrowseInstelling(new TVornDBgrid(this)),
+      DSBrowseInstelling(new TVornDatasource(this)) {
     Caption = QStringLiteral("Overzicht instellingen");
     TabCaption = QStringLiteral("Instellingen");
     DesignSize = QSize(640, 420);
     CDSBrowseInstelling.SetProviderName(QStringLiteral("DSPBrowseInstellingen"));
     CDSBrowseInstelling.IDField = QStringLiteral("IS_ID");
     CDSBrowseInstelling.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
-    CDSBrowseInstelling.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).label("Instellingsnr.").req());
+    CDSBrowseInstelling.AddField(
+        FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).label("Instellingsnr.").req());
     CDSBrowseInstelling.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam").width(36));
     CDSBrowseInstelling.AddField(FieldDef::wideString("SC_NAAM", 120).label("School").width(30));
     CDSBrowseInstelling.AddField(FieldDef::wideString("GM_POSTNUMMER", 10).label("Postnr.").width(7));

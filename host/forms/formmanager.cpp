@@ -9,14 +9,15 @@ TFormManager& FormManager() {
     return manager;
 }
 
-void TFormManager::RegisterModuleForm(const TFormClass& formClass, const QString& module, const QString& group,
-                                      const QString& menuPath) {
+void TFormManager::RegisterModuleForm(const TFormClass& formClass, const QString& module,
+                                      const QString& group, const QString& menuPath) {
     if (!menuPath.isEmpty() && menuPath.split(u'|').contains(QString()))
         RaiseClientError("Menupad \"%s\" van %s heeft een leeg niveau", menuPath, formClass.ClassName());
     for (const TFormRegistration& existing : registrations_)
         if (!menuPath.isEmpty() && existing.MenuPath.compare(menuPath, Qt::CaseInsensitive) == 0 &&
             existing.ClassName != formClass.ClassName())
-            RaiseClientError("Menupad \"%s\" opent al %s (module %s)", menuPath, existing.ClassName, existing.Module);
+            RaiseClientError("Menupad \"%s\" opent al %s (module %s)", menuPath, existing.ClassName,
+                             existing.Module);
     registrations_.push_back({formClass.ClassName(), module, group, menuPath});
 }
 
@@ -36,7 +37,8 @@ const TFormClass* TFormManager::FindClass(const QString& className) const {
 TVornDBForm* TFormManager::CreateForm(const QString& className) const {
     const TFormClass* formClass = FindClass(className);
     if (formClass == nullptr)
-        RaiseClientError("Scherm %s is niet beschikbaar: de module die het levert is niet geladen", className);
+        RaiseClientError("Scherm %s is niet beschikbaar: de module die het levert is niet geladen",
+                         className);
     return formClass->Create();
 }
 

@@ -11,7 +11,9 @@ namespace {
 IHostServices* installedHost = nullptr;
 }
 
-void SetHost(IHostServices* host) { installedHost = host; }
+void SetHost(IHostServices* host) {
+    installedHost = host;
+}
 
 namespace {
 std::function<void(const QString&)>& errorReporter() {
@@ -20,7 +22,9 @@ std::function<void(const QString&)>& errorReporter() {
 }
 } // namespace
 
-void SetErrorReporter(std::function<void(const QString&)> reporter) { errorReporter() = std::move(reporter); }
+void SetErrorReporter(std::function<void(const QString&)> reporter) {
+    errorReporter() = std::move(reporter);
+}
 
 void ReportError(const QString& message) {
     if (errorReporter())

@@ -40,13 +40,16 @@ TResultTable ResultTableOf(const QString& caption, const TVornDBgrid& grid) {
     TVornGridDBTableView* view = grid.GetActiveDBView();
     TVornDatasource* source = view->DataSource();
     TResultTable table{
-        caption, source != nullptr ? source->DataSet() : nullptr, {}, const_cast<TVornDBgrid*>(&grid)};
+        caption, source != nullptr ? source->DataSet() : nullptr, {}, const_cast<TVornDBgrid*>(&grid), {}};
     for (int c = 0; c < view->columnCount(); ++c) {
         const QString field = view->Columns()[static_cast<std::size_t>(c)].FieldName;
         const TField* found = table.dataSet != nullptr ? table.dataSet->FindField(field) : nullptr;
         table.columns.push_back({field, view->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
                                  grid.columnWidth(c), found != nullptr && IsNumericField(found->DataType())});
     }
+    if (view->IsSorted())
+        for (int row = 0; row < view->rowCount(); ++row)
+            table.rowOrder.push_back(view->PositionOfRow(row));
     return table;
 }
 
@@ -111,9 +114,10 @@ QString ChosenInstitutionText(const TVornLookupEdit& lookup) {
     const TField* name = list->FindField(QStringLiteral("IS_NAAMGEBRUIKER"));
     for (int row = 0; row < list->RecordCount(); ++row)
         if (ids.ValueOf(list->cellAtPosition(ids, row)).toLongLong() == lookup.GetLookupID())
-            return name == nullptr ? lookup.currentText()
-                                   : QStringLiteral("%1 %2").arg(lookup.currentText(),
-                                                                 name->DisplayTextOf(list->cellAtPosition(*name, row)));
+            return name == nullptr
+                       ? lookup.currentText()
+                       : QStringLiteral("%1 %2").arg(lookup.currentText(),
+                                                     name->DisplayTextOf(list->cellAtPosition(*name, row)));
     return lookup.currentText();
 }
 

@@ -49,6 +49,9 @@ struct TResultTable {
     TVornClientDataSet* dataSet = nullptr;
     std::vector<TResultColumn> columns;
     QWidget* view = nullptr; // the grid that shows it
+    /// The dataset positions in the order the grid shows them (the user sorted it); empty: the
+    /// dataset's own order.
+    std::vector<int> rowOrder;
 };
 
 /// A chart's bars in the order shown; the chart paints itself for every output.

@@ -6,6 +6,7 @@
 #include "host/data/clientdataset.h"
 #include "host/data/datasource.h"
 #include "host/data/errors.h"
+#include "host/forms/screenresults.h"
 #include "tests/common/qtprint.h"
 
 #include <QApplication>
@@ -201,10 +202,12 @@ TEST(Grid, AHeaderClickSortsTheRowsShownAndTheThirdRestoresTheScreensOrder) {
     EXPECT_EQ(column(3).first(), "-15");
     grid.horizontalHeader()->sectionClicked(3);
     EXPECT_EQ(column(3).first(), "95") << "a second click sorts descending";
+    EXPECT_EQ(ResultTableOf("Rijen", grid).rowOrder.front(), 11) << "exports take the rows as shown";
     grid.setCurrentIndex(view->index(0, 0));
     EXPECT_EQ(table.FieldByName("ID").AsInteger(), 12) << "the row chosen in the grid is the dataset's row";
     grid.horizontalHeader()->sectionClicked(3);
     EXPECT_EQ(column(0).first(), "1") << "a third click brings the screen's order back";
+    EXPECT_TRUE(ResultTableOf("Rijen", grid).rowOrder.empty());
     grid.horizontalHeader()->sectionClicked(3);
     table.Append(); // new rows come in the screen's order
     table.FieldByName("ID").SetAsInteger(13);
