@@ -4,6 +4,7 @@
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/data/jobs.h"
+#include "host/export/resultmenus.h"
 #include "host/export/screenexport.h"
 #include "host/export/workbookwriter.h"
 #include "host/forms/formmanager.h"
@@ -235,6 +236,7 @@ void MainWindow::showForm(TVornDBForm* form) {
     const QSize wanted = form->DesignSize + chrome.expandedTo(QSize(0, 0));
     if (!isMaximized() && (width() < wanted.width() || height() < wanted.height()))
         resize(size().expandedTo(wanted));
+    AttachResultMenus(*form);
     if (form->InitialFocus != nullptr)
         form->InitialFocus->setFocus(Qt::OtherFocusReason);
     updateEditActions();

@@ -2,19 +2,8 @@
 
 #include "host/data/clientdataset.h"
 
-#include "host/export/chartwriter.h"
-#include "host/forms/hostservices.h"
-#include "host/forms/screenresults.h"
-#include "host/forms/vornform.h"
-
-#include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHelpEvent>
 #include <QImage>
-#include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -173,51 +162,6 @@ bool TBarChart::event(QEvent* event) {
         return true;
     }
     return QWidget::event(event);
-}
-
-namespace {
-/// What the screen around a chart says about it, for the title block of a copy or a file.
-TResultHeading headingOf(const QWidget* chart) {
-    for (QWidget* parent = chart->parentWidget(); parent != nullptr; parent = parent->parentWidget())
-        if (auto* form = qobject_cast<TVornDBForm*>(parent))
-            if (IScreenResults* results = form->Results())
-                return results->Heading();
-    return {};
-}
-} // namespace
-
-void TBarChart::copyAsImage() const {
-    QApplication::clipboard()->setImage(ChartImage({caption_, this}, headingOf(this)));
-}
-
-void TBarChart::saveAs() {
-    QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Grafiek opslaan als"), caption_,
-        QStringLiteral("PNG-afbeelding (*.png);;SVG-tekening (*.svg);;PDF-document (*.pdf)"), &filter);
-    if (path.isEmpty())
-        return;
-    // A suffix typed in the name decides; otherwise the chosen file type does.
-    const QString suffixTyped = QFileInfo(path).suffix().toLower();
-    const QString kind = suffixTyped == QLatin1String("svg") || suffixTyped == QLatin1String("pdf") ||
-                                 suffixTyped == QLatin1String("png")
-                             ? suffixTyped
-                             : filter;
-    const ChartFormat format = kind.contains(QLatin1String("svg"))   ? ChartFormat::Svg
-                               : kind.contains(QLatin1String("pdf")) ? ChartFormat::Pdf
-                                                                     : ChartFormat::Png;
-    const QString suffix = u'.' + ChartSuffix(format);
-    RunGuarded([&] {
-        WriteChart({caption_, this}, headingOf(this), format,
-                   path.endsWith(suffix, Qt::CaseInsensitive) ? path : path + suffix);
-    });
-}
-
-void TBarChart::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("&Kopiëren als afbeelding"), this, [this] { copyAsImage(); });
-    menu.addAction(QStringLiteral("&Opslaan als..."), this, [this] { saveAs(); });
-    menu.exec(event->globalPos());
 }
 
 void TBarChart::paintEvent(QPaintEvent* event) {

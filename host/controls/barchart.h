@@ -67,7 +67,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Layout {
@@ -79,8 +78,6 @@ private:
     };
     Layout layoutFor(const QRect& area, const QFontMetrics& metrics) const;
     void updateIfActive();
-    void saveAs();
-    void copyAsImage() const;
     /// Label width and value range over all bars, measured once after the bars change.
     struct Extent {
         bool valid = false;

@@ -4,22 +4,12 @@
 #include "host/data/datasource.h"
 #include "host/data/errors.h"
 
-#include "host/export/exportfiles.h"
-#include "host/export/textwriters.h"
-#include "host/export/workbookwriter.h"
-#include "host/forms/hostservices.h"
-#include "host/forms/screenresults.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QCollator>
-#include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QTabWidget>
 #include <algorithm>
 #include <map>
 #include <numeric>
@@ -336,50 +326,6 @@ void TVornDBgrid::CopySelection() const {
     const QString text = SelectionAsText();
     if (!text.isEmpty())
         QApplication::clipboard()->setText(text);
-}
-
-QString TVornDBgrid::PageCaption() const {
-    for (const QWidget* page = this; page != nullptr; page = page->parentWidget()) {
-        const QWidget* stack = page->parentWidget();
-        const auto* tabs =
-            stack != nullptr ? qobject_cast<const QTabWidget*>(stack->parentWidget()) : nullptr;
-        if (tabs != nullptr && tabs->indexOf(const_cast<QWidget*>(page)) >= 0)
-            return FileNameOf(tabs->tabText(tabs->indexOf(const_cast<QWidget*>(page))));
-    }
-    return QStringLiteral("Rooster");
-}
-
-void TVornDBgrid::exportTo(bool workbook) {
-    const TResultTable table = ResultTableOf(PageCaption(), *this);
-    if (table.dataSet == nullptr || !table.dataSet->Active())
-        return;
-    const QString filter =
-        workbook ? QStringLiteral("Excel-werkmap (*.xlsx)") : QStringLiteral("CSV-bestand (*.csv)");
-    const QString suffix = workbook ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
-    QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Exporteren"), table.caption + suffix, filter);
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(suffix, Qt::CaseInsensitive))
-        path += suffix;
-    RunGuarded([&] {
-        BusyScope busy(QStringLiteral("Exporteren naar %1").arg(path));
-        if (workbook)
-            WriteWorkbook({table}, {}, {}, path);
-        else
-            WriteFileWhole(path, [&](QIODevice& device) { WriteTableCsv(table, device); });
-    });
-}
-
-void TVornDBgrid::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("&Kopiëren"), QKeySequence::Copy, this, [this] { CopySelection(); });
-    menu.addAction(QStringLiteral("&Alles selecteren"), QKeySequence::SelectAll, this,
-                   [this] { selectAll(); });
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Exporteren naar &Excel..."), this, [this] { exportTo(true); });
-    menu.addAction(QStringLiteral("Exporteren naar &CSV..."), this, [this] { exportTo(false); });
-    menu.exec(event->globalPos());
 }
 
 void TVornDBgrid::syncFromDataSet() {

@@ -82,8 +82,6 @@ public:
     /// The selected cells as tab-separated text with their column captions, as a spreadsheet pastes it.
     QString SelectionAsText() const;
     void CopySelection() const;
-    /// The caption of the page the grid sits on, for exports of this grid alone.
-    QString PageCaption() const;
 
 signals:
     void defaultLinkRequested(const QString& linkName);
@@ -91,11 +89,9 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void headerClicked(int column);
-    void exportTo(bool workbook);
     void followDefaultLink();
     void syncFromDataSet();
     TVornGridDBTableView* view_;

@@ -2,6 +2,19 @@
 
 namespace vorn {
 
+bool IsNumericField(TFieldType type) {
+    switch (type) {
+    case TFieldType::Smallint:
+    case TFieldType::Integer:
+    case TFieldType::Largeint:
+    case TFieldType::Decimal:
+    case TFieldType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
 StorageKind StorageOf(TFieldType type) {
     switch (type) {
     case TFieldType::Smallint:

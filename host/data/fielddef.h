@@ -20,6 +20,9 @@ enum class TFieldType : std::uint8_t {
     Memo,
 };
 
+/// Integers, decimals and floats: the types a grid right-aligns and a workbook stores as numbers.
+bool IsNumericField(TFieldType type);
+
 enum class TFieldKind : std::uint8_t { Data, Calculated, InternalCalc, Lookup };
 
 enum TProviderFlag : std::uint8_t { pfInUpdate = 1, pfInWhere = 2, pfInKey = 4, pfHidden = 8 };

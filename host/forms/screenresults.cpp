@@ -23,19 +23,6 @@ template <class Control> Control* controlOfPage(QWidget* page) {
 
 } // namespace
 
-bool IsNumericField(TFieldType type) {
-    switch (type) {
-    case TFieldType::Smallint:
-    case TFieldType::Integer:
-    case TFieldType::Largeint:
-    case TFieldType::Decimal:
-    case TFieldType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 TResultTable ResultTableOf(const QString& caption, const TVornDBgrid& grid) {
     TVornGridDBTableView* view = grid.GetActiveDBView();
     TVornDatasource* source = view->DataSource();

@@ -102,8 +102,6 @@ class TVornLookupEdit;
 class TVornDateEdit;
 class TVornPageControl;
 
-/// Integers, decimals and floats: the types a grid right-aligns and a workbook stores as numbers.
-bool IsNumericField(TFieldType type);
 /// The rows and shown columns of a grid.
 TResultTable ResultTableOf(const QString& caption, const TVornDBgrid& grid);
 /// A table for every grid page (a grid, or a page holding one) whose dataset is open.
