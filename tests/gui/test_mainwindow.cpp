@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -175,6 +177,22 @@ TEST_F(MainWindowTest, EditCommandsAreDisabledWhereTheScreenRefusesThem) {
     EXPECT_EQ(window_->CurrentForm(), detail);
     EXPECT_FALSE(editAction->isEnabled()) << "participant screens refuse edits";
     EXPECT_NE(detail->InitialFocus, nullptr) << "the institution lookup takes the focus";
+}
+
+TEST_F(MainWindowTest, AWindowSmallerThanTheScreenScrollsItInsteadOfSqueezingIt) {
+    window_->show();
+    TVornDBForm* browse = window_->OpenForm("TStatBrowseOSPInstellingenForm", nullptr);
+    TVornDBForm* screen = window_->FollowLink(*browse, "Statistieken cursisten");
+    window_->resize(400, 300);
+    QApplication::processEvents();
+    EXPECT_GE(screen->width(), screen->DesignSize.width()) << "the controls keep their places";
+    QScrollArea* scroll = nullptr;
+    for (QWidget* parent = screen->parentWidget(); parent != nullptr && scroll == nullptr;
+         parent = parent->parentWidget())
+        scroll = qobject_cast<QScrollArea*>(parent);
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_GT(scroll->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
 }
 
 TEST(QtTexts, StandardButtonsReadInDutch) {
