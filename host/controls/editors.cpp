@@ -14,6 +14,8 @@ namespace vorn {
 
 namespace {
 const QString DateFormat = QStringLiteral("dd/MM/yyyy");
+/// Narrow buttons leave the editor room for a whole date at the screens' declared widths.
+constexpr int ButtonWidth = 22;
 
 int fullYear(const QString& digits) {
     const int year = digits.toInt();
@@ -134,13 +136,14 @@ TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton
     editor_->setDate(DayZero());
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    layout->setSpacing(1);
     layout->addWidget(editor_, 1);
     if (clearButton) {
         auto* clear = new QToolButton(this);
         clear->setText(QStringLiteral("\u2715"));
         clear->setToolTip(QStringLiteral("Datum wissen"));
         clear->setFocusPolicy(Qt::NoFocus); // Tab goes from date to date; the keyboard types a date
+        clear->setFixedWidth(ButtonWidth);
         connect(clear, &QToolButton::clicked, this, [this] { SetDate(NoDate); });
         layout->addWidget(clear);
     }
@@ -150,6 +153,7 @@ TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton
         today->setText(QStringLiteral("Nu"));
         today->setToolTip(QStringLiteral("Datum van vandaag"));
         today->setFocusPolicy(Qt::NoFocus);
+        today->setFixedWidth(ButtonWidth + 6);
         connect(today, &QToolButton::clicked, this, [this] { SetDate(Today()); });
         layout->addWidget(today);
     }

@@ -9,6 +9,7 @@
 #include "server/sqlbroker.h"
 
 #include "host/controls/barchart.h"
+#include "host/controls/editors.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/data/schoolyear.h"
@@ -223,6 +224,9 @@ TEST_P(EveryScreenTest, EveryScreenFetchesForEveryInstitutionAndShowsEveryCell) 
             continue;
         }
         ASSERT_NE(results, nullptr) << className.toStdString();
+        for (const TVornDateEdit* date : screen->findChildren<TVornDateEdit*>())
+            EXPECT_GE(date->Editor()->width(), date->Editor()->minimumSizeHint().width())
+                << className.toStdString() << ": a whole date fits in the date edit";
         const TScreenInputs inputs = results->Inputs();
         const QStringList institutions = results->InstitutionCodes();
         EXPECT_FALSE(institutions.isEmpty()) << className.toStdString();
