@@ -4,6 +4,7 @@
 #include "host/data/errors.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <exception>
 #include <sqlite3.h>
 #include <system_error>
@@ -13,8 +14,14 @@ namespace vorn::server {
 
 namespace {
 
+/// What the report authorizer last refused on this thread, for the message of the failed statement.
+thread_local QString refusedByAuthorizer;
+
 QString errorText(sqlite3* db, int code) {
     switch (code & 0xff) {
+    case SQLITE_AUTH:
+        return QStringLiteral("Een rapport mag alleen gegevens lezen: %1 is niet toegestaan")
+            .arg(refusedByAuthorizer);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return QStringLiteral(
@@ -27,7 +34,61 @@ QString errorText(sqlite3* db, int code) {
     case SQLITE_CANTOPEN:
         return QStringLiteral("Het databankbestand kan niet geopend worden");
     default:
+        // A refused function is reported as an ordinary error that says so.
+        if (QByteArray(sqlite3_errmsg(db)).startsWith("not authorized"))
+            return QStringLiteral("Een rapport mag alleen gegevens lezen: %1 is niet toegestaan")
+                .arg(refusedByAuthorizer);
         return QStringLiteral("Fout van de databank: %1").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+}
+
+/// Functions a report may call: they only compute from their arguments.
+bool isPureFunction(const char* name) {
+    static const QSet<QByteArray> allowed{
+        "abs",        "avg",       "ceil",         "ceiling",      "char",     "coalesce",   "concat",
+        "concat_ws",  "count",     "cume_dist",    "date",         "datetime", "dense_rank", "first_value",
+        "floor",      "format",    "glob",         "group_concat", "hex",      "ifnull",     "iif",
+        "instr",      "julianday", "lag",          "last_value",   "lead",     "length",     "like",
+        "likelihood", "likely",    "lower",        "ltrim",        "max",      "min",        "nth_value",
+        "ntile",      "nullif",    "octet_length", "percent_rank", "printf",   "quote",      "rank",
+        "replace",    "round",     "row_number",   "rtrim",        "sign",     "strftime",   "string_agg",
+        "substr",     "substring", "sum",          "time",         "timediff", "total",      "trim",
+        "trunc",      "typeof",    "unicode",      "unixepoch",    "unlikely", "upper"};
+    return name != nullptr && allowed.contains(QByteArray(name).toLower());
+}
+
+void refusal(const QString& what) {
+    refusedByAuthorizer = what;
+}
+
+/// The read-only statement path may read and compute, nothing else: no writes, no schema changes, no
+/// transactions or savepoints, no ATTACH, no PRAGMA, no function outside the pure ones. The handle is
+/// read-only as well; this keeps even a harmless-looking statement from changing the session.
+int reportAuthorizer(void*, int action, const char* third, const char* fourth, const char*, const char*) {
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_FUNCTION:
+        if (isPureFunction(fourth))
+            return SQLITE_OK;
+        refusal(QStringLiteral("de functie %1").arg(QString::fromUtf8(fourth)));
+        return SQLITE_DENY;
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+        refusal(QStringLiteral("een andere databank koppelen"));
+        return SQLITE_DENY;
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+        refusal(QStringLiteral("een transactie"));
+        return SQLITE_DENY;
+    case SQLITE_PRAGMA:
+        refusal(QStringLiteral("PRAGMA %1").arg(QString::fromUtf8(third)));
+        return SQLITE_DENY;
+    default:
+        refusal(QStringLiteral("schrijven of de structuur wijzigen"));
+        return SQLITE_DENY;
     }
 }
 
@@ -213,6 +274,7 @@ public:
         if (readOnly_ == nullptr) {
             readOnly_ = openHandle(SQLITE_OPEN_READONLY);
             sqlite3_exec(readOnly_, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+            sqlite3_set_authorizer(readOnly_, reportAuthorizer, nullptr);
         }
         return run(readOnly_, sql, params, {}, true);
     }

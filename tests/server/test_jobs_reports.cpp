@@ -142,6 +142,34 @@ TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
     EXPECT_FALSE(refused("   ").isEmpty()) << "an empty command text";
 }
 
+TEST_P(ReportTest, OnSqliteAReportMayReadAndComputeButNotChangeTheSession) {
+    if (GetParam() != server::Dialect::SQLite)
+        GTEST_SKIP() << "the PostgreSQL report role is not there yet";
+    const auto run = [this](const QString& sql) {
+        TVornClientDataSet cube("CubeData", broker_.get());
+        cube.SetProviderName("DSPReports");
+        cube.SetCommandText(sql);
+        try {
+            cube.Open();
+        } catch (const EDatabaseError& error) {
+            return error.message();
+        }
+        return QStringLiteral("gelezen");
+    };
+    for (const char* probe : {"ATTACH DATABASE ':memory:' AS extra", "BEGIN", "SAVEPOINT s",
+                              "PRAGMA query_only = OFF", "PRAGMA writable_schema = ON",
+                              "SELECT load_extension('libnietbestaand')", "SELECT randomblob(4)"}) {
+        const QString answer = run(QString::fromLatin1(probe));
+        EXPECT_TRUE(answer.startsWith("Een rapport mag alleen gegevens lezen"))
+            << probe << ": " << answer.toStdString();
+    }
+    EXPECT_EQ(run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
+                  "SELECT upper(KL_CODE), COUNT(*), round(avg(KL_ID), 1), coalesce(NULL, 'x') FROM KLAS, n "
+                  "WHERE KL_CODE LIKE '%' GROUP BY KL_CODE"),
+              "gelezen")
+        << "reading, recursion and pure functions stay allowed";
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, JobTest,
                          ::testing::Values(server::Dialect::SQLite, server::Dialect::PostgreSQL),
                          vorn::testing::DialectName);
