@@ -189,7 +189,8 @@ public:
 private:
     static QString safeDescription(const QString& connectionString) {
         QString text = connectionString;
-        text.replace(QRegularExpression(QStringLiteral("password\\s*=\\s*\\S+")),
+        // A quoted password may hold blanks and escaped quotes; all of it goes.
+        text.replace(QRegularExpression(QStringLiteral("password\\s*=\\s*('(?:[^'\\\\]|\\\\.)*'|\\S+)")),
                      QStringLiteral("password=***"));
         text.replace(QRegularExpression(QStringLiteral("(://[^:/@]*):[^@]*@")), QStringLiteral("\\1:***@"));
         return QStringLiteral("PostgreSQL %1").arg(text);

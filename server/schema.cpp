@@ -3,6 +3,7 @@
 #include "host/data/errors.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace vorn::server {
 
@@ -22,6 +23,14 @@ QString SchemaScript(Dialect dialect) {
                                 "SEQ_VALUE BIGINT NOT NULL);\nINSERT INTO VORN_SEQUENCE VALUES ('JOB', 0);")
                : QStringLiteral("CREATE SEQUENCE job_seq;"));
     return script;
+}
+
+QStringList SchemaTables(Dialect dialect) {
+    static const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
+    QStringList names;
+    for (const QRegularExpressionMatch& match : table.globalMatch(SchemaScript(dialect)))
+        names << match.captured(1);
+    return names;
 }
 
 void CreateSchema(Connection& connection) {

@@ -8,6 +8,8 @@ namespace vorn::server {
 QString SchemaScript(Dialect dialect);
 /// Creates every table, index and sequence in one transaction.
 void CreateSchema(Connection& connection);
+/// The names of the tables the schema script creates, in its order.
+QStringList SchemaTables(Dialect dialect);
 /// True when the database already holds the school-administration tables.
 bool HasSchema(Connection& connection);
 

@@ -1,5 +1,7 @@
 #include "sqlbroker.h"
 
+#include "sqltext.h"
+
 #include "host/data/cell.h"
 #include "host/data/errors.h"
 
@@ -96,6 +98,11 @@ Table SqlBroker::open(const QString& providerName, const TParams& params, const 
     if (def.kind == ProviderDef::Kind::CommandText) {
         if (commandText.trimmed().isEmpty())
             RaiseDatabaseError(QStringLiteral("Provider \"%s\" heeft een opdrachttekst nodig"), {def.name});
+        // A placeholder without a parameter would silently match nothing.
+        for (const QString& name : NumberPlaceholders(commandText, connection_.dialect()).names)
+            if (params.FindParam(name) == nullptr)
+                RaiseDatabaseError(
+                    QStringLiteral("De opdracht gebruikt :%s, maar die parameter is niet gegeven"), {name});
         return connection_.queryReadOnly(commandText, params);
     }
     const QString& sql = def.sqlFor(connection_.dialect());

@@ -91,6 +91,8 @@ QStringList assignParameters(TVornClientDataSet& dataSet, const server::Provider
         }
         if (param == nullptr)
             RaiseClientError("De opdracht heeft geen parameter %s", name);
+        if (given.contains(name, Qt::CaseInsensitive))
+            RaiseClientError("De parameter %s is twee keer gegeven", name);
         setTyped(*param, value);
         given << name;
     }
@@ -146,6 +148,13 @@ int run(const QStringList& arguments) {
         if (dataSet.Params().FindParam(spec.name) == nullptr)
             dataSet.Params().CreateParam(spec.type, spec.name);
     const QStringList given = assignParameters(dataSet, sql.isEmpty() ? def : nullptr, rest);
+    // Every parameter of a statement must be named too; an empty value leaves it empty on purpose.
+    for (int i = 0; i < dataSet.Params().Count(); ++i) {
+        const QString name = dataSet.Params().Items(i).Name();
+        if (!given.contains(name, Qt::CaseInsensitive))
+            RaiseClientError("De opdracht verwacht de parameter %s (geef %s= voor een lege waarde)", name,
+                             name);
+    }
     for (const server::ParamSpec& spec : def->params)
         if (!given.contains(spec.name, Qt::CaseInsensitive))
             RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)",

@@ -140,6 +140,12 @@ TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
     EXPECT_EQ(Rows("DSPStatPSPopulatie", {{"IS_ID", 10}, {"WerkDatum", QDate(2024, 10, 1)}}).first(),
               "1970-05-01|M|71");
     EXPECT_FALSE(refused("   ").isEmpty()) << "an empty command text";
+    try {
+        broker_->open("DSPReports", {}, "SELECT * FROM KLAS WHERE KL_ID = :GEEN");
+        ADD_FAILURE() << "a placeholder without a parameter must not be taken for empty";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.message().contains(":GEEN")) << error.message().toStdString();
+    }
 }
 
 TEST_P(ReportTest, OnSqliteAReportMayReadAndComputeButNotChangeTheSession) {

@@ -82,6 +82,27 @@ TEST_F(VornQueryTest, BadRequestsExitWithAClearMessageAndNoRows) {
     EXPECT_TRUE(help.out.startsWith("Gebruik:"));
 }
 
+TEST_F(VornQueryTest, ARepeatedOrMissingStatementParameterIsRefusedAndAPasswordNeverShown) {
+    const Result twice = VornQuery(
+        {"--database", database_, "DSPStatPSPopulatie", "IS_ID=1", "IS_ID=2", "WerkDatum=2025-01-01"});
+    EXPECT_EQ(twice.exitCode, 1);
+    EXPECT_TRUE(twice.err.contains("twee keer")) << twice.err.toStdString();
+    const Result unbound =
+        VornQuery({"--database", database_, "--sql", "SELECT * FROM KLAS WHERE KL_ID = :ID"});
+    EXPECT_EQ(unbound.exitCode, 1);
+    EXPECT_TRUE(unbound.err.contains("ID=")) << unbound.err.toStdString();
+    EXPECT_EQ(
+        VornQuery({"--database", database_, "--sql", "SELECT COUNT(*) FROM KLAS WHERE KL_ID = :ID", "ID="})
+            .exitCode,
+        0)
+        << "an empty value leaves it empty on purpose";
+    const Result refused = VornQuery(
+        {"--database", "host=/geen/map password='mijn Geheim3 wachtwoord' dbname=x", "DSPSelectIS"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("password=***")) << refused.err.toStdString();
+    EXPECT_FALSE(refused.err.contains("Geheim3")) << refused.err.toStdString();
+}
+
 TEST_F(VornQueryTest, AnAnswerThatCannotBeWrittenWhollyFails) {
     QProcess process;
     process.setStandardOutputFile("/dev/full");
