@@ -32,8 +32,10 @@ QString serverMessage(PGconn* conn, PGresult* result) {
     const char* primary = result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     QString text = QString::fromUtf8(primary != nullptr ? primary : PQerrorMessage(conn)).trimmed();
     const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    if (state != nullptr && QByteArray(state) == "25006")
+    if (state != nullptr && (QByteArray(state) == "25006" || QByteArray(state) == "42501"))
         return QStringLiteral("Een rapport mag alleen gegevens lezen (%1)").arg(text);
+    if (state != nullptr && QByteArray(state) == "57014")
+        return QStringLiteral("De opdracht duurde te lang en is afgebroken (%1)").arg(text);
     if (state != nullptr && (QByteArray(state) == "55P03" || QByteArray(state) == "40P01"))
         return QStringLiteral(
             "De databank is vergrendeld door een andere gebruiker; probeer het later opnieuw");
@@ -92,7 +94,8 @@ QString columnName(const char* name) {
 
 class PgConnection : public Connection {
 public:
-    explicit PgConnection(const QString& connectionString) : description_(safeDescription(connectionString)) {
+    explicit PgConnection(const QString& connectionString)
+        : connectionString_(connectionString), description_(safeDescription(connectionString)) {
         conn_ = PQconnectdb(connectionString.toUtf8().constData());
         if (PQstatus(conn_) != CONNECTION_OK) {
             const QString reason = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
@@ -100,11 +103,7 @@ public:
             throw EDatabaseError(
                 QStringLiteral("Geen verbinding met PostgreSQL (%1): %2").arg(description_, reason));
         }
-        // Statistics join large tables: room to hash them in memory, and plans for the whole result
-        // even when it is read through a cursor.
-        executeScript(QStringLiteral("SET client_encoding TO 'UTF8'; SET DateStyle TO ISO, YMD; "
-                                     "SET lock_timeout TO '5s'; SET work_mem TO '64MB'; SET jit TO off; "
-                                     "SET cursor_tuple_fraction TO 1.0"));
+        applySessionSettings();
     }
     ~PgConnection() override { PQfinish(conn_); }
 
@@ -112,13 +111,19 @@ public:
     QString describe() const override { return description_; }
 
     Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) override {
-        return runCursor(sql, params, fields, false);
+        return runCursor(sql, params, fields);
     }
 
+    /// A report runs on a connection of its own, as the report role that may only read, in a
+    /// read-only transaction that is rolled back, with a time limit; afterwards the session is reset,
+    /// so that nothing a statement set or took (settings, advisory locks) outlives it.
     Table queryReadOnly(const QString& sql, const TParams& params) override {
         if (HasSeveralStatements(sql))
             RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
-        return runCursor(sql, params, {}, true);
+        const QString searchPath = currentSearchPath();
+        if (!reports_)
+            reports_ = std::make_unique<PgConnection>(connectionString_);
+        return reports_->runReport(sql, params, searchPath);
     }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
@@ -187,6 +192,57 @@ public:
     }
 
 private:
+    // Statistics join large tables: room to hash them in memory, and plans for the whole result even
+    // when it is read through a cursor.
+    void applySessionSettings() {
+        executeScript(QStringLiteral("SET client_encoding TO 'UTF8'; SET DateStyle TO ISO, YMD; "
+                                     "SET lock_timeout TO '5s'; SET work_mem TO '64MB'; SET jit TO off; "
+                                     "SET cursor_tuple_fraction TO 1.0"));
+    }
+
+    /// The report sees the tables the client sees.
+    QString currentSearchPath() {
+        Result result(run(QStringLiteral("SELECT current_setting('search_path')"), {}));
+        return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
+    }
+
+    Table runReport(const QString& sql, const TParams& params, const QString& searchPath) {
+        const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
+        executeScript(QStringLiteral("BEGIN TRANSACTION READ ONLY"));
+        try {
+            Result path(run(QStringLiteral("SELECT set_config('search_path', $1, true)"),
+                            {BindValue{BindValue::Kind::Text, 0, searchPath.toStdString()}}));
+            becomeReportRole();
+            executeScript(QStringLiteral("SET LOCAL statement_timeout TO '%1s'").arg(ReportSeconds));
+            Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
+                                BindsFor(numbered, params)));
+            Table table = fetchAll({});
+            endReport();
+            return table;
+        } catch (...) {
+            endReport();
+            throw;
+        }
+    }
+
+    void becomeReportRole() {
+        try {
+            executeScript(QStringLiteral("SET LOCAL ROLE %1").arg(QLatin1String(ReportRole)));
+        } catch (const EDatabaseError&) {
+            RaiseDatabaseError(
+                QStringLiteral("Rapporten lopen onder de rol %s, die ontbreekt of deze gebruiker "
+                               "niet is toegekend; een beheerder maakt ze aan met het schema"),
+                {QString::fromLatin1(ReportRole)});
+        }
+    }
+
+    /// Nothing a report did stays: its transaction is rolled back and the session reset.
+    void endReport() {
+        PQclear(PQexec(conn_, "ROLLBACK"));
+        PQclear(PQexec(conn_, "DISCARD ALL"));
+        applySessionSettings();
+    }
+
     static QString safeDescription(const QString& connectionString) {
         QString text = connectionString;
         // A quoted password may hold blanks and escaped quotes; all of it goes.
@@ -230,14 +286,11 @@ private:
     }
 
     /// Streams the rows through a cursor, so a million rows never sit in the client library twice.
-    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
-                    bool readOnly) {
+    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
         const bool ownTransaction = !inTransaction_;
-        if (readOnly && !ownTransaction)
-            RaiseDatabaseError(QStringLiteral("Een rapport kan niet binnen een lopende transactie lopen"));
         if (ownTransaction)
-            executeScript(readOnly ? QStringLiteral("BEGIN TRANSACTION READ ONLY") : QStringLiteral("BEGIN"));
+            executeScript(QStringLiteral("BEGIN"));
         try {
             Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
                                 BindsFor(numbered, params)));
@@ -354,6 +407,10 @@ private:
         buffer.clear();
     }
 
+    static constexpr const char* ReportRole = "vorn_rapport";
+    static constexpr int ReportSeconds = 300;
+    QString connectionString_;
+    std::unique_ptr<PgConnection> reports_;
     PGconn* conn_ = nullptr;
     QString description_;
     bool inTransaction_ = false;

@@ -150,7 +150,7 @@ TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
 
 TEST_P(ReportTest, OnSqliteAReportMayReadAndComputeButNotChangeTheSession) {
     if (GetParam() != server::Dialect::SQLite)
-        GTEST_SKIP() << "the PostgreSQL report role is not there yet";
+        GTEST_SKIP() << "PostgreSQL has its own test";
     const auto run = [this](const QString& sql) {
         TVornClientDataSet cube("CubeData", broker_.get());
         cube.SetProviderName("DSPReports");
@@ -174,6 +174,50 @@ TEST_P(ReportTest, OnSqliteAReportMayReadAndComputeButNotChangeTheSession) {
                   "WHERE KL_CODE LIKE '%' GROUP BY KL_CODE"),
               "gelezen")
         << "reading, recursion and pure functions stay allowed";
+}
+
+TEST_P(ReportTest, OnPostgresqlAReportRunsAsTheReadingRoleAndLeavesNothingBehind) {
+    if (GetParam() != server::Dialect::PostgreSQL)
+        GTEST_SKIP() << "SQLite has its own test";
+    const auto run = [this](const QString& sql) {
+        TVornClientDataSet cube("CubeData", broker_.get());
+        cube.SetProviderName("DSPReports");
+        cube.SetCommandText(sql);
+        try {
+            cube.Open();
+        } catch (const EDatabaseError& error) {
+            return error.message();
+        }
+        return cube.RecordCount() > 0 ? cube.Fields(0).AsString() : QString();
+    };
+    const qint64 client = connection_->queryInteger("SELECT pg_backend_pid()").value_or(0);
+    const qint64 largeObjects =
+        connection_->queryInteger("SELECT COUNT(*) FROM pg_largeobject_metadata").value_or(-1);
+    for (const QString& probe :
+         {QStringLiteral("SELECT lo_from_bytea(0, 'abc')"), QStringLiteral("SELECT lo_create(0)"),
+          QStringLiteral("SELECT lo_import('/etc/hostname')"),
+          QStringLiteral("SELECT pg_terminate_backend(%1)").arg(client),
+          QStringLiteral("SELECT nextval('job_seq')"),
+          QStringLiteral("SELECT pg_read_file('/etc/hostname')")}) {
+        const QString answer = run(probe);
+        EXPECT_TRUE(answer.startsWith("Een rapport mag alleen gegevens lezen"))
+            << probe.toStdString() << ": " << answer.toStdString();
+    }
+    EXPECT_EQ(connection_->queryInteger("SELECT COUNT(*) FROM pg_largeobject_metadata").value_or(-2),
+              largeObjects);
+    EXPECT_EQ(connection_->queryInteger("SELECT 1").value_or(0), 1) << "the client's session lives on";
+
+    // What a statement may set or take ends with it.
+    run("SELECT set_config('work_mem', '1MB', false)");
+    EXPECT_EQ(run("SELECT current_setting('work_mem')"), "64MB");
+    run("SELECT pg_advisory_lock(4242)");
+    EXPECT_EQ(connection_->queryInteger("SELECT pg_try_advisory_lock(4242)::int").value_or(0), 1)
+        << "the report's advisory lock was released";
+    connection_->queryInteger("SELECT pg_advisory_unlock(4242)::int");
+    EXPECT_EQ(run("SELECT current_user"), "vorn_rapport");
+    EXPECT_EQ(run("SELECT COUNT(*) FROM KLAS"),
+              QString::number(connection_->queryInteger("SELECT COUNT(*) FROM KLAS").value_or(-1)))
+        << "the report reads the client's tables";
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, JobTest,
