@@ -60,26 +60,37 @@ BindValue OptI(std::int64_t value) {
     return value == 0 ? N() : I(value);
 }
 
+/// Where the generated rows go, and how many are sent at once.
+struct RowSink {
+    server::Connection& connection;
+    std::size_t batchRows;
+};
+
 /// Buffers the rows of one table and sends them in large batches.
 class TableWriter {
 public:
-    TableWriter(server::Connection& connection, QString table, QStringList columns)
-        : connection_(connection), table_(std::move(table)), columns_(std::move(columns)) {}
+    TableWriter(const RowSink& sink, QString table, QStringList columns)
+        : sink_(sink), table_(std::move(table)), columns_(std::move(columns)) {}
+    /// This table's rows refer to the rows of `parent`: those are always sent first.
+    void SendsAfter(TableWriter& parent) { parent_ = &parent; }
     void add(BindList row) {
         rows_.push_back(std::move(row));
         ++count_;
-        if (rows_.size() >= 20000)
+        if (rows_.size() >= sink_.batchRows)
             flush();
     }
     void flush() {
+        if (parent_ != nullptr)
+            parent_->flush();
         if (!rows_.empty())
-            connection_.insertRows(table_, columns_, rows_);
+            sink_.connection.insertRows(table_, columns_, rows_);
         rows_.clear();
     }
     int count() const { return count_; }
 
 private:
-    server::Connection& connection_;
+    RowSink sink_;
+    TableWriter* parent_ = nullptr;
     QString table_;
     QStringList columns_;
     std::vector<BindList> rows_;
@@ -202,7 +213,8 @@ constexpr int ParamStudyArea = 100, ParamClassification = 200, ParamFinance = 30
 class Generator {
 public:
     Generator(server::Connection& connection, const DemoOptions& options)
-        : c_(connection), random_(options.seed), options_(options) {}
+        : c_{connection, static_cast<std::size_t>(std::max(1, options.batchRows))}, random_(options.seed),
+          options_(options) {}
 
     DemoSummary run() {
         places();
@@ -481,6 +493,7 @@ private:
         TableWriter tasks(c_, "OPDRACHT",
                           {"OP_ID", "OP_INSTELLING_FK", "OP_PERSONEEL_FK", "OP_OFFICIEELVAK_FK", "OP_AMBT",
                            "OP_GRAAD", "OP_UREN", "OP_TBSOB", "OP_BEGINDATUM", "OP_EINDDATUM"});
+        tasks.SendsAfter(people);
         int staffId = 0;
         int taskId = 0;
         for (std::size_t i = 0; i < Institutions.size(); ++i) {
@@ -522,6 +535,7 @@ private:
                             "AG_STUDIEGEBIED_FKP"});
         TableWriter units(c_, "OFFEENHEID",
                           {"OE_ID", "OE_CODE", "OE_NAAM", "OE_ADMGROEP_FK", "OE_DEFAULTLESTIJDEN"});
+        units.SendsAfter(groups);
         for (std::size_t i = 0; i < OspCourses.size(); ++i) {
             const int group = OspGroupBase + static_cast<int>(i) + 1;
             const int area = static_cast<int>(i % StudyAreas.size());
@@ -658,6 +672,7 @@ private:
         TableWriter modules(c_, "VWOMODULE", {"VOM_ID", "VOM_CODE", "VOM_OMSCHRIJVING"});
         TableWriter variants(c_, "VWOMODULEVARIANT",
                              {"VMV_ID", "VMV_MODULE_FK", "VMV_CODE", "VMV_LESTIJDENORGANISATIE"});
+        variants.SendsAfter(modules);
         const std::vector<QString> subjects{"Engels",     "Frans", "Spaans",    "Digitale vaardigheden",
                                             "Rekenen",    "Lezen", "Schrijven", "Maatschappijoriëntatie",
                                             "Nederlands", "Duits"};
@@ -687,6 +702,7 @@ private:
         TableWriter trainingVariants(
             c_, "VWOOPLEIDINGSVARIANT",
             {"VOO_ID", "VOO_OPLEIDING_FK", "VOO_CODE", "VOO_OMSCHRIJVING", "VOO_GELDIGVAN", "VOO_GELDIGTOT"});
+        trainingVariants.SendsAfter(trainings);
         for (int t = 1; t <= 8; ++t) {
             const QString name = subjects[static_cast<std::size_t>(t - 1)];
             trainings.add({I(t), I(5000 + t * 10), S(QStringLiteral("Opleiding %1").arg(name)),
@@ -740,6 +756,7 @@ private:
             TableWriter setUp(c_, "VWOINGMODULEVAR",
                               {"IMV_ID", "IMV_INSTELLING_FK", "IMV_MODULEVARIANT_FK", "IMV_KLAS_FK",
                                "IMV_LESPLAATS_FK", "IMV_AANBOD_FK", "IMV_BEGINDATUM", "IMV_EINDDATUM"});
+            setUp.SendsAfter(classes);
             std::vector<std::pair<int, QDate>> setUpIds;
             const int classCount = std::max(20, enrolmentsPerYear / 60);
             for (int k = 0; k < classCount; ++k) {
@@ -884,7 +901,7 @@ private:
         olap.flush();
     }
 
-    server::Connection& c_;
+    RowSink c_;
     Random random_;
     DemoOptions options_;
     DemoSummary summary_;

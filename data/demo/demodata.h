@@ -14,6 +14,8 @@ struct DemoOptions {
     /// Enrolment rows per school year of the largest adult-education centre; the other centres get
     /// half as many. Large values (up to 2,000,000) make databases for benchmarks.
     int adultEnrolments = 3000;
+    /// Rows sent to the database at once; a small number tests the order in which tables are sent.
+    int batchRows = 20000;
 };
 
 struct DemoSummary {
