@@ -24,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <new>
 
 using namespace vorn;
 
@@ -142,6 +143,23 @@ int screenshot(MainWindow& window, const QString& file, bool openFirst, const QS
 
 } // namespace
 
+/// The client's event loop: an event whose handling runs out of memory is reported and dropped, and
+/// the client goes on, instead of ending without a word.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            ReportError(OutOfMemoryMessage());
+        } catch (const EVornError& error) {
+            ReportError(error.message());
+        }
+        return false;
+    }
+};
+
 /// Off screen, Qt's notes about the missing window system only clutter the output.
 void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (message.contains(QStringLiteral("propagateSizeHints")) ||
@@ -167,7 +185,7 @@ int main(int argc, char* argv[]) {
         QTextStream(stderr) << NoDisplay;
         return 2;
     }
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorn"));
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
 
@@ -276,6 +294,9 @@ int main(int argc, char* argv[]) {
                 result = screenshot(window, parser.value(screenshotOption), false, {});
         } catch (const EVornError& error) {
             err << "vorn export: " << error.message() << '\n';
+            result = 1;
+        } catch (const std::bad_alloc&) {
+            err << "vorn export: " << OutOfMemoryMessage() << '\n';
             result = 1;
         }
     } else if (parser.isSet(screenshotOption)) {

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <new>
 
 using namespace vorn;
 
@@ -142,6 +143,9 @@ int main(int argc, char* argv[]) {
         return run(app);
     } catch (const EVornError& error) {
         QTextStream(stderr) << "vorn-demo: " << error.message() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        QTextStream(stderr) << "vorn-demo: " << OutOfMemoryMessage() << '\n';
         return 1;
     }
 }

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
+#include <new>
 
 using namespace vorn;
 
@@ -176,6 +177,9 @@ int main(int argc, char* argv[]) {
         return run(app.arguments().mid(1));
     } catch (const EVornError& error) {
         QTextStream(stderr) << "vorn-query: " << error.message() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        QTextStream(stderr) << "vorn-query: " << OutOfMemoryMessage() << '\n';
         return 1;
     }
 }

@@ -39,4 +39,9 @@ void RaiseDatabaseError(const QString& format, const QVariantList& arguments) {
     throw EDatabaseError(FormatMessage(format, arguments));
 }
 
+QString OutOfMemoryMessage() {
+    return QStringLiteral("Onvoldoende geheugen: de opdracht vraagt meer dan deze computer kan bevatten. "
+                          "Kies een kleinere periode of minder rijen.");
+}
+
 } // namespace vorn

@@ -47,4 +47,7 @@ template <typename... Args>
 
 [[noreturn]] void RaiseDatabaseError(const QString& format, const QVariantList& arguments = {});
 
+/// What the user reads when memory ran out (std::bad_alloc) instead of the program ending.
+QString OutOfMemoryMessage();
+
 } // namespace vorn

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <exception>
+#include <new>
 
 namespace vorn {
 
@@ -38,6 +39,8 @@ void RunGuarded(const std::function<void()>& handler) {
         handler();
     } catch (const EVornError& error) {
         ReportError(error.message());
+    } catch (const std::bad_alloc&) {
+        ReportError(OutOfMemoryMessage());
     } catch (const std::exception& error) {
         ReportError(QString::fromUtf8(error.what()));
     }

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -101,6 +102,27 @@ TEST_F(VornQueryTest, ARepeatedOrMissingStatementParameterIsRefusedAndAPasswordN
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("password=***")) << refused.err.toStdString();
     EXPECT_FALSE(refused.err.contains("Geheim3")) << refused.err.toStdString();
+}
+
+TEST_F(VornQueryTest, RunningOutOfMemoryGivesAMessageNotAnAbort) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#else
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit limit{400L << 20, 400L << 20}; // 400 MB of address space
+        setrlimit(RLIMIT_AS, &limit);
+    });
+    process.start(VORN_QUERY_BINARY,
+                  {"--database", database_, "--sql",
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000000) "
+                   "SELECT i, printf('%0200d', i) FROM n"});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "no abort";
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(errors.contains("geheugen")) << errors.toStdString();
+#endif
 }
 
 TEST_F(VornQueryTest, AnAnswerThatCannotBeWrittenWhollyFails) {
