@@ -11,8 +11,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cstdio>
 #include <new>
 
 using namespace vorn;
@@ -30,27 +33,40 @@ void dropSchema(server::Connection& connection) {
     connection.executeScript(QStringLiteral("DROP SEQUENCE IF EXISTS job_seq"));
 }
 
+/// Builds the database under a name of its own beside the target and renames it over the target in
+/// one step, holding a lock so that a second replacement of the same file is refused: the target is
+/// always either the old database or the whole new one, and nothing is left behind.
 demo::DemoSummary createSqlite(const QString& path, bool replace, const demo::DemoOptions& options) {
     if (QFileInfo::exists(path) && !replace)
         RaiseClientError("De databank '%s' bestaat al; geef --replace om ze te vervangen", path);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // Built next to the target and moved in place at the end: a failure leaves no half database.
-    const QString building = path + QStringLiteral(".nieuw");
-    QFile::remove(building);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0); // never stale by age; the lock of a process that ended is taken over
+    if (!lock.tryLock(0))
+        RaiseClientError("Een andere vorn-demo maakt '%s' al aan; probeer het straks opnieuw", path);
+    // Under the lock, a half-built file beside the target is left by a run that was stopped.
+    const QFileInfo target(path);
+    for (const QString& leftover :
+         target.absoluteDir().entryList({target.fileName() + QStringLiteral(".nieuw*")}, QDir::Files))
+        QFile::remove(target.absoluteDir().filePath(leftover));
+    const QString building =
+        QStringLiteral("%1.nieuw-%2-%3")
+            .arg(path)
+            .arg(QCoreApplication::applicationPid())
+            .arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16, QChar(u'0'));
     demo::DemoSummary summary;
-    {
+    try {
         const auto connection = server::OpenSqlite(building, true);
         server::CreateSchema(*connection);
-        try {
-            summary = demo::GenerateDemoData(*connection, options);
-        } catch (...) {
-            QFile::remove(building);
-            throw;
-        }
+        summary = demo::GenerateDemoData(*connection, options);
+    } catch (...) {
+        QFile::remove(building);
+        throw;
     }
-    QFile::remove(path);
-    if (!QFile::rename(building, path))
-        RaiseClientError("Kon '%s' niet op zijn plaats zetten als '%s'", building, path);
+    if (std::rename(QFile::encodeName(building).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(building);
+        RaiseClientError("Kon de nieuwe databank niet op haar plaats zetten als '%s'", path);
+    }
     return summary;
 }
 

@@ -8,7 +8,9 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace vorn;
@@ -151,4 +153,71 @@ TEST(DemoData, StoredCubeQueriesRunWithTheParametersTheCubeScreenFills) {
         EXPECT_GT(cube.RecordCount(), 0) << stored.FieldByName("L_CODE").AsString().toStdString();
         EXPECT_TRUE(stored.FieldByName("L_DEFINITIE").AsString().startsWith("{"));
     }
+}
+
+namespace {
+
+QProcess* StartDemo(const QStringList& arguments) {
+    auto* process = new QProcess;
+    process->start(VORN_DEMO_BINARY, arguments);
+    process->waitForStarted();
+    return process;
+}
+
+/// Waits until a file matching the pattern is in the folder (a run has got that far).
+bool AppearsIn(const QString& folder, const QString& pattern) {
+    for (int tries = 0; tries < 600; ++tries) {
+        if (!QDir(folder).entryList({pattern}, QDir::Files).isEmpty())
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+int Count(const QString& database, const QString& table) {
+    auto connection = server::OpenSqlite(database, false);
+    return static_cast<int>(connection->queryInteger("SELECT COUNT(*) FROM " + table).value_or(-1));
+}
+
+} // namespace
+
+TEST(DemoReplacement, AStoppedReplacementLeavesTheOldDatabaseWholeAndNothingBeside) {
+    QTemporaryDir dir;
+    const QString database = dir.filePath("school.db");
+    std::unique_ptr<QProcess> first(
+        StartDemo({"--database", database, "--seed", "1", "--enrolments", "300"}));
+    ASSERT_TRUE(first->waitForFinished(60000));
+    ASSERT_EQ(first->exitCode(), 0);
+    const int before = Count(database, "CURRICULUM");
+    std::unique_ptr<QProcess> stopped(
+        StartDemo({"--database", database, "--replace", "--seed", "2", "--enrolments", "400000"}));
+    ASSERT_TRUE(AppearsIn(dir.path(), "school.db.nieuw*")) << "the replacement got under way";
+    QThread::msleep(300);
+    stopped->kill();
+    stopped->waitForFinished();
+    EXPECT_EQ(Count(database, "CURRICULUM"), before) << "the old database is untouched";
+    std::unique_ptr<QProcess> again(
+        StartDemo({"--database", database, "--replace", "--seed", "3", "--enrolments", "300"}));
+    ASSERT_TRUE(again->waitForFinished(60000));
+    EXPECT_EQ(again->exitCode(), 0) << again->readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"school.db"}))
+        << "the next run removed what the stopped one left";
+}
+
+TEST(DemoReplacement, TwoReplacementsAtOnceDoNotMix) {
+    QTemporaryDir dir;
+    const QString database = dir.filePath("school.db");
+    std::unique_ptr<QProcess> slow(
+        StartDemo({"--database", database, "--replace", "--seed", "4", "--enrolments", "60000"}));
+    ASSERT_TRUE(AppearsIn(dir.path(), "school.db.nieuw*")) << "the first replacement holds the lock";
+    std::unique_ptr<QProcess> second(
+        StartDemo({"--database", database, "--replace", "--seed", "5", "--enrolments", "300"}));
+    ASSERT_TRUE(second->waitForFinished(60000));
+    ASSERT_TRUE(slow->waitForFinished(120000));
+    EXPECT_EQ(slow->exitCode(), 0) << slow->readAllStandardError().toStdString();
+    EXPECT_EQ(second->exitCode(), 1) << "refused while the first one builds";
+    EXPECT_TRUE(QString::fromUtf8(second->readAllStandardError()).contains("al aan"));
+    auto connection = server::OpenSqlite(database, false);
+    EXPECT_EQ(connection->queryInteger("SELECT COUNT(*) FROM pragma_foreign_key_check").value_or(-1), 0);
+    EXPECT_GT(Count(database, "CURRICULUM"), 60000) << "the first run's data, whole";
 }
