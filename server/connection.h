@@ -56,6 +56,8 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    /// Whether a transaction begun with begin() is open, so that a step can join it.
+    virtual bool inTransaction() const = 0;
 };
 
 /// Where the database is: a SQLite file, or a PostgreSQL connection string (URI or key=value).

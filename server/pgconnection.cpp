@@ -182,6 +182,7 @@ public:
         executeScript(QStringLiteral("BEGIN"));
         inTransaction_ = true;
     }
+    bool inTransaction() const override { return inTransaction_; }
     void commit() override {
         inTransaction_ = false;
         executeScript(QStringLiteral("COMMIT"));

@@ -80,14 +80,19 @@ QString reportRoleScript(const QStringList& tables) {
 }
 
 void CreateSchema(Connection& connection) {
-    connection.begin();
+    // Joins a transaction the caller has open, so that a whole replacement can be one.
+    const bool own = !connection.inTransaction();
+    if (own)
+        connection.begin();
     try {
         connection.executeScript(SchemaScript(connection.dialect()));
         if (connection.dialect() == Dialect::PostgreSQL)
             connection.executeScript(reportRoleScript(SchemaTables(Dialect::PostgreSQL)));
-        connection.commit();
+        if (own)
+            connection.commit();
     } catch (...) {
-        connection.rollback();
+        if (own)
+            connection.rollback();
         throw;
     }
 }

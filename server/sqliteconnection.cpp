@@ -332,6 +332,7 @@ public:
     }
 
     void begin() override { executeScript(QStringLiteral("BEGIN IMMEDIATE")); }
+    bool inTransaction() const override { return sqlite3_get_autocommit(db_) == 0; }
     void commit() override { executeScript(QStringLiteral("COMMIT")); }
     void rollback() override { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
 

@@ -70,15 +70,25 @@ demo::DemoSummary createSqlite(const QString& path, bool replace, const demo::De
     return summary;
 }
 
+/// One transaction, the dropping of the old tables included: other users see the old database or the
+/// whole new one, and a failure or a stop leaves the old one as it was.
 demo::DemoSummary createPostgres(const QString& target, bool replace, const demo::DemoOptions& options) {
     const auto connection = server::OpenPostgres(target);
-    if (server::HasSchema(*connection)) {
-        if (!replace)
-            RaiseClientError("De databank bevat al gegevens; geef --replace om ze te vervangen");
-        dropSchema(*connection);
+    const bool present = server::HasSchema(*connection);
+    if (present && !replace)
+        RaiseClientError("De databank bevat al gegevens; geef --replace om ze te vervangen");
+    connection->begin();
+    try {
+        if (present)
+            dropSchema(*connection);
+        server::CreateSchema(*connection);
+        const demo::DemoSummary summary = demo::GenerateDemoData(*connection, options);
+        connection->commit();
+        return summary;
+    } catch (...) {
+        connection->rollback();
+        throw;
     }
-    server::CreateSchema(*connection);
-    return demo::GenerateDemoData(*connection, options);
 }
 
 QString describe(const server::ConnectionSettings& settings) {

@@ -921,17 +921,22 @@ private:
 DemoSummary GenerateDemoData(server::Connection& connection, const DemoOptions& options) {
     if (options.adultEnrolments < 0 || options.adultEnrolments > 2'000'000)
         RaiseDatabaseError(QStringLiteral("Het aantal inschrijvingen moet tussen 0 en 2000000 liggen"));
-    connection.begin();
+    // Joins a transaction the caller has open, so that a whole replacement can be one.
+    const bool own = !connection.inTransaction();
+    if (own)
+        connection.begin();
     try {
         const DemoSummary summary = Generator(connection, options).run();
-        connection.commit();
+        if (own)
+            connection.commit();
         // Fresh statistics, so that the planner joins a million enrolments the right way at once.
         // Only our own tables: a database-wide ANALYZE warns about every table another role owns.
         for (const QString& table : server::SchemaTables(connection.dialect()))
             connection.executeScript(QStringLiteral("ANALYZE %1").arg(table));
         return summary;
     } catch (...) {
-        connection.rollback();
+        if (own)
+            connection.rollback();
         throw;
     }
 }

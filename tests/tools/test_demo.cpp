@@ -221,3 +221,48 @@ TEST(DemoReplacement, TwoReplacementsAtOnceDoNotMix) {
     EXPECT_EQ(connection->queryInteger("SELECT COUNT(*) FROM pragma_foreign_key_check").value_or(-1), 0);
     EXPECT_GT(Count(database, "CURRICULUM"), 60000) << "the first run's data, whole";
 }
+
+TEST(DemoReplacement, OnPostgresqlAReplacementThatCannotFinishLeavesTheOldDatabaseWhole) {
+    const QString server = qEnvironmentVariable("VORN_TEST_PG");
+    if (server.isEmpty()) {
+        if (!qEnvironmentVariable("CI").isEmpty())
+            FAIL() << "VORN_TEST_PG is not set: the test command must start PostgreSQL";
+        GTEST_SKIP() << "no PostgreSQL test server (run ./test.sh)";
+    }
+    const QString schema = QStringLiteral("vorn_demo_%1").arg(QCoreApplication::applicationPid());
+    auto admin = server::OpenPostgres(server);
+    admin->executeScript(QStringLiteral("CREATE SCHEMA %1").arg(schema));
+    const QString target = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
+    const auto demo = [&](const QStringList& extra) {
+        std::unique_ptr<QProcess> process(StartDemo(QStringList{"--database", target} + extra));
+        process->waitForFinished(120000);
+        return process->exitCode();
+    };
+    ASSERT_EQ(demo({"--seed", "1", "--enrolments", "300"}), 0);
+    const auto contents = [&] { // changes with the seed
+        return admin
+            ->queryInteger(
+                QStringLiteral("SELECT SUM(cu_leerling_fk * cu_klas_fk) FROM %1.curriculum").arg(schema))
+            .value_or(-1);
+    };
+    const qint64 before = contents();
+
+    // A reader holds a lock on one table: the replacement waits, gives up, and changes nothing.
+    auto reader = server::OpenPostgres(server);
+    reader->begin();
+    reader->queryInteger(QStringLiteral("SELECT COUNT(*) FROM %1.klas").arg(schema));
+    EXPECT_EQ(demo({"--replace", "--seed", "2", "--enrolments", "300"}), 1);
+    reader->rollback();
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(admin
+                  ->queryInteger(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables "
+                                                "WHERE table_schema = '%1'")
+                                     .arg(schema))
+                  .value_or(-1),
+              static_cast<qint64>(server::SchemaTables(server::Dialect::PostgreSQL).size()))
+        << "no table was dropped";
+
+    EXPECT_EQ(demo({"--replace", "--seed", "2", "--enrolments", "300"}), 0);
+    EXPECT_NE(contents(), before) << "without the lock the replacement goes through";
+    admin->executeScript(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
+}
