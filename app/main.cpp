@@ -24,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <cstdio>
 #include <new>
 
 using namespace vorn;
@@ -83,6 +84,15 @@ const char* const Usage =
     "  --format F            export: csv (standaard), xlsx of all\n"
     "  --out MAP             export: de map voor de bestanden\n"
     "  -h, --help            toont deze hulp\n";
+
+/// Whether what went to standard output got there: a full disk or a closed pipe is a failure.
+bool wroteWholly(QTextStream& out) {
+    out.flush();
+    if (out.status() == QTextStream::Ok && std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    QTextStream(stderr) << "vorn: kon de uitvoer niet volledig schrijven\n";
+    return false;
+}
 
 bool hasDisplay() {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -228,7 +238,7 @@ int main(int argc, char* argv[]) {
             err << "vorn: " << error << '\n';
         QTextStream out(stdout);
         listForms(out);
-        return 0;
+        return wroteWholly(out) ? 0 : 1;
     }
 
     std::unique_ptr<server::Connection> connection;
@@ -290,6 +300,8 @@ int main(int argc, char* argv[]) {
                 request.format = ParseExportFormat(parser.value(formatOption));
             QTextStream out(stdout);
             RunExport(window, request, out);
+            if (!wroteWholly(out))
+                result = 1;
             if (parser.isSet(screenshotOption))
                 result = screenshot(window, parser.value(screenshotOption), false, {});
         } catch (const EVornError& error) {

@@ -3,12 +3,16 @@
 
 #include "tests/common/qtprint.h"
 
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -195,4 +199,54 @@ TEST_F(VornExportTest, TheCommandLineSaysWhatIsWrong) {
     EXPECT_TRUE(sheet.contains("<pane ySplit=\"1\"")) << "the header row is frozen";
     EXPECT_TRUE(sheet.contains("<c r=\"D2\" s=\"0\"><v>") || sheet.contains("<c r=\"D2\"><v>"))
         << "a figure is a number, not a text: " << sheet.left(1500).toStdString();
+}
+
+TEST_F(VornExportTest, StandardOutputThatCannotBeWrittenIsAFailure) {
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(VORN_BINARY, {"--list-forms"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains("niet volledig"));
+}
+
+TEST_F(VornExportTest, AFullDiskIsAFailureWithAMessageAndNoCutFiles) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's own files do not fit under the size limit";
+#else
+    // Files may grow to 4 KB only: the grids fit, the chart pictures and the workbook do not.
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VORN_DATABASE", database_);
+    environment.insert("HOME", dir_.path());
+    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+    process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([] {
+        signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails instead of ending the process
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    const QString out = dir_.filePath("vol");
+    process.start(VORN_BINARY,
+                  {"export", "--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOBR",
+                   "--from", "2024-09-01", "--to", "2025-06-30", "--format", "all", "--out", out});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(errors.contains("niet schrijven")) << errors.toStdString();
+    EXPECT_FALSE(QString::fromUtf8(process.readAllStandardOutput()).contains("Uitgevoerd"));
+    QDirIterator files(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo file(files.next());
+        EXPECT_FALSE(file.fileName().startsWith('.'))
+            << "a temporary file stayed: " << file.fileName().toStdString();
+        if (file.suffix() == "png") {
+            QFile picture(file.filePath());
+            ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(picture.readAll().endsWith(QByteArray("IEND\xae\x42\x60\x82", 8)))
+                << "a cut picture: " << file.fileName().toStdString();
+        }
+    }
+#endif
 }
