@@ -24,13 +24,17 @@ protected:
         vorn::server::CreateSchema(*connection);
         vorn::demo::GenerateDemoData(*connection, {5, 2023, 300});
     }
-    int Export(const QStringList& arguments, QString* errors = nullptr) {
-        QProcess process;
+    /// The client's environment for a new user on the test database.
+    QProcessEnvironment Environment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("VORN_DATABASE", database_);
         environment.insert("HOME", dir_.path());
         environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
-        process.setProcessEnvironment(environment);
+        return environment;
+    }
+    int Export(const QStringList& arguments, QString* errors = nullptr) {
+        QProcess process;
+        process.setProcessEnvironment(Environment());
         process.start(VORN_BINARY,
                       QStringList{"export"} + arguments + QStringList{"--out", dir_.filePath("out")});
         process.waitForFinished(60000);
@@ -216,11 +220,7 @@ TEST_F(VornExportTest, AFullDiskIsAFailureWithAMessageAndNoCutFiles) {
 #else
     // Files may grow to 4 KB only: the grids fit, the chart pictures and the workbook do not.
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VORN_DATABASE", database_);
-    environment.insert("HOME", dir_.path());
-    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(Environment());
     process.setChildProcessModifier([] {
         signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails instead of ending the process
         const rlimit limit{4096, 4096};
