@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,6 +30,11 @@ public:
     /// Runs a query with the parameters of the same names; `fields` type the columns by position.
     /// Without fields, the columns are typed as the database describes them.
     virtual Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) = 0;
+    /// As query(), but hands the rows to `batch` a few thousand at a time (each batch a table of
+    /// `fields`), so that a result of any size needs the memory of one batch.
+    using RowBatches = std::function<void(const Table& rows)>;
+    virtual void queryInBatches(const QString& sql, const TParams& params,
+                                const std::vector<FieldDef>& fields, const RowBatches& batch) = 0;
     /// As query() for a statement whose rows the result column `splitKey` (a non-null integer, e.g.
     /// a primary key) divides into two halves that may be read at once on two cores: the rows of
     /// even blocks of 4096 keys first, then those of odd blocks, each in the statement's order. Both

@@ -117,6 +117,13 @@ public:
     /// A report runs on a connection of its own, as the report role that may only read, in a
     /// read-only transaction that is rolled back, with a time limit; afterwards the session is reset,
     /// so that nothing a statement set or took (settings, advisory locks) outlives it.
+    void queryInBatches(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
+                        const RowBatches& batch) override {
+        if (fields.empty())
+            RaiseDatabaseError(QStringLiteral("Rijen in delen lezen vraagt getypeerde velden"));
+        runCursor(sql, params, fields, &batch);
+    }
+
     Table queryReadOnly(const QString& sql, const TParams& params) override {
         if (HasSeveralStatements(sql))
             RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
@@ -287,7 +294,8 @@ private:
     }
 
     /// Streams the rows through a cursor, so a million rows never sit in the client library twice.
-    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) {
+    Table runCursor(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
+                    const RowBatches* batch = nullptr) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
         const bool ownTransaction = !inTransaction_;
         if (ownTransaction)
@@ -295,7 +303,7 @@ private:
         try {
             Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
                                 BindsFor(numbered, params)));
-            Table table = fetchAll(fields);
+            Table table = fetchAll(fields, batch);
             executeScript(QStringLiteral("CLOSE vorn_rows"));
             if (ownTransaction)
                 executeScript(QStringLiteral("COMMIT"));
@@ -322,7 +330,7 @@ private:
 
     /// Asks for the next batch before reading the current one, so the server produces rows while
     /// the client converts them.
-    Table fetchAll(const std::vector<FieldDef>& fields) {
+    Table fetchAll(const std::vector<FieldDef>& fields, const RowBatches* sink = nullptr) {
         const QByteArray fetch = QStringLiteral("FETCH FORWARD %1 FROM vorn_rows").arg(FetchBatch).toUtf8();
         Table table;
         std::vector<bool> bytea;
@@ -344,6 +352,12 @@ private:
             if (more)
                 sendFetch(fetch);
             appendRows(table, r, rows, bytea);
+            if (sink != nullptr) {
+                // Handed over per fetched batch: the rows never pile up here.
+                if (table.rowCount() > 0)
+                    (*sink)(table);
+                table = Table(table.fields);
+            }
             if (!more)
                 return table;
         }

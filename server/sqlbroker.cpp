@@ -111,6 +111,15 @@ Table SqlBroker::open(const QString& providerName, const TParams& params, const 
     return connection_.query(sql, NormalizedParams(def, params), def.fields);
 }
 
+void SqlBroker::stream(const QString& providerName, const TParams& params,
+                       const Connection::RowBatches& batch) {
+    const ProviderDef& def = provider(providerName);
+    if (def.kind == ProviderDef::Kind::CommandText)
+        RaiseDatabaseError(QStringLiteral("Provider \"%s\" heeft een opdrachttekst nodig"), {def.name});
+    connection_.queryInBatches(def.sqlFor(connection_.dialect()), NormalizedParams(def, params), def.fields,
+                               batch);
+}
+
 void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row,
                             ApplyRowResult& result) {
     QStringList columns;

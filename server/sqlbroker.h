@@ -16,6 +16,9 @@ public:
     explicit SqlBroker(Connection& connection) : connection_(connection) {}
 
     Table open(const QString& providerName, const TParams& params, const QString& commandText) override;
+    /// As open() for a provider with its own statement, but the rows go to `batch` a few thousand at a
+    /// time, so that a result of any size needs the memory of one batch.
+    void stream(const QString& providerName, const TParams& params, const Connection::RowBatches& batch);
     ApplyResult applyUpdates(const QString& providerName, const TParams& params, const Delta& delta,
                              int maxErrors) override;
     int schoolYearId(int number) override;

@@ -14,6 +14,9 @@ namespace vorn::server {
 
 namespace {
 
+/// Rows handed over at once when a result is read in batches.
+constexpr std::size_t BatchRows = 10000;
+
 /// What the report authorizer last refused on this thread, for the message of the failed statement.
 thread_local QString refusedByAuthorizer;
 
@@ -233,6 +236,13 @@ public:
         return run(db_, sql, params, fields, false);
     }
 
+    void queryInBatches(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
+                        const RowBatches& batch) override {
+        if (fields.empty())
+            RaiseDatabaseError(QStringLiteral("Rijen in delen lezen vraagt getypeerde velden"));
+        run(db_, sql, params, fields, false, &batch);
+    }
+
     Table queryInHalves(const QString& sql, const QString& splitKey, const TParams& params,
                         const std::vector<FieldDef>& fields) override {
         if (!halvesSeeWhatQuerySees() || !beginHalfReads())
@@ -411,8 +421,9 @@ private:
         return handle;
     }
 
+    /// The rows as one table, or, with `batch`, handed over a batch at a time (the answer is then empty).
     Table run(sqlite3* db, const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
-              bool readOnly) {
+              bool readOnly, const RowBatches* batch = nullptr) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::SQLite);
         Statement statement(db, numbered.text, readOnly);
         if (readOnly && sqlite3_stmt_readonly(statement.get()) == 0)
@@ -453,8 +464,16 @@ private:
                     column.appendNull();
                 }
             }
+            if (batch != nullptr && table.rowCount() >= BatchRows) {
+                (*batch)(table);
+                table = Table(fields);
+            }
         }
-        return table;
+        if (batch == nullptr)
+            return table;
+        if (table.rowCount() > 0)
+            (*batch)(table);
+        return Table(fields);
     }
 
     Table runUntyped(Statement& statement, int columnCount) {

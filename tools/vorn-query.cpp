@@ -3,6 +3,7 @@
 #include "server/providers.h"
 #include "server/sqlbroker.h"
 
+#include "host/data/cell.h"
 #include "host/data/clientdataset.h"
 #include "host/data/csv.h"
 #include "host/data/errors.h"
@@ -100,6 +101,36 @@ QStringList assignParameters(TVornClientDataSet& dataSet, const server::Provider
     return given;
 }
 
+/// The rows of a provider as CSV, written batch by batch as they are read: memory stays flat
+/// whatever the number of rows.
+void writeStreamed(server::SqlBroker& broker, const QString& provider, const TParams& params,
+                   QTextStream& out) {
+    bool header = true;
+    broker.stream(provider, params, [&](const Table& rows) {
+        if (header) {
+            QStringList names;
+            for (const FieldDef& field : rows.fields)
+                names << CsvField(field.name);
+            out << names.join(u',') << '\n';
+            header = false;
+        }
+        for (std::size_t row = 0; row < rows.rowCount(); ++row) {
+            QStringList cells;
+            for (std::size_t c = 0; c < rows.fields.size(); ++c)
+                cells << CsvField(CellText(rows.fields[c], CellAt(rows.columns[c], row)));
+            out << cells.join(u',') << '\n';
+        }
+        if (out.status() != QTextStream::Ok)
+            RaiseClientError("Kon de rijen niet volledig schrijven");
+    });
+    if (header) { // no rows: the header alone, as for an empty dataset
+        QStringList names;
+        for (const FieldDef& field : server::FindProvider(provider)->fields)
+            names << CsvField(field.name);
+        out << names.join(u',') << '\n';
+    }
+}
+
 int run(const QStringList& arguments) {
     QTextStream out(stdout);
     QStringList rest = arguments;
@@ -160,8 +191,12 @@ int run(const QStringList& arguments) {
         if (!given.contains(spec.name, Qt::CaseInsensitive))
             RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)",
                              def->name, spec.name, spec.name);
-    dataSet.Open();
-    WriteCsv(dataSet, out);
+    if (sql.isEmpty())
+        writeStreamed(broker, def->name, dataSet.Params(), out);
+    else {
+        dataSet.Open();
+        WriteCsv(dataSet, out);
+    }
     out.flush();
     // A full disk or a closed pipe must not pass for a complete answer.
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)

@@ -29,6 +29,10 @@ const std::int64_t& StoredInteger(const FieldDef& def, const Cell& cell);
 const double& StoredDouble(const FieldDef& def, const Cell& cell);
 const std::string& StoredBytes(const FieldDef& def, const Cell& cell);
 
+/// A stored value as plain text: integers in decimal, decimals without trailing zeros, dates as
+/// YYYY-MM-DD (with the time where there is one), texts as they are; empty for null.
+QString CellText(const FieldDef& def, const Cell& cell);
+
 Cell CellAt(const Column& column, std::size_t row);
 void AppendCell(Column& column, const Cell& cell);
 void SetCell(Column& column, std::size_t row, const Cell& cell);

@@ -38,6 +38,19 @@ QString dateTimeText(TDateTime value, bool dateOnly) {
 
 } // namespace
 
+QString CellText(const FieldDef& def, const Cell& cell) {
+    if (const auto* i = std::get_if<std::int64_t>(&cell))
+        return def.type == TFieldType::Decimal ? decimalText(*i, def.scale) : QString::number(*i);
+    if (const auto* d = std::get_if<double>(&cell)) {
+        if (def.type == TFieldType::Date || def.type == TFieldType::DateTime)
+            return dateTimeText(*d, def.type == TFieldType::Date);
+        return QString::number(*d, 'g', 15);
+    }
+    if (const auto* s = std::get_if<std::string>(&cell))
+        return QString::fromStdString(*s);
+    return {};
+}
+
 TField::TField(TVornClientDataSet* dataSet, FieldDef def, int index)
     : dataSet_(dataSet), def_(std::move(def)), index_(index) {}
 
@@ -153,17 +166,7 @@ double TField::AsFloat() const {
 }
 
 QString TField::AsString() const {
-    const Cell cell = dataSet_->readCell(*this);
-    if (const auto* i = std::get_if<std::int64_t>(&cell))
-        return def_.type == TFieldType::Decimal ? decimalText(*i, def_.scale) : QString::number(*i);
-    if (const auto* d = std::get_if<double>(&cell)) {
-        if (def_.type == TFieldType::Date || def_.type == TFieldType::DateTime)
-            return dateTimeText(*d, def_.type == TFieldType::Date);
-        return QString::number(*d, 'g', 15);
-    }
-    if (const auto* s = std::get_if<std::string>(&cell))
-        return QString::fromStdString(*s);
-    return {};
+    return CellText(def_, dataSet_->readCell(*this));
 }
 
 TDateTime TField::AsDateTime() const {

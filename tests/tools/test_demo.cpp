@@ -1,5 +1,7 @@
 #include "data/demo/demodata.h"
 #include "server/schema.h"
+
+#include "host/data/cell.h"
 #include "server/sqlbroker.h"
 
 #include "host/data/clientdataset.h"
@@ -114,6 +116,38 @@ TEST(DemoData, RowsReachTheDatabaseAfterTheRowsTheyReferToWhateverTheBatchSize) 
     auto small = server::OpenSqlite(dir.filePath("batch3.db"), false);
     EXPECT_EQ(Digest(*usual, tables), Digest(*small, tables))
         << "the batch size changes when rows are sent, not which";
+}
+
+TEST(DemoData, RowsReadInBatchesAreTheRowsReadAtOnce) {
+    // 12,000 enrolments a year in the largest centre: more than one batch of 10,000.
+    QTemporaryDir dir;
+    auto connection = DemoDatabase(dir.filePath("demo.db"), 3, 12000);
+    server::SqlBroker broker(*connection);
+    TParams params;
+    params.CreateParam(TFieldType::Integer, "IS_ID").SetAsInteger(5); // the largest adult-education centre
+    params.CreateParam(TFieldType::DateTime, "BeginDatum").SetAsDateTime(EncodeDate(FirstYear, 9, 1));
+    params.CreateParam(TFieldType::DateTime, "EindDatum").SetAsDateTime(EncodeDate(FirstYear + 1, 6, 30));
+    const auto linesOf = [](const Table& rows, QStringList& lines) {
+        for (std::size_t row = 0; row < rows.rowCount(); ++row) {
+            QStringList cells;
+            for (std::size_t c = 0; c < rows.fields.size(); ++c)
+                cells << CellText(rows.fields[c], CellAt(rows.columns[c], row));
+            lines << cells.join(u'|');
+        }
+    };
+    QStringList atOnce;
+    linesOf(broker.open("DSPOSPCursistStats", params, {}), atOnce);
+    QStringList inBatches;
+    int batches = 0;
+    broker.stream("DSPOSPCursistStats", params, [&](const Table& rows) {
+        ++batches;
+        linesOf(rows, inBatches);
+    });
+    ASSERT_GT(atOnce.size(), 10000);
+    EXPECT_GT(batches, 1);
+    atOnce.sort();
+    inBatches.sort();
+    EXPECT_EQ(inBatches, atOnce);
 }
 
 TEST(DemoData, StoredCubeQueriesRunWithTheParametersTheCubeScreenFills) {
