@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql postgresql-client sqlite3 libsqlite3-dev libpq-dev
   libxlsxwriter-dev qt6-svg-dev qt6-translations-l10n unzip
-  xvfb xauth fonts-dejavu-core bsdextrautils
+  xvfb xauth fonts-dejavu-core bsdextrautils poppler-utils
 )
 
 missing=()

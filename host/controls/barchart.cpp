@@ -12,10 +12,6 @@
 
 namespace vorn {
 
-QColor ToQColor(TColor color) {
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
 TBarChart::TBarChart(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
@@ -28,8 +24,7 @@ void TBarChart::updateIfActive() {
 }
 
 void TBarChart::Clear() {
-    bars_.clear();
-    extent_.valid = false;
+    painter_.Clear();
     updateIfActive();
 }
 
@@ -43,18 +38,17 @@ void TBarChart::EndUpdate() {
 }
 
 void TBarChart::AddBar(const QString& label, int value, TColor color) {
-    bars_.push_back({label, value, color});
-    extent_.valid = false;
+    painter_.AddBar(label, value, color);
     updateIfActive();
 }
 
 void TBarChart::SetCaption(const QString& caption) {
-    caption_ = caption;
+    painter_.SetCaption(caption);
     updateIfActive();
 }
 
 void TBarChart::SetShowCaption(bool show) {
-    showCaption_ = show;
+    painter_.SetShowCaption(show);
     updateIfActive();
 }
 
@@ -64,82 +58,18 @@ void TBarChart::SetHeight(int pixels) {
     resize(width(), pixels);
 }
 
-const TBarChart::Extent& TBarChart::extent(const QFontMetrics& metrics, const QFont& font) const {
-    if (extent_.valid && extent_.font == font)
-        return extent_;
-    extent_ = Extent{true, font, 0, 0, 0};
-    for (const Bar& bar : bars_) {
-        extent_.longestLabel = std::max(extent_.longestLabel, metrics.horizontalAdvance(bar.label));
-        extent_.lowest = std::min(extent_.lowest, bar.value);
-        extent_.highest = std::max(extent_.highest, bar.value);
-    }
-    return extent_;
-}
-
-TBarChart::Layout TBarChart::layoutFor(const QRect& area, const QFontMetrics& metrics) const {
-    Layout layout{};
-    const int captionHeight = showCaption_ && !caption_.isEmpty() ? metrics.height() + 8 : 0;
-    const Extent& measured = extent(metrics, font());
-    layout.labelWidth = std::min(measured.longestLabel + 12, area.width() * 2 / 5);
-    layout.plot =
-        area.adjusted(layout.labelWidth, captionHeight + 4, -metrics.horizontalAdvance("000000") - 8, -4);
-    layout.slot =
-        bars_.empty() ? 0.0 : static_cast<double>(layout.plot.height()) / static_cast<double>(bars_.size());
-    const double span = std::max(1, measured.highest - measured.lowest);
-    layout.scale = layout.plot.width() / span;
-    layout.zeroX = layout.plot.left() + static_cast<int>(std::lround(-measured.lowest * layout.scale));
-    return layout;
+const TBarPainter& TBarChart::painted() const {
+    painter_.SetColours(
+        {palette().color(QPalette::Mid), palette().color(QPalette::Text), palette().color(QPalette::Dark)});
+    return painter_;
 }
 
 TBarChart::BarRows TBarChart::BarRowsIn(const QRect& area, const QFontMetrics& metrics) const {
-    const Layout layout = layoutFor(area, metrics);
-    return {layout.plot.top(), layout.slot};
+    return painter_.BarRowsIn(area, metrics, font());
 }
 
 void TBarChart::Render(QPainter& painter, const QRect& area, const QRect& clip) const {
-    const QFontMetrics metrics(painter.font());
-    const Layout layout = layoutFor(area, metrics);
-    painter.save();
-    if (showCaption_ && !caption_.isEmpty()) {
-        QFont bold = painter.font();
-        bold.setBold(true);
-        painter.setFont(bold);
-        painter.drawText(QRect(area.left(), area.top() + 4, area.width(), metrics.height()), Qt::AlignHCenter,
-                         caption_);
-        painter.setFont(QFont(bold.family(), bold.pointSize()));
-    }
-    lastPainted_ = 0;
-    if (!bars_.empty() && layout.slot > 0) {
-        const int first = std::max(0, static_cast<int>((clip.top() - layout.plot.top()) / layout.slot));
-        const int last = std::min(static_cast<int>(bars_.size()) - 1,
-                                  static_cast<int>((clip.bottom() - layout.plot.top()) / layout.slot));
-        const double thickness = std::min(layout.slot * 0.7, 28.0);
-        for (int i = first; i <= last; ++i) {
-            const Bar& bar = bars_[static_cast<std::size_t>(i)];
-            const double top = layout.plot.top() + i * layout.slot;
-            const double barTop = top + (layout.slot - thickness) / 2;
-            const int length = static_cast<int>(std::lround(std::abs(bar.value) * layout.scale));
-            const int left = bar.value < 0 ? layout.zeroX - length : layout.zeroX;
-            const QRectF rect(left, barTop, std::max(length, 1), thickness);
-            painter.fillRect(rect, ToQColor(bar.color));
-            painter.setPen(palette().color(QPalette::Mid));
-            painter.drawRect(rect);
-            painter.setPen(palette().color(QPalette::Text));
-            const QRectF labelRect(area.left() + 4, top, layout.labelWidth - 10, layout.slot);
-            painter.drawText(
-                labelRect, Qt::AlignRight | Qt::AlignVCenter,
-                metrics.elidedText(bar.label, Qt::ElideRight, static_cast<int>(labelRect.width())));
-            const QString number = QString::number(bar.value);
-            const int textWidth = metrics.horizontalAdvance(number);
-            const double textX = bar.value < 0 ? left - textWidth - 4 : left + length + 4;
-            painter.drawText(QRectF(textX, top, textWidth + 2, layout.slot), Qt::AlignLeft | Qt::AlignVCenter,
-                             number);
-            ++lastPainted_;
-        }
-    }
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawLine(layout.zeroX, layout.plot.top(), layout.zeroX, layout.plot.bottom());
-    painter.restore();
+    painted().Render(painter, area, clip);
 }
 
 int TBarChart::BarAt(const QPoint& point) const {

@@ -1,0 +1,197 @@
+#include "reportdata.h"
+
+#include "host/data/clientdataset.h"
+#include "host/data/datetime.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace vorn {
+
+namespace {
+
+[[noreturn]] void Fail(const TReportFile& file, const QString& what) {
+    throw EReportError(QStringLiteral("Rapportbestand \"%1\": %2").arg(file.name, what));
+}
+
+QDate ParseDateText(const QString& text) {
+    QDate date = QLocale().toDate(text, QLocale::ShortFormat);
+    if (!date.isValid())
+        date = QDate::fromString(text.left(10), Qt::ISODate);
+    return date;
+}
+
+void SetParam(TVornClientDataSet& dataSet, const TReportParam& spec, const QString& value,
+              const TReportFile& file) {
+    TParam& param = dataSet.Params().CreateParam(spec.type, spec.name);
+    if (value.trimmed().isEmpty())
+        return; // null
+    if (spec.type == TFieldType::Integer) {
+        bool ok = false;
+        const qint64 number = value.trimmed().toLongLong(&ok);
+        if (!ok)
+            Fail(file, QStringLiteral("parameter %1: \"%2\" is geen geheel getal").arg(spec.name, value));
+        param.SetAsInteger(number);
+    } else if (spec.type == TFieldType::DateTime) {
+        const QDate date = ParseDateText(value.trimmed());
+        if (!date.isValid())
+            Fail(file, QStringLiteral("parameter %1: \"%2\" is geen datum").arg(spec.name, value));
+        param.SetAsDateTime(DateToDateTime(date));
+    } else {
+        param.SetAsString(value);
+    }
+}
+
+/// Opens the source's provider with its parameters filled in, sorted as the file asks.
+void OpenSource(TVornClientDataSet& dataSet, const TReportSource& source, const TPlaceholders& values,
+                const TReportFile& file) {
+    dataSet.SetProviderName(source.provider);
+    for (const TReportParam& param : source.params)
+        SetParam(dataSet, param, Substitute(param.value, values, file.name), file);
+    dataSet.Open();
+    for (const QString& field : source.order)
+        if (dataSet.FindField(field) == nullptr)
+            Fail(file, QStringLiteral("de provider \"%1\" geeft geen veld \"%2\" om op te sorteren")
+                           .arg(source.provider, field));
+    if (!source.order.isEmpty())
+        dataSet.Sort(source.order.join(u';'), source.orderDesc.join(u';'));
+}
+
+TField& FieldOf(TVornClientDataSet& dataSet, const QString& name, const QString& provider,
+                const TReportFile& file) {
+    TField* field = dataSet.FindField(name);
+    if (field == nullptr)
+        Fail(file, QStringLiteral("de provider \"%1\" geeft geen veld \"%2\"").arg(provider, name));
+    return *field;
+}
+
+QString CellText(TField& field, const TReportColumn& column) {
+    if (field.IsNull())
+        return {};
+    if (!column.format.isEmpty() && IsNumericField(field.DataType()))
+        return FormatNumber(field.AsFloat(), column.format);
+    return field.DisplayText();
+}
+
+void AddLookup(TPlaceholders& values, const TReportLookup& lookup, const TReportFile& file,
+               IProviderBroker* broker) {
+    TVornClientDataSet dataSet(QStringLiteral("rapport-opzoeking"), broker);
+    OpenSource(dataSet, lookup.source, values, file);
+    TField& key = FieldOf(dataSet, lookup.keyField, lookup.source.provider, file);
+    const QString wanted = Substitute(lookup.keyValue, values, file.name);
+    bool found = false;
+    for (dataSet.First(); !found && !dataSet.Eof(); dataSet.Next())
+        found = !wanted.isEmpty() && key.AsString() == wanted;
+    if (found)
+        dataSet.Prior();
+    // Without a matching row the fields are still known, and print empty.
+    for (int i = 0; i < dataSet.FieldCount(); ++i) {
+        TField& field = dataSet.Fields(i);
+        values.insert(field.FieldName().toUpper(), found ? field.DisplayText() : QString());
+    }
+}
+
+TReportSectionData ReadSection(const TReportSection& section, const TPlaceholders& values,
+                               const TReportFile& file, IProviderBroker* broker) {
+    TVornClientDataSet dataSet(QStringLiteral("rapport-sectie"), broker);
+    OpenSource(dataSet, section.source, values, file);
+    std::vector<TField*> fields;
+    for (const TReportColumn& column : section.columns)
+        fields.push_back(&FieldOf(dataSet, column.field, section.source.provider, file));
+    TReportSectionData data;
+    data.caption = Substitute(section.caption, values, file.name);
+    data.columnCount = static_cast<int>(fields.size());
+    data.rowCount = dataSet.RecordCount();
+    data.cells.reserve(static_cast<std::size_t>(data.rowCount) * fields.size());
+    std::vector<double> sums(fields.size(), 0.0);
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+        for (std::size_t c = 0; c < fields.size(); ++c) {
+            data.cells.push_back(CellText(*fields[c], section.columns[c]));
+            if (section.totals && IsNumericField(fields[c]->DataType()) && !fields[c]->IsNull())
+                sums[c] += fields[c]->AsFloat();
+        }
+    if (section.totals) {
+        for (std::size_t c = 0; c < fields.size(); ++c) {
+            const bool summed = section.totals->sums.contains(section.columns[c].field, Qt::CaseInsensitive);
+            const QString format =
+                section.columns[c].format.isEmpty() ? QStringLiteral("#,##0") : section.columns[c].format;
+            data.totals << (summed ? FormatNumber(sums[c], format) : QString());
+        }
+    }
+    if (section.chart) {
+        data.hasChart = true;
+        data.chart.SetCaption(Substitute(section.chart->title, values, file.name));
+        data.chart.SetShowCaption(!section.chart->title.isEmpty());
+        std::vector<TField*> labels;
+        for (const QString& name : SplitFieldList(section.chart->labelField))
+            labels.push_back(&FieldOf(dataSet, name, section.source.provider, file));
+        TField& value = FieldOf(dataSet, section.chart->valueField, section.source.provider, file);
+        for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+            QStringList parts;
+            for (TField* label : labels)
+                parts << label->AsString();
+            data.chart.AddBar(parts.join(u' '), static_cast<int>(value.AsInteger()), clBlue);
+        }
+    }
+    return data;
+}
+
+} // namespace
+
+TPlaceholders PlaceholdersOf(const QStringList& printParams, const QDateTime& printedAt) {
+    TPlaceholders values;
+    for (const QString& entry : printParams) {
+        const qsizetype equals = entry.indexOf(u'=');
+        if (equals > 0)
+            values.insert(entry.left(equals).trimmed().toUpper(), entry.mid(equals + 1));
+    }
+    values.insert(QStringLiteral("AFDRUKDATUM"), QLocale().toString(printedAt, QLocale::ShortFormat));
+    return values;
+}
+
+QString Substitute(const QString& text, const TPlaceholders& values, const QString& fileName) {
+    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
+    QString result;
+    qsizetype from = 0;
+    for (auto it = placeholder.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const auto value = values.constFind(match.captured(1).toUpper());
+        if (value == values.constEnd())
+            throw EReportError(QStringLiteral("Rapportbestand \"%1\": onbekende plaatshouder {%2}")
+                                   .arg(fileName, match.captured(1)));
+        result += QStringView(text).mid(from, match.capturedStart() - from);
+        result += *value;
+        from = match.capturedEnd();
+    }
+    result += QStringView(text).mid(from);
+    return result;
+}
+
+QString FormatNumber(double value, const QString& format) {
+    const qsizetype point = format.indexOf(u'.');
+    const int decimals = point < 0 ? 0 : static_cast<int>(format.size() - point - 1);
+    QLocale locale;
+    if (!format.startsWith(QStringLiteral("#,")))
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // A negative zero after rounding prints as 0.
+    const double shown = std::abs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
+    return locale.toString(shown, 'f', decimals);
+}
+
+TReportData ReadReportData(const TReportFile& file, const QStringList& printParams,
+                           const QDateTime& printedAt, IProviderBroker* broker) {
+    TPlaceholders values = PlaceholdersOf(printParams, printedAt);
+    for (const TReportLookup& lookup : file.lookups)
+        AddLookup(values, lookup, file, broker);
+    TReportData data;
+    data.title = Substitute(file.title, values, file.name);
+    for (const QString& line : file.header)
+        data.header << Substitute(line, values, file.name);
+    data.printedAt = values.value(QStringLiteral("AFDRUKDATUM"));
+    for (const TReportSection& section : file.sections)
+        data.sections.push_back(ReadSection(section, values, file, broker));
+    return data;
+}
+
+} // namespace vorn
