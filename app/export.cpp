@@ -3,13 +3,17 @@
 #include "mainwindow.h"
 
 #include "host/data/errors.h"
+#include "host/data/inifile.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/hostservices.h"
 #include "host/forms/vornform.h"
+#include "host/reports/printsequence.h"
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 
 namespace vorn {
 
@@ -49,21 +53,55 @@ TDateTime ParseExportDate(const QString& option, const QString& text) {
     return DateToDateTime(date);
 }
 
-void RunExport(MainWindow& window, const ExportRequest& request, QTextStream& report) {
-    if (FormManager().FindClass(request.screenClass) == nullptr)
-        RaiseClientError("Onbekend scherm %s (vorn --list-forms toont de schermen)", request.screenClass);
-    CollectedErrors errors;
-    TVornDBForm* screen = window.OpenFromMenu(request.screenClass);
+namespace {
+
+/// Opens the screen as from its menu and fetches the request through its results contract.
+TVornDBForm& FetchedScreen(MainWindow& window, const QString& screenClass, const TScreenRequest& request,
+                           const CollectedErrors& errors) {
+    if (FormManager().FindClass(screenClass) == nullptr)
+        RaiseClientError("Onbekend scherm %s (vorn --list-forms toont de schermen)", screenClass);
+    TVornDBForm* screen = window.OpenFromMenu(screenClass);
     IScreenResults* results = screen->Results();
     if (results == nullptr)
-        RaiseClientError("Scherm %s kan niet uitgevoerd worden", request.screenClass);
-    results->SetRequest(request.screen);
+        RaiseClientError("Scherm %s heeft geen cijfers om op te halen", screenClass);
+    results->SetRequest(request);
     idle();
     results->Fetch();
     errors.RaiseIfAny();
-    ExportToFolder(*results, request.outputFolder, request.format);
+    return *screen;
+}
+
+} // namespace
+
+void RunExport(MainWindow& window, const ExportRequest& request, QTextStream& report) {
+    CollectedErrors errors;
+    TVornDBForm& screen = FetchedScreen(window, request.screenClass, request.screen, errors);
+    ExportToFolder(*screen.Results(), request.outputFolder, request.format);
     errors.RaiseIfAny();
     report << "Uitgevoerd naar " << QDir(request.outputFolder).absolutePath() << '\n';
+}
+
+void RunPrintToPdf(MainWindow& window, const PrintRequest& request, QTextStream& report) {
+    CollectedErrors errors;
+    TVornDBForm& screen = FetchedScreen(window, request.screenClass, request.screen, errors);
+    if (std::none_of(screen.ReportDefs.begin(), screen.ReportDefs.end(),
+                     [&](const TReportDef& def) { return def.DisplayName == request.report; })) {
+        QStringList names;
+        for (const TReportDef& def : screen.ReportDefs)
+            names << QStringLiteral("\"%1\"").arg(def.DisplayName);
+        RaiseClientError("Scherm %s heeft geen rapport \"%s\"; wel: %s", request.screenClass, request.report,
+                         names.isEmpty() ? QStringLiteral("(geen)") : names.join(QStringLiteral(", ")));
+    }
+    screen.Unattended = true;
+    screen.PresetChoice = request.category;
+    screen.PrintDirect = true;
+    const QString settingsPath = window.SettingsFile();
+    TVornIniFile settings(settingsPath, QString());
+    TPdfReportOutput output(request.pdfPath, &settings);
+    if (!RunPrint(screen, request.report, output))
+        RaiseClientError("Het scherm heeft het afdrukken van \"%s\" gestopt", request.report);
+    errors.RaiseIfAny();
+    report << "Afgedrukt naar " << QFileInfo(request.pdfPath).absoluteFilePath() << '\n';
 }
 
 } // namespace vorn

@@ -24,6 +24,19 @@ struct ExportRequest {
 /// error when the screen, the institution, the dates or the fetch are wrong.
 void RunExport(MainWindow& window, const ExportRequest& request, QTextStream& report);
 
+/// What `vorn print` is asked to do.
+struct PrintRequest {
+    QString screenClass;
+    TScreenRequest screen;
+    QString report;    // display name of one of the screen's reports
+    int category = -1; // the statistic to print when the report's name names none
+    QString pdfPath;
+};
+
+/// Opens the screen, fetches as RunExport does, and runs the host's print sequence for the report
+/// into a PDF file; no dialog appears. Raises a clear error when anything is wrong.
+void RunPrintToPdf(MainWindow& window, const PrintRequest& request, QTextStream& report);
+
 /// Parses YYYY-MM-DD; raises naming the option when it is not a date.
 TDateTime ParseExportDate(const QString& option, const QString& text);
 

@@ -4,6 +4,8 @@
 //   vorn --screenshot FILE [--open CLASS]     the main window as a PNG, drawn off screen
 //   vorn export --screen CLASS --institution CODE (--date D | --from D --to D) [--figure N] [--scale N]
 //               [--format csv|xlsx|all] [--screenshot FILE] --out DIR
+//   vorn print --screen CLASS --institution CODE (--date D | --from D --to D) --report NAME
+//              [--category N] --pdf FILE
 #include "export.h"
 #include "mainwindow.h"
 
@@ -41,20 +43,21 @@ bool hasArgument(int argc, char* argv[], const char* name) {
 /// Options that take a value, so that a value is never taken for the verb.
 bool takesValue(const char* argument) {
     static const char* const withValue[] = {
-        "-d",     "--database", "--screenshot", "--open",   "--modules", "--screen", "--institution",
-        "--date", "--from",     "--to",         "--figure", "--scale",   "--out",    "--format"};
+        "-d",       "--database", "--screenshot", "--open",   "--modules", "--screen", "--institution",
+        "--date",   "--from",     "--to",         "--figure", "--scale",   "--out",    "--format",
+        "--report", "--pdf",      "--category"};
     for (const char* option : withValue)
         if (qstrcmp(argument, option) == 0)
             return true;
     return false;
 }
 
-/// Whether the verb "export" is on the command line, before or after the options.
-bool isExport(int argc, char* argv[]) {
+/// Whether the verb is on the command line, before or after the options.
+bool hasVerb(int argc, char* argv[], const char* verb) {
     for (int i = 1; i < argc; ++i) {
         if (takesValue(argv[i]))
             ++i;
-        else if (qstrcmp(argv[i], "export") == 0)
+        else if (qstrcmp(argv[i], verb) == 0)
             return true;
     }
     return false;
@@ -68,6 +71,9 @@ const char* const Usage =
     "  vorn [--database DB] export --screen KLASSE --institution CODE\n"
     "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
     "       [--figure N] [--scale N] [--format csv|xlsx|all] [--screenshot BESTAND] --out MAP\n"
+    "  vorn [--database DB] print --screen KLASSE --institution CODE\n"
+    "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
+    "       --report \"RAPPORTNAAM\" [--category N] --pdf BESTAND\n"
     "\n"
     "Opties:\n"
     "  -d, --database DB     SQLite-bestand of PostgreSQL-verbinding (anders $VORN_DATABASE of de\n"
@@ -83,6 +89,9 @@ const char* const Usage =
     "  --scale N             export: de granulariteit (een positief getal)\n"
     "  --format F            export: csv (standaard), xlsx of all\n"
     "  --out MAP             export: de map voor de bestanden\n"
+    "  --report NAAM         print: het rapport, zoals het scherm het noemt\n"
+    "  --category N          print: de statistiek (nummer in de keuzelijst) als de naam er geen noemt\n"
+    "  --pdf BESTAND         print: het PDF-bestand dat geschreven wordt\n"
     "  -h, --help            toont deze hulp\n";
 
 /// Whether what went to standard output got there: a full disk or a closed pipe is a failure.
@@ -184,9 +193,10 @@ int main(int argc, char* argv[]) {
         QTextStream(stdout) << Usage;
         return 0;
     }
-    const bool exporting = isExport(argc, argv);
-    const bool offscreen =
-        exporting || hasArgument(argc, argv, "--screenshot") || hasArgument(argc, argv, "--list-forms");
+    const bool exporting = hasVerb(argc, argv, "export");
+    const bool printing = hasVerb(argc, argv, "print");
+    const bool offscreen = exporting || printing || hasArgument(argc, argv, "--screenshot") ||
+                           hasArgument(argc, argv, "--list-forms");
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (offscreen)
@@ -216,16 +226,23 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption scaleOption("scale", "export: de granulariteit.", "n");
     const QCommandLineOption outOption("out", "export: de map voor de bestanden.", "map");
     const QCommandLineOption formatOption("format", "export: csv, xlsx of all.", "formaat");
+    const QCommandLineOption reportOption("report", "print: het rapport.", "naam");
+    const QCommandLineOption categoryOption("category", "print: de statistiek.", "n");
+    const QCommandLineOption pdfOption("pdf", "print: het PDF-bestand.", "bestand");
     parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption, screenOption,
                        institutionOption, dateOption, fromOption, toOption, figureOption, scaleOption,
-                       outOption, formatOption});
+                       outOption, formatOption, reportOption, categoryOption, pdfOption});
     QTextStream err(stderr);
     if (!parser.parse(QCoreApplication::arguments())) {
         err << "vorn: " << parser.errorText() << "\nvorn --help toont het gebruik.\n";
         return 1;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() > (exporting ? 1 : 0)) {
+    if (exporting && printing) {
+        err << "vorn: export en print gaan niet samen\n";
+        return 1;
+    }
+    if (positional.size() > (exporting || printing ? 1 : 0)) {
         err << "vorn: onbekend argument '" << positional.last() << "'\nvorn --help toont het gebruik.\n";
         return 1;
     }
@@ -267,48 +284,72 @@ int main(int argc, char* argv[]) {
         ReportError(error);
 
     int result = 0;
-    if (exporting) {
+    const auto screenRequest = [&] {
+        if (parser.value(screenOption).isEmpty() || parser.value(institutionOption).isEmpty())
+            RaiseClientError("Geef --screen en --institution");
+        if (parser.isSet(fromOption) != parser.isSet(toOption))
+            RaiseClientError("Een periode verwacht --from en --to samen");
+        if (parser.isSet(dateOption) && parser.isSet(fromOption))
+            RaiseClientError("Geef --date of een periode (--from en --to), niet beide");
+        TScreenRequest screen;
+        screen.institutionCode = parser.value(institutionOption);
+        if (parser.isSet(dateOption))
+            screen.date = ParseExportDate("--date", parser.value(dateOption));
+        if (parser.isSet(fromOption))
+            screen.from = ParseExportDate("--from", parser.value(fromOption));
+        if (parser.isSet(toOption))
+            screen.to = ParseExportDate("--to", parser.value(toOption));
+        if (IsDateSet(screen.from) && screen.from > screen.to)
+            RaiseClientError("--from ligt na --to");
+        bool ok = true;
+        if (parser.isSet(figureOption) &&
+            ((screen.figure = parser.value(figureOption).toInt(&ok)), !ok || screen.figure < 0))
+            RaiseClientError("--figure verwacht een getal vanaf 0");
+        if (parser.isSet(scaleOption) &&
+            ((screen.scale = parser.value(scaleOption).toInt(&ok)), !ok || screen.scale <= 0))
+            RaiseClientError("--scale verwacht een positief getal");
+        return screen;
+    };
+    if (exporting || printing) {
+        const char* const verb = exporting ? "vorn export: " : "vorn print: ";
         try {
-            ExportRequest request;
-            request.screenClass = parser.value(screenOption);
-            request.outputFolder = parser.value(outOption);
-            if (request.screenClass.isEmpty() || parser.value(institutionOption).isEmpty() ||
-                request.outputFolder.isEmpty())
-                RaiseClientError("export verwacht --screen, --institution en --out");
-            if (parser.isSet(fromOption) != parser.isSet(toOption))
-                RaiseClientError("Een periode verwacht --from en --to samen");
-            if (parser.isSet(dateOption) && parser.isSet(fromOption))
-                RaiseClientError("Geef --date of een periode (--from en --to), niet beide");
-            TScreenRequest& screen = request.screen;
-            screen.institutionCode = parser.value(institutionOption);
-            if (parser.isSet(dateOption))
-                screen.date = ParseExportDate("--date", parser.value(dateOption));
-            if (parser.isSet(fromOption))
-                screen.from = ParseExportDate("--from", parser.value(fromOption));
-            if (parser.isSet(toOption))
-                screen.to = ParseExportDate("--to", parser.value(toOption));
-            if (IsDateSet(screen.from) && screen.from > screen.to)
-                RaiseClientError("--from ligt na --to");
-            bool ok = true;
-            if (parser.isSet(figureOption) &&
-                ((screen.figure = parser.value(figureOption).toInt(&ok)), !ok || screen.figure < 0))
-                RaiseClientError("--figure verwacht een getal vanaf 0");
-            if (parser.isSet(scaleOption) &&
-                ((screen.scale = parser.value(scaleOption).toInt(&ok)), !ok || screen.scale <= 0))
-                RaiseClientError("--scale verwacht een positief getal");
-            if (parser.isSet(formatOption))
-                request.format = ParseExportFormat(parser.value(formatOption));
             QTextStream out(stdout);
-            RunExport(window, request, out);
+            if (exporting) {
+                ExportRequest request;
+                request.screenClass = parser.value(screenOption);
+                request.outputFolder = parser.value(outOption);
+                if (request.outputFolder.isEmpty())
+                    RaiseClientError("export verwacht --out");
+                request.screen = screenRequest();
+                if (parser.isSet(formatOption))
+                    request.format = ParseExportFormat(parser.value(formatOption));
+                RunExport(window, request, out);
+            } else {
+                PrintRequest request;
+                request.screenClass = parser.value(screenOption);
+                request.report = parser.value(reportOption);
+                request.pdfPath = parser.value(pdfOption);
+                if (request.report.isEmpty() || request.pdfPath.isEmpty())
+                    RaiseClientError("print verwacht --report en --pdf");
+                request.screen = screenRequest();
+                if (!IsDateSet(request.screen.date) && !IsDateSet(request.screen.from))
+                    RaiseClientError("print verwacht --date of een periode (--from en --to)");
+                bool ok = true;
+                if (parser.isSet(categoryOption) &&
+                    ((request.category = parser.value(categoryOption).toInt(&ok)),
+                     !ok || request.category < 0))
+                    RaiseClientError("--category verwacht een getal vanaf 0");
+                RunPrintToPdf(window, request, out);
+            }
             if (!wroteWholly(out))
                 result = 1;
-            if (parser.isSet(screenshotOption))
+            if (exporting && parser.isSet(screenshotOption))
                 result = screenshot(window, parser.value(screenshotOption), false, {});
         } catch (const EVornError& error) {
-            err << "vorn export: " << error.message() << '\n';
+            err << verb << error.message() << '\n';
             result = 1;
         } catch (const std::bad_alloc&) {
-            err << "vorn export: " << OutOfMemoryMessage() << '\n';
+            err << verb << OutOfMemoryMessage() << '\n';
             result = 1;
         }
     } else if (parser.isSet(screenshotOption)) {

@@ -4,19 +4,23 @@
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/data/jobs.h"
+#include "host/export/exportfiles.h"
 #include "host/export/resultmenus.h"
 #include "host/export/screenexport.h"
 #include "host/export/workbookwriter.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
+#include "host/reports/printdialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -77,8 +81,10 @@ void MainWindow::buildFixedMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Bestand"));
     file->addAction(QStringLiteral("&Werkdatum..."), this, &MainWindow::chooseWerkDatum);
     file->addSeparator();
-    file->addAction(QStringLiteral("&Afdrukken..."), QKeySequence::Print, this, [this] { print(false); });
-    file->addAction(QStringLiteral("Afdruk&voorbeeld..."), this, [this] { print(true); });
+    file->addAction(QStringLiteral("&Afdrukken..."), QKeySequence::Print, this,
+                    [this] { print(PrintTarget::Printer); });
+    file->addAction(QStringLiteral("Afdruk&voorbeeld..."), this, [this] { print(PrintTarget::Preview); });
+    file->addAction(QStringLiteral("Opslaan als &PDF..."), this, [this] { print(PrintTarget::Pdf); });
     file->addAction(QStringLiteral("&Exporteren..."), this, [this] { exportScreen(); });
     file->addSeparator();
     file->addAction(QStringLiteral("Tabblad &sluiten"), QKeySequence::Close, this, [this] {
@@ -344,39 +350,61 @@ void MainWindow::chooseWerkDatum() {
         SetWerkDatum(DateToDateTime(edit->date()));
 }
 
-void MainWindow::print(bool preview) {
+/// The report to print: the only one, or the user's choice with the default report chosen first.
+std::optional<QString> MainWindow::chooseReport(const TVornDBForm& form, const QString& title) {
+    QStringList names;
+    int preferred = 0;
+    for (const TReportDef& report : form.ReportDefs) {
+        if (report.DefaultReport)
+            preferred = static_cast<int>(names.size());
+        names << report.DisplayName;
+    }
+    if (names.size() == 1)
+        return names.first();
+    bool chosen = false;
+    const QString report =
+        QInputDialog::getItem(this, title, QStringLiteral("&Rapport:"), names, preferred, false, &chosen);
+    if (!chosen)
+        return std::nullopt;
+    return report;
+}
+
+void MainWindow::print(PrintTarget target) {
     TVornDBForm* form = CurrentForm();
     if (form == nullptr || form->ReportDefs.empty()) {
         statusBar()->showMessage(QStringLiteral("Dit scherm heeft geen afdrukken."), 4000);
         return;
     }
-    QStringList names;
-    for (const TReportDef& report : form->ReportDefs)
-        names << report.DisplayName;
-    bool chosen = names.size() == 1;
-    const QString report =
-        chosen
-            ? names.first()
-            : QInputDialog::getItem(this,
-                                    preview ? QStringLiteral("Afdrukvoorbeeld") : QStringLiteral("Afdrukken"),
-                                    QStringLiteral("&Rapport:"), names, 0, false, &chosen);
-    if (!chosen)
+    static const QString titles[] = {QStringLiteral("Afdrukken"), QStringLiteral("Afdrukvoorbeeld"),
+                                     QStringLiteral("Opslaan als PDF")};
+    const QString title = titles[static_cast<int>(target)];
+    const std::optional<QString> report = chooseReport(*form, title);
+    if (!report)
         return;
-    RunGuarded([&] {
-        form->PrintDirect = !preview;
-        bool go = true;
-        if (form->OnBeforePrint)
-            form->OnBeforePrint(form, report, go);
-        if (!go)
+    QString pdfPath;
+    if (target == PrintTarget::Pdf) {
+        pdfPath = QFileDialog::getSaveFileName(
+            this, title, QDir::home().filePath(FileNameOf(*report) + QStringLiteral(".pdf")),
+            QStringLiteral("PDF-bestanden (*.pdf)"));
+        if (pdfPath.isEmpty())
             return;
-        QStringList params;
-        if (form->OnGetPrintParams)
-            form->OnGetPrintParams(form, report, params);
-        QMessageBox::information(this, report,
-                                 QStringLiteral("De rapportmodule volgt nog; de afdrukparameters zijn:\n%1")
-                                     .arg(params.isEmpty() ? QStringLiteral("(geen)") : params.join(u'\n')));
-        if (form->AfterPrint)
-            form->AfterPrint(form, report, params);
+    }
+    RunGuarded([&] {
+        form->PrintDirect = target != PrintTarget::Preview;
+        TVornIniFile settings(settingsFile_, QString());
+        std::unique_ptr<IReportOutput> output;
+        if (target == PrintTarget::Pdf)
+            output = std::make_unique<TPdfReportOutput>(pdfPath, &settings);
+        else
+            output = std::make_unique<TPrinterReportOutput>(target == PrintTarget::Printer
+                                                                ? TPrinterReportOutput::Mode::Print
+                                                                : TPrinterReportOutput::Mode::Preview,
+                                                            this, &settings);
+        const bool done = RunPrint(*form, *report, *output);
+        settings.UpdateFile();
+        if (done && target == PrintTarget::Pdf)
+            statusBar()->showMessage(QStringLiteral("Bewaard als %1").arg(QDir::toNativeSeparators(pdfPath)),
+                                     6000);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -47,6 +48,7 @@ public:
     QList<TVornDBForm*> OpenForms() const;
     void CloseForm(TVornDBForm* form);
     void SetWerkDatum(TDateTime date);
+    const QString& SettingsFile() const { return settingsFile_; }
 
     // IHostServices
     TDateTime WerkDatum() const override { return werkDatum_; }
@@ -67,7 +69,9 @@ private:
     TVornDBForm* findOpen(const QString& className) const;
     void showForm(TVornDBForm* form);
     std::unique_ptr<TVornIniFile> settingsFor(const TVornDBForm& form) const;
-    void print(bool preview);
+    enum class PrintTarget { Printer, Preview, Pdf };
+    void print(PrintTarget target);
+    std::optional<QString> chooseReport(const TVornDBForm& form, const QString& title);
     void askEdit(int command);
     void exportScreen();
     void updateEditActions();

@@ -442,7 +442,7 @@ std::vector<F> jobFields() {
         fields.push_back(F::integer(QStringLiteral("J_INTEGER%1").arg(i)));
     for (const F& f :
          {F::integer("J_JOBID").req(), F::integer("J_JOBTYPE").req(), F::wideString("J_LONGTEXT1", 80),
-          F::wideString("J_SHORTTEXT1", 10), F::integer("J_TYPERECORD").req(), F::integer("J_INTEGER10")})
+          F::wideString("J_SHORTTEXT1", 50), F::integer("J_TYPERECORD").req(), F::integer("J_INTEGER10")})
         fields.push_back(f);
     return fields;
 }

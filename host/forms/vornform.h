@@ -58,6 +58,10 @@ public:
     bool SaveOnPrint = true;
     bool ReportFields = false;
     bool PrintDirect = false; // print rather than preview
+    /// Unattended runs (the command line) may not show a dialog: a dialog that asks the user takes
+    /// `PresetChoice` instead, or refuses with a message when it is -1.
+    bool Unattended = false;
+    int PresetChoice = -1;
     QSize DesignSize{640, 480};
     /// The control that has the focus when the screen is shown (the institution lookup of a
     /// statistics screen); null: Qt's first in the tab order.

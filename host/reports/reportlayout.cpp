@@ -120,18 +120,29 @@ void TReportDocument::layOutSection(int s, double& y) {
             }
     }
     rowHeights_.push_back(std::move(heights));
+    // Column captions wrap at word boundaries, so that narrow number columns keep their whole caption.
+    const QFontMetricsF boldMetrics(bold_);
+    double header = line_;
+    for (std::size_t c = 0; c < section.columns.size(); ++c)
+        header = std::max(header, boldMetrics
+                                          .boundingRect(QRectF(0, 0, widths[c] - 2 * CellPadding, 1e9),
+                                                        Qt::TextWordWrap, section.columns[c].caption)
+                                          .height() +
+                                      (line_ - boldMetrics.height()));
+    headerHeights_.push_back(std::min(header, line_ * 3));
 
     const double captionHeight = data.caption.isEmpty() ? 0.0 : line_ * 1.5;
     const double firstRow = data.rowCount > 0 ? rowHeight(s, 0) : line_;
-    if (y + captionHeight + line_ + firstRow > bodyBottom_)
+    const double headerHeight = headerHeights_.back();
+    if (y + captionHeight + headerHeight + firstRow > bodyBottom_)
         newPage(y);
     if (captionHeight > 0) {
         pages_.back().push_back({Block::Kind::Caption, s, 0, 0, y, captionHeight});
         y += captionHeight;
     }
     const auto addHeader = [&] {
-        pages_.back().push_back({Block::Kind::Header, s, 0, 0, y, line_});
-        y += line_;
+        pages_.back().push_back({Block::Kind::Header, s, 0, 0, y, headerHeight});
+        y += headerHeight;
     };
     addHeader();
     if (data.rowCount == 0) {
@@ -246,11 +257,9 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
     }
     case Block::Kind::Header: {
         painter.setFont(bold_);
-        const QFontMetricsF metrics(bold_);
         const double right = eachColumn(block.top, block.height, [&](int c, const QRectF& cell) {
             const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
-            painter.drawText(cell, CellAlignment(column.align),
-                             cellText(metrics, column.caption, cell.width()));
+            painter.drawText(cell, column.align | Qt::AlignBottom | Qt::TextWordWrap, column.caption);
         });
         painter.drawLine(QPointF(0, block.top + block.height), QPointF(right, block.top + block.height));
         break;

@@ -58,6 +58,7 @@ private:
     double bodyTop_ = 0, firstBodyTop_ = 0, bodyBottom_ = 0;
     std::vector<std::vector<double>> columnWidths_; // per section
     std::vector<std::vector<double>> rowHeights_;   // per section; empty when every row is one line
+    std::vector<double> headerHeights_;             // per section
     std::vector<Page> pages_;
 };
 

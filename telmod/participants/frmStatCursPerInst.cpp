@@ -1,5 +1,6 @@
 #include "frmStatCursPerInst.h"
 
+#include "dlgSelectOSPStat.h"
 #include "participantrows.h"
 
 #include "host/data/schoolyear.h"
@@ -220,10 +221,7 @@ void TStatCursistenPerInstellingForm::declareDatasets() {
 
     DeclareBranchList(CDSVestiging);
 
-    CDSPrint.SetProviderName(QStringLiteral("DSPOSPPrintStats"));
-    CDSPrint.AutoOpen = false;
-    CDSPrint.SkipConfirmation = true;
-    CDSPrint.Params().CreateParam(TFieldType::Integer, QStringLiteral("JobID"));
+    DeclarePrintTable(CDSPrint, QStringLiteral("DSPOSPPrintStats"), true);
 
     for (vorn::TVornClientDataSet* dataSet : std::initializer_list<vorn::TVornClientDataSet*>{
              &CDSAllStats, &CDSKLassen, &CDSEenheden, &CDSAdmGroepen, &CDSOpleidingen, &CDSStudiegebied,
@@ -399,6 +397,30 @@ void TStatCursistenPerInstellingForm::FillDatasets() {
 void TStatCursistenPerInstellingForm::ShowPageChart(int page, int figure) {
     ShowChartData<osp::TStatistic>(figure, *pageLists()[static_cast<std::size_t>(page)],
                                    *Charts[static_cast<std::size_t>(page)], ChartCaptionOf(page, figure));
+}
+
+const std::vector<KeywordRule>& TStatCursistenPerInstellingForm::KeywordRules() const {
+    // Longer keywords come before the shorter ones they contain.
+    static const std::vector<KeywordRule> rules{{"adm", 2},       {"eenheid", 1},   {"klas", 0},
+                                                {"studie", 4},    {"opleiding", 3}, {"vrijstelling", 5},
+                                                {"vestiging", 6}, {"lesplaats", 7}};
+    return rules;
+}
+
+vorn::TIDList* TStatCursistenPerInstellingForm::ListOfItem(int item) const {
+    const std::vector<vorn::TIDList*> lists{
+        FKlasStats.get(),         FEenheidStats.get(),        FAdmGroepStats.get(),  FOpleidingStats.get(),
+        FStudiegebiedStats.get(), FVrijstellingIGStats.get(), FVestigingStats.get(), FLesplaatsStats.get()};
+    return item >= 0 && item < static_cast<int>(lists.size()) ? lists[static_cast<std::size_t>(item)]
+                                                              : nullptr;
+}
+
+std::unique_ptr<TSelectStatForm> TStatCursistenPerInstellingForm::CreateSelectDialog() {
+    return std::make_unique<TSelectOSPStatForm>(this);
+}
+
+std::int32_t TStatCursistenPerInstellingForm::CreditHoursOf(const TParticipantStatistic& statistic) const {
+    return static_cast<const osp::TStatistic&>(statistic).KredietUrenCount();
 }
 
 } // namespace telmod

@@ -1,5 +1,6 @@
 #include "frmStatVWOCursPerInst.h"
 
+#include "dlgSelectVWOStat.h"
 #include "participantrows.h"
 
 #include "host/forms/hostservices.h"
@@ -256,10 +257,7 @@ void TStatVWOCursistenPerInstellingForm::declareDatasets() {
 
     DeclareBranchList(CDSVestiging);
 
-    CDSPrint.SetProviderName(QStringLiteral("DSPVWOPrintStats"));
-    CDSPrint.AutoOpen = false;
-    CDSPrint.SkipConfirmation = true;
-    CDSPrint.Params().CreateParam(TFieldType::Integer, QStringLiteral("JobID"));
+    DeclarePrintTable(CDSPrint, QStringLiteral("DSPVWOPrintStats"), false);
 
     for (TVornClientDataSet* dataSet : std::initializer_list<TVornClientDataSet*>{
              &CDSAllStats, &CDSKLassen, &CDSModulevarianten, &CDSModules, &CDSOpleidingen,
@@ -475,6 +473,42 @@ void TStatVWOCursistenPerInstellingForm::DisplayTotalen(TVornClientDataSet& tabl
 void TStatVWOCursistenPerInstellingForm::ShowPageChart(int page, int figure) {
     ShowChartData<vwo::TStatistic>(figure, *pageLists()[static_cast<std::size_t>(page)],
                                    *Charts[static_cast<std::size_t>(page)], ChartCaptionOf(page, figure));
+}
+
+const std::vector<KeywordRule>& TStatVWOCursistenPerInstellingForm::KeywordRules() const {
+    // Longer keywords come before the shorter ones they contain.
+    static const std::vector<KeywordRule> rules{{"ingerichte modulevariant", 8},
+                                                {"modulevariant", 1},
+                                                {"module", 2},
+                                                {"klas", 0},
+                                                {"opleidingsvariant", 3},
+                                                {"opleiding", 4},
+                                                {"tarief", 5},
+                                                {"vestiging", 6},
+                                                {"lesplaats", 7}};
+    return rules;
+}
+
+vorn::TIDList* TStatVWOCursistenPerInstellingForm::ListOfItem(int item) const {
+    const std::vector<vorn::TIDList*> lists{FKlasStats.get(),
+                                            FModulevariantStats.get(),
+                                            FModuleStats.get(),
+                                            FOpleidingsvariantStats.get(),
+                                            FOpleidingStats.get(),
+                                            FTarievenStats.get(),
+                                            FVestigingStats.get(),
+                                            FLesplaatsStats.get(),
+                                            FIngModulevariantStats.get()};
+    return item >= 0 && item < static_cast<int>(lists.size()) ? lists[static_cast<std::size_t>(item)]
+                                                              : nullptr;
+}
+
+std::unique_ptr<TSelectStatForm> TStatVWOCursistenPerInstellingForm::CreateSelectDialog() {
+    return std::make_unique<TSelectVWOStatForm>(this);
+}
+
+std::int32_t TStatVWOCursistenPerInstellingForm::CreditHoursOf(const TParticipantStatistic&) const {
+    return 0; // the VWO statistic has no credit hours
 }
 
 } // namespace telmod

@@ -87,6 +87,13 @@ public:
     vwo::TStatistic* GetLesplaatsStat(std::int32_t id);
 
 protected:
+    vorn::TVornClientDataSet& PrintTable() override { return CDSPrint; }
+    const std::vector<KeywordRule>& KeywordRules() const override;
+    vorn::TIDList* ListOfItem(int item) const override;
+    std::unique_ptr<TSelectStatForm> CreateSelectDialog() override;
+    int PrintJobKind() const override { return 327; }
+    bool PrintsSchoolYearId() const override { return false; }
+    std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const override;
     void CreateCategoryLists() override;
     void ShowPageChart(int page, int figure) override;
 

@@ -160,6 +160,16 @@ void TParticipantStatsForm::connectHandlers() {
     OnCanDelete = Noedits;
     OnSaveSettings = [this](TVornIniFile& settings) { VornDBFormSaveSettings(settings); };
     OnRestoreSettings = [this](TVornIniFile& settings) { VornDBFormRestoreSettings(settings); };
+    OnBeforePrint = [this](QObject* sender, const QString& report, bool& permission) {
+        QString description = report;
+        VornDBFormBeforePrint(sender, description, permission);
+    };
+    OnGetPrintParams = [this](QObject* sender, const QString& report, QStringList& params) {
+        VornDBFormGetPrintParams(sender, report, params);
+    };
+    AfterPrint = [this](QObject* sender, const QString& report, const QStringList& params) {
+        VornDBFormAfterPrint(sender, report, params);
+    };
     AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
     AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
     connect(LEinstelling, &TVornLookupEdit::changed, this,

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "categories.h"
+#include "selectstatdialog.h"
+#include "statistic.h"
 
 #include "host/controls/actions.h"
 #include "host/controls/barchart.h"
@@ -15,6 +17,19 @@
 #include <vector>
 
 namespace telmod {
+
+/// A keyword of a report description and the item of the selection dialog it stands for.
+struct KeywordRule {
+    const char* keyword;
+    int item;
+};
+/// The item of the first rule whose keyword occurs in the description (letter case ignored), or -1.
+int ItemByKeyword(const QString& description, const std::vector<KeywordRule>& rules);
+
+/// The print table of a regime (provider "DSPOSPPrintStats" or "DSPVWOPrintStats"): rows of the
+/// server's job table under the parameter JobID. Without credit hours the field J_INTEGER8 carries
+/// no label, origin or provider flags.
+void DeclarePrintTable(vorn::TVornClientDataSet& print, const QString& provider, bool creditHours);
 
 /// One category of a participant screen: its grid page and its chart page.
 struct CategoryPage {
@@ -105,6 +120,16 @@ public:
     void VornDBFormSaveSettings(vorn::TVornIniFile& settings);
     void VornDBFormRestoreSettings(vorn::TVornIniFile& settings);
 
+    // Printing: one category list written to the print table under the screen's job id.
+    void VornDBFormBeforePrint(QObject* sender, QString& description, bool& permission);
+    std::int32_t SavePrintStats(vorn::TIDList& list);
+    void VornDBFormGetPrintParams(QObject* sender, const QString& report, QStringList& params);
+    void VornDBFormAfterPrint(QObject* sender, const QString& report, const QStringList& params);
+    /// Asks the user which list to print; null when the dialog is not closed with OK.
+    vorn::TIDList* SelectStatistiek();
+    /// The list the description names by keyword, or null.
+    vorn::TIDList* ListByKeyword(const QString& description) const;
+
     // Screen operations.
     virtual void ClearStats() = 0;
     virtual void CloseDatasets() = 0;
@@ -122,6 +147,17 @@ public:
     vorn::IScreenResults* Results() override { return this; }
 
 protected:
+    /// The regime's printing: its print table, its keywords, the list behind each item of its
+    /// selection dialog, the dialog, the job kind that CleanJob removes, whether the school year id is
+    /// a print parameter, and the credit hours it writes.
+    virtual vorn::TVornClientDataSet& PrintTable() = 0;
+    virtual const std::vector<KeywordRule>& KeywordRules() const = 0;
+    virtual vorn::TIDList* ListOfItem(int item) const = 0;
+    virtual std::unique_ptr<TSelectStatForm> CreateSelectDialog() = 0;
+    virtual int PrintJobKind() const = 0;
+    virtual bool PrintsSchoolYearId() const = 0;
+    virtual std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const = 0;
+
     TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar,
                           const std::vector<CategoryPage>& pages);
 

@@ -256,8 +256,12 @@ void TStatLLPerInstellingForm::FillCharts() {
 
 void TStatLLPerInstellingForm::VornDBFormGetPrintParams(QObject*, const QString&, QStringList& params) {
     const TVornClientDataSet& perKlas = *FDatasets[0];
+    // The date goes with the institution and school year of the last fetch, so that the report's
+    // heading belongs to the figures it prints; before any fetch it is the date in the date edit.
+    const TParam& fetchedDate = perKlas.Params().ParamByName(QStringLiteral("WerkDatum"));
+    const TDateTime date = fetchedDate.IsNull() ? FDate : fetchedDate.AsDateTime();
     SetPrintParam(params, QStringLiteral("Werkdatum"),
-                  QLocale().toString(DateTimeToDate(FDate), QLocale::ShortFormat));
+                  QLocale().toString(DateTimeToDate(date), QLocale::ShortFormat));
     SetPrintParam(params, QStringLiteral("IS_ID"),
                   perKlas.Params().ParamByName(QStringLiteral("IS_ID")).AsString());
     SetPrintParam(params, QStringLiteral("SJ_ID"),

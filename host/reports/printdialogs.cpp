@@ -1,0 +1,75 @@
+#include "printdialogs.h"
+
+#include "reportlayout.h"
+
+#include "host/forms/hostservices.h"
+
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <memory>
+
+namespace vorn {
+
+namespace {
+
+/// The document for the printer's current page set-up, laid out again only when it changed.
+class DocumentCache {
+public:
+    DocumentCache(const TReportFile& file, const TReportData& data) : file_(file), data_(data) {}
+    const TReportDocument& For(const QPageLayout& layout) {
+        if (!document_ || !document_->PageLayout().isEquivalentTo(layout))
+            document_ = std::make_unique<TReportDocument>(file_, data_, layout);
+        return *document_;
+    }
+
+private:
+    const TReportFile& file_;
+    const TReportData& data_;
+    std::unique_ptr<TReportDocument> document_;
+};
+
+} // namespace
+
+bool TPrinterReportOutput::Send(const TReportFile& file, const TReportData& data) {
+    return mode_ == Mode::Print ? print(file, data) : preview(file, data);
+}
+
+bool TPrinterReportOutput::print(const TReportFile& file, const TReportData& data) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PageLayoutFor(file, settings_));
+    printer.setDocName(data.title);
+    DocumentCache documents(file, data);
+    QPrintDialog dialog(&printer, parent_);
+    dialog.setWindowTitle(QStringLiteral("Afdrukken: %1").arg(data.title));
+    dialog.setMinMax(1, documents.For(printer.pageLayout()).PageCount());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    RememberPageLayout(settings_, file, printer.pageLayout());
+    const TReportDocument& document = documents.For(printer.pageLayout());
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    PaintReport(document, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    return true;
+}
+
+bool TPrinterReportOutput::preview(const TReportFile& file, const TReportData& data) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PageLayoutFor(file, settings_));
+    printer.setDocName(data.title);
+    DocumentCache documents(file, data);
+    QPrintPreviewDialog dialog(&printer, parent_);
+    dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(data.title));
+    dialog.resize(900, 700);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        RunGuarded([&] {
+            const bool range = target->printRange() == QPrinter::PageRange;
+            PaintReport(documents.For(target->pageLayout()), *target, range ? target->fromPage() : 0,
+                        range ? target->toPage() : 0);
+        });
+    });
+    dialog.exec();
+    RememberPageLayout(settings_, file, printer.pageLayout());
+    return true;
+}
+
+} // namespace vorn

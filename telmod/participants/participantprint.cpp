@@ -1,0 +1,182 @@
+#include "participantscreen.h"
+
+#include "host/data/errors.h"
+#include "host/data/schoolyear.h"
+#include "host/forms/hostservices.h"
+
+#include <QLocale>
+
+namespace telmod {
+
+using namespace vorn;
+
+namespace {
+
+QString ShortDate(TDateTime date) {
+    return QLocale().toString(DateTimeToDate(date), QLocale::ShortFormat);
+}
+
+/// Pops what was pushed when it goes out of scope, so that an error still restores the status line.
+struct StatusPushed {
+    explicit StatusPushed(const QString& text) { Host().PushStatus(text); }
+    ~StatusPushed() { Host().PopStatus(); }
+    StatusPushed(const StatusPushed&) = delete;
+    StatusPushed& operator=(const StatusPushed&) = delete;
+};
+struct CursorPushed {
+    CursorPushed() { Host().PushCursor(Qt::WaitCursor); }
+    ~CursorPushed() { Host().PopCursor(); }
+    CursorPushed(const CursorPushed&) = delete;
+    CursorPushed& operator=(const CursorPushed&) = delete;
+};
+struct ControlsDisabled {
+    explicit ControlsDisabled(TVornClientDataSet& dataSet) : dataSet_(dataSet) { dataSet_.DisableControls(); }
+    ~ControlsDisabled() { dataSet_.EnableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    TVornClientDataSet& dataSet_;
+};
+
+} // namespace
+
+int ItemByKeyword(const QString& description, const std::vector<KeywordRule>& rules) {
+    const QString lower = description.toLower();
+    for (const KeywordRule& rule : rules)
+        if (lower.contains(QLatin1String(rule.keyword)))
+            return rule.item;
+    return -1;
+}
+
+void DeclarePrintTable(TVornClientDataSet& print, const QString& provider, bool creditHours) {
+    print.SetProviderName(provider);
+    print.AutoOpen = false;
+    print.AutoCommit = false;
+    print.SkipConfirmation = true;
+    print.IDField = QStringLiteral("J_ID");
+    print.ParamToFields = QStringLiteral("J_JOBID=JobID");
+    print.Params().CreateParam(TFieldType::Integer, QStringLiteral("JobID"));
+    const auto jobField = [](FieldDef def, const QString& label) {
+        def.label(label).flags(pfInUpdate);
+        def.origin = QStringLiteral("JOBDATA.") + def.name;
+        return def;
+    };
+    print.AddField(jobField(FieldDef::integer(QStringLiteral("J_ID")), QStringLiteral("ID Jobdata"))
+                       .flags(pfInUpdate | pfInKey)
+                       .req());
+    const QStringList integerLabels{QStringLiteral("ID groep"),
+                                    QStringLiteral("Totaal aantal"),
+                                    QStringLiteral("Aantal financierbaar"),
+                                    QStringLiteral("Aantal niet financierbaar"),
+                                    QStringLiteral("Aantal Mannen"),
+                                    QStringLiteral("Aantal vrouwen"),
+                                    QStringLiteral("Aantal personen"),
+                                    QStringLiteral("Aanvraag kredieturen"),
+                                    QStringLiteral("C98")};
+    for (int i = 1; i <= 9; ++i) {
+        const QString name = QStringLiteral("J_INTEGER%1").arg(i);
+        if (i == 8 && !creditHours)
+            print.AddField(FieldDef::integer(name)); // written as 0; declared without label or flags
+        else
+            print.AddField(jobField(FieldDef::integer(name), integerLabels[i - 1]));
+    }
+    print.AddField(jobField(FieldDef::integer(QStringLiteral("J_JOBID")), QStringLiteral("Job ID")).req());
+    print.AddField(jobField(FieldDef::integer(QStringLiteral("J_JOBTYPE")), QStringLiteral("JobType")).req());
+    print.AddField(
+        jobField(FieldDef::wideString(QStringLiteral("J_LONGTEXT1"), 80), QStringLiteral("Omschrijving")));
+    // The whole code: class codes reach 26 characters, fee-rate codes 50.
+    print.AddField(
+        jobField(FieldDef::wideString(QStringLiteral("J_SHORTTEXT1"), 50), QStringLiteral("Code")));
+    print.AddField(
+        jobField(FieldDef::integer(QStringLiteral("J_TYPERECORD")), QStringLiteral("Type record")).req());
+    print.AddField(FieldDef::integer(QStringLiteral("J_INTEGER10")).label(QStringLiteral("Lesuren cursist")));
+}
+
+TIDList* TParticipantStatsForm::ListByKeyword(const QString& description) const {
+    const int item = ItemByKeyword(description, KeywordRules());
+    return item < 0 ? nullptr : ListOfItem(item);
+}
+
+TIDList* TParticipantStatsForm::SelectStatistiek() {
+    if (Unattended) {
+        if (PresetChoice < 0)
+            RaiseClientError("De rapportnaam noemt geen soort statistiek: kies er een met --category");
+        TIDList* list = ListOfItem(PresetChoice);
+        if (list == nullptr)
+            RaiseClientError("Er is geen statistiek met nummer %d", PresetChoice);
+        return list;
+    }
+    const std::unique_ptr<TSelectStatForm> dialog = CreateSelectDialog();
+    if (dialog->exec() != QDialog::Accepted)
+        return nullptr;
+    return ListOfItem(dialog->GetSel());
+}
+
+void TParticipantStatsForm::VornDBFormBeforePrint(QObject*, QString& description, bool& permission) {
+    TIDList* list = ListByKeyword(description);
+    if (list == nullptr)
+        list = SelectStatistiek();
+    permission = list != nullptr;
+    if (!permission)
+        return;
+    const StatusPushed status(QStringLiteral("Bewaren statistiek in tijdelijke tabel"));
+    const CursorPushed cursor;
+    SavePrintStats(*list);
+}
+
+std::int32_t TParticipantStatsForm::SavePrintStats(TIDList& list) {
+    if (FJobID == -1)
+        FJobID = GetJobID();
+    const std::int32_t result = FJobID;
+    TVornClientDataSet& print = PrintTable();
+    const ControlsDisabled disabled(print);
+    print.Close();
+    print.Params().ParamByName(QStringLiteral("JobID")).SetAsInteger(FJobID);
+    print.Open();
+    for (int i = 0; i < list.Count(); ++i) {
+        const auto* stat = list.GetObjectAs<TParticipantStatistic>(i);
+        print.Append();
+        print.FieldByName(QStringLiteral("J_INTEGER1")).SetAsInteger(list.GetID(i));
+        print.FieldByName(QStringLiteral("J_TYPERECORD")).SetAsInteger(0);
+        print.FieldByName(QStringLiteral("J_JOBTYPE")).SetAsInteger(-1);
+        print.FieldByName(QStringLiteral("J_SHORTTEXT1")).SetAsString(stat->Code());
+        print.FieldByName(QStringLiteral("J_LONGTEXT1")).SetAsString(stat->Omschrijving());
+        print.FieldByName(QStringLiteral("J_INTEGER2")).SetAsInteger(stat->Count());
+        print.FieldByName(QStringLiteral("J_INTEGER3")).SetAsInteger(stat->FinCount());
+        print.FieldByName(QStringLiteral("J_INTEGER4")).SetAsInteger(stat->NotFinNount());
+        print.FieldByName(QStringLiteral("J_INTEGER5")).SetAsInteger(stat->ManCount());
+        print.FieldByName(QStringLiteral("J_INTEGER6")).SetAsInteger(stat->GetVrouwCount());
+        print.FieldByName(QStringLiteral("J_INTEGER7")).SetAsInteger(stat->GetPersoonCount());
+        print.FieldByName(QStringLiteral("J_INTEGER8")).SetAsInteger(CreditHoursOf(*stat));
+        print.FieldByName(QStringLiteral("J_INTEGER9")).SetAsInteger(stat->C98Count());
+        print.FieldByName(QStringLiteral("J_INTEGER10")).SetAsInteger(stat->LesurenCursist());
+        print.Post();
+    }
+    print.ApplyUpdates(0);
+    return result;
+}
+
+void TParticipantStatsForm::VornDBFormGetPrintParams(QObject*, const QString&, QStringList& params) {
+    SetPrintParam(params, QStringLiteral("IS_ID"), QString::number(FISID));
+    SetPrintParam(params, QStringLiteral("SC_ID"), QString::number(FSCID));
+    if (PrintsSchoolYearId())
+        SetPrintParam(params, QStringLiteral("SJ_ID"), QString::number(GetSchooljaarIDFrom(FVanaf)));
+    const bool wholeSchoolYear =
+        FVanaf == GetSchooljaarStartFrom(FVanaf) && FTot >= GetSchooljaarEndFrom(FTot);
+    SetPrintParam(params, QStringLiteral("IsSchoolJaar"),
+                  wholeSchoolYear ? QStringLiteral("1") : QStringLiteral("2"));
+    SetPrintParam(params, QStringLiteral("WerkDatum"), ShortDate(FVanaf));
+    SetPrintParam(params, QStringLiteral("Werkjaar"), QString::number(GetSchooljaarFrom(FVanaf)));
+    SetPrintParam(params, QStringLiteral("TotDatum"), ShortDate(FTot));
+    SetPrintParam(params, QStringLiteral("JobID"), QString::number(FJobID));
+}
+
+void TParticipantStatsForm::VornDBFormAfterPrint(QObject*, const QString&, const QStringList&) {
+    if (PrintTable().Active())
+        PrintTable().CancelUpdates();
+    if (FJobID != -1)
+        CleanJob(PrintJobKind(), FJobID, QVariant());
+}
+
+} // namespace telmod
