@@ -3,6 +3,7 @@
 #include "reportlayout.h"
 
 #include "host/data/clientdataset.h"
+#include "host/data/datasource.h"
 #include "host/data/inifile.h"
 #include "host/forms/hostservices.h"
 #include "host/forms/vornform.h"
@@ -24,11 +25,13 @@ const TReportDef& ReportDefOf(const TVornDBForm& form, const QString& reportName
     RaiseClientError("Het scherm heeft geen rapport \"%s\"", reportName);
 }
 
-/// Applies what the screen still has to send, so that the report reads what the user sees.
+/// Sends the pending edits of the screen's main data, so that the report reads what the user sees.
+/// Other datasets are the screen's own business (a print table keeps a failed print's rows until
+/// it is opened again).
 void SavePendingChanges(TVornDBForm& form) {
-    for (TVornClientDataSet* dataSet : form.DataSets())
-        if (dataSet->Active() && !dataSet->ProviderName().isEmpty() && dataSet->ChangeCount() > 0)
-            dataSet->ApplyUpdates(0);
+    TVornClientDataSet* main = form.MainDataSource != nullptr ? form.MainDataSource->DataSet() : nullptr;
+    if (main != nullptr && main->Active() && !main->ProviderName().isEmpty() && main->ChangeCount() > 0)
+        main->ApplyUpdates(0);
 }
 
 QPageSize::PageSizeId PageSizeOf(const QString& key) {

@@ -114,13 +114,15 @@ TEST(PupilScreen, PrintParametersBeforeAnyFetchCarryOnlyTheDate) {
                                    "IS_ID=", "SJ_ID="}));
 }
 
-TEST_F(PupilScreenTest, PrintParametersAfterAChangeWithoutFetchMixTheNewDateWithTheLastFetch) {
+TEST_F(PupilScreenTest, PrintParametersAfterAChangeWithoutFetchStayWithTheLastFetch) {
     Fetch(1);
+    const TDateTime fetched = form_->FDate;
     form_->LEinstelling->SetLookupID(2);
     form_->DEDate->SetDate(EncodeDate(2024, 10, 1));
     QStringList params;
     form_->OnGetPrintParams(form_.get(), "Statistieken leerlingen", params);
+    // The heading's date belongs to the figures: that of the last fetch, not the one now in the edit.
     EXPECT_EQ(params,
-              (QStringList{"Werkdatum=" + QLocale().toString(QDate(2024, 10, 1), QLocale::ShortFormat),
+              (QStringList{"Werkdatum=" + QLocale().toString(DateTimeToDate(fetched), QLocale::ShortFormat),
                            "IS_ID=1", "SJ_ID=3"}));
 }
