@@ -61,12 +61,12 @@ void TBarPainter::Render(QPainter& painter, const QRect& area, const QRect& clip
     const Layout layout = layoutFor(area, metrics, font);
     painter.save();
     painter.setPen(colours_.text);
-    if (showCaption_ && !caption_.isEmpty()) {
+    const QRect captionRect(area.left(), area.top() + 4, area.width(), metrics.height());
+    if (showCaption_ && !caption_.isEmpty() && captionRect.intersects(clip)) {
         QFont bold = font;
         bold.setBold(true);
         painter.setFont(bold);
-        painter.drawText(QRect(area.left(), area.top() + 4, area.width(), metrics.height()), Qt::AlignHCenter,
-                         caption_);
+        painter.drawText(captionRect, Qt::AlignHCenter, caption_);
         painter.setFont(font);
     }
     lastPainted_ = 0;

@@ -42,6 +42,14 @@ QPageSize::PageSizeId PageSizeOf(const QString& key) {
     return QPageSize::Custom;
 }
 
+/// Now; or, for output that must come out the same on every run (reference files, reproducible
+/// builds), the moment that $SOURCE_DATE_EPOCH gives in seconds.
+QDateTime PrintTime() {
+    bool ok = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    return ok ? QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC) : QDateTime::currentDateTime();
+}
+
 } // namespace
 
 QPageLayout PageLayoutFor(const TReportFile& file, const TVornIniFile* settings) {
@@ -110,7 +118,7 @@ bool RunPrint(TVornDBForm& form, const QString& reportName, IReportOutput& outpu
         TReportData data;
         {
             BusyScope busy(QStringLiteral("Rapport \"%1\" wordt opgemaakt").arg(reportName));
-            data = ReadReportData(*file, params, QDateTime::currentDateTime());
+            data = ReadReportData(*file, params, PrintTime());
         }
         sent = output.Send(*file, data);
     } catch (...) {

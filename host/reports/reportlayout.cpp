@@ -328,12 +328,17 @@ void TReportDocument::paintChart(QPainter& painter, const Block& block) const {
     const int offset =
         block.first == 0 ? 0 : static_cast<int>(std::lround(rows.top + block.first * rows.height));
     const int visible = static_cast<int>(std::ceil(block.height / UnitsPerChartPixel));
+    // Exactly the block's bars: the window ends just inside its last bar, so that the next page's
+    // first bar is not painted here as well (the clip hides paint, not text).
+    const int firstTop = block.first == 0 ? 0 : 1;
+    const double barsEnd = rows.top - offset + (block.first + block.count) * rows.height;
+    const QRect bars(0, firstTop, width, static_cast<int>(barsEnd) - firstTop - 1);
     painter.save();
     painter.translate(0, block.top);
     painter.scale(UnitsPerChartPixel, UnitsPerChartPixel);
     painter.setFont(font);
     painter.setClipRect(QRect(0, 0, width, visible));
-    chart.Render(painter, full.translated(0, -offset), QRect(0, 0, width, visible - 1));
+    chart.Render(painter, full.translated(0, -offset), bars);
     painter.restore();
 }
 

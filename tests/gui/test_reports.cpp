@@ -1,0 +1,305 @@
+// The report engine: report files read or refused with a message naming the file, placeholders,
+// number formats, and the laid-out PDF read back as text (pdftotext): header on every page, rows
+// never split, every row and bar exactly once, totals, footers.
+#include "tests/data/fixtures.h"
+
+#include "host/data/inifile.h"
+#include "host/data/provider.h"
+#include "host/forms/vornform.h"
+#include "host/reports/printdialogs.h"
+#include "host/reports/reportlayout.h"
+#include "telmod/participants/frmStatCursPerInst.h"
+#include "telmod/participants/frmStatVWOCursPerInst.h"
+#include "telmod/pupils/frmStatLLPerInst.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vorn;
+using vorn::testing::MakeTable;
+
+namespace {
+
+QString Refusal(const QByteArray& text) {
+    try {
+        ParseReportFile(text, "proef.arf");
+    } catch (const EReportError& error) {
+        return error.message();
+    }
+    return {};
+}
+
+TEST(ReportFile, AFaultyFileIsRefusedWithItsNameAndWhatIsWrong) {
+    const QByteArray section = R"("sections": [{"provider": "P", "columns": [{"field": "A"}]}])";
+    const std::vector<std::pair<QByteArray, const char*>> cases{
+        {"{\n\"format\": \"vorn-report\",\n\"version\": 1\n\"title\": \"x\"}", "regel 4"},
+        {"[1, 2]", "JSON-object"},
+        {R"({"format": "iets", "version": 1, "title": "x", )" + section + "}", "\"format\""},
+        {R"({"format": "vorn-report", "version": 2, "title": "x", )" + section + "}", "versie 2"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "titel": "y", )" + section + "}",
+         "onbekende sleutel \"titel\""},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": []})", "geen secties"},
+        {R"({"format": "vorn-report", "version": 1, "sections": [{"provider": "P", "columns": [{"field": "A"}]}]})",
+         "\"title\" ontbreekt"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P", "columns": [{}]}]})",
+         "sectie 1, kolom 1: \"field\" ontbreekt"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"columns": [{"field": "A"}]}]})",
+         "precies één"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P", "jobTable": "Q",
+             "columns": [{"field": "A"}]}]})",
+         "precies één"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "columns": [{"field": "A", "align": "links"}]}]})",
+         "\"align\""},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "columns": [{"field": "A", "format": "0,00"}]}]})",
+         "getalnotatie \"0,00\""},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "columns": [{"field": "A", "width": 0}]}]})",
+         "\"width\" moet een getal"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "columns": [{"field": "A"}], "totals": {"sum": ["B"]}}]})",
+         "\"B\" is geen kolom"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "params": {"X": {"value": "1", "type": "getal"}}, "columns": [{"field": "A"}]}]})",
+         "parametertype \"getal\""},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "page": {"size": "A7"}, )" + section + "}",
+         "papierformaat \"A7\""},
+    };
+    for (const auto& [text, fragment] : cases) {
+        const QString message = Refusal(text);
+        EXPECT_TRUE(message.startsWith("Rapportbestand \"proef.arf\": ")) << text.toStdString();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(fragment)))
+            << "expected '" << fragment << "' in: " << message.toStdString();
+    }
+}
+
+TEST(ReportFile, EveryShippedReportFileIsReadAndEveryScreensReportFileIsShipped) {
+    qputenv("VORN_REPORT_PATH", VORN_SOURCE_DIR "/reports");
+    const QStringList files = QDir(VORN_SOURCE_DIR "/reports").entryList({"*.arf"});
+    EXPECT_EQ(files.size(), 17);
+    for (const QString& name : files)
+        EXPECT_NO_THROW(LoadReportFile(QDir(VORN_SOURCE_DIR "/reports").filePath(name)))
+            << name.toStdString();
+    int reports = 0;
+    telmod::TStatLLPerInstellingForm pupils;
+    telmod::TStatCursistenPerInstellingForm osp;
+    telmod::TStatVWOCursistenPerInstellingForm vwo;
+    for (const TVornDBForm* form : std::initializer_list<const TVornDBForm*>{&pupils, &osp, &vwo}) {
+        for (const TReportDef& def : form->ReportDefs) {
+            if (def.FileName.isEmpty())
+                continue;
+            ++reports;
+            EXPECT_TRUE(FindReportFile(def.FileName).startsWith(VORN_SOURCE_DIR "/reports/"))
+                << def.FileName.toStdString();
+        }
+    }
+    EXPECT_EQ(reports, 17);
+    qunsetenv("VORN_REPORT_PATH");
+    EXPECT_THROW(FindReportFile("../geheim.arf"), EReportError);
+}
+
+TEST(ReportFile, PlaceholdersAndNumbersAreFilledInAsTheUserReadsThem) {
+    const TPlaceholders values = PlaceholdersOf({"IS_ID=7", "WerkDatum=1/09/2024", "Leeg="},
+                                                QDateTime(QDate(2026, 1, 2), QTime(9, 5)));
+    EXPECT_EQ(Substitute("{is_id} op {WERKDATUM}{Leeg}.", values, "x.arf"), "7 op 1/09/2024.");
+    EXPECT_EQ(Substitute("geen {plaatshouder", values, "x.arf"), "geen {plaatshouder");
+    try {
+        Substitute("{Onbekend}", values, "x.arf");
+        ADD_FAILURE();
+    } catch (const EReportError& error) {
+        EXPECT_TRUE(error.message().contains("x.arf") && error.message().contains("{Onbekend}"));
+    }
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+    EXPECT_EQ(FormatNumber(1234567, "#,##0"), "1.234.567");
+    EXPECT_EQ(FormatNumber(1234567, "0"), "1234567");
+    EXPECT_EQ(FormatNumber(2.5, "0.00"), "2,50");
+    EXPECT_EQ(FormatNumber(-0.001, "0.0"), "0,0");
+    EXPECT_EQ(FormatNumber(1234.5, "#,##0.0"), "1.234,5");
+    QLocale::setDefault(previous);
+}
+
+TEST(ReportFile, TheChosenPageSetUpIsRememberedPerReportFile) {
+    QTemporaryDir dir;
+    TVornIniFile settings(dir.filePath("vorn.ini"));
+    TReportFile file = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "x",
+        "page": {"size": "A4", "orientation": "portrait"},
+        "sections": [{"provider": "P", "columns": [{"field": "A"}]}]})",
+                                       "een.arf");
+    EXPECT_EQ(PageLayoutFor(file, &settings).orientation(), QPageLayout::Portrait);
+    RememberPageLayout(&settings, file,
+                       QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Landscape, QMarginsF(5, 6, 7, 8),
+                                   QPageLayout::Millimeter));
+    const QPageLayout remembered = PageLayoutFor(file, &settings);
+    EXPECT_EQ(remembered.pageSize().id(), QPageSize::A3);
+    EXPECT_EQ(remembered.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(remembered.margins(QPageLayout::Millimeter), QMarginsF(5, 6, 7, 8));
+    file.name = "ander.arf";
+    EXPECT_EQ(PageLayoutFor(file, &settings).pageSize().id(), QPageSize::A4) << "per report file";
+    settings.WriteString("Afdrukinstellingen", "ander.arf", "A4;schuin;1;2;3;x");
+    EXPECT_EQ(PageLayoutFor(file, &settings).orientation(), QPageLayout::Portrait)
+        << "a damaged entry is ignored";
+}
+
+/// 300 rows whose descriptions wrap onto several lines, with markers at both ends, and a chart.
+class LayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<QVariantList> rows;
+        for (int i = 1; i <= RowCount; ++i) {
+            const QString words = QString("woord ").repeated(i % 7 == 0 ? 40 : i % 3);
+            rows.push_back({i, QStringLiteral("R%1").arg(i, 3, 10, QChar('0')),
+                            QStringLiteral("B%1 %2E%1").arg(i, 3, 10, QChar('0')).arg(words), i * 10});
+        }
+        broker_.addTable("DSPRegels",
+                         MakeTable({FieldDef::integer("ID"), FieldDef::wideString("CODE", 10),
+                                    FieldDef::wideString("TEKST", 400), FieldDef::integer("AANTAL")},
+                                   rows));
+        std::vector<QVariantList> bars;
+        for (int i = 1; i <= BarCount; ++i)
+            bars.push_back({QStringLiteral("Staaf%1").arg(i, 2, 10, QChar('0')), i});
+        broker_.addTable("DSPStaven",
+                         MakeTable({FieldDef::wideString("NAAM", 20), FieldDef::integer("WAARDE")}, bars));
+    }
+
+    /// The PDF's text page by page.
+    QStringList PagesOf(const QString& pdf) {
+        QProcess process;
+        process.start("pdftotext", {"-layout", pdf, "-"});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split('\f');
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        return pages;
+    }
+
+    static constexpr int RowCount = 300;
+    static constexpr int BarCount = 90;
+    InMemoryBroker broker_;
+    QTemporaryDir dir_;
+};
+
+TEST_F(LayoutTest, EveryPageHasItsHeadersAndFooterAndNoRowIsSplit) {
+    const TReportFile file = ParseReportFile(R"({"format": "vorn-report", "version": 1,
+        "title": "Proefrapport {Naam}", "header": ["Periode tot {Tot}"],
+        "page": {"size": "A5", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+        "sections": [
+          {"caption": "Regels", "provider": "DSPRegels", "order": ["-AANTAL"],
+           "columns": [{"field": "CODE", "caption": "Code", "width": 15},
+                       {"field": "TEKST", "caption": "Omschrijving", "width": 60, "overflow": "wrap"},
+                       {"field": "AANTAL", "caption": "Aantal", "width": 20, "align": "right", "format": "0"}],
+           "totals": {"caption": "Samen", "sum": ["AANTAL"]}},
+          {"caption": "Staven", "provider": "DSPStaven",
+           "columns": [{"field": "NAAM", "caption": "Naam"}, {"field": "WAARDE", "caption": "Waarde", "align": "right"}],
+           "chart": {"title": "Grafiek", "label": "NAAM", "value": "WAARDE"}}]})",
+                                             "proef.arf");
+    const TReportData data = ReadReportData(file, {"Naam=Eén", "Tot=30/06/2025"},
+                                            QDateTime(QDate(2026, 1, 2), QTime(9, 5)), &broker_);
+    ASSERT_EQ(data.sections.at(0).rowCount, RowCount);
+    EXPECT_EQ(data.sections[0].Cell(0, 0), "R300") << "sorted by AANTAL descending";
+    const TReportDocument document(file, data, file.page.ToLayout());
+    ASSERT_GT(document.PageCount(), 10);
+    const QString pdf = dir_.filePath("proef.pdf");
+    WriteReportPdf(document, pdf);
+    const QStringList pages = PagesOf(pdf);
+    ASSERT_EQ(pages.size(), document.PageCount());
+
+    EXPECT_TRUE(pages[0].contains("Proefrapport Eén"));
+    EXPECT_TRUE(pages[0].contains("Periode tot 30/06/2025"));
+    std::map<int, int> beginPage, endPage;
+    std::map<QString, int> bars;
+    for (int p = 0; p < pages.size(); ++p) {
+        const QString& page = pages[p];
+        EXPECT_TRUE(page.contains(QStringLiteral("Pagina %1 van %2").arg(p + 1).arg(pages.size()))) << p;
+        EXPECT_TRUE(page.contains("Afgedrukt op")) << p;
+        if (p > 0) {
+            EXPECT_TRUE(page.contains("Proefrapport Eén")) << "running head on page " << p + 1;
+        }
+        const bool rowsHere = page.contains(QRegularExpression("\\bR\\d{3}\\b"));
+        if (rowsHere) {
+            EXPECT_TRUE(page.contains("Omschrijving") && page.contains("Aantal"))
+                << "headers on page " << p + 1;
+        }
+        for (auto it = QRegularExpression("\\bB(\\d{3}) ").globalMatch(page); it.hasNext();)
+            EXPECT_TRUE(beginPage.emplace(it.next().captured(1).toInt(), p).second) << "row printed twice";
+        for (auto it = QRegularExpression("E(\\d{3})\\b").globalMatch(page); it.hasNext();)
+            EXPECT_TRUE(endPage.emplace(it.next().captured(1).toInt(), p).second);
+        for (auto it = QRegularExpression("\\bStaaf\\d{2}\\b").globalMatch(page); it.hasNext();)
+            ++bars[it.next().captured(0)];
+    }
+    ASSERT_EQ(beginPage.size(), static_cast<std::size_t>(RowCount));
+    ASSERT_EQ(endPage.size(), static_cast<std::size_t>(RowCount));
+    for (const auto& [row, page] : beginPage)
+        EXPECT_EQ(endPage[row], page) << "row " << row << " is split across pages";
+    EXPECT_TRUE(pages.join('\n').contains(QStringLiteral("Samen")));
+    EXPECT_TRUE(pages.join('\n').contains(QString::number(RowCount * (RowCount + 1) / 2 * 10)))
+        << "the total";
+    ASSERT_EQ(bars.size(), static_cast<std::size_t>(BarCount));
+    for (const auto& [bar, count] : bars)
+        EXPECT_EQ(count, 2) << bar.toStdString() << ": once in the table and once in the chart";
+}
+
+TEST_F(LayoutTest, AnEmptySectionSaysSoAndAMissingFieldIsNamed) {
+    broker_.addTable("DSPLeeg", MakeTable({FieldDef::integer("ID")}, {}));
+    const TReportFile file = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "Leeg",
+        "sections": [{"provider": "DSPLeeg", "columns": [{"field": "ID"}], "totals": {"sum": ["ID"]}}]})",
+                                             "leeg.arf");
+    const TReportData data = ReadReportData(file, {}, QDateTime::currentDateTime(), &broker_);
+    const QString pdf = dir_.filePath("leeg.pdf");
+    WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), pdf);
+    const QStringList pages = PagesOf(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains("Geen gegevens"));
+
+    const TReportFile wrong = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "x",
+        "sections": [{"provider": "DSPLeeg", "columns": [{"field": "NAAM"}]}]})",
+                                              "fout.arf");
+    try {
+        ReadReportData(wrong, {}, QDateTime::currentDateTime(), &broker_);
+        ADD_FAILURE();
+    } catch (const EReportError& error) {
+        EXPECT_TRUE(error.message().contains("fout.arf") && error.message().contains("\"NAAM\""))
+            << error.message().toStdString();
+    }
+    EXPECT_THROW(
+        WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), dir_.filePath("geen/map/x.pdf")),
+        EVornError);
+    EXPECT_FALSE(QFile::exists(dir_.filePath("geen/map/x.pdf")));
+}
+
+TEST_F(LayoutTest, ThePrintDialogCanBeCancelledAndThePreviewShowsThePages) {
+    const TReportFile file = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "Proef",
+        "sections": [{"provider": "DSPRegels", "columns": [{"field": "CODE"}, {"field": "TEKST"}]}]})",
+                                             "dialoog.arf");
+    const TReportData data = ReadReportData(file, {}, QDateTime::currentDateTime(), &broker_);
+    TPrinterReportOutput printer(TPrinterReportOutput::Mode::Print, nullptr, nullptr);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->windowTitle().contains("Afdrukken"));
+        dialog->close();
+    });
+    EXPECT_FALSE(printer.Send(file, data)) << "a cancelled print dialog prints nothing";
+
+    QTemporaryDir dir;
+    TVornIniFile settings(dir.filePath("vorn.ini"));
+    TPrinterReportOutput preview(TPrinterReportOutput::Mode::Preview, nullptr, &settings);
+    QTimer::singleShot(100, [] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->windowTitle().contains("Afdrukvoorbeeld"));
+        dialog->close();
+    });
+    EXPECT_TRUE(preview.Send(file, data));
+    EXPECT_FALSE(settings.ReadString("Afdrukinstellingen", "dialoog.arf", {}).isEmpty())
+        << "the page set-up of the preview is remembered";
+}
+
+} // namespace
