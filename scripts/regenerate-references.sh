@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build build --target test_tools vorn telmod
-VORN_REGENERATE_REFERENCES=1 QT_QPA_PLATFORM=offscreen build/bin/test_tools --gtest_filter='Screens/ReferenceTest.*'
+VORN_REGENERATE_REFERENCES=1 QT_QPA_PLATFORM=offscreen build/bin/test_tools --gtest_filter='Screens/ReferenceTest.*:Reports/PrintReferenceTest.*'
 git status --short tests/reference

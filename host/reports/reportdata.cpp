@@ -80,11 +80,10 @@ void AddLookup(TPlaceholders& values, const TReportLookup& lookup, const TReport
     OpenSource(dataSet, lookup.source, values, file);
     TField& key = FieldOf(dataSet, lookup.keyField, lookup.source.provider, file);
     const QString wanted = Substitute(lookup.keyValue, values, file.name);
-    bool found = false;
-    for (dataSet.First(); !found && !dataSet.Eof(); dataSet.Next())
-        found = !wanted.isEmpty() && key.AsString() == wanted;
-    if (found)
-        dataSet.Prior();
+    dataSet.First();
+    while (!dataSet.Eof() && key.AsString() != wanted)
+        dataSet.Next();
+    const bool found = !wanted.isEmpty() && !dataSet.Eof();
     // Without a matching row the fields are still known, and print empty.
     for (int i = 0; i < dataSet.FieldCount(); ++i) {
         TField& field = dataSet.Fields(i);

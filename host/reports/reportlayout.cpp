@@ -282,9 +282,9 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
                     painter.drawText(cell.adjusted(0, (line_ - metrics.height()) / 2, 0, 0),
                                      column.align | Qt::AlignTop | Qt::TextWordWrap | Qt::TextWrapAnywhere,
                                      text);
-                else
-                    painter.drawText(cell, CellAlignment(column.align),
-                                     cellText(metrics, text, cell.width()));
+                else // on the row's first line, level with the start of wrapped texts
+                    painter.drawText(QRectF(cell.left(), cell.top(), cell.width(), line_),
+                                     CellAlignment(column.align), cellText(metrics, text, cell.width()));
             });
             top += height;
         }

@@ -1,7 +1,8 @@
 // Every statistics screen exported from the small fixture database and compared, file by file and
 // byte by byte, with the committed files under tests/reference/. The workbook is compared by its
 // sheets (the archive itself carries the time it was written).
-// VORN_REGENERATE_REFERENCES=1 writes the files instead: scripts/regenerate-references.sh.
+// Printed reports are pinned by their text. VORN_REGENERATE_REFERENCES=1 writes the files instead:
+// scripts/regenerate-references.sh.
 #include "server/connection.h"
 #include "server/schema.h"
 
@@ -141,6 +142,63 @@ INSTANTIATE_TEST_SUITE_P(
         Reference{"participants-vwo",
                   {"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOOE", "--from",
                    "2024-09-01", "--to", "2025-06-30", "--figure", "4"}}),
+    [](const ::testing::TestParamInfo<Reference>& info) {
+        QString name = QString::fromLatin1(info.param.name);
+        name.remove(u'-');
+        return name.toStdString();
+    });
+
+/// A printed report, pinned by the text pdftotext reads from it (the PDF file itself carries the
+/// moment it was written); the print time comes from SOURCE_DATE_EPOCH.
+class PrintReferenceTest : public ReferenceTest {};
+
+TEST_P(PrintReferenceTest, PrintedTextEqualsTheCommittedText) {
+    const QString pdf = dir_.filePath("rapport.pdf");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", dir_.path());
+    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+    environment.insert("SOURCE_DATE_EPOCH", "1767225600"); // 1 January 2026, 00:00 UTC
+    process.setProcessEnvironment(environment);
+    process.start(VORN_BINARY, QStringList{"--database", database_, "print"} + GetParam().arguments +
+                                   QStringList{"--pdf", pdf});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QByteArray printed = text.readAllStandardOutput();
+    ASSERT_FALSE(printed.isEmpty());
+
+    const QString reference =
+        QStringLiteral(VORN_TEST_DATA "/reference/print/") + QString::fromLatin1(GetParam().name) + ".txt";
+    if (qEnvironmentVariableIsSet("VORN_REGENERATE_REFERENCES")) {
+        QDir().mkpath(QFileInfo(reference).path());
+        QFile out(reference);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(printed);
+        return;
+    }
+    EXPECT_TRUE(printed == readAll(reference))
+        << reference.toStdString() << " differs (scripts/regenerate-references.sh):\n"
+        << printed.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, PrintReferenceTest,
+    ::testing::Values(
+        Reference{"pupils",
+                  {"--screen", "TStatLLPerInstellingForm", "--institution", "SJC", "--date", "2024-10-01",
+                   "--report", "Statistieken leerlingen"}},
+        Reference{"osp-klas",
+                  {"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOLS", "--from",
+                   "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per klas"}},
+        Reference{"osp-vestiging",
+                  {"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOLS", "--from",
+                   "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per vestigingsplaats"}},
+        Reference{"vwo-tarief",
+                  {"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOOE", "--from",
+                   "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per tarief"}}),
     [](const ::testing::TestParamInfo<Reference>& info) {
         QString name = QString::fromLatin1(info.param.name);
         name.remove(u'-');
