@@ -1,0 +1,170 @@
+// Printing the class report of the largest centre (about 25,000 classes over a million enrolment
+// rows), after the screen has fetched:
+//  - writing the job rows (the screen's SavePrintStats: one apply of every row) and removing them;
+//  - reading the report and laying it out, then writing the PDF;
+//  - the print preview: from opening the dialog until its pages are drawn;
+// on SQLite and (when given) PostgreSQL for the job rows. Best of 3 each.
+//   bench/run-print-bench.sh       (creates the databases, starts a throwaway PostgreSQL)
+// or by hand: bench_print SQLITE_FILE [POSTGRES_CONNECTION]
+#include "telmod/participants/frmStatCursPerInst.h"
+
+#include "benchtime.h"
+
+#include "server/connection.h"
+#include "server/sqlbroker.h"
+
+#include "host/data/errors.h"
+#include "host/data/schoolyear.h"
+#include "host/forms/hostservices.h"
+#include "host/forms/screenresults.h"
+#include "host/reports/reportlayout.h"
+
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+using namespace vorn;
+
+namespace {
+
+constexpr int Institution = 5; // the largest centre of the demo data
+const TDateTime Begin = EncodeDate(2024, 9, 1);
+const TDateTime End = EncodeDate(2025, 6, 30);
+
+class BenchHost : public IHostServices {
+public:
+    explicit BenchHost(server::SqlBroker& broker) : broker_(broker) {}
+    TDateTime WerkDatum() const override { return Begin; }
+    void PushStatus(const QString&) override {}
+    void PopStatus() override {}
+    void PushCursor(Qt::CursorShape) override {}
+    void PopCursor() override {}
+    int GetJobID() override { return broker_.newJobId(); }
+    QString CleanJob(int kind, int job, const QVariant& extra) override { return broker_.cleanJob(kind, job, extra); }
+
+private:
+    server::SqlBroker& broker_;
+};
+
+/// The OSP screen, fetched for the largest centre over one school year.
+struct FetchedScreen {
+    explicit FetchedScreen(server::SqlBroker& broker) : overview("CDSBrowseInstelling", &broker) {
+        overview.SetProviderName("DSPBrowseOSPInstellingen");
+        overview.Open();
+        source.SetDataSet(&overview);
+        StartScreen(screen, &source, nullptr);
+        TScreenRequest request;
+        overview.LocateID(Institution, QStringLiteral("IS_ID"));
+        request.institutionCode = overview.FieldByName(QStringLiteral("IS_CODE")).AsString();
+        request.from = Begin;
+        request.to = End;
+        screen.Results()->SetRequest(request);
+        screen.Results()->Fetch();
+    }
+    TVornClientDataSet overview;
+    TVornDatasource source;
+    telmod::TStatCursistenPerInstellingForm screen;
+};
+
+/// Writing and removing the job rows of the class list on one database.
+void JobRows(const QString& name, server::SqlBroker& broker, QTextStream& out) {
+    BenchHost host(broker);
+    SetHost(&host);
+    SetDefaultProviderBroker(&broker);
+    SetSchoolYearDirectory(&broker);
+    FetchedScreen fetched(broker);
+    telmod::TStatCursistenPerInstellingForm& screen = fetched.screen;
+    const int classes = screen.FKlasStats->Count();
+    const double write = bestOf(3, [&] {
+        screen.SavePrintStats(*screen.FKlasStats);
+        screen.CleanJob(241, screen.FJobID, QVariant());
+    });
+    screen.SavePrintStats(*screen.FKlasStats);
+    const double clean = bestOf(1, [&] { screen.CleanJob(241, screen.FJobID, QVariant()); });
+    out << QStringLiteral("%1: %2 job rows written in %3 s (and removed in %4 s)\n")
+               .arg(name)
+               .arg(classes)
+               .arg(write - clean, 0, 'f', 3)
+               .arg(clean, 0, 'f', 3);
+    out.flush();
+    SetSchoolYearDirectory(nullptr);
+    SetDefaultProviderBroker(nullptr);
+    SetHost(nullptr);
+}
+
+/// The report read from the job table, laid out, written as PDF, and shown in the preview.
+void Report(server::SqlBroker& broker, QTextStream& out) {
+    BenchHost host(broker);
+    SetHost(&host);
+    SetDefaultProviderBroker(&broker);
+    SetSchoolYearDirectory(&broker);
+    FetchedScreen fetched(broker);
+    telmod::TStatCursistenPerInstellingForm& screen = fetched.screen;
+    screen.SavePrintStats(*screen.FKlasStats);
+    QStringList params;
+    screen.OnGetPrintParams(&screen, "Statistiek per klas", params);
+    const TReportFile file = LoadReportFile(FindReportFile("ospstatklas.arf"));
+    TReportData data;
+    const double read = bestOf(3, [&] { data = ReadReportData(file, params, QDateTime::currentDateTime()); });
+    int pages = 0;
+    const double layOut = bestOf(3, [&] { pages = TReportDocument(file, data, file.page.ToLayout()).PageCount(); });
+    QTemporaryDir dir;
+    const double pdf = bestOf(3, [&] {
+        WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), dir.filePath("klas.pdf"));
+    });
+    const double preview = bestOf(3, [&] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageLayout(file.page.ToLayout());
+        const TReportDocument document(file, data, file.page.ToLayout());
+        QPrintPreviewDialog dialog(&printer);
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+            PaintReport(document, *target);
+            QTimer::singleShot(0, &dialog, &QDialog::accept); // as soon as the pages are drawn
+        });
+        dialog.exec();
+    });
+    screen.CleanJob(241, screen.FJobID, QVariant());
+    out << QStringLiteral("class report: %1 rows on %2 pages; read %3 s, laid out %4 s, PDF %5 s (%6 KB), "
+                          "preview with its pages drawn %7 s\n")
+               .arg(data.sections.at(0).rowCount)
+               .arg(pages)
+               .arg(read, 0, 'f', 3)
+               .arg(layOut, 0, 'f', 3)
+               .arg(pdf, 0, 'f', 3)
+               .arg(QFileInfo(dir.filePath("klas.pdf")).size() / 1024)
+               .arg(preview, 0, 'f', 3);
+    SetSchoolYearDirectory(nullptr);
+    SetDefaultProviderBroker(nullptr);
+    SetHost(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        out << "gebruik: bench_print SQLITE_BESTAND [POSTGRESQL_VERBINDING]\n";
+        return 2;
+    }
+    try {
+        auto sqlite = server::OpenSqlite(args[0], false);
+        server::SqlBroker sqliteBroker(*sqlite);
+        JobRows("SQLite", sqliteBroker, out);
+        if (args.size() > 1) {
+            auto postgres = server::OpenPostgres(args[1]);
+            server::SqlBroker postgresBroker(*postgres);
+            JobRows("PostgreSQL", postgresBroker, out);
+        }
+        Report(sqliteBroker, out);
+    } catch (const EVornError& error) {
+        out << "fout: " << error.message() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds what is missing, makes the million-enrolment demo database on SQLite and on a throwaway
+# PostgreSQL server, and times printing the class report of the largest centre (bench_print).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" >/dev/null
+
+mkdir -p build/bench-data
+sqlite_file=build/bench-data/osp-1m.db
+if [ ! -f "$sqlite_file" ]; then
+  build/bin/vorn-demo --database "$sqlite_file" --first-year 2024 --enrolments 1000000
+fi
+
+pgdir=$(mktemp -d /tmp/vorn-pg.XXXXXX)
+trap './scripts/pg-test-server.sh stop "$pgdir"' EXIT
+pg=$(./scripts/pg-test-server.sh start "$pgdir")
+build/bin/vorn-demo --database "$pg" --first-year 2024 --enrolments 1000000
+build/bin/bench_print "$sqlite_file" "$pg"
