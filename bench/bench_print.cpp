@@ -43,7 +43,9 @@ public:
     void PushCursor(Qt::CursorShape) override {}
     void PopCursor() override {}
     int GetJobID() override { return broker_.newJobId(); }
-    QString CleanJob(int kind, int job, const QVariant& extra) override { return broker_.cleanJob(kind, job, extra); }
+    QString CleanJob(int kind, int job, const QVariant& extra) override {
+        return broker_.cleanJob(kind, job, extra);
+    }
 
 private:
     server::SqlBroker& broker_;
@@ -110,7 +112,8 @@ void Report(server::SqlBroker& broker, QTextStream& out) {
     TReportData data;
     const double read = bestOf(3, [&] { data = ReadReportData(file, params, QDateTime::currentDateTime()); });
     int pages = 0;
-    const double layOut = bestOf(3, [&] { pages = TReportDocument(file, data, file.page.ToLayout()).PageCount(); });
+    const double layOut =
+        bestOf(3, [&] { pages = TReportDocument(file, data, file.page.ToLayout()).PageCount(); });
     QTemporaryDir dir;
     const double pdf = bestOf(3, [&] {
         WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), dir.filePath("klas.pdf"));

@@ -120,11 +120,8 @@ void SqlBroker::stream(const QString& providerName, const TParams& params,
                                batch);
 }
 
-void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row,
-                            ApplyRowResult& result) {
-    QStringList columns;
-    QStringList assignments;
-    BindList binds;
+SqlBroker::JobColumns SqlBroker::jobColumns(const ProviderDef& def, const Delta& delta, const DeltaRow& row) {
+    JobColumns result;
     for (std::size_t f = 0; f < delta.fields.size(); ++f) {
         const FieldDef& sent = delta.fields[f];
         const FieldDef* column = providerField(def, sent.name);
@@ -137,37 +134,85 @@ void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const De
         if (column->required && (value.isNull() || !value.isValid()))
             RaiseDatabaseError(QStringLiteral("Veld '%s' moet een waarde hebben"), {column->name});
         ToCell(*column, value); // refuses a value that does not fit the column
-        columns << column->name;
-        assignments << QStringLiteral("%1 = :P%2").arg(column->name).arg(binds.size() + 1);
-        binds.push_back(BindValueOf(value, column->type));
+        result.names << column->name;
+        result.binds.push_back(BindValueOf(value, column->type));
     }
+    return result;
+}
+
+void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row,
+                            ApplyRowResult& result) {
+    JobColumns columns = jobColumns(def, delta, row);
     const auto originalId = [&]() -> BindValue {
         for (std::size_t f = 0; f < delta.fields.size(); ++f)
             if (delta.fields[f].name.compare(QStringLiteral("J_ID"), Qt::CaseInsensitive) == 0)
                 return BindValueOf(row.originals[f], TFieldType::Integer);
         RaiseDatabaseError(QStringLiteral("Het veld J_ID ontbreekt in de wijzigingen"));
     };
+    QStringList placeholders;
+    for (qsizetype i = 0; i < columns.names.size(); ++i)
+        placeholders << QStringLiteral(":P%1").arg(i + 1);
     if (row.kind == DeltaRow::Kind::Insert) {
-        QStringList placeholders;
-        for (std::size_t i = 0; i < binds.size(); ++i)
-            placeholders << QStringLiteral(":P%1").arg(i + 1);
         const auto id =
             connection_.queryInteger(QStringLiteral("INSERT INTO JOBDATA (%1) VALUES (%2) RETURNING J_ID")
-                                         .arg(columns.join(u','), placeholders.join(u',')),
-                                     binds);
+                                         .arg(columns.names.join(u','), placeholders.join(u',')),
+                                     columns.binds);
         result.assignedId = QVariant::fromValue<qint64>(id.value_or(0));
     } else if (row.kind == DeltaRow::Kind::Modify) {
-        binds.push_back(originalId());
+        QStringList assignments;
+        for (qsizetype i = 0; i < columns.names.size(); ++i)
+            assignments << columns.names[i] + QStringLiteral(" = ") + placeholders[i];
+        columns.binds.push_back(originalId());
         if (connection_.execute(QStringLiteral("UPDATE JOBDATA SET %1 WHERE J_ID = :P%2")
                                     .arg(assignments.join(u','))
-                                    .arg(binds.size()),
-                                binds) == 0)
+                                    .arg(columns.binds.size()),
+                                columns.binds) == 0)
             RaiseDatabaseError(QStringLiteral("De rij werd niet gevonden; ze is intussen verwijderd"));
     } else {
         if (connection_.execute(QStringLiteral("DELETE FROM JOBDATA WHERE J_ID = :P1"), {originalId()}) == 0)
             RaiseDatabaseError(QStringLiteral("De rij werd niet gevonden; ze is intussen verwijderd"));
     }
     result.ok = true;
+}
+
+void SqlBroker::insertJobRowsTogether(const ProviderDef& def, const Delta& delta, ApplyResult& result) {
+    // The ids first, in one statement: a sequence hands them out in increasing order.
+    TParams count;
+    count.CreateParam(TFieldType::Integer, QStringLiteral("N"))
+        .SetAsInteger(static_cast<qint64>(delta.rows.size()));
+    const Table ids =
+        connection_.query(QStringLiteral("SELECT nextval(pg_get_serial_sequence('jobdata', 'j_id')) "
+                                         "AS J_ID FROM generate_series(1, :N) ORDER BY 1"),
+                          count, {FieldDef::largeint(QStringLiteral("J_ID"))});
+    if (ids.rowCount() != delta.rows.size())
+        RaiseDatabaseError(QStringLiteral("De server gaf te weinig id's voor de rijen van de job"));
+    // Many rows a statement, each row with its own id; far fewer round trips than a row at a time.
+    constexpr std::size_t RowsPerStatement = 500;
+    for (std::size_t first = 0; first < delta.rows.size(); first += RowsPerStatement) {
+        const std::size_t last = std::min(delta.rows.size(), first + RowsPerStatement);
+        QString columnList;
+        QStringList tuples;
+        BindList binds;
+        for (std::size_t r = first; r < last; ++r) {
+            JobColumns columns = jobColumns(def, delta, delta.rows[r]);
+            if (r == first)
+                columnList = QStringLiteral("J_ID,") + columns.names.join(u',');
+            else if (QStringLiteral("J_ID,") + columns.names.join(u',') != columnList)
+                RaiseDatabaseError(QStringLiteral("De rijen van een job hebben niet dezelfde velden"));
+            const std::int64_t id = ids.columns.front().intAt(r);
+            QStringList placeholders;
+            binds.push_back(BindValue{BindValue::Kind::Integer, id, {}});
+            placeholders << QStringLiteral(":P%1").arg(binds.size());
+            for (BindValue& value : columns.binds) {
+                binds.push_back(std::move(value));
+                placeholders << QStringLiteral(":P%1").arg(binds.size());
+            }
+            tuples << u'(' + placeholders.join(u',') + u')';
+            result.rows[r] = ApplyRowResult{true, {}, QVariant::fromValue<qint64>(id)};
+        }
+        connection_.execute(
+            QStringLiteral("INSERT INTO JOBDATA (%1) VALUES %2").arg(columnList, tuples.join(u',')), binds);
+    }
 }
 
 ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&, const Delta& delta,
@@ -177,31 +222,52 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
         RaiseDatabaseError(QStringLiteral("Provider \"%s\" kan geen wijzigingen bewaren"), {def.name});
     ApplyResult result;
     result.rows.resize(delta.rows.size());
+    const auto rolledBack = [&](const QString& error, std::size_t failedRow) {
+        connection_.rollback();
+        result.rolledBack = true;
+        for (ApplyRowResult& row : result.rows)
+            row = ApplyRowResult{false, {}, {}};
+        result.rows[failedRow].error = error;
+        return result;
+    };
+    // Without errors allowed the whole apply is kept or nothing is: no row needs a savepoint.
+    const bool allInserts = std::all_of(delta.rows.begin(), delta.rows.end(), [](const DeltaRow& row) {
+        return row.kind == DeltaRow::Kind::Insert;
+    });
+    const bool together = maxErrors == 0 && allInserts && connection_.dialect() == Dialect::PostgreSQL;
+    const bool savepoints = maxErrors != 0;
     connection_.begin();
     try {
+        if (together) {
+            try {
+                insertJobRowsTogether(def, delta, result);
+            } catch (const EVornError& error) {
+                result.errorCount = 1;
+                return rolledBack(error.message(), 0);
+            }
+            connection_.commit();
+            return result;
+        }
         for (std::size_t i = 0; i < delta.rows.size(); ++i) {
-            connection_.execute(QStringLiteral("SAVEPOINT vorn_row"));
+            if (savepoints)
+                connection_.execute(QStringLiteral("SAVEPOINT vorn_row"));
             try {
                 applyJobRow(def, delta, delta.rows[i], result.rows[i]);
-                connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
+                if (savepoints)
+                    connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
             } catch (const EVornError& error) {
+                if (!savepoints) {
+                    result.errorCount = 1;
+                    return rolledBack(error.message(), i);
+                }
                 connection_.execute(QStringLiteral("ROLLBACK TO SAVEPOINT vorn_row"));
                 connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
                 result.rows[i] = ApplyRowResult{false, error.message(), {}};
                 if (maxErrors >= 0 && ++result.errorCount > maxErrors)
-                    break;
+                    return rolledBack(error.message(), i);
                 if (maxErrors < 0)
                     ++result.errorCount; // any number may fail
             }
-        }
-        if (maxErrors >= 0 && result.errorCount > maxErrors) {
-            connection_.rollback();
-            result.rolledBack = true;
-            for (ApplyRowResult& row : result.rows) {
-                row.ok = false;
-                row.assignedId = QVariant();
-            }
-            return result;
         }
         connection_.commit();
     } catch (...) {

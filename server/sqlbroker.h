@@ -30,6 +30,15 @@ public:
 
 private:
     const ProviderDef& provider(const QString& name) const;
+    struct JobColumns {
+        QStringList names; // the columns a row writes, J_ID not among them
+        BindList binds;
+    };
+    /// The values of a job row checked against the provider's fields.
+    JobColumns jobColumns(const ProviderDef& provider, const Delta& delta, const DeltaRow& row);
+    /// Inserts every row of the delta in a few statements (PostgreSQL): ids drawn first, then many
+    /// rows a statement. Raises at the first refusal; the caller rolls back.
+    void insertJobRowsTogether(const ProviderDef& provider, const Delta& delta, ApplyResult& result);
     void applyJobRow(const ProviderDef& provider, const Delta& delta, const DeltaRow& row,
                      ApplyRowResult& result);
 

@@ -1,5 +1,7 @@
 #include "sqltext.h"
 
+#include <QHash>
+
 namespace vorn::server {
 
 namespace {
@@ -42,6 +44,7 @@ bool isCommentOrQuote(const QString& sql, qsizetype i) {
 NumberedSql NumberPlaceholders(const QString& sql, Dialect dialect) {
     NumberedSql result;
     result.text.reserve(sql.size());
+    QHash<QString, qsizetype> numbers; // by the name in capitals
     const qsizetype n = sql.size();
     qsizetype i = 0;
     while (i < n) {
@@ -62,11 +65,9 @@ NumberedSql NumberPlaceholders(const QString& sql, Dialect dialect) {
             while (end < n && isNameChar(sql[end]))
                 ++end;
             const QString name = sql.mid(i + 1, end - i - 1);
-            qsizetype number = -1;
-            for (qsizetype k = 0; k < result.names.size(); ++k)
-                if (result.names[k].compare(name, Qt::CaseInsensitive) == 0)
-                    number = k + 1;
-            if (number < 0) {
+            // A statement of many rows has thousands of names: look them up, do not scan for them.
+            qsizetype& number = numbers[name.toUpper()];
+            if (number == 0) {
                 result.names << name;
                 number = result.names.size();
             }

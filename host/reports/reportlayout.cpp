@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace vorn {
@@ -36,16 +37,44 @@ Qt::Alignment CellAlignment(Qt::Alignment align) {
     return align | Qt::AlignVCenter;
 }
 
-/// One line of text in a box, cut off with "..." when too long. Drawn at a point: a report has
-/// hundreds of thousands of cells, and text in a rectangle goes through a whole text layout each.
-void DrawOneLine(QPainter& painter, const QFontMetricsF& metrics, const QRectF& box, Qt::Alignment align,
+/// The width of a text from the advances of its characters, measured once per character: a report
+/// has hundreds of thousands of cells, and measuring each shapes its text as drawing it does again.
+/// Without kerning the sum is at least the shaped width; characters past Latin-1 are measured whole.
+class TextWidths {
+public:
+    explicit TextWidths(const QFontMetricsF& metrics) : metrics_(metrics) { advances_.fill(-1); }
+    double Of(const QString& text) {
+        double width = 0;
+        for (const QChar c : text) {
+            if (c.unicode() >= advances_.size())
+                return metrics_.horizontalAdvance(text);
+            double& advance = advances_[c.unicode()];
+            if (advance < 0)
+                advance = metrics_.horizontalAdvance(c);
+            width += advance;
+        }
+        return width;
+    }
+    const QFontMetricsF& Metrics() const { return metrics_; }
+
+private:
+    const QFontMetricsF& metrics_;
+    std::array<double, 256> advances_{};
+};
+
+/// One line of text in a box, cut off with "..." when too long. Drawn at a point: text in a
+/// rectangle goes through a whole text layout each time.
+void DrawOneLine(QPainter& painter, TextWidths& widths, const QRectF& box, Qt::Alignment align,
                  const QString& text) {
     if (text.isEmpty())
         return;
-    double width = metrics.horizontalAdvance(text);
-    const QString shown = width <= box.width() ? text : metrics.elidedText(text, Qt::ElideRight, box.width());
-    if (shown.size() != text.size())
+    const QFontMetricsF& metrics = widths.Metrics();
+    double width = widths.Of(text);
+    QString shown = text;
+    if (width > box.width()) {
+        shown = metrics.elidedText(text, Qt::ElideRight, box.width());
         width = metrics.horizontalAdvance(shown);
+    }
     double x = box.left();
     if (align & Qt::AlignRight)
         x = box.right() - width;
@@ -118,6 +147,7 @@ void TReportDocument::layOutSection(int s, double& y) {
                                    [](const TReportColumn& column) { return column.wrap; });
     if (wraps) {
         const QFontMetricsF metrics(font_);
+        TextWidths textWidths(metrics);
         heights.assign(static_cast<std::size_t>(data.rowCount), line_);
         for (int r = 0; r < data.rowCount; ++r)
             for (int c = 0; c < data.columnCount; ++c) {
@@ -125,7 +155,7 @@ void TReportDocument::layOutSection(int s, double& y) {
                     continue;
                 const double textWidth = widths[static_cast<std::size_t>(c)] - 2 * CellPadding;
                 const QString& text = data.Cell(r, c);
-                if (metrics.horizontalAdvance(text) <= textWidth)
+                if (textWidths.Of(text) <= textWidth)
                     continue;
                 const double needed = metrics
                                           .boundingRect(QRectF(0, 0, textWidth, 1e9),
@@ -291,19 +321,20 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
     case Block::Kind::Rows: {
         painter.setFont(font_);
         const QFontMetricsF metrics(font_);
+        TextWidths widths(metrics);
         double top = block.top;
         for (int r = block.first; r < block.first + block.count; ++r) {
             const double height = rowHeight(block.section, r);
             eachColumn(top, height, [&](int c, const QRectF& cell) {
                 const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
                 const QString& text = data.Cell(r, c);
-                if (column.wrap && height > line_)
+                if (column.wrap && height > line_ && widths.Of(text) > cell.width())
                     painter.drawText(cell.adjusted(0, (line_ - metrics.height()) / 2, 0, 0),
                                      column.align | Qt::AlignTop | Qt::TextWordWrap | Qt::TextWrapAnywhere,
                                      text);
                 else // on the row's first line, level with the start of wrapped texts
-                    DrawOneLine(painter, metrics, QRectF(cell.left(), cell.top(), cell.width(), line_), column.align,
-                                text);
+                    DrawOneLine(painter, widths, QRectF(cell.left(), cell.top(), cell.width(), line_),
+                                column.align, text);
             });
             top += height;
         }

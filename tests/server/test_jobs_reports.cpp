@@ -5,6 +5,7 @@
 #include "host/data/errors.h"
 
 #include <QFile>
+#include <set>
 
 using namespace vorn;
 using vorn::testing::DatabaseTest;
@@ -95,6 +96,43 @@ TEST_P(JobTest, ARowTheServerRefusesRollsBackTheWholeApply) {
     EXPECT_EQ(print.ChangeCount(), 2);
     EXPECT_TRUE(Rows("DSPOSPPrintStats", {{"JobID", 7}}).isEmpty());
     EXPECT_THROW(broker_->applyUpdates("DSPSelectIS", {}, Delta{}, 0), EDatabaseError) << "not a job table";
+}
+
+TEST_P(JobTest, ManyRowsAreWrittenInOrderWithTheirOwnIdsAndNullsKept) {
+    TVornClientDataSet print("CDSPrint", broker_.get());
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.ParamToFields = "J_JOBID=JobID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(11);
+    DeclareJobFields(print);
+    print.Open();
+    constexpr int Rows = 1234; // more than one statement's worth on PostgreSQL
+    for (int i = 1; i <= Rows; ++i) {
+        AppendStatistic(print, i, i * 3, QStringLiteral("C%1").arg(i));
+        if (i % 100 == 0) {
+            print.Edit();
+            print.FieldByName("J_LONGTEXT1").Clear();
+            print.Post();
+        }
+    }
+    ASSERT_EQ(print.ApplyUpdates(0), 0);
+    std::set<qint64> ids;
+    for (print.First(); !print.Eof(); print.Next())
+        ids.insert(print.FieldByName("J_ID").AsInteger());
+    EXPECT_EQ(ids.size(), static_cast<std::size_t>(Rows)) << "every row has an id of its own";
+
+    const QStringList stored = this->Rows("DSPOSPPrintStats", {{"JobID", 11}});
+    ASSERT_EQ(stored.size(), Rows);
+    int row = 0;
+    for (const QString& line : stored) {
+        ++row;
+        const QStringList fields = line.split('|');
+        EXPECT_EQ(fields.at(1), QString::number(row)) << "J_INTEGER1 in the order written";
+        EXPECT_EQ(fields.at(2), QString::number(row * 3));
+        EXPECT_EQ(fields.at(13), QStringLiteral("C%1").arg(row)) << "J_SHORTTEXT1";
+        EXPECT_EQ(fields.at(12).isEmpty(), row % 100 == 0) << "J_LONGTEXT1 null where cleared";
+        EXPECT_TRUE(ids.count(fields.at(0).toLongLong()) == 1) << "the id the client was told";
+    }
 }
 
 using ReportTest = DatabaseTest;
