@@ -255,17 +255,24 @@ void TStatLLPerInstellingForm::FillCharts() {
 }
 
 void TStatLLPerInstellingForm::VornDBFormGetPrintParams(QObject*, const QString&, QStringList& params) {
-    const TVornClientDataSet& perKlas = *FDatasets[0];
-    // The date goes with the institution and school year of the last fetch, so that the report's
-    // heading belongs to the figures it prints; before any fetch it is the date in the date edit.
-    const TParam& fetchedDate = perKlas.Params().ParamByName(QStringLiteral("WerkDatum"));
-    const TDateTime date = fetchedDate.IsNull() ? FDate : fetchedDate.AsDateTime();
+    // The report counts for itself with these three values, so they must belong together: those of
+    // the last fetch, also after the institution or date was changed; before any fetch, those a
+    // fetch would use now.
+    const TParams& fetched = FDatasets[0]->Params();
+    const bool everFetched = !fetched.ParamByName(QStringLiteral("WerkDatum")).IsNull();
+    const TDateTime date =
+        everFetched ? fetched.ParamByName(QStringLiteral("WerkDatum")).AsDateTime() : FDate;
+    QString institution = fetched.ParamByName(QStringLiteral("IS_ID")).AsString();
+    QString schoolYear = fetched.ParamByName(QStringLiteral("SJ_ID")).AsString();
+    if (!everFetched && FISID != -1 && IsDateSet(FDate)) {
+        institution = QString::number(FISID);
+        const int id = GetSchooljaarIDFrom(GetSchooljaarFrom(FDate));
+        schoolYear = id < 0 ? QString() : QString::number(id);
+    }
     SetPrintParam(params, QStringLiteral("Werkdatum"),
                   QLocale().toString(DateTimeToDate(date), QLocale::ShortFormat));
-    SetPrintParam(params, QStringLiteral("IS_ID"),
-                  perKlas.Params().ParamByName(QStringLiteral("IS_ID")).AsString());
-    SetPrintParam(params, QStringLiteral("SJ_ID"),
-                  perKlas.Params().ParamByName(QStringLiteral("SJ_ID")).AsString());
+    SetPrintParam(params, QStringLiteral("IS_ID"), institution);
+    SetPrintParam(params, QStringLiteral("SJ_ID"), schoolYear);
 }
 
 } // namespace telmod

@@ -105,13 +105,24 @@ TEST_F(PupilScreenTest, ChartsNeverShrinkAndTheViewSwitchKeepsTheChosenTabs) {
     EXPECT_EQ(form_->PCViews->ActivePageIndex(), 1);
 }
 
-TEST(PupilScreen, PrintParametersBeforeAnyFetchCarryOnlyTheDate) {
+TEST(PupilScreen, PrintParametersBeforeAnyFetchWithoutAnInstitutionCarryOnlyTheDate) {
     TStatLLPerInstellingForm form;
     form.FDate = EncodeDate(2025, 3, 4);
     QStringList params;
     form.VornDBFormGetPrintParams(&form, {}, params);
     EXPECT_EQ(params, (QStringList{"Werkdatum=" + QLocale().toString(QDate(2025, 3, 4), QLocale::ShortFormat),
                                    "IS_ID=", "SJ_ID="}));
+}
+
+TEST_F(PupilScreenTest, PrintParametersBeforeAnyFetchAreThoseAFetchWouldUse) {
+    form_->LEinstelling->SetLookupID(1);
+    form_->DEDate->SetDate(EncodeDate(2024, 10, 1));
+    QStringList params;
+    form_->OnGetPrintParams(form_.get(), "Statistieken leerlingen", params);
+    Fetch(1);
+    QStringList afterFetch;
+    form_->OnGetPrintParams(form_.get(), "Statistieken leerlingen", afterFetch);
+    EXPECT_EQ(params, afterFetch) << "the report of a fetch that has not happened yet is that of the fetch";
 }
 
 TEST_F(PupilScreenTest, PrintParametersAfterAChangeWithoutFetchStayWithTheLastFetch) {
