@@ -303,3 +303,33 @@ TEST_F(LayoutTest, ThePrintDialogCanBeCancelledAndThePreviewShowsThePages) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PrintSequence, AReportWithoutFileIsTheScreensOwnToPrint) {
+    TVornDBForm form;
+    form.ReportDefs = {{"Afdruk rooster", QString()}};
+    QStringList events;
+    form.OnBeforePrint = [&](QObject*, const QString& report, bool& goOn) {
+        events << "voor " + report;
+        goOn = report != "Afdruk rooster"; // the screen prints it itself
+    };
+    form.AfterPrint = [&](QObject*, const QString&, const QStringList&) { events << "na"; };
+    struct NoOutput : IReportOutput {
+        bool Send(const TReportFile&, const TReportData&) override { return true; }
+    } output;
+    EXPECT_FALSE(RunPrint(form, "Afdruk rooster", output));
+    EXPECT_EQ(events, QStringList{"voor Afdruk rooster"}) << "stopped by the screen: no AfterPrint";
+
+    form.OnBeforePrint = nullptr;
+    try {
+        RunPrint(form, "Afdruk rooster", output);
+        ADD_FAILURE() << "a report without file that the screen does not print itself";
+    } catch (const EClientError& error) {
+        EXPECT_TRUE(error.message().contains("Afdruk rooster")) << error.message().toStdString();
+    }
+    EXPECT_EQ(events.last(), "na") << "AfterPrint after the failure";
+    EXPECT_THROW(RunPrint(form, "Bestaat niet", output), EClientError);
+}
+
+} // namespace
