@@ -4,7 +4,7 @@
 //  - reading the report and laying it out, then writing the PDF;
 //  - the print preview: from opening the dialog until its pages are drawn;
 // on SQLite and (when given) PostgreSQL for the job rows. Best of 3 each.
-//   bench/run-print-bench.sh       (creates the databases, starts a throwaway PostgreSQL)
+//   bench/run-provider-bench.sh    (creates the databases, starts a throwaway PostgreSQL)
 // or by hand: bench_print SQLITE_FILE [POSTGRES_CONNECTION]
 #include "telmod/participants/frmStatCursPerInst.h"
 
@@ -51,6 +51,23 @@ private:
     server::SqlBroker& broker_;
 };
 
+/// The host and the server installed for the screens while it lives.
+struct Served {
+    explicit Served(server::SqlBroker& broker) : host(broker) {
+        SetHost(&host);
+        SetDefaultProviderBroker(&broker);
+        SetSchoolYearDirectory(&broker);
+    }
+    ~Served() {
+        SetSchoolYearDirectory(nullptr);
+        SetDefaultProviderBroker(nullptr);
+        SetHost(nullptr);
+    }
+    Served(const Served&) = delete;
+    Served& operator=(const Served&) = delete;
+    BenchHost host;
+};
+
 /// The OSP screen, fetched for the largest centre over one school year.
 struct FetchedScreen {
     explicit FetchedScreen(server::SqlBroker& broker) : overview("CDSBrowseInstelling", &broker) {
@@ -73,10 +90,7 @@ struct FetchedScreen {
 
 /// Writing and removing the job rows of the class list on one database.
 void JobRows(const QString& name, server::SqlBroker& broker, QTextStream& out) {
-    BenchHost host(broker);
-    SetHost(&host);
-    SetDefaultProviderBroker(&broker);
-    SetSchoolYearDirectory(&broker);
+    const Served served(broker);
     FetchedScreen fetched(broker);
     telmod::TStatCursistenPerInstellingForm& screen = fetched.screen;
     const int classes = screen.FKlasStats->Count();
@@ -92,17 +106,11 @@ void JobRows(const QString& name, server::SqlBroker& broker, QTextStream& out) {
                .arg(write - clean, 0, 'f', 3)
                .arg(clean, 0, 'f', 3);
     out.flush();
-    SetSchoolYearDirectory(nullptr);
-    SetDefaultProviderBroker(nullptr);
-    SetHost(nullptr);
 }
 
 /// The report read from the job table, laid out, written as PDF, and shown in the preview.
 void Report(server::SqlBroker& broker, QTextStream& out) {
-    BenchHost host(broker);
-    SetHost(&host);
-    SetDefaultProviderBroker(&broker);
-    SetSchoolYearDirectory(&broker);
+    const Served served(broker);
     FetchedScreen fetched(broker);
     telmod::TStatCursistenPerInstellingForm& screen = fetched.screen;
     screen.SavePrintStats(*screen.FKlasStats);
@@ -139,9 +147,6 @@ void Report(server::SqlBroker& broker, QTextStream& out) {
                .arg(pdf, 0, 'f', 3)
                .arg(QFileInfo(dir.filePath("klas.pdf")).size() / 1024)
                .arg(preview, 0, 'f', 3);
-    SetSchoolYearDirectory(nullptr);
-    SetDefaultProviderBroker(nullptr);
-    SetHost(nullptr);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what is missing, makes a million-enrolment demo database on SQLite and on a throwaway
 # PostgreSQL server, and runs bench_providers (the participant provider) and bench_participants
-# (the participant screen's fetch and counting pass, against GROUP BY in the databases) on them.
+# (the participant screen's fetch and counting pass, against GROUP BY in the databases) and
+# bench_print (printing the class report of the largest centre) on them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -20,3 +21,4 @@ pg=$(./scripts/pg-test-server.sh start "$pgdir")
 build/bin/vorn-demo --database "$pg" --first-year 2024 --enrolments 1000000
 build/bin/bench_providers "$sqlite_file" "$pg"
 build/bin/bench_participants "$sqlite_file" "$pg"
+build/bin/bench_print "$sqlite_file" "$pg"

@@ -29,6 +29,13 @@ private:
     std::unique_ptr<TReportDocument> document_;
 };
 
+/// A high-resolution printer in the report's remembered page set-up, named after the report.
+void SetUpPrinter(QPrinter& printer, const TReportFile& file, const TReportData& data,
+                  const TVornIniFile* settings) {
+    printer.setPageLayout(PageLayoutFor(file, settings));
+    printer.setDocName(data.title);
+}
+
 } // namespace
 
 bool TPrinterReportOutput::Send(const TReportFile& file, const TReportData& data) {
@@ -37,8 +44,7 @@ bool TPrinterReportOutput::Send(const TReportFile& file, const TReportData& data
 
 bool TPrinterReportOutput::print(const TReportFile& file, const TReportData& data) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PageLayoutFor(file, settings_));
-    printer.setDocName(data.title);
+    SetUpPrinter(printer, file, data, settings_);
     DocumentCache documents(file, data);
     QPrintDialog dialog(&printer, parent_);
     dialog.setWindowTitle(QStringLiteral("Afdrukken: %1").arg(data.title));
@@ -54,8 +60,7 @@ bool TPrinterReportOutput::print(const TReportFile& file, const TReportData& dat
 
 bool TPrinterReportOutput::preview(const TReportFile& file, const TReportData& data) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PageLayoutFor(file, settings_));
-    printer.setDocName(data.title);
+    SetUpPrinter(printer, file, data, settings_);
     DocumentCache documents(file, data);
     QPrintPreviewDialog dialog(&printer, parent_);
     dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(data.title));
