@@ -2,13 +2,13 @@
 # Builds the libFuzzer targets with clang and runs each for the given number of seconds (default
 # 600). New inputs that reach new code are merged into tests/fuzz/corpus/TARGET, which ./test.sh
 # replays; a crash leaves its input as build-fuzz/crash-* and stops the script.
-#   scripts/fuzz.sh [SECONDS] [TARGET ...]      targets: statements params settings
+#   scripts/fuzz.sh [SECONDS] [TARGET ...]      targets: statements params settings reportfile
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(statements params settings)
+[ ${#targets[@]} -gt 0 ] || targets=(statements params settings reportfile)
 
 ./scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON >/dev/null
