@@ -346,3 +346,10 @@ CREATE TABLE OLAP (
   L_UITLEG TEXT,
   L_QUERY_FK INTEGER NOT NULL REFERENCES QUERY (Q_ID)
 );
+
+-- The set-up steps finished on this database. Making a database writes its row last, in the same
+-- transaction as the rest, so a database cut off half-way is known as such.
+CREATE TABLE VORN_STATUS (
+  VS_NAAM VARCHAR(40) PRIMARY KEY,
+  VS_WAARDE VARCHAR(80) NOT NULL
+);

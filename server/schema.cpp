@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include <QDateTime>
+
 #include "host/data/errors.h"
 
 #include <QFile>
@@ -97,14 +99,45 @@ void CreateSchema(Connection& connection) {
     }
 }
 
-bool HasSchema(Connection& connection) {
+namespace {
+
+bool HasTable(Connection& connection, const QString& table) {
     const QString sql =
         connection.dialect() == Dialect::SQLite
-            ? QStringLiteral(
-                  "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'INSTELLING'")
+            ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1'")
+                  .arg(table)
             : QStringLiteral("SELECT count(*) FROM information_schema.tables "
-                             "WHERE table_schema = current_schema() AND table_name = 'instelling'");
+                             "WHERE table_schema = current_schema() AND table_name = '%1'")
+                  .arg(table.toLower());
     return connection.queryInteger(sql).value_or(0) > 0;
+}
+
+const QString CompleteMark = QStringLiteral("volledig");
+
+} // namespace
+
+bool HasSchema(Connection& connection) {
+    return HasTable(connection, QStringLiteral("INSTELLING"));
+}
+
+DatabaseState StateOf(Connection& connection) {
+    if (!HasSchema(connection))
+        return DatabaseState::Absent;
+    if (!HasTable(connection, QStringLiteral("VORN_STATUS")))
+        return connection.queryInteger(QStringLiteral("SELECT count(*) FROM INSTELLING")).value_or(0) > 0
+                   ? DatabaseState::Complete
+                   : DatabaseState::Incomplete;
+    const auto marks =
+        connection.queryInteger(QStringLiteral("SELECT count(*) FROM VORN_STATUS WHERE VS_NAAM = :P1"),
+                                {BindValue{BindValue::Kind::Text, 0, CompleteMark.toStdString()}});
+    return marks.value_or(0) > 0 ? DatabaseState::Complete : DatabaseState::Incomplete;
+}
+
+void MarkComplete(Connection& connection) {
+    connection.execute(QStringLiteral("INSERT INTO VORN_STATUS (VS_NAAM, VS_WAARDE) VALUES (:P1, :P2)"),
+                       {BindValue{BindValue::Kind::Text, 0, CompleteMark.toStdString()},
+                        BindValue{BindValue::Kind::Text, 0,
+                                  QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString()}});
 }
 
 } // namespace vorn::server

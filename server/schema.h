@@ -13,4 +13,12 @@ QStringList SchemaTables(Dialect dialect);
 /// True when the database already holds the school-administration tables.
 bool HasSchema(Connection& connection);
 
+/// Whether a database is there and whole: made to the end, or cut off half-way.
+enum class DatabaseState { Absent, Incomplete, Complete };
+/// Complete when its making was marked finished. A database made before the mark existed counts
+/// as complete when it holds institutions.
+DatabaseState StateOf(Connection& connection);
+/// Marks the database as made to the end; the last step of making one, inside its transaction.
+void MarkComplete(Connection& connection);
+
 } // namespace vorn::server

@@ -96,10 +96,15 @@ QString describe(const server::ConnectionSettings& settings) {
                                                        : QStringLiteral("op de PostgreSQL-server");
 }
 
-bool exists(const server::ConnectionSettings& settings) {
-    if (settings.dialect == server::Dialect::SQLite)
-        return QFileInfo::exists(settings.target);
-    return server::HasSchema(*server::OpenPostgres(settings.target));
+server::DatabaseState stateOf(const server::ConnectionSettings& settings) {
+    if (settings.dialect == server::Dialect::SQLite) {
+        if (!QFileInfo::exists(settings.target))
+            return server::DatabaseState::Absent;
+        // A file that is there but holds no tables is no database either, and not one to overwrite.
+        const server::DatabaseState state = server::StateOf(*server::OpenSqlite(settings.target, false));
+        return state == server::DatabaseState::Absent ? server::DatabaseState::Incomplete : state;
+    }
+    return server::StateOf(*server::OpenPostgres(settings.target));
 }
 
 int run(QCoreApplication& app) {
@@ -137,9 +142,17 @@ int run(QCoreApplication& app) {
     const server::ConnectionSettings settings =
         parser.isSet(database) ? server::ConnectionSettings::parse(parser.value(database))
                                : server::ConnectionSettings::fromEnvironment();
-    if (parser.isSet(ifAbsent) && exists(settings)) {
-        QTextStream(stdout) << QStringLiteral("De databank %1 bestaat al.\n").arg(describe(settings));
-        return 0;
+    if (parser.isSet(ifAbsent)) {
+        const server::DatabaseState state = stateOf(settings);
+        if (state == server::DatabaseState::Complete) {
+            QTextStream(stdout) << QStringLiteral("De databank %1 bestaat al.\n").arg(describe(settings));
+            return 0;
+        }
+        if (state == server::DatabaseState::Incomplete && !parser.isSet(replace))
+            RaiseDatabaseError(
+                QStringLiteral("De databank %s is onvolledig (het aanmaken werd onderbroken); maak ze "
+                               "opnieuw met --replace"),
+                {describe(settings)});
     }
     QElapsedTimer timer;
     timer.start();

@@ -927,6 +927,7 @@ DemoSummary GenerateDemoData(server::Connection& connection, const DemoOptions& 
         connection.begin();
     try {
         const DemoSummary summary = Generator(connection, options).run();
+        server::MarkComplete(connection);
         if (own)
             connection.commit();
         // Fresh statistics, so that the planner joins a million enrolments the right way at once.

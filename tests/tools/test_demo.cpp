@@ -300,3 +300,47 @@ TEST(DemoReplacement, OnPostgresqlAReplacementThatCannotFinishLeavesTheOldDataba
     EXPECT_NE(contents(), before) << "without the lock the replacement goes through";
     admin->executeScript(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
 }
+
+TEST(DemoReplacement, IfAbsentTakesOnlyAWholeDatabaseForOne) {
+    QTemporaryDir dir;
+    const QString database = dir.filePath("school.db");
+    const auto demo = [&](const QStringList& extra, QString* errors = nullptr) {
+        std::unique_ptr<QProcess> process(StartDemo(QStringList{"--database", database} + extra));
+        process->waitForFinished(60000);
+        if (errors != nullptr)
+            *errors = QString::fromUtf8(process->readAllStandardError());
+        return process->exitCode();
+    };
+    ASSERT_EQ(demo({"--if-absent", "--seed", "1", "--enrolments", "300"}), 0) << "absent: made";
+    {
+        auto connection = server::OpenSqlite(database, false);
+        EXPECT_EQ(server::StateOf(*connection), server::DatabaseState::Complete);
+    }
+    const int before = Count(database, "CURRICULUM");
+    EXPECT_EQ(demo({"--if-absent", "--seed", "2"}), 0);
+    EXPECT_EQ(Count(database, "CURRICULUM"), before) << "a whole database is left alone";
+
+    // Cut off before the end: the mark that is written last is missing.
+    server::OpenSqlite(database, false)->execute("DELETE FROM VORN_STATUS");
+    QString errors;
+    EXPECT_EQ(demo({"--if-absent"}, &errors), 1);
+    EXPECT_TRUE(errors.contains("onvolledig") && errors.contains("--replace")) << errors.toStdString();
+    EXPECT_EQ(Count(database, "CURRICULUM"), before) << "nothing is overwritten without --replace";
+    EXPECT_EQ(demo({"--if-absent", "--replace", "--seed", "3", "--enrolments", "300"}), 0);
+    EXPECT_EQ(server::StateOf(*server::OpenSqlite(database, false)), server::DatabaseState::Complete);
+
+    // Made before the mark existed: whole when it holds institutions.
+    server::OpenSqlite(database, false)->execute("DROP TABLE VORN_STATUS");
+    EXPECT_EQ(server::StateOf(*server::OpenSqlite(database, false)), server::DatabaseState::Complete);
+    auto bare = server::OpenSqlite(dir.filePath("kaal.db"), true);
+    server::CreateSchema(*bare);
+    bare->execute("DROP TABLE VORN_STATUS");
+    EXPECT_EQ(server::StateOf(*bare), server::DatabaseState::Incomplete) << "tables without institutions";
+
+    // An empty file is no database, and not one to overwrite unasked.
+    const QString empty = dir.filePath("leeg.db");
+    QFile(empty).open(QIODevice::WriteOnly);
+    std::unique_ptr<QProcess> process(StartDemo({"--database", empty, "--if-absent"}));
+    process->waitForFinished(60000);
+    EXPECT_EQ(process->exitCode(), 1);
+}
