@@ -29,6 +29,10 @@ private:
 };
 
 QString serverMessage(PGconn* conn, PGresult* result) {
+    if (PQstatus(conn) == CONNECTION_BAD)
+        return QStringLiteral(
+            "De verbinding met de databank is verbroken; wat bezig was, is niet bewaard. Probeer "
+            "het opnieuw: de client verbindt dan opnieuw.");
     const char* primary = result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     QString text = QString::fromUtf8(primary != nullptr ? primary : PQerrorMessage(conn)).trimmed();
     const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
@@ -140,6 +144,7 @@ public:
     }
 
     void executeScript(const QString& sql) override {
+        reconnectIfLost();
         Result result(PQexec(conn_, sql.toUtf8().constData()));
         check(result.get());
     }
@@ -262,11 +267,29 @@ private:
 
     void check(PGresult* result) {
         const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_COPY_IN)
-            throw EDatabaseError(serverMessage(conn_, result));
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_COPY_IN)
+            return;
+        throw EDatabaseError(serverMessage(conn_, result));
+    }
+
+    /// A connection the server dropped (a restart, a network fault) is made again before the next
+    /// statement. Inside a transaction that statement fails instead: the transaction is gone.
+    void reconnectIfLost() {
+        if (inTransaction_)
+            return;
+        // libpq learns that the server went only when it reads: a closed socket reads as the end.
+        PQconsumeInput(conn_);
+        if (PQstatus(conn_) != CONNECTION_BAD)
+            return;
+        PQreset(conn_);
+        if (PQstatus(conn_) != CONNECTION_OK)
+            throw EDatabaseError(QStringLiteral("Geen verbinding met PostgreSQL (%1): %2")
+                                     .arg(description_, QString::fromUtf8(PQerrorMessage(conn_)).trimmed()));
+        applySessionSettings();
     }
 
     PGresult* run(const QString& text, const BindList& binds) {
+        reconnectIfLost();
         std::vector<const char*> values;
         std::vector<std::string> texts;
         texts.reserve(binds.size());

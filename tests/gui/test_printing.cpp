@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -43,17 +44,29 @@ class PrintHost : public IHostServices {
 public:
     explicit PrintHost(server::SqlBroker& broker) : broker_(broker) {}
     TDateTime WerkDatum() const override { return EncodeDate(2025, 12, 1); }
-    void PushStatus(const QString& text) override { statuses << text, ++statusDepth; }
+    void PushStatus(const QString& text) override {
+        statuses << text, ++statusDepth;
+        if (onStatus)
+            onStatus(text);
+    }
     void PopStatus() override { --statusDepth; }
     void PushCursor(Qt::CursorShape) override { ++cursorDepth; }
     void PopCursor() override { --cursorDepth; }
-    int GetJobID() override { return ++jobIdsDrawn, broker_.newJobId(); }
+    int GetJobID() override {
+        ++jobIdsDrawn;
+        const int id = broker_.newJobId();
+        if (onJobId)
+            onJobId();
+        return id;
+    }
     QString CleanJob(int kind, int job, const QVariant& extra) override {
         cleaned << QStringLiteral("%1/%2/%3").arg(kind).arg(job).arg(extra.isNull() ? "null" : "value");
         return broker_.cleanJob(kind, job, extra);
     }
     QStringList statuses, cleaned;
     int statusDepth = 0, cursorDepth = 0, jobIdsDrawn = 0;
+    std::function<void(const QString&)> onStatus; // a test's fault, as a status text is shown
+    std::function<void()> onJobId;                // a test's fault, as a job id was drawn
 
 private:
     server::SqlBroker& broker_;
@@ -71,25 +84,12 @@ public:
 };
 
 /// The known participant database on SQLite, or in a schema of its own on the test PostgreSQL server.
-class PrintTest : public ::testing::TestWithParam<server::Dialect> {
+/// A database with the known participants, served to the screens, and the helpers of a print test.
+class PrintFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (GetParam() == server::Dialect::SQLite) {
-            connection_ = server::OpenSqlite(dir_.filePath("known.db"), true);
-        } else {
-            const QString target = qEnvironmentVariable("VORN_TEST_PG");
-            if (target.isEmpty()) {
-                if (!qEnvironmentVariable("CI").isEmpty())
-                    FAIL() << "VORN_TEST_PG is not set: the test command must start PostgreSQL";
-                GTEST_SKIP() << "no PostgreSQL test server (run ./test.sh)";
-            }
-            connection_ = server::OpenPostgres(target);
-            static int counter = 0;
-            schema_ =
-                QStringLiteral("vorn_print_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-            connection_->executeScript(
-                QStringLiteral("CREATE SCHEMA %1; SET search_path TO %1").arg(schema_));
-        }
+    /// Fills the database and serves it to the screens.
+    void Serve(std::unique_ptr<server::Connection> connection) {
+        connection_ = std::move(connection);
         server::CreateSchema(*connection_);
         connection_->executeScript(ReadScript(QStringLiteral(VORN_TEST_DATA "/server/fixture.sql")));
         connection_->executeScript(
@@ -198,6 +198,28 @@ protected:
     QStringList errors_;
     std::unique_ptr<TStatCursistenPerInstellingForm> osp_;
     std::unique_ptr<TStatVWOCursistenPerInstellingForm> vwo_;
+};
+
+/// The print tests on SQLite and on the test PostgreSQL server (a schema of their own).
+class PrintTest : public PrintFixture, public ::testing::WithParamInterface<server::Dialect> {
+protected:
+    void SetUp() override {
+        if (GetParam() == server::Dialect::SQLite) {
+            Serve(server::OpenSqlite(dir_.filePath("known.db"), true));
+            return;
+        }
+        const QString target = qEnvironmentVariable("VORN_TEST_PG");
+        if (target.isEmpty()) {
+            if (!qEnvironmentVariable("CI").isEmpty())
+                FAIL() << "VORN_TEST_PG is not set: the test command must start PostgreSQL";
+            GTEST_SKIP() << "no PostgreSQL test server (run ./test.sh)";
+        }
+        auto connection = server::OpenPostgres(target);
+        static int counter = 0;
+        schema_ = QStringLiteral("vorn_print_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+        connection->executeScript(QStringLiteral("CREATE SCHEMA %1; SET search_path TO %1").arg(schema_));
+        Serve(std::move(connection));
+    }
 };
 
 TEST_P(PrintTest, TheReportReadsExactlyTheChosenListAndNothingStaysBehind) {
@@ -419,6 +441,101 @@ INSTANTIATE_TEST_SUITE_P(Databases, PrintTest,
                          [](const ::testing::TestParamInfo<server::Dialect>& info) {
                              return info.param == server::Dialect::SQLite ? "SQLite" : "PostgreSQL";
                          });
+
+/// A PostgreSQL server of the test's own, halted (as in a crash) while the client works, and
+/// started again.
+class ServerFaultTest : public PrintFixture {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariable("VORN_TEST_PG").isEmpty()) {
+            if (!qEnvironmentVariable("CI").isEmpty())
+                FAIL() << "VORN_TEST_PG is not set: the test command must start PostgreSQL";
+            GTEST_SKIP() << "no PostgreSQL test server (run ./test.sh)";
+        }
+        folder_ = serverDir_.filePath("pg");
+        // The server runs as its own user, which must reach the folder.
+        QFile::setPermissions(serverDir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                     QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
+                                                     QFile::ExeGroup);
+        QProcess start;
+        start.start("bash", {Script, "start", folder_});
+        ASSERT_TRUE(start.waitForFinished(120000));
+        ASSERT_EQ(start.exitCode(), 0) << start.readAllStandardError().toStdString();
+        Serve(server::OpenPostgres(QString::fromUtf8(start.readAllStandardOutput()).trimmed()));
+        // The throwaway server does not wait for the disk; a crash must not take the fixture with it.
+        connection_->executeScript("CHECKPOINT");
+    }
+    void TearDown() override {
+        PrintFixture::TearDown();
+        osp_.reset();
+        broker_.reset();
+        connection_.reset();
+        QProcess::execute("bash", {Script, "stop", folder_});
+    }
+    void Server(const char* action) { ASSERT_EQ(QProcess::execute("bash", {Script, action, folder_}), 0); }
+    bool ToldConnectionLost() const {
+        return errors_.join('\n').contains("verbroken") || errors_.join('\n').contains("Geen verbinding");
+    }
+
+    static constexpr const char* Script = VORN_SOURCE_DIR "/scripts/pg-test-server.sh";
+    QTemporaryDir serverDir_;
+    QString folder_;
+};
+
+TEST_F(ServerFaultTest, AServerStoppedDuringAFetchIsToldAndTheScreenFetchesOnceItIsBack) {
+    FetchOsp();
+    const int classes = osp_->FKlasStats->Count();
+    ASSERT_GT(classes, 0);
+    host_->onStatus = [&](const QString& text) {
+        if (text.startsWith("Ophalen"))
+            Server("halt");
+    };
+    Idle();
+    osp_->BFetch->click();
+    host_->onStatus = nullptr;
+    EXPECT_TRUE(ToldConnectionLost()) << errors_.join('\n').toStdString();
+    EXPECT_EQ(host_->statusDepth, 0);
+    EXPECT_EQ(host_->cursorDepth, 0);
+    errors_.clear();
+    Idle();
+    osp_->BFetch->click();
+    EXPECT_TRUE(ToldConnectionLost()) << "still down: told again, nothing else";
+
+    Server("resume");
+    errors_.clear();
+    Idle();
+    osp_->BFetch->click();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+    EXPECT_EQ(osp_->FKlasStats->Count(), classes) << "the client connected again by itself";
+}
+
+TEST_F(ServerFaultTest, AServerStoppedDuringTheJobTableWriteLeavesNoRowsAndTheNextPrintWorks) {
+    FetchOsp();
+    host_->onJobId = [&] { Server("halt"); };
+    CheckingOutput output;
+    try {
+        RunPrint(*osp_, "Statistiek per klas", output);
+        ADD_FAILURE() << "the write must fail";
+    } catch (const EVornError& error) {
+        EXPECT_TRUE(error.message().contains("verbroken") || error.message().contains("Geen verbinding"))
+            << error.message().toStdString();
+    }
+    host_->onJobId = nullptr;
+    EXPECT_EQ(output.sends, 0);
+    EXPECT_EQ(host_->statusDepth, 0);
+    EXPECT_EQ(host_->cursorDepth, 0);
+
+    Server("resume");
+    EXPECT_EQ(AllJobRows(), 0) << "nothing of the interrupted print reached the table";
+    QStringList during;
+    output.onSend = [&](const TReportFile&, const TReportData&) {
+        during = JobRows(osp_->FJobID);
+        return true;
+    };
+    EXPECT_TRUE(RunPrint(*osp_, "Statistiek per klas", output));
+    EXPECT_EQ(during, ExpectedRows(*osp_->FKlasStats, osp_->FJobID, true));
+    EXPECT_EQ(AllJobRows(), 0);
+}
 
 /// Runs `act` while the selection dialog is open: the dialog is found as the active modal window.
 template <typename Act> void WhileDialogOpen(Act act) {
