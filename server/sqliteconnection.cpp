@@ -274,7 +274,7 @@ public:
         for (const std::exception_ptr& failure : {evenFailure, oddFailure})
             if (failure)
                 std::rethrow_exception(failure);
-        even.appendRows(odd);
+        even.appendRows(std::move(odd));
         return even;
     }
 

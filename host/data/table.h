@@ -101,6 +101,8 @@ struct Table {
     std::size_t rowCount() const { return columns.empty() ? 0 : columns.front().size(); }
     /// Appends the rows of a table with the same fields.
     void appendRows(const Table& other);
+    /// As above, giving up the other table's memory column by column as it goes.
+    void appendRows(Table&& other);
     /// Index of the field, compared without regard to letter case; -1 when absent.
     int indexOf(const QString& name) const;
 };

@@ -75,9 +75,12 @@ TEST(ColumnTest, AppendedRowsKeepTheirValuesTextsAndNulls) {
     withoutNulls.columns[0].appendInt(4);
     withoutNulls.columns[1].appendBytes("vier");
     withoutNulls.columns[2].appendInt(40);
-    first.appendRows(withoutNulls);
+    first.appendRows(std::move(withoutNulls));
     EXPECT_FALSE(first.columns[1].isNull(3)) << "rows without nulls join a column that tracks them";
     EXPECT_TRUE(first.columns[1].isNull(1));
+    EXPECT_EQ(first.columns[1].bytesAt(3), "vier");
+    EXPECT_EQ(first.rowCount(), std::size_t{4});
+    EXPECT_TRUE(withoutNulls.columns.empty()) << "the appended table gave up its memory"; // NOLINT
 }
 
 TEST(ColumnTest, RowsOfAnotherShapeAreRefused) {
