@@ -46,6 +46,10 @@ public:
     }
     /// As query(), but one statement only, in a read-only transaction that the database enforces.
     virtual Table queryReadOnly(const QString& sql, const TParams& params) = 0;
+    /// As queryReadOnly(), but hands the rows over a few thousand at a time, each batch typed as its
+    /// rows show; the first batch comes even without rows, so that the columns are known.
+    virtual void queryReadOnlyInBatches(const QString& sql, const TParams& params,
+                                        const RowBatches& batch) = 0;
     /// Runs one statement with numbered binds (:1 style names are not used here: binds go in order
     /// of the statement's named parameters); answers the number of rows changed.
     virtual std::int64_t execute(const QString& sql, const BindList& binds = {}) = 0;

@@ -129,12 +129,11 @@ public:
     }
 
     Table queryReadOnly(const QString& sql, const TParams& params) override {
-        if (HasSeveralStatements(sql))
-            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
-        const QString searchPath = currentSearchPath();
-        if (!reports_)
-            reports_ = std::make_unique<PgConnection>(connectionString_);
-        return reports_->runReport(sql, params, searchPath);
+        return reportConnection(sql).runReport(sql, params, currentSearchPath());
+    }
+
+    void queryReadOnlyInBatches(const QString& sql, const TParams& params, const RowBatches& batch) override {
+        reportConnection(sql).runReport(sql, params, currentSearchPath(), &batch);
     }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
@@ -219,7 +218,17 @@ private:
         return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
     }
 
-    Table runReport(const QString& sql, const TParams& params, const QString& searchPath) {
+    /// The connection of its own that reports run on, for one statement.
+    PgConnection& reportConnection(const QString& sql) {
+        if (HasSeveralStatements(sql))
+            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
+        if (!reports_)
+            reports_ = std::make_unique<PgConnection>(connectionString_);
+        return *reports_;
+    }
+
+    Table runReport(const QString& sql, const TParams& params, const QString& searchPath,
+                    const RowBatches* batch = nullptr) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
         executeScript(QStringLiteral("BEGIN TRANSACTION READ ONLY"));
         try {
@@ -229,7 +238,7 @@ private:
             executeScript(QStringLiteral("SET LOCAL statement_timeout TO '%1s'").arg(ReportSeconds));
             Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
                                 BindsFor(numbered, params)));
-            Table table = fetchAll({});
+            Table table = fetchAll({}, batch);
             endReport();
             return table;
         } catch (...) {
@@ -376,8 +385,9 @@ private:
                 sendFetch(fetch);
             appendRows(table, r, rows, bytea);
             if (sink != nullptr) {
-                // Handed over per fetched batch: the rows never pile up here.
-                if (table.rowCount() > 0)
+                // Handed over per fetched batch: the rows never pile up here. The first comes
+                // even when empty, with the columns.
+                if (first || table.rowCount() > 0)
                     (*sink)(table);
                 table = Table(table.fields);
             }

@@ -93,22 +93,35 @@ TParams SqlBroker::NormalizedParams(const ProviderDef& provider, const TParams& 
     return normalized;
 }
 
+void SqlBroker::checkCommand(const ProviderDef& def, const TParams& params, const QString& commandText) {
+    if (commandText.trimmed().isEmpty())
+        RaiseDatabaseError(QStringLiteral("Provider \"%s\" heeft een opdrachttekst nodig"), {def.name});
+    // A placeholder without a parameter would silently match nothing.
+    for (const QString& name : NumberPlaceholders(commandText, connection_.dialect()).names)
+        if (params.FindParam(name) == nullptr)
+            RaiseDatabaseError(QStringLiteral("De opdracht gebruikt :%s, maar die parameter is niet gegeven"),
+                               {name});
+}
+
 Table SqlBroker::open(const QString& providerName, const TParams& params, const QString& commandText) {
     const ProviderDef& def = provider(providerName);
     if (def.kind == ProviderDef::Kind::CommandText) {
-        if (commandText.trimmed().isEmpty())
-            RaiseDatabaseError(QStringLiteral("Provider \"%s\" heeft een opdrachttekst nodig"), {def.name});
-        // A placeholder without a parameter would silently match nothing.
-        for (const QString& name : NumberPlaceholders(commandText, connection_.dialect()).names)
-            if (params.FindParam(name) == nullptr)
-                RaiseDatabaseError(
-                    QStringLiteral("De opdracht gebruikt :%s, maar die parameter is niet gegeven"), {name});
+        checkCommand(def, params, commandText);
         return connection_.queryReadOnly(commandText, params);
     }
     const QString& sql = def.sqlFor(connection_.dialect());
     if (!def.splitKey.isEmpty())
         return connection_.queryInHalves(sql, def.splitKey, NormalizedParams(def, params), def.fields);
     return connection_.query(sql, NormalizedParams(def, params), def.fields);
+}
+
+void SqlBroker::streamCommand(const QString& providerName, const TParams& params, const QString& commandText,
+                              const Connection::RowBatches& batch) {
+    const ProviderDef& def = provider(providerName);
+    if (def.kind != ProviderDef::Kind::CommandText)
+        RaiseDatabaseError(QStringLiteral("Provider \"%s\" neemt geen opdrachttekst"), {def.name});
+    checkCommand(def, params, commandText);
+    connection_.queryReadOnlyInBatches(commandText, params, batch);
 }
 
 void SqlBroker::stream(const QString& providerName, const TParams& params,

@@ -19,6 +19,9 @@ public:
     /// As open() for a provider with its own statement, but the rows go to `batch` a few thousand at a
     /// time, so that a result of any size needs the memory of one batch.
     void stream(const QString& providerName, const TParams& params, const Connection::RowBatches& batch);
+    /// The read-only statement of a command-text provider (DSPReports), streamed as stream() does.
+    void streamCommand(const QString& providerName, const TParams& params, const QString& commandText,
+                       const Connection::RowBatches& batch);
     ApplyResult applyUpdates(const QString& providerName, const TParams& params, const Delta& delta,
                              int maxErrors) override;
     int schoolYearId(int number) override;
@@ -30,6 +33,8 @@ public:
 
 private:
     const ProviderDef& provider(const QString& name) const;
+    /// A command text must be given, and every parameter it names.
+    void checkCommand(const ProviderDef& provider, const TParams& params, const QString& commandText);
     struct JobColumns {
         QStringList names; // the columns a row writes, J_ID not among them
         BindList binds;

@@ -36,6 +36,8 @@ QString errorText(sqlite3* db, int code) {
         return QStringLiteral("De databank laat hier alleen lezen toe");
     case SQLITE_CANTOPEN:
         return QStringLiteral("Het databankbestand kan niet geopend worden");
+    case SQLITE_NOMEM:
+        return OutOfMemoryMessage();
     default:
         // A refused function is reported as an ordinary error that says so.
         if (QByteArray(sqlite3_errmsg(db)).startsWith("not authorized"))
@@ -279,14 +281,11 @@ public:
     }
 
     Table queryReadOnly(const QString& sql, const TParams& params) override {
-        if (HasSeveralStatements(sql))
-            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
-        if (readOnly_ == nullptr) {
-            readOnly_ = openHandle(SQLITE_OPEN_READONLY);
-            sqlite3_exec(readOnly_, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
-            sqlite3_set_authorizer(readOnly_, reportAuthorizer, nullptr);
-        }
-        return run(readOnly_, sql, params, {}, true);
+        return run(reportHandle(sql), sql, params, {}, true);
+    }
+
+    void queryReadOnlyInBatches(const QString& sql, const TParams& params, const RowBatches& batch) override {
+        run(reportHandle(sql), sql, params, {}, true, &batch);
     }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
@@ -422,6 +421,18 @@ private:
     }
 
     /// The rows as one table, or, with `batch`, handed over a batch at a time (the answer is then empty).
+    /// The read-only handle reports run on, for one statement.
+    sqlite3* reportHandle(const QString& sql) {
+        if (HasSeveralStatements(sql))
+            RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
+        if (readOnly_ == nullptr) {
+            readOnly_ = openHandle(SQLITE_OPEN_READONLY);
+            sqlite3_exec(readOnly_, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+            sqlite3_set_authorizer(readOnly_, reportAuthorizer, nullptr);
+        }
+        return readOnly_;
+    }
+
     Table run(sqlite3* db, const QString& sql, const TParams& params, const std::vector<FieldDef>& fields,
               bool readOnly, const RowBatches* batch = nullptr) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::SQLite);
@@ -431,7 +442,7 @@ private:
         statement.bind(BindsFor(numbered, params));
         const int columnCount = sqlite3_column_count(statement.get());
         if (fields.empty())
-            return runUntyped(statement, columnCount);
+            return runUntyped(statement, columnCount, batch);
         if (static_cast<std::size_t>(columnCount) != fields.size())
             RaiseDatabaseError(QStringLiteral("De opdracht levert %d kolommen in plaats van %d"),
                                {columnCount, static_cast<int>(fields.size())});
@@ -476,43 +487,63 @@ private:
         return Table(fields);
     }
 
-    Table runUntyped(Statement& statement, int columnCount) {
+    /// Rows of a statement whose columns are typed by their declared types or, for expressions, by
+    /// the values they hold. With `batch`, the rows go out 10,000 at a time (each batch typed by its
+    /// own values; the first even without rows) and nothing is kept.
+    Table runUntyped(Statement& statement, int columnCount, const RowBatches* batch) {
+        constexpr std::size_t BatchRows = 10000;
         sqlite3_stmt* stmt = statement.get();
         std::vector<std::vector<Cell>> cells(static_cast<std::size_t>(columnCount));
-        while (statement.step()) {
+        std::size_t rows = 0;
+        bool sent = false;
+        const auto typed = [&] {
+            std::vector<FieldDef> defs;
             for (int c = 0; c < columnCount; ++c) {
-                auto& column = cells[static_cast<std::size_t>(c)];
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    column.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt, c)));
-                    break;
-                case SQLITE_FLOAT:
-                    column.emplace_back(sqlite3_column_double(stmt, c));
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                    column.emplace_back(std::string(text == nullptr ? "" : text,
-                                                    static_cast<std::size_t>(sqlite3_column_bytes(stmt, c))));
-                    break;
-                }
-                default:
-                    column.emplace_back(std::monostate{});
-                }
+                const QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
+                const char* declared = sqlite3_column_decltype(stmt, c);
+                defs.push_back(declared != nullptr
+                                   ? fieldFromDeclaredType(name, QString::fromUtf8(declared))
+                                   : fieldFromValues(name, cells[static_cast<std::size_t>(c)]));
+            }
+            Table table(defs);
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                for (const Cell& cell : cells[c])
+                    appendCell(table.columns[c], table.fields[c], cell);
+                cells[c].clear();
+            }
+            rows = 0;
+            return table;
+        };
+        while (statement.step()) {
+            for (int c = 0; c < columnCount; ++c)
+                cells[static_cast<std::size_t>(c)].push_back(cellAt(stmt, c));
+            if (batch != nullptr && ++rows == BatchRows) {
+                (*batch)(typed());
+                sent = true;
             }
         }
-        std::vector<FieldDef> defs;
-        for (int c = 0; c < columnCount; ++c) {
-            const QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
-            const char* declared = sqlite3_column_decltype(stmt, c);
-            defs.push_back(declared != nullptr ? fieldFromDeclaredType(name, QString::fromUtf8(declared))
-                                               : fieldFromValues(name, cells[static_cast<std::size_t>(c)]));
+        if (batch == nullptr)
+            return typed();
+        if (rows > 0 || !sent)
+            (*batch)(typed());
+        return Table();
+    }
+
+    static Cell cellAt(sqlite3_stmt* stmt, int c) {
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER:
+            return static_cast<std::int64_t>(sqlite3_column_int64(stmt, c));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(stmt, c);
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+            return std::string(text == nullptr ? "" : text,
+                               static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
         }
-        Table table(defs);
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            for (const Cell& cell : cells[c])
-                appendCell(table.columns[c], table.fields[c], cell);
-        return table;
+        default:
+            return std::monostate{};
+        }
     }
 
     QString path_;

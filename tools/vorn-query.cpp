@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
+#include <functional>
 #include <new>
 
 using namespace vorn;
@@ -101,12 +102,12 @@ QStringList assignParameters(TVornClientDataSet& dataSet, const server::Provider
     return given;
 }
 
-/// The rows of a provider as CSV, written batch by batch as they are read: memory stays flat
-/// whatever the number of rows.
-void writeStreamed(server::SqlBroker& broker, const QString& provider, const TParams& params,
-                   QTextStream& out) {
+/// Rows as CSV, written batch by batch as they are read: memory stays flat whatever their number.
+/// `read` hands the batches to the writer it is given; `columns` names them when none came.
+void writeStreamed(const std::function<void(const server::Connection::RowBatches&)>& read,
+                   const std::vector<FieldDef>& columns, QTextStream& out) {
     bool header = true;
-    broker.stream(provider, params, [&](const Table& rows) {
+    read([&](const Table& rows) {
         if (header) {
             QStringList names;
             for (const FieldDef& field : rows.fields)
@@ -125,7 +126,7 @@ void writeStreamed(server::SqlBroker& broker, const QString& provider, const TPa
     });
     if (header) { // no rows: the header alone, as for an empty dataset
         QStringList names;
-        for (const FieldDef& field : server::FindProvider(provider)->fields)
+        for (const FieldDef& field : columns)
             names << CsvField(field.name);
         out << names.join(u',') << '\n';
     }
@@ -192,11 +193,17 @@ int run(const QStringList& arguments) {
             RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)",
                              def->name, spec.name, spec.name);
     if (sql.isEmpty())
-        writeStreamed(broker, def->name, dataSet.Params(), out);
-    else {
-        dataSet.Open();
-        WriteCsv(dataSet, out);
-    }
+        writeStreamed(
+            [&](const server::Connection::RowBatches& batch) {
+                broker.stream(def->name, dataSet.Params(), batch);
+            },
+            def->fields, out);
+    else
+        writeStreamed(
+            [&](const server::Connection::RowBatches& batch) {
+                broker.streamCommand(def->name, dataSet.Params(), sql, batch);
+            },
+            {}, out);
     out.flush();
     // A full disk or a closed pipe must not pass for a complete answer.
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
