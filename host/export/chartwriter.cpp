@@ -5,6 +5,7 @@
 #include "host/controls/barchart.h"
 #include "host/data/errors.h"
 
+#include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -60,6 +61,53 @@ int paintTitleBlock(QPainter& painter, int width, const TResultHeading& heading,
     }
     painter.restore();
     return titleBlockHeight(metrics, lines);
+}
+
+/// How many bars a PNG shows: all when the chart fits one picture of at most 16,000 pixels with
+/// its title block; else as many as fit at their own height, and a note says where the rest is.
+int barsShown(const TResultSeries& series, const QFontMetrics& metrics, int title, const QRect& area) {
+    const TBarChart::BarRows rows = series.chart->BarRowsIn(area, metrics);
+    const int bars = series.chart->BarCount();
+    if (title + area.height() <= LargestImageHeight || bars == 0 || rows.height <= 0)
+        return bars;
+    const int noteHeight = 2 * metrics.height();
+    return std::clamp(
+        static_cast<int>((LargestImageHeight - title - noteHeight - rows.top - 8) / rows.height), 1, bars);
+}
+
+QRect chartArea(const TResultSeries& series) {
+    return {0, 0, std::max(series.chart->width(), MinimumWidth), std::max(series.chart->Height(), 40)};
+}
+
+/// The first bars of a chart too long for one picture, at their own height and on the chart's
+/// scale, under the title block, with a line that says how many are shown and where all are.
+QImage firstBarsImage(const TResultSeries& series, const TResultHeading& heading, int shown) {
+    const QFontMetrics metrics(series.chart->font());
+    const QRect area = chartArea(series);
+    const int title = titleBlockHeight(metrics, titleLines(heading, series));
+    const TBarChart::BarRows rows = series.chart->BarRowsIn(area, metrics);
+    const int barsEnd = static_cast<int>(std::ceil(rows.top + shown * rows.height));
+    const int noteHeight = 2 * metrics.height();
+    QImage image(QSize(area.width(), title + barsEnd + 4 + noteHeight), QImage::Format_ARGB32);
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), Qt::white);
+    painter.setFont(series.chart->font());
+    paintTitleBlock(painter, area.width(), heading, series);
+    painter.save();
+    painter.translate(0, title);
+    painter.setClipRect(QRect(0, 0, area.width(), barsEnd + 4));
+    // Just inside the last bar shown, so that the next one is not drawn (its label would show).
+    series.chart->Render(painter, area, QRect(0, 0, area.width(), barsEnd - 2));
+    painter.restore();
+    painter.setPen(Qt::black);
+    painter.drawText(
+        QRect(Margin, title + barsEnd + 4, area.width() - 2 * Margin, noteHeight),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        QStringLiteral("Getoond: de eerste %1 van %2 staven. Alle staven staan in de gegevens van de "
+                       "grafiek (CSV) en in de SVG- en PDF-uitvoer.")
+            .arg(QLocale().toString(shown), QLocale().toString(series.chart->BarCount())));
+    painter.end();
+    return image;
 }
 
 QSize imageSize(const TResultSeries& series, const TResultHeading& heading) {
@@ -161,7 +209,16 @@ QString ChartSuffix(ChartFormat format) {
     return {};
 }
 
+int PngBarsShown(const TResultSeries& series, const TResultHeading& heading) {
+    const QFontMetrics metrics(series.chart->font());
+    return barsShown(series, metrics, titleBlockHeight(metrics, titleLines(heading, series)),
+                     chartArea(series));
+}
+
 QImage ChartImage(const TResultSeries& series, const TResultHeading& heading) {
+    const int shown = PngBarsShown(series, heading);
+    if (shown < series.chart->BarCount())
+        return firstBarsImage(series, heading, shown);
     const QSize size = imageSize(series, heading);
     QImage image(size, QImage::Format_ARGB32);
     QPainter painter(&image);

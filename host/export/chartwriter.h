@@ -12,8 +12,11 @@ enum class ChartFormat { Png, Svg, Pdf };
 QString ChartSuffix(ChartFormat format);
 
 /// A chart with its title block (screen, institution, date or period, figure) above it, painted by
-/// the chart's own routine. Very long charts are squeezed into the largest image written.
+/// the chart's own routine. A chart too long for a picture of 16,000 pixels shows its first bars at
+/// their own height and a line saying how many, and that all are in the chart's CSV, SVG and PDF.
 QImage ChartImage(const TResultSeries& series, const TResultHeading& heading);
+/// How many bars ChartImage shows.
+int PngBarsShown(const TResultSeries& series, const TResultHeading& heading);
 
 /// Writes the chart with its title block as PNG, SVG or PDF (pages of A4, cut between bars), whole
 /// or not at all.

@@ -1,14 +1,19 @@
 // The export writers on their own: sheet names Excel accepts, the totals line read back as pairs,
 // and files that are written whole or not at all.
+#include "host/controls/barchart.h"
 #include "host/data/errors.h"
+#include "host/export/chartwriter.h"
 #include "host/export/exportfiles.h"
 #include "host/export/workbookwriter.h"
 #include "tests/common/qtprint.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace vorn;
 
@@ -61,4 +66,71 @@ TEST(ExportFiles, AFailedWriteKeepsTheOldFileAndSaysSo) {
     EXPECT_THROW(WriteFileWhole("/dev/full/totals.txt", [](QIODevice& device) { device.write("x"); }),
                  EVornError);
     EXPECT_EQ(FileNameOf("&Per vak/graad"), "Per vak-graad");
+}
+
+namespace {
+
+/// The bars on a picture, as runs of the bar colour down a line through every bar.
+std::vector<int> BarRuns(const QImage& image, int x, const QColor& colour) {
+    std::vector<int> runs;
+    int run = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixelColor(x, y) == colour) {
+            ++run;
+        } else if (run > 0) {
+            runs.push_back(run);
+            run = 0;
+        }
+    }
+    if (run > 0)
+        runs.push_back(run);
+    return runs;
+}
+
+} // namespace
+
+TEST(ChartFiles, AChartTooLongForOnePictureShowsItsFirstBarsWholeAndSaysSo) {
+    constexpr int Bars = 100000; // a category list of 100,000 values: 2.6 million pixels at 26 a bar
+    TBarChart chart;
+    chart.resize(700, 100);
+    for (int i = 0; i < Bars; ++i)
+        chart.AddBar(QStringLiteral("Klas %1").arg(i), 10 + i % 7, clYellow);
+    chart.SetHeight(Bars * 26);
+    const TResultSeries series{QStringLiteral("Per Klas"), &chart};
+    const TResultHeading heading{
+        QStringLiteral("Cursisten"), QStringLiteral("CVO"), QStringLiteral("2024-2025"), {}};
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Per Klas.png");
+    WriteChart(series, heading, ChartFormat::Png, path);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Per Klas.png"});
+
+    const int shown = PngBarsShown(series, heading);
+    EXPECT_GT(shown, 500) << "the bars keep their own height";
+    EXPECT_LT(shown, Bars);
+    const QImage image = QImage(path).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_LE(image.height(), 16000);
+    // A line just right of the axis crosses every bar shown (the smallest value is 10 of at most 16).
+    int axis = 0;
+    for (int x = 0; x < image.width() && axis == 0; ++x)
+        for (int y = 0; y < image.height() && axis == 0; y += 3)
+            if (image.pixelColor(x, y) == ToQColor(clYellow))
+                axis = x;
+    ASSERT_GT(axis, 0);
+    const std::vector<int> runs = BarRuns(image, axis + 3, ToQColor(clYellow));
+    EXPECT_EQ(static_cast<int>(runs.size()), shown) << "exactly the bars it says it shows";
+    const auto [thinnest, thickest] = std::minmax_element(runs.begin(), runs.end());
+    // Bars at fractional positions cover one pixel row more or less; a cut bar would be far thinner.
+    EXPECT_LE(*thickest - *thinnest, 1) << "no bar cut off at the end";
+
+    // The SVG and PDF keep every bar.
+    WriteChart(series, heading, ChartFormat::Pdf, dir.filePath("Per Klas.pdf"));
+    EXPECT_GT(QFileInfo(dir.filePath("Per Klas.pdf")).size(), 0);
+
+    // A chart that fits shows all its bars.
+    TBarChart small;
+    small.resize(700, 100);
+    small.AddBar("A", 1, clYellow);
+    small.SetHeight(397);
+    EXPECT_EQ(PngBarsShown(TResultSeries{QStringLiteral("Per Vestiging"), &small}, heading), 1);
 }
