@@ -1,6 +1,7 @@
 // The OSP participant screen on a centre with a million enrolment rows in one school year:
 //  - the whole fetch, from pressing "&Ophalen" to the charts drawn, on SQLite (best of 5);
-//  - the counting pass with its category tables and charts alone (FillCharts, no server; best of 10);
+//  - the counting pass with its category tables and charts alone (FillCharts, no server; best of 10),
+//    against one plain pass over the same columns of the same dataset (its floor; best of 10);
 //  - the export of every grid and chart to one XLSX workbook (best of 3), and a sort of the class grid
 //    by a number column and by a text column, as a click on its header does (best of 5);
 //  - the same figures for all eight categories computed by the database itself with GROUP BY and
@@ -8,6 +9,7 @@
 //   bench/run-provider-bench.sh       (creates the databases, starts a throwaway PostgreSQL)
 // or by hand: bench_participants SQLITE_FILE [POSTGRES_CONNECTION]
 #include "telmod/participants/frmStatCursPerInst.h"
+#include "telmod/participants/participantrows.h"
 
 #include "benchtime.h"
 
@@ -126,6 +128,29 @@ TParams periodParams() {
     return params;
 }
 
+/// The floor for the counting pass: one plain pass over the same rows, in the same order, reading
+/// the same columns of the same dataset, adding every value up instead of counting per category.
+std::int64_t plainPass(telmod::TStatCursistenPerInstellingForm& screen) {
+    TVornClientDataSet& rows = screen.CDSAllStats;
+    rows.Sort(QStringLiteral("LL_ID;CU_ID"), {});
+    std::vector<std::vector<std::int32_t>> integers;
+    for (const char* field :
+         {"LL_ID", "EE_LESTIJDEN", "OE_DEFAULTLESTIJDEN", "LL_FLAGS", "KL_ID", "AG_ID", "OE_ID", "OO_ID",
+          "AG_STUDIEGEBIED_FKP", "CU_OSPVRIJSTELLINGIG_FK", "KL_VESTIGINGSPLAATS_FK"})
+        integers.push_back(telmod::Integers(rows, field));
+    const auto fin = telmod::TextIs(rows, "CU_FINANCIERBAARHEID", "12");
+    const auto man = telmod::TextIs(rows, "LL_GESLACHT", "M");
+    const auto aku = telmod::TextIs(rows, "CU_AANVRAAGKREDIETUREN", "+");
+    const auto places = telmod::Texts(rows, "KL_MATRIXLESPLAATS");
+    std::int64_t sum = 0;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        for (const auto& column : integers)
+            sum += column[i];
+        sum += fin[i] + man[i] + aku[i] + static_cast<std::int64_t>(places[i].size());
+    }
+    return sum;
+}
+
 double databaseGroupBy(server::Connection& connection, const QStringList& statements, const TParams& params) {
     return bestOf(1, [&] {
         for (const QString& statement : statements)
@@ -159,9 +184,16 @@ int main(int argc, char* argv[]) {
             open.screen.ClearStats();
             open.screen.FillCharts();
         });
+        std::int64_t checksum = 0;
+        const double plain = bestOf(10, [&] { checksum += plainPass(open.screen); });
         out << QStringLiteral("rijen: %1, klassen: %2\n").arg(rows).arg(open.screen.FKlasStats->Count());
         out << QStringLiteral("ophalen tot getekende grafieken (SQLite): %1 s\n").arg(fetch, 0, 'f', 3);
         out << QStringLiteral("FillCharts (telling, tabellen, grafieken): %1 s\n").arg(counting, 0, 'f', 3);
+        out << QStringLiteral(
+                   "gewone doorloop van dezelfde kolommen (vloer): %1 s; FillCharts %2x (controle %3)\n")
+                   .arg(plain, 0, 'f', 3)
+                   .arg(counting / plain, 0, 'f', 1)
+                   .arg(checksum % 1000);
         out.flush();
 
         QTemporaryDir folder;
