@@ -87,21 +87,35 @@ protected:
         connection->executeScript(
             readScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
     }
+    /// Runs the client as a new user on the fixture database, the print time fixed; fails the test
+    /// unless it exits 0.
+    void RunVorn(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", dir_.path());
+        environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+        environment.insert("SOURCE_DATE_EPOCH", "1767225600"); // 1 January 2026, 00:00 UTC
+        process.setProcessEnvironment(environment);
+        process.start(VORN_BINARY, QStringList{"--database", database_} + arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    }
     QTemporaryDir dir_;
     QString database_;
 };
 
+/// A test's name from its reference folder's name.
+std::string ReferenceName(const ::testing::TestParamInfo<Reference>& info) {
+    QString name = QString::fromLatin1(info.param.name);
+    name.remove(u'-');
+    return name.toStdString();
+}
+
 TEST_P(ReferenceTest, ExportEqualsTheCommittedFiles) {
     const QString out = dir_.filePath("out");
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", dir_.path());
-    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
-    process.setProcessEnvironment(environment);
-    process.start(VORN_BINARY, QStringList{"--database", database_, "export"} + GetParam().arguments +
-                                   QStringList{"--format", "all", "--out", out});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    RunVorn(QStringList{"export"} + GetParam().arguments + QStringList{"--format", "all", "--out", out});
+    if (HasFatalFailure())
+        return;
     // PDF files carry the time they were made; the same charts are pinned as PNG and SVG.
     for (const QString& file : filesUnder(out))
         if (file.endsWith(QLatin1String(".pdf"))) {
@@ -142,11 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         Reference{"participants-vwo",
                   {"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOOE", "--from",
                    "2024-09-01", "--to", "2025-06-30", "--figure", "4"}}),
-    [](const ::testing::TestParamInfo<Reference>& info) {
-        QString name = QString::fromLatin1(info.param.name);
-        name.remove(u'-');
-        return name.toStdString();
-    });
+    ReferenceName);
 
 /// A printed report, pinned by the text pdftotext reads from it (the PDF file itself carries the
 /// moment it was written); the print time comes from SOURCE_DATE_EPOCH.
@@ -154,16 +164,9 @@ class PrintReferenceTest : public ReferenceTest {};
 
 TEST_P(PrintReferenceTest, PrintedTextEqualsTheCommittedText) {
     const QString pdf = dir_.filePath("rapport.pdf");
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", dir_.path());
-    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
-    environment.insert("SOURCE_DATE_EPOCH", "1767225600"); // 1 January 2026, 00:00 UTC
-    process.setProcessEnvironment(environment);
-    process.start(VORN_BINARY, QStringList{"--database", database_, "print"} + GetParam().arguments +
-                                   QStringList{"--pdf", pdf});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    RunVorn(QStringList{"print"} + GetParam().arguments + QStringList{"--pdf", pdf});
+    if (HasFatalFailure())
+        return;
     QProcess text;
     text.start("pdftotext", {"-layout", pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(60000));
@@ -199,10 +202,6 @@ INSTANTIATE_TEST_SUITE_P(
         Reference{"vwo-tarief",
                   {"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOOE", "--from",
                    "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per tarief"}}),
-    [](const ::testing::TestParamInfo<Reference>& info) {
-        QString name = QString::fromLatin1(info.param.name);
-        name.remove(u'-');
-        return name.toStdString();
-    });
+    ReferenceName);
 
 } // namespace
