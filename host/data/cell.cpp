@@ -161,15 +161,18 @@ Cell toDateCell(const FieldDef& def, const QVariant& value) {
     return def.type == TFieldType::Date ? DateOf(v) : v;
 }
 
+bool hasWidth(const FieldDef& def) {
+    return def.type == TFieldType::String || def.type == TFieldType::WideString ||
+           def.type == TFieldType::FixedChar;
+}
+
 Cell toTextCell(const FieldDef& def, const QVariant& value) {
     if (value.typeId() == QMetaType::QByteArray && def.type == TFieldType::Blob) {
         const QByteArray bytes = value.toByteArray();
         return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
     QString text = value.toString();
-    const bool hasWidth = def.type == TFieldType::String || def.type == TFieldType::WideString ||
-                          def.type == TFieldType::FixedChar;
-    if (hasWidth && def.size > 0 && text.size() > def.size)
+    if (hasWidth(def) && def.size > 0 && text.size() > def.size)
         text.truncate(def.size);
     return text.toStdString();
 }
@@ -317,6 +320,13 @@ void SetCell(Column& column, std::size_t row, const Cell& cell) {
         column.setBytes(row, *s);
     else
         column.setNull(row);
+}
+
+void AppendText(Column& column, const FieldDef& def, const QString& text) {
+    const QByteArray bytes = hasWidth(def) && def.size > 0 && text.size() > def.size
+                                 ? QStringView(text).left(def.size).toUtf8()
+                                 : text.toUtf8();
+    column.appendBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace vorn

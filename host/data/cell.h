@@ -35,6 +35,9 @@ QString CellText(const FieldDef& def, const Cell& cell);
 
 Cell CellAt(const Column& column, std::size_t row);
 void AppendCell(Column& column, const Cell& cell);
+/// Appends a text to a text column as a field of `def` stores it (cut to the field's width), without
+/// building a cell.
+void AppendText(Column& column, const FieldDef& def, const QString& text);
 void SetCell(Column& column, std::size_t row, const Cell& cell);
 
 /// 10 to the power `scale`, the factor of a decimal's stored integer.

@@ -343,6 +343,25 @@ void TVornClientDataSet::CreateDataSet() {
     activate(std::move(table));
 }
 
+void TVornClientDataSet::CreateDataSet(Table rows) {
+    if (fields_.empty() || declaredFieldCount_ == 0)
+        RaiseDatabaseError(QStringLiteral("Dataset '%s' heeft geen velddefinities"), {shownName(name_)});
+    const std::vector<FieldDef> defs = FieldDefs();
+    bool sameShape = rows.columns.size() == defs.size();
+    for (std::size_t i = 0; sameShape && i < defs.size(); ++i)
+        sameShape = rows.columns[i].kind() == StorageOf(defs[i].type) &&
+                    rows.columns[i].size() == rows.rowCount() &&
+                    !(defs[i].required && defs[i].kind == TFieldKind::Data && rows.columns[i].hasNulls());
+    if (!sameShape)
+        RaiseDatabaseError(QStringLiteral("Dataset '%s': de rijen passen niet bij de velddefinities"),
+                           {shownName(name_)});
+    Close();
+    rows.fields = defs;
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        fields_[i]->column_ = static_cast<int>(i);
+    activate(std::move(rows));
+}
+
 void TVornClientDataSet::computeCalculatedFields(std::size_t firstRow) {
     if (!OnCalcFields)
         return;
@@ -644,6 +663,29 @@ std::vector<std::int32_t> TVornClientDataSet::IntegerColumn(const TField& field)
         values.push_back(static_cast<std::int32_t>(value));
     }
     return values;
+}
+
+TIntegerColumnView TVornClientDataSet::IntegerView(const TField& field) const {
+    requireActive();
+    if (field.column_ < 0 || field.FieldKind() != TFieldKind::Data || !IsIntegerType(field.DataType()))
+        RaiseDatabaseError(QStringLiteral("Veld '%s' is geen veld met gehele getallen"), {field.FieldName()});
+    const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
+    if (column.kind() == StorageKind::Int32 && !column.hasNulls())
+        return TIntegerColumnView(column.int32Data(), order_);
+    std::vector<std::int32_t> converted(column.size());
+    for (std::size_t row = 0; row < column.size(); ++row) {
+        const std::int64_t value = column.isNull(row) ? 0 : column.intAt(row);
+        if (value < std::numeric_limits<std::int32_t>::min() ||
+            value > std::numeric_limits<std::int32_t>::max())
+            RaiseDatabaseError(QStringLiteral("Waarde %s van veld '%s' past niet in 32 bits"),
+                               {static_cast<qint64>(value), field.FieldName()});
+        converted[row] = static_cast<std::int32_t>(value);
+    }
+    return TIntegerColumnView(nullptr, order_, std::move(converted));
+}
+
+TTextColumnView TVornClientDataSet::TextView(const TField& field) const {
+    return TTextColumnView(textColumnOf(field), order_);
 }
 
 std::vector<std::string_view> TVornClientDataSet::TextColumn(const TField& field) const {

@@ -20,6 +20,54 @@
 namespace vorn {
 
 class TVornClientDataSet;
+
+/// One integer field of every record, in the dataset's order, read in place: valid until the dataset
+/// changes. A column with nulls or 64-bit storage is converted once (a null reads as 0).
+class TIntegerColumnView {
+public:
+    std::int32_t operator[](std::size_t position) const { return values_[order_[position]]; }
+    std::size_t size() const { return size_; }
+    // Move only: a copy of the converted values would leave the pointer on the original's.
+    TIntegerColumnView(TIntegerColumnView&&) noexcept = default;
+    TIntegerColumnView& operator=(TIntegerColumnView&&) noexcept = default;
+    TIntegerColumnView(const TIntegerColumnView&) = delete;
+    TIntegerColumnView& operator=(const TIntegerColumnView&) = delete;
+    /// The values indexed by stored row, and the dataset's order of the stored rows.
+    const std::int32_t* Values() const { return values_; }
+    const std::uint32_t* Order() const { return order_; }
+
+private:
+    friend class TVornClientDataSet;
+    TIntegerColumnView(const std::int32_t* values, const std::vector<std::uint32_t>& order,
+                       std::vector<std::int32_t> converted = {})
+        : converted_(std::move(converted)), values_(converted_.empty() ? values : converted_.data()),
+          order_(order.data()), size_(order.size()) {}
+    std::vector<std::int32_t> converted_;
+    const std::int32_t* values_;
+    const std::uint32_t* order_;
+    std::size_t size_;
+};
+
+/// One text field of every record, in the dataset's order, read in place (a null reads as empty):
+/// valid until the dataset changes.
+class TTextColumnView {
+public:
+    std::string_view operator[](std::size_t position) const {
+        const std::size_t row = order_[position];
+        return column_->isNull(row) ? std::string_view() : column_->bytesAt(row);
+    }
+    std::size_t size() const { return size_; }
+
+private:
+    friend class TVornClientDataSet;
+    TTextColumnView(const Column& column, const std::vector<std::uint32_t>& order)
+        : column_(&column), order_(order.data()), size_(order.size()) {}
+    const Column* column_;
+    const std::uint32_t* order_;
+    std::size_t size_;
+};
+
+class TVornClientDataSet;
 class TVornDatasource;
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert, CalcFields };
@@ -175,6 +223,10 @@ public:
     void Close();
     /// Creates an empty local table from the declared fields and opens it.
     void CreateDataSet();
+    /// Creates the dataset holding `rows` as its data (not as pending inserts): one column a declared
+    /// field, of the field's storage. Filled by the caller with typed values, so no variant is built
+    /// per cell.
+    void CreateDataSet(Table rows);
 
     // Navigation.
     int RecordCount() const { return static_cast<int>(order_.size()); }
@@ -204,6 +256,10 @@ public:
     /// For every record in the current order, whether its text equals `text` (a null does not):
     /// one byte a record where a whole text column would take sixteen.
     std::vector<std::uint8_t> TextEquals(const TField& field, std::string_view text) const;
+    /// An integer data field read in the current order without copying its column.
+    TIntegerColumnView IntegerView(const TField& field) const;
+    /// A text data field read in the current order without copying its column.
+    TTextColumnView TextView(const TField& field) const;
 
     // Local changes.
     void Append();

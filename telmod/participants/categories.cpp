@@ -1,5 +1,6 @@
 #include "categories.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace telmod {
@@ -42,6 +43,77 @@ void TIdMap::grow() {
     for (const Slot& slot : old)
         if (slot.value != Absent)
             Insert(slot.id, slot.value);
+}
+
+std::vector<std::int32_t> TIdOrdinals::Prepare(const TRowIds& rows) {
+    std::int32_t low = std::numeric_limits<std::int32_t>::max();
+    std::int32_t high = std::numeric_limits<std::int32_t>::min();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::int32_t id = rows[i];
+        low = std::min(low, id);
+        high = std::max(high, id);
+    }
+    std::vector<std::int32_t> distinct;
+    if (rows.size() == 0)
+        return distinct;
+    const std::int64_t range = std::int64_t{high} - low + 1;
+    dense_ = range <= DenseLimit && range <= 8 * static_cast<std::int64_t>(rows.size()) + 64;
+    if (dense_) {
+        low_ = low;
+        table_.assign(static_cast<std::size_t>(range), TIdMap::Absent);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            table_[static_cast<std::size_t>(std::int64_t{rows[i]} - low)] = NotCounted;
+        for (std::size_t slot = 0; slot < table_.size(); ++slot)
+            if (table_[slot] != TIdMap::Absent)
+                distinct.push_back(static_cast<std::int32_t>(low + static_cast<std::int64_t>(slot)));
+        return distinct;
+    }
+    distinct.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        distinct.push_back(rows[i]);
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    return distinct;
+}
+
+void TIdOrdinals::Assign(std::int32_t id, std::uint32_t ordinal) {
+    if (dense_)
+        table_[static_cast<std::size_t>(std::int64_t{id} - low_)] = ordinal;
+    else
+        map_.Insert(id, ordinal);
+}
+
+std::vector<std::uint32_t> PersonOrder(std::size_t rows,
+                                       const std::function<std::int32_t(std::size_t)>& personAt) {
+    std::vector<std::pair<std::int32_t, std::uint32_t>> keyed(rows);
+    for (std::size_t i = 0; i < rows; ++i)
+        keyed[i] = {personAt(i), static_cast<std::uint32_t>(i)};
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::uint32_t> order(rows);
+    for (std::size_t i = 0; i < rows; ++i)
+        order[i] = keyed[i].second;
+    return order;
+}
+
+TRowIds LocationIds(const TVornClientDataSet& rows, const char* field, TLesplaatsen& locations) {
+    const TTextColumnView texts = rows.TextView(rows.FieldByName(QString::fromLatin1(field)));
+    const std::vector<std::uint32_t>& order = rows.order();
+    std::vector<std::int32_t> ids(order.size(), TRowIds::NoValue);
+    // Neighbouring rows often share their location: a comparison saves a hash lookup.
+    std::string_view last;
+    std::int32_t lastId = TRowIds::NoValue;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string_view text = texts[i];
+        if (text.empty())
+            continue;
+        if (text != last) {
+            lastId = locations.PositionOf(text);
+            last = text;
+        }
+        ids[order[i]] = lastId;
+    }
+    return TRowIds(std::move(ids), order);
 }
 
 int TLesplaatsen::PositionOf(std::string_view utf8) {
@@ -113,7 +185,6 @@ void applyFieldSettings(TVornClientDataSet& table, const CategoryTableLayout& la
 void PrepareCategoryTable(TVornClientDataSet& table, const CategoryTableLayout& layout) {
     if (table.FieldCount() == 0)
         defineCategoryTable(table, layout);
-    table.CreateDataSet();
     applyFieldSettings(table, layout);
 }
 

@@ -7,12 +7,15 @@
 #include "host/controls/barchart.h"
 #include "host/data/clientdataset.h"
 #include "host/data/idlist.h"
+#include "statistic.h"
 
 #include <QCollator>
 #include <QStringList>
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -140,7 +143,7 @@ private:
     std::size_t used_ = 0;
 };
 
-/// What IncCounts takes from one enrolment row.
+/// What the counting pass reads of one enrolment row.
 struct RowCounts {
     std::int32_t person;
     std::int32_t hours;
@@ -150,109 +153,145 @@ struct RowCounts {
     bool c98;
 };
 
-/// One category of the counting pass. The row walk tells it the category id of every row; afterwards
-/// it hands every statistic its rows, in row order, so each statistic counts exactly what it would
-/// have counted row by row. A category with many values gets its rows grouped per statistic first:
-/// its counters and person list then stay in cache while its rows are counted, instead of a cache
-/// miss for nearly every row. The category's lookup operation runs once per distinct id.
-template <class Stat> class CategoryPass {
+/// The value of a category for each row, by position in the dataset's order: a dataset column read
+/// in place, or ids worked out beforehand (teaching locations), where NoValue marks a row without a
+/// value. Both are read the same way, through the dataset's order, so the counting walk needs no
+/// branch to tell them apart.
+class TRowIds {
 public:
-    using Lookup = std::function<Stat*(std::int32_t)>;
-    CategoryPass(Lookup lookup, std::size_t rows) : lookup_(std::move(lookup)) { ordinals_.reserve(rows); }
+    static constexpr std::int32_t NoValue = -1;
+    explicit TRowIds(vorn::TIntegerColumnView column)
+        : column_(std::move(column)), values_(column_->Values()), order_(column_->Order()),
+          size_(column_->size()) {}
+    /// `ids` indexed like the dataset's stored rows; `order` the dataset's order of them.
+    TRowIds(std::vector<std::int32_t> ids, const std::vector<std::uint32_t>& order)
+        : owned_(std::move(ids)), values_(owned_.data()), order_(order.data()), size_(order.size()),
+          hasNoValue_(true) {}
 
-    void Add(std::int32_t id) {
-        // Neighbouring rows often share a value of a category with few values. Until a first id is
-        // looked up there is no last value, even when skipped rows came first.
-        if (id != lastId_ || lastOrdinal_ == TIdMap::Absent) {
-            lastOrdinal_ = known_.Find(id);
-            if (lastOrdinal_ == TIdMap::Absent)
-                lastOrdinal_ = firstSight(id);
-            lastId_ = id;
-        }
-        ordinals_.push_back(lastOrdinal_);
-    }
-    void AddAll(const std::vector<std::int32_t>& ids) {
-        if (ids.empty())
-            return;
-        const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
-        const std::int64_t range = std::int64_t{*high} - *low + 1;
-        if (range > DenseLimit || range > 8 * static_cast<std::int64_t>(ids.size())) {
-            for (const std::int32_t id : ids)
-                Add(id);
-            return;
-        }
-        // Ids close together (the usual case): a table indexed by id finds each in one step.
-        std::vector<std::uint32_t> byId(static_cast<std::size_t>(range), TIdMap::Absent);
-        for (const std::int32_t id : ids) {
-            std::uint32_t& ordinal = byId[static_cast<std::size_t>(std::int64_t{id} - *low)];
-            if (ordinal == TIdMap::Absent) {
-                ordinal = known_.Find(id);
-                if (ordinal == TIdMap::Absent)
-                    ordinal = firstSight(id);
-            }
-            ordinals_.push_back(ordinal);
-        }
-    }
-    /// The row is counted in no value of this category.
-    void Skip() { ordinals_.push_back(NotCounted); }
+    std::int32_t operator[](std::size_t position) const { return values_[order_[position]]; }
+    std::size_t size() const { return size_; }
+    /// Whether this id marks a row without a value.
+    bool IsNoValue(std::int32_t id) const { return hasNoValue_ && id == NoValue; }
 
-    template <class Count> void CountRows(const std::vector<RowCounts>& rows, const Count& count) const {
-        if (stats_.size() <= DirectLimit) {
-            for (std::size_t row = 0; row < rows.size(); ++row)
-                if (ordinals_[row] != NotCounted)
-                    count(*stats_[ordinals_[row]], rows[row]);
-            return;
-        }
-        std::vector<std::uint32_t> start(stats_.size() + 1, 0);
-        for (const std::uint32_t ordinal : ordinals_)
-            if (ordinal != NotCounted)
-                ++start[ordinal + 1];
-        for (std::size_t i = 1; i < start.size(); ++i)
-            start[i] += start[i - 1];
-        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-        std::vector<RowCounts> grouped(start.back());
-        for (std::size_t row = 0; row < rows.size(); ++row)
-            if (ordinals_[row] != NotCounted)
-                grouped[next[ordinals_[row]]++] = rows[row];
-        for (std::size_t ordinal = 0; ordinal < stats_.size(); ++ordinal)
-            for (std::uint32_t i = start[ordinal]; i < start[ordinal + 1]; ++i)
-                count(*stats_[ordinal], grouped[i]);
+private:
+    // Moving a vector keeps its buffer, so the pointers stay valid when the ids are moved.
+    std::optional<vorn::TIntegerColumnView> column_;
+    std::vector<std::int32_t> owned_;
+    const std::int32_t* values_;
+    const std::uint32_t* order_;
+    std::size_t size_;
+    bool hasNoValue_ = false;
+};
+
+/// The ordinal of each distinct id of a category: a table indexed by id when the ids lie close
+/// together (the usual case: one step), a hash map otherwise.
+class TIdOrdinals {
+public:
+    static constexpr std::uint32_t NotCounted = 0xFFFFFFFEu;
+    /// Makes room for the ids of the rows and answers each distinct one once, in ascending order.
+    std::vector<std::int32_t> Prepare(const TRowIds& rows);
+    void Assign(std::int32_t id, std::uint32_t ordinal);
+    std::uint32_t Find(std::int32_t id) const {
+        return dense_ ? table_[static_cast<std::size_t>(std::int64_t{id} - low_)] : map_.Find(id);
     }
 
 private:
-    static constexpr std::uint32_t NotCounted = 0xFFFFFFFEu;
-    static constexpr std::size_t DirectLimit = 64;
     static constexpr std::int64_t DenseLimit = 1 << 22;
-
-    std::uint32_t firstSight(std::int32_t id) {
-        Stat* stat = lookup_(id);
-        const std::uint32_t ordinal =
-            stat == nullptr ? NotCounted : static_cast<std::uint32_t>(stats_.size());
-        if (stat != nullptr)
-            stats_.push_back(stat);
-        known_.Insert(id, ordinal);
-        return ordinal;
-    }
-
-    Lookup lookup_;
-    TIdMap known_;
-    std::int32_t lastId_ = 0;
-    std::uint32_t lastOrdinal_ = TIdMap::Absent;
-    std::vector<Stat*> stats_;
-    std::vector<std::uint32_t> ordinals_;
+    bool dense_ = false;
+    std::int32_t low_ = 0;
+    std::vector<std::uint32_t> table_;
+    TIdMap map_;
 };
 
-/// The teaching location of every row: its position in `locations`, or none for an empty text.
-template <class Stat>
-void AddLocations(CategoryPass<Stat>& pass, const std::vector<std::string_view>& texts,
-                  TLesplaatsen& locations) {
-    for (const std::string_view text : texts) {
-        if (text.empty())
-            pass.Skip();
-        else
-            pass.Add(locations.PositionOf(text));
+/// One category of the counting pass: the statistic of each of its values, made once per value in
+/// ascending id order (so that a sorted list only ever appends), and one tally per value.
+template <class Stat> class CategoryCount {
+public:
+    using Lookup = std::function<Stat*(std::int32_t)>;
+    static constexpr std::uint32_t NotCounted = TIdOrdinals::NotCounted;
+
+    /// A lookup that answers null leaves that value's rows uncounted.
+    CategoryCount(TRowIds ids, const Lookup& lookup) : ids_(std::move(ids)) {
+        for (const std::int32_t id : ordinals_.Prepare(ids_)) {
+            Stat* stat = ids_.IsNoValue(id) ? nullptr : lookup(id);
+            ordinals_.Assign(id, stat == nullptr ? NotCounted : static_cast<std::uint32_t>(stats_.size()));
+            if (stat != nullptr)
+                stats_.push_back(stat);
+        }
+        tallies_.resize(stats_.size());
+    }
+    std::uint32_t OrdinalAt(std::size_t position) const { return ordinals_.Find(ids_[position]); }
+    TTally& Tally(std::uint32_t ordinal) { return tallies_[ordinal]; }
+    void ClearTallies() { std::fill(tallies_.begin(), tallies_.end(), TTally{}); }
+    /// Adds every value's tally to its statistic.
+    void HandOver() const {
+        for (std::size_t ordinal = 0; ordinal < stats_.size(); ++ordinal)
+            stats_[ordinal]->AddCounted(tallies_[ordinal]);
+    }
+
+private:
+    TRowIds ids_;
+    TIdOrdinals ordinals_;
+    std::vector<Stat*> stats_;
+    std::vector<TTally> tallies_;
+};
+
+/// Counts one row in a value's tally; a person's first row in the value decides man and C98. Without
+/// branches: which way a row goes is as good as random for the processor.
+inline void CountInTally(TTally& tally, const RowCounts& row) {
+    const std::uint32_t newPerson = (tally.persons == 0) | (tally.lastPerson != row.person);
+    ++tally.count;
+    tally.fin += row.fin;
+    tally.hours += static_cast<std::uint32_t>(row.hours) & (0u - static_cast<std::uint32_t>(row.fin));
+    tally.creditHours += row.aku;
+    tally.persons += newPerson;
+    tally.men += newPerson & row.man;
+    tally.c98 += newPerson & row.c98;
+    tally.lastPerson = row.person;
+}
+
+/// The positions of the rows ordered by person, equal persons in their order: for rows whose
+/// persons do not already ascend.
+std::vector<std::uint32_t> PersonOrder(std::size_t rows,
+                                       const std::function<std::int32_t(std::size_t)>& personAt);
+
+/// The counting pass: every row counted once in each category, in one walk over the rows. The rows
+/// are visited in person order, which is the dataset's order when its persons ascend (the screens
+/// sort by person first); otherwise the walk starts again over the rows reordered by person. Rows of
+/// person 0 count in no tally when `skipPersonZero`, though their values still get a statistic.
+template <class Stat, class ReadRow>
+void CountCategories(std::vector<CategoryCount<Stat>>& categories, std::size_t rows, const ReadRow& readRow,
+                     bool skipPersonZero) {
+    // The rows' figures once, in person order; then one category at a time, so that only its tallies
+    // compete for the cache.
+    std::vector<RowCounts> figures(rows);
+    std::vector<std::uint32_t> positions;
+    bool inPersonOrder = true;
+    for (std::size_t i = 0; i < rows && inPersonOrder; ++i) {
+        figures[i] = readRow(i);
+        inPersonOrder = i == 0 || figures[i - 1].person <= figures[i].person;
+    }
+    if (!inPersonOrder) {
+        positions = PersonOrder(rows, [&](std::size_t position) { return readRow(position).person; });
+        for (std::size_t i = 0; i < rows; ++i)
+            figures[i] = readRow(positions[i]);
+    }
+    for (CategoryCount<Stat>& category : categories) {
+        for (std::size_t i = 0; i < rows; ++i) {
+            const RowCounts& row = figures[i];
+            if (skipPersonZero && row.person == 0)
+                continue;
+            const std::uint32_t ordinal = category.OrdinalAt(positions.empty() ? i : positions[i]);
+            if (ordinal != CategoryCount<Stat>::NotCounted)
+                CountInTally(category.Tally(ordinal), row);
+        }
+        category.HandOver();
     }
 }
+
+/// The teaching location of every row, numbered in the order of `rows` (the texts of `field`) and
+/// indexed like its stored rows: its position in `locations`, or NoValue for an empty text.
+TRowIds LocationIds(const vorn::TVornClientDataSet& rows, const char* field, TLesplaatsen& locations);
 
 /// Labels and sums of a regime's category tables.
 struct CategoryTableLayout {
@@ -261,41 +300,40 @@ struct CategoryTableLayout {
 };
 
 /// Defines the category table's fields and aggregates the first time; afterwards only the field
-/// settings are applied again.
+/// settings are applied again. The table stays closed.
 void PrepareCategoryTable(vorn::TVornClientDataSet& table, const CategoryTableLayout& layout);
 /// Makes the first row current and switches the sums on (after the last row is in).
 void ActivateCategoryTable(vorn::TVornClientDataSet& table);
 
-/// Fills a category table with one row per statistic of the list, in ascending id order.
+/// Fills a category table with one row per statistic of the list, in ascending id order: the rows are
+/// built column by column with typed values and handed to the table at once.
 template <class Stat>
 void FillCategoryTable(vorn::TVornClientDataSet& table, const vorn::TIDList& list,
                        const CategoryTableLayout& layout) {
     table.Close();
     PrepareCategoryTable(table, layout);
+    vorn::Table rows(table.FieldDefs());
+    for (vorn::Column& column : rows.columns)
+        column.reserve(static_cast<std::size_t>(list.Count()));
+    for (int index = 0; index < list.Count(); ++index) {
+        const Stat& stat = *list.GetObjectAs<Stat>(index);
+        std::size_t i = 0;
+        rows.columns[i++].appendInt(list.GetID(index));
+        vorn::AppendText(rows.columns[i], rows.fields[i], stat.Code());
+        ++i;
+        vorn::AppendText(rows.columns[i], rows.fields[i], stat.Omschrijving());
+        ++i;
+        for (const std::int32_t figure :
+             {stat.LesurenCursist(), stat.Count(), stat.FinCount(), stat.NotFinNount(), stat.PersoonCount(),
+              stat.ManCount(), stat.VrouwCount()})
+            rows.columns[i++].appendInt(figure);
+        if constexpr (Stat::HasCreditHours)
+            rows.columns[i++].appendInt(stat.KredietUrenCount());
+        rows.columns[i++].appendInt(stat.C98Count());
+    }
     table.DisableControls();
     try {
-        std::vector<vorn::TField*> f;
-        for (int i = 0; i < table.FieldCount(); ++i)
-            f.push_back(&table.Fields(i));
-        for (int index = 0; index < list.Count(); ++index) {
-            const Stat& stat = *list.GetObjectAs<Stat>(index);
-            table.Append();
-            std::size_t i = 0;
-            f[i++]->SetAsInteger(list.GetID(index));
-            f[i++]->SetAsString(stat.Code());
-            f[i++]->SetAsString(stat.Omschrijving());
-            f[i++]->SetAsInteger(stat.LesurenCursist());
-            f[i++]->SetAsInteger(stat.Count());
-            f[i++]->SetAsInteger(stat.FinCount());
-            f[i++]->SetAsInteger(stat.NotFinNount());
-            f[i++]->SetAsInteger(stat.PersoonCount());
-            f[i++]->SetAsInteger(stat.ManCount());
-            f[i++]->SetAsInteger(stat.VrouwCount());
-            if constexpr (Stat::HasCreditHours)
-                f[i++]->SetAsInteger(stat.KredietUrenCount());
-            f[i++]->SetAsInteger(stat.C98Count());
-            table.Post();
-        }
+        table.CreateDataSet(std::move(rows));
         ActivateCategoryTable(table);
     } catch (...) {
         table.EnableControls();

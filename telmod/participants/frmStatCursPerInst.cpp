@@ -16,6 +16,11 @@ void TStatistic::Reset() {
     FKredietUren = 0;
 }
 
+void TStatistic::AddCounted(const TTally& tally) {
+    TParticipantStatistic::AddCounted(tally);
+    AddWrapping(FKredietUren, static_cast<std::int32_t>(tally.creditHours));
+}
+
 void TStatistic::IncCounts(std::int32_t LLID, std::int32_t LUC, bool Fin, bool Man, bool AKU, bool C98) {
     CountRow(LLID, LUC, Fin, Man, C98);
     if (AKU)
@@ -342,28 +347,18 @@ osp::TStatistic* TStatCursistenPerInstellingForm::GetLesplaatsStat(std::int32_t 
 void TStatCursistenPerInstellingForm::FillCharts() {
     // Each person's rows in enrolment order: the statement itself gives its rows in no set order.
     CDSAllStats.Sort(QStringLiteral("LL_ID;CU_ID"), {});
-    const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
-    std::vector<RowCounts> rows;
-    rows.reserve(rowCount);
-    {
-        const auto person = Integers(CDSAllStats, "LL_ID");
-        const auto hours = Integers(CDSAllStats, "EE_LESTIJDEN");
-        const auto defaultHours = Integers(CDSAllStats, "OE_DEFAULTLESTIJDEN");
-        const auto flags = Integers(CDSAllStats, "LL_FLAGS");
-        const auto fin = TextIs(CDSAllStats, "CU_FINANCIERBAARHEID", "12");
-        const auto man = TextIs(CDSAllStats, "LL_GESLACHT", "M");
-        const auto aku = TextIs(CDSAllStats, "CU_AANVRAAGKREDIETUREN", "+");
-        for (std::size_t i = 0; i < rowCount; ++i)
-            rows.push_back({person[i], hours[i] != 0 ? hours[i] : defaultHours[i], fin[i] != 0, man[i] != 0,
-                            aku[i] != 0, (flags[i] & C98Flag) != 0});
-    }
+    CountEnrolments();
+    FillDatasets();
+    DisplayCharts();
+}
 
+void TStatCursistenPerInstellingForm::CountEnrolments() {
     // Each row is counted per class, administrative group, unit, training, study area, exemption
     // type, branch and teaching location.
-    using Pass = CategoryPass<osp::TStatistic>;
-    std::vector<Pass> passes;
-    passes.reserve(8);
-    const std::pair<const char*, Pass::Lookup> keyed[] = {
+    using Category = CategoryCount<osp::TStatistic>;
+    std::vector<Category> categories;
+    categories.reserve(8);
+    const std::pair<const char*, Category::Lookup> keyed[] = {
         {"KL_ID", [this](std::int32_t id) { return GetKlasStat(id); }},
         {"AG_ID", [this](std::int32_t id) { return GetAdmGroepStat(id); }},
         {"OE_ID", [this](std::int32_t id) { return GetOffEenheidStat(id); }},
@@ -371,19 +366,26 @@ void TStatCursistenPerInstellingForm::FillCharts() {
         {"AG_STUDIEGEBIED_FKP", [this](std::int32_t id) { return GetStudiegebiedStat(id); }},
         {"CU_OSPVRIJSTELLINGIG_FK", [this](std::int32_t id) { return GetVrijstellingIGStat(id); }},
         {"KL_VESTIGINGSPLAATS_FK", [this](std::int32_t id) { return GetVestigingStat(id); }}};
-    for (const auto& [key, lookup] : keyed) {
-        passes.emplace_back(lookup, rowCount);
-        passes.back().AddAll(Integers(CDSAllStats, key));
-    }
-    passes.emplace_back([this](std::int32_t id) { return GetLesplaatsStat(id); }, rowCount);
-    AddLocations(passes.back(), Texts(CDSAllStats, "KL_MATRIXLESPLAATS"), FLesplaatsen);
+    for (const auto& [key, lookup] : keyed)
+        categories.emplace_back(TRowIds(IntegerView(CDSAllStats, key)), lookup);
+    categories.emplace_back(LocationIds(CDSAllStats, "KL_MATRIXLESPLAATS", FLesplaatsen),
+                            [this](std::int32_t id) { return GetLesplaatsStat(id); });
 
-    for (const Pass& pass : passes)
-        pass.CountRows(rows, [](osp::TStatistic& stat, const RowCounts& r) {
-            stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
-        });
-    FillDatasets();
-    DisplayCharts();
+    const auto person = IntegerView(CDSAllStats, "LL_ID");
+    const auto hours = IntegerView(CDSAllStats, "EE_LESTIJDEN");
+    const auto defaultHours = IntegerView(CDSAllStats, "OE_DEFAULTLESTIJDEN");
+    const auto flags = IntegerView(CDSAllStats, "LL_FLAGS");
+    const auto fin = TextView(CDSAllStats, "CU_FINANCIERBAARHEID");
+    const auto sex = TextView(CDSAllStats, "LL_GESLACHT");
+    const auto creditHours = TextView(CDSAllStats, "CU_AANVRAAGKREDIETUREN");
+    CountCategories(
+        categories, person.size(),
+        [&](std::size_t i) {
+            const std::int32_t own = hours[i];
+            return RowCounts{person[i],       own != 0 ? own : defaultHours[i], Is(fin[i], "12"),
+                             Is(sex[i], "M"), Is(creditHours[i], "+"),          (flags[i] & C98Flag) != 0};
+        },
+        false);
 }
 
 void TStatCursistenPerInstellingForm::FillDatasets() {

@@ -37,6 +37,8 @@ public:
     void Reset();
     /// Counts one enrolment row. A person id 0 is an id like any other.
     void IncCounts(std::int32_t LLID, std::int32_t LUC, bool Fin, bool Man, bool AKU, bool C98);
+    /// Adds the figures the counting pass gathered, credit-hour requests included.
+    void AddCounted(const TTally& tally);
     /// The figure of that type; 0 for a value outside the enumeration.
     std::int32_t GetTypeCount(int statType) const;
 
@@ -75,6 +77,8 @@ public:
     void CloseDatasets() override;
     void OpenDatasets() override;
     void FillCharts() override;
+    /// The counting pass: every enrolment row counted in each category.
+    void CountEnrolments();
     void FillDatasets();
 
     osp::TStatistic* GetKlasStat(std::int32_t id);

@@ -390,25 +390,18 @@ vwo::TStatistic* TStatVWOCursistenPerInstellingForm::GetLesplaatsStat(std::int32
 void TStatVWOCursistenPerInstellingForm::FillCharts() {
     // Each person's rows in enrolment order: the statement itself gives its rows in no set order.
     CDSAllStats.Sort(QStringLiteral("LL_ID;VL_ID"), {});
-    const auto rowCount = static_cast<std::size_t>(CDSAllStats.RecordCount());
-    std::vector<RowCounts> rows;
-    rows.reserve(rowCount);
-    {
-        const auto person = Integers(CDSAllStats, "LL_ID");
-        const auto hours = Integers(CDSAllStats, "VMV_LESTIJDENORGANISATIE");
-        const auto fin = Integers(CDSAllStats, "FINANCIERBAARHEID");
-        const auto flags = Integers(CDSAllStats, "LL_FLAGS");
-        const auto man = TextIs(CDSAllStats, "LL_GESLACHT", "M");
-        for (std::size_t i = 0; i < rowCount; ++i)
-            rows.push_back({person[i], hours[i], fin[i] == 8, man[i] != 0, false, (flags[i] & C98Flag) != 0});
-    }
+    CountEnrolments();
+    FillDatasets();
+    DisplayCharts();
+}
 
+void TStatVWOCursistenPerInstellingForm::CountEnrolments() {
     // Each row is counted per class, module, module variant, module variant as set up, training,
     // training variant, fee rate, branch and teaching location.
-    using Pass = CategoryPass<vwo::TStatistic>;
-    std::vector<Pass> passes;
-    passes.reserve(9);
-    const std::pair<const char*, Pass::Lookup> keyed[] = {
+    using Category = CategoryCount<vwo::TStatistic>;
+    std::vector<Category> categories;
+    categories.reserve(9);
+    const std::pair<const char*, Category::Lookup> keyed[] = {
         {"VWK_ID", [this](std::int32_t id) { return GetKlasStat(id); }},
         {"VOM_ID", [this](std::int32_t id) { return GetModuleStat(id); }},
         {"VMV_ID", [this](std::int32_t id) { return GetModulevariantStat(id); }},
@@ -417,19 +410,24 @@ void TStatVWOCursistenPerInstellingForm::FillCharts() {
         {"VOO_ID", [this](std::int32_t id) { return GetOpleidingsvariantStat(id); }},
         {"VL_VWOTARIEF_FK", [this](std::int32_t id) { return GetTariefStat(id); }},
         {"VWK_VESTIGINGSPLAATS_FK", [this](std::int32_t id) { return GetVestigingStat(id); }}};
-    for (const auto& [key, lookup] : keyed) {
-        passes.emplace_back(lookup, rowCount);
-        passes.back().AddAll(Integers(CDSAllStats, key));
-    }
-    passes.emplace_back([this](std::int32_t id) { return GetLesplaatsStat(id); }, rowCount);
-    AddLocations(passes.back(), Texts(CDSAllStats, "VLP_OMSCHRIJVING"), FLesplaatsen);
+    for (const auto& [key, lookup] : keyed)
+        categories.emplace_back(TRowIds(IntegerView(CDSAllStats, key)), lookup);
+    categories.emplace_back(LocationIds(CDSAllStats, "VLP_OMSCHRIJVING", FLesplaatsen),
+                            [this](std::int32_t id) { return GetLesplaatsStat(id); });
 
-    for (const Pass& pass : passes)
-        pass.CountRows(rows, [](vwo::TStatistic& stat, const RowCounts& r) {
-            stat.IncCounts(r.person, r.hours, r.fin, r.man, r.c98);
-        });
-    FillDatasets();
-    DisplayCharts();
+    // A row without a person counts in no figure (its values still get their statistics).
+    const auto person = IntegerView(CDSAllStats, "LL_ID");
+    const auto hours = IntegerView(CDSAllStats, "VMV_LESTIJDENORGANISATIE");
+    const auto fin = IntegerView(CDSAllStats, "FINANCIERBAARHEID");
+    const auto flags = IntegerView(CDSAllStats, "LL_FLAGS");
+    const auto sex = TextView(CDSAllStats, "LL_GESLACHT");
+    CountCategories(
+        categories, person.size(),
+        [&](std::size_t i) {
+            return RowCounts{person[i],       hours[i], fin[i] == 8,
+                             Is(sex[i], "M"), false,    (flags[i] & C98Flag) != 0};
+        },
+        true);
 }
 
 void TStatVWOCursistenPerInstellingForm::FillDatasets() {

@@ -69,6 +69,8 @@ public:
     void CloseDatasets() override;
     void OpenDatasets() override;
     void FillCharts() override;
+    /// The counting pass: every enrolment row counted in each category.
+    void CountEnrolments();
     void FillDatasets();
     /// The OSP totals, but with persons, men and women counted once each over all enrolment rows.
     void DisplayTotalen(vorn::TVornClientDataSet& table) override;

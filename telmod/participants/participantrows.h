@@ -3,6 +3,7 @@
 #include "host/data/clientdataset.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,21 @@ inline std::vector<std::int32_t> Integers(const vorn::TVornClientDataSet& rows, 
 /// The texts of a field for every record, in the dataset's order.
 inline std::vector<std::string_view> Texts(const vorn::TVornClientDataSet& rows, const char* field) {
     return rows.TextColumn(rows.FieldByName(QString::fromLatin1(field)));
+}
+
+/// An integer field of every record in the dataset's order, read in place.
+inline vorn::TIntegerColumnView IntegerView(const vorn::TVornClientDataSet& rows, const char* field) {
+    return rows.IntegerView(rows.FieldByName(QString::fromLatin1(field)));
+}
+
+/// A text field of every record in the dataset's order, read in place.
+inline vorn::TTextColumnView TextView(const vorn::TVornClientDataSet& rows, const char* field) {
+    return rows.TextView(rows.FieldByName(QString::fromLatin1(field)));
+}
+
+/// Whether a text is exactly the literal; compared inline, as the literal's length is known.
+template <std::size_t N> bool Is(std::string_view text, const char (&literal)[N]) {
+    return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
 }
 
 /// For every record, whether the field holds exactly `text`, in the dataset's order.

@@ -2,17 +2,14 @@
 
 namespace telmod {
 
-TParticipantStatistic::TParticipantStatistic() : FPersonen(new vorn::TIDList(50)) {
-    FPersonen->SetSorted(true);
-    FPersonen->SetDuplicates(vorn::dupIgnore);
-}
+TParticipantStatistic::TParticipantStatistic() = default;
 
-TParticipantStatistic::~TParticipantStatistic() {
-    delete FPersonen;
-}
+TParticipantStatistic::~TParticipantStatistic() = default;
 
 void TParticipantStatistic::Reset() {
-    FPersonen->Clear();
+    if (FPersonen)
+        FPersonen->Clear();
+    FPersoonCount = 0;
     FFinCount = 0;
     FNotFinCount = 0;
     FManCount = 0;
@@ -29,9 +26,15 @@ void TParticipantStatistic::CountRow(std::int32_t LLID, std::int32_t LUC, bool F
     } else {
         AddWrapping(FNotFinCount, 1);
     }
+    if (!FPersonen) {
+        FPersonen = std::make_unique<vorn::TIDList>(50);
+        FPersonen->SetSorted(true);
+        FPersonen->SetDuplicates(vorn::dupIgnore);
+    }
     const int before = FPersonen->Count();
     FPersonen->Add(LLID);
     if (FPersonen->Count() > before) {
+        AddWrapping(FPersoonCount, 1);
         if (Man)
             AddWrapping(FManCount, 1);
         if (C98)
@@ -39,8 +42,18 @@ void TParticipantStatistic::CountRow(std::int32_t LLID, std::int32_t LUC, bool F
     }
 }
 
+void TParticipantStatistic::AddCounted(const TTally& tally) {
+    AddWrapping(FCount, static_cast<std::int32_t>(tally.count));
+    AddWrapping(FFinCount, static_cast<std::int32_t>(tally.fin));
+    AddWrapping(FNotFinCount, static_cast<std::int32_t>(tally.count - tally.fin));
+    AddWrapping(FLesurenCursist, static_cast<std::int32_t>(tally.hours));
+    AddWrapping(FPersoonCount, static_cast<std::int32_t>(tally.persons));
+    AddWrapping(FManCount, static_cast<std::int32_t>(tally.men));
+    AddWrapping(FCountC98, static_cast<std::int32_t>(tally.c98));
+}
+
 std::int32_t TParticipantStatistic::GetPersoonCount() const {
-    return FPersonen->Count();
+    return FPersoonCount;
 }
 
 std::int32_t TParticipantStatistic::GetVrouwCount() const {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 namespace telmod {
 
@@ -13,6 +14,22 @@ inline void AddWrapping(std::int32_t& counter, std::int32_t amount) {
     counter =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + static_cast<std::uint32_t>(amount));
 }
+
+/// The figures one category value gathers in the counting pass, in flat arrays rather than in the
+/// statistics themselves (32 bytes: two to a cache line). The rows come in person order, so a person
+/// is new to the value exactly when the value has no person yet or its last person differs. The
+/// enrolments not financeable are those counted minus the financeable ones. Counters wrap around as
+/// 32-bit arithmetic does.
+struct TTally {
+    std::uint32_t count = 0;
+    std::uint32_t fin = 0;
+    std::uint32_t hours = 0;
+    std::uint32_t persons = 0;
+    std::uint32_t men = 0;
+    std::uint32_t c98 = 0;
+    std::uint32_t creditHours = 0;
+    std::int32_t lastPerson = 0;
+};
 
 /// What the statistics of both regimes count alike for one category value: enrolments, financeable
 /// or not, the lesson hours of the financeable ones, distinct persons, men (women are persons minus
@@ -53,6 +70,9 @@ public:
     std::int32_t LesurenCursist() const { return FLesurenCursist; }
     void SetLesurenCursist(std::int32_t value) { FLesurenCursist = value; }
 
+    /// Adds the figures the counting pass gathered for this value.
+    void AddCounted(const TTally& tally);
+
 protected:
     /// Counts one enrolment row: the person's first row in this value decides man and C98.
     void CountRow(std::int32_t LLID, std::int32_t LUC, bool Fin, bool Man, bool C98);
@@ -66,7 +86,9 @@ private:
     QString FCode;
     QString Fomschrijving;
     std::int32_t FCountC98 = 0;
-    vorn::TIDList* FPersonen;
+    /// The persons met row by row; made on the first such row (the counting pass needs none).
+    std::unique_ptr<vorn::TIDList> FPersonen;
+    std::int32_t FPersoonCount = 0;
     std::int32_t FLesurenCursist = 0;
 };
 

@@ -73,76 +73,106 @@ TEST(VwoStatistic, ARowWithoutPersonCountsNothingAndTheOrdinalsShift) {
     EXPECT_EQ(statistic.GetTypeCount(8), 0);
 }
 
-TEST(CategoryPass, GroupedCountingGivesEveryStatisticWhatRowByRowCountingGives) {
-    // 300 category values: more than are counted directly, so the rows are grouped first.
-    constexpr int Values = 300;
-    std::vector<std::unique_ptr<osp::TStatistic>> grouped, direct;
-    for (int i = 0; i < Values; ++i) {
-        grouped.push_back(std::make_unique<osp::TStatistic>());
-        direct.push_back(std::make_unique<osp::TStatistic>());
-    }
-    int lookups = 0;
-    telmod::CategoryPass<osp::TStatistic> pass(
-        [&](std::int32_t id) {
-            ++lookups;
-            return id == 7 ? nullptr : grouped[static_cast<std::size_t>(id)].get(); // 7: not counted
-        },
-        0);
+namespace {
+
+/// Random enrolment rows: a value of one category each (NoValue now and then), persons ascending
+/// unless `shuffled`.
+struct RandomRows {
     std::vector<telmod::RowCounts> rows;
     std::vector<std::int32_t> ids;
-    std::uint32_t seed = 12345;
+};
+
+RandomRows MakeRows(std::uint32_t seed, int values, bool shuffled) {
     const auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
         return seed >> 8; // the low bits of this generator repeat quickly
     };
-    for (int person = 1; person <= 2000; ++person)
+    RandomRows made;
+    for (int person = 0; person <= 2000; ++person)
         for (int enrolment = 0; enrolment < 1 + static_cast<int>(next() % 4); ++enrolment) {
-            const auto value = static_cast<std::int32_t>(next() % Values);
-            rows.push_back({person, static_cast<std::int32_t>(next() % 90), next() % 3 != 0, next() % 2 == 0,
-                            next() % 5 == 0, next() % 7 == 0});
-            ids.push_back(value);
-            if (value != 7) {
-                const telmod::RowCounts& r = rows.back();
-                direct[static_cast<std::size_t>(value)]->IncCounts(r.person, r.hours, r.fin, r.man, r.aku,
-                                                                   r.c98);
-            }
+            made.rows.push_back({person, static_cast<std::int32_t>(next() % 90), next() % 3 != 0,
+                                 next() % 2 == 0, next() % 5 == 0, next() % 7 == 0});
+            made.ids.push_back(next() % 50 == 0 ? telmod::TRowIds::NoValue
+                                                : static_cast<std::int32_t>(next() % values));
         }
-    pass.AddAll(ids);
-    pass.CountRows(rows, [](osp::TStatistic& stat, const telmod::RowCounts& r) {
-        stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
-    });
-    EXPECT_EQ(lookups, Values) << "one lookup per distinct id";
-    for (int value = 0; value < Values; ++value)
-        for (int figure = 0; figure < osp::StatTypeCount; ++figure)
-            ASSERT_EQ(grouped[static_cast<std::size_t>(value)]->GetTypeCount(figure),
-                      direct[static_cast<std::size_t>(value)]->GetTypeCount(figure))
-                << "value " << value << ", figure " << figure;
-    EXPECT_EQ(grouped[7]->Count(), 0);
-    EXPECT_GT(direct[3]->Count(), 0);
+    if (shuffled)
+        for (std::size_t i = made.rows.size() - 1; i > 0; --i) {
+            const std::size_t j = next() % (i + 1);
+            std::swap(made.rows[i], made.rows[j]);
+            std::swap(made.ids[i], made.ids[j]);
+        }
+    return made;
 }
 
-TEST(CategoryPass, SkippedRowsBeforeTheFirstValueLeaveTheFirstValueCounted) {
-    // Rows without a value (an empty teaching location) may come first; the first value then has
-    // id 0, which must not be taken for a value already looked up.
-    osp::TStatistic first, second;
-    telmod::CategoryPass<osp::TStatistic> pass(
-        [&](std::int32_t id) { return id == 0   ? &first
-                                      : id == 1 ? &second
-                                                : nullptr; }, 0);
-    pass.Skip();
-    pass.Skip();
-    pass.Add(0);
-    pass.Add(0);
-    pass.Skip();
-    pass.Add(1);
-    const std::vector<telmod::RowCounts> rows{
-        {1, 10, true, true, false, false},  {2, 10, true, false, false, false},
-        {3, 10, true, false, false, false}, {4, 10, true, true, false, false},
-        {5, 10, true, false, false, false}, {6, 10, true, true, false, false}};
-    pass.CountRows(rows, [](osp::TStatistic& stat, const telmod::RowCounts& r) {
-        stat.IncCounts(r.person, r.hours, r.fin, r.man, r.aku, r.c98);
-    });
-    EXPECT_EQ(first.Count(), 2);
-    EXPECT_EQ(first.PersoonCount(), 2);
-    EXPECT_EQ(second.Count(), 1);
+std::vector<std::uint32_t> Identity(std::size_t size) {
+    std::vector<std::uint32_t> order(size);
+    for (std::size_t i = 0; i < size; ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+    return order;
+}
+
+} // namespace
+
+TEST(CountingPass, EveryStatisticGetsWhatRowByRowCountingGives) {
+    // Values with ids spread wide (a hash map) and close together (a table), persons in order and
+    // shuffled (the pass then reorders them itself), rows without a value, a value not counted (7).
+    for (const int spread : {1, 100000})
+        for (const bool shuffled : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "spread " << spread << (shuffled ? ", shuffled" : ""));
+            constexpr int Values = 300;
+            RandomRows made = MakeRows(12345u + static_cast<std::uint32_t>(spread), Values, shuffled);
+            std::vector<std::unique_ptr<osp::TStatistic>> passed, direct;
+            for (int i = 0; i < Values; ++i) {
+                passed.push_back(std::make_unique<osp::TStatistic>());
+                direct.push_back(std::make_unique<osp::TStatistic>());
+            }
+            for (std::size_t i = 0; i < made.rows.size(); ++i) {
+                const telmod::RowCounts& r = made.rows[i];
+                if (made.ids[i] != telmod::TRowIds::NoValue && made.ids[i] != 7)
+                    direct[static_cast<std::size_t>(made.ids[i])]->IncCounts(r.person, r.hours, r.fin, r.man,
+                                                                             r.aku, r.c98);
+            }
+            std::vector<std::int32_t> spreadIds;
+            for (const std::int32_t id : made.ids)
+                spreadIds.push_back(id == telmod::TRowIds::NoValue ? id : id * spread);
+            const std::vector<std::uint32_t> order = Identity(made.rows.size());
+            std::vector<std::int32_t> looked;
+            std::vector<telmod::CategoryCount<osp::TStatistic>> categories;
+            categories.emplace_back(telmod::TRowIds(spreadIds, order), [&](std::int32_t id) {
+                looked.push_back(id);
+                return id == 7 * spread ? nullptr : passed[static_cast<std::size_t>(id / spread)].get();
+            });
+            telmod::CountCategories(
+                categories, made.rows.size(), [&](std::size_t i) { return made.rows[i]; }, false);
+
+            EXPECT_EQ(looked.size(), static_cast<std::size_t>(Values)) << "one lookup per distinct id";
+            EXPECT_TRUE(std::is_sorted(looked.begin(), looked.end())) << "so a sorted list only appends";
+            for (int value = 0; value < Values; ++value)
+                for (int figure = 0; figure < osp::StatTypeCount; ++figure)
+                    ASSERT_EQ(passed[static_cast<std::size_t>(value)]->GetTypeCount(figure),
+                              direct[static_cast<std::size_t>(value)]->GetTypeCount(figure))
+                        << "value " << value << ", figure " << figure;
+            EXPECT_EQ(passed[7]->Count(), 0);
+            EXPECT_GT(direct[3]->Count(), 0);
+        }
+}
+
+TEST(CountingPass, RowsWithoutAPersonGetTheirStatisticButCountNowhereWhenSkipped) {
+    vwo::TStatistic onlyNobody, mixed;
+    const std::vector<telmod::RowCounts> rows{{0, 10, true, true, false, true},
+                                              {0, 10, true, true, false, true},
+                                              {4, 10, true, false, false, false},
+                                              {4, 20, false, false, false, false}};
+    const std::vector<std::uint32_t> order = Identity(rows.size());
+    std::vector<telmod::CategoryCount<vwo::TStatistic>> categories;
+    categories.emplace_back(telmod::TRowIds({1, 1, 2, 2}, order),
+                            [&](std::int32_t id) { return id == 1 ? &onlyNobody : &mixed; });
+    telmod::CountCategories(
+        categories, rows.size(), [&](std::size_t i) { return rows[i]; }, true);
+    EXPECT_EQ(onlyNobody.Count(), 0);
+    EXPECT_EQ(onlyNobody.PersoonCount(), 0);
+    EXPECT_EQ(mixed.Count(), 2);
+    EXPECT_EQ(mixed.PersoonCount(), 1);
+    EXPECT_EQ(mixed.NotFinNount(), 1);
+    EXPECT_EQ(mixed.LesurenCursist(), 10);
 }
