@@ -28,18 +28,22 @@
 #include <QTemporaryDir>
 
 #include <QApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QTextStream>
 #include <algorithm>
 #include <functional>
+#include <sqlite3.h>
+#include <thread>
 
 using namespace vorn;
 
 namespace {
 
 constexpr int Institution = 5; // the largest centre of the demo data
-const TDateTime Begin = EncodeDate(2024, 9, 1);
-const TDateTime End = EncodeDate(2025, 6, 30);
+// The period counted: one school year unless --from and --to say otherwise.
+TDateTime Begin = EncodeDate(2024, 9, 1);
+TDateTime End = EncodeDate(2025, 6, 30);
 
 class BenchHost : public IHostServices {
 public:
@@ -153,6 +157,66 @@ std::int64_t plainPass(telmod::TStatCursistenPerInstellingForm& screen) {
     return sum;
 }
 
+/// The provider's statement with the period and centre written in, for raw readers of our own.
+QString literalSql() {
+    QString sql = server::FindProvider("DSPOSPCursistStats")->sql;
+    sql.replace(QStringLiteral(":IS_ID"), QString::number(Institution));
+    sql.replace(QStringLiteral(":BeginDatum"),
+                QStringLiteral("'%1'").arg(DateTimeToQDateTime(Begin).date().toString(Qt::ISODate)));
+    sql.replace(QStringLiteral(":EindDatum"),
+                QStringLiteral("'%1'").arg(DateTimeToQDateTime(End).date().toString(Qt::ISODate)));
+    return sql;
+}
+
+/// Steps through one half of the rows with the bare SQLite interface, reading every value as its
+/// type, on a handle set up as the provider's half readers are.
+std::int64_t rawHalf(const QString& file, const QString& sql, int half) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw EDatabaseError(QStringLiteral("kan %1 niet openen").arg(file));
+    sqlite3_exec(db, "PRAGMA mmap_size = 0; PRAGMA cache_size = -8192", nullptr, nullptr, nullptr);
+    const QByteArray halfSql =
+        QStringLiteral("SELECT * FROM (%1) WHERE ((CU_ID >> 12) & 1) = %2").arg(sql).arg(half).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, halfSql.constData(), -1, &statement, nullptr);
+    std::int64_t touched = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        for (int c = 0; c < sqlite3_column_count(statement); ++c)
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER:
+                touched += sqlite3_column_int64(statement, c);
+                break;
+            case SQLITE_TEXT:
+                touched += sqlite3_column_bytes(statement, c);
+                break;
+            default:
+                break;
+            }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return touched;
+}
+
+/// The floor of a fetch: the statement's two halves stepped through at once by two bare readers.
+std::int64_t rawTwoReaders(const QString& file, const QString& sql) {
+    std::int64_t odd = 0;
+    std::thread oddReader([&] { odd = rawHalf(file, sql, 1); });
+    const std::int64_t even = rawHalf(file, sql, 0);
+    oddReader.join();
+    return even + odd;
+}
+
+/// One line of the table of run-scale-bench.sh: work, our time, what it is set against, its time
+/// and the ratio.
+void tableLine(QTextStream& out, const QString& work, double ours, const QString& peer, double theirs) {
+    out << work << '\t' << QString::number(ours, 'f', 3) << '\t' << peer << '\t'
+        << QString::number(theirs, 'f', 3) << '\t'
+        << (ours < theirs ? QStringLiteral("1/%1").arg(theirs / ours, 0, 'f', 0)
+                          : QString::number(ours / theirs, 'f', 2))
+        << '\n';
+    out.flush();
+}
+
 double databaseGroupBy(server::Connection& connection, const QStringList& statements, const TParams& params) {
     return bestOf(1, [&] {
         for (const QString& statement : statements)
@@ -166,9 +230,24 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream out(stdout);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    const bool table = args.removeAll(QStringLiteral("--table")) > 0;
+    const bool fetchOnly = args.removeAll(QStringLiteral("--fetch-only")) > 0;
+    const bool printSql = args.removeAll(QStringLiteral("--sql")) > 0;
+    for (const auto& [option, date] :
+         {std::pair{QStringLiteral("--from"), &Begin}, std::pair{QStringLiteral("--to"), &End}})
+        if (const qsizetype at = args.indexOf(option); at >= 0 && at + 1 < args.size()) {
+            *date = DateToDateTime(QDate::fromString(args[at + 1], Qt::ISODate));
+            args.remove(at, 2);
+        }
+    if (printSql) { // the statement with the period written in, for a command-line client
+        out << literalSql() << '\n';
+        return 0;
+    }
     if (args.isEmpty()) {
-        out << "gebruik: bench_participants SQLITE_BESTAND [POSTGRESQL_VERBINDING]\n";
+        out << "gebruik: bench_participants [--table] [--fetch-only] [--sql] [--from JJJJ-MM-DD --to "
+               "JJJJ-MM-DD] "
+               "SQLITE_BESTAND [POSTGRESQL_VERBINDING]\n";
         return 2;
     }
     try {
@@ -180,6 +259,10 @@ int main(int argc, char* argv[]) {
         SetHost(&host);
         SetErrorReporter([&out](const QString& message) { out << "fout: " << message << '\n'; });
         OpenScreen open(broker);
+        if (fetchOnly) { // for the peak memory of one fetch with its counting pass
+            open.FetchAndDraw();
+            return 0;
+        }
         const double fetch = bestOf(5, [&] { open.FetchAndDraw(); });
         const int rows = open.screen.CDSAllStats.RecordCount();
         const double counting = bestOf(10, [&] {
@@ -194,6 +277,21 @@ int main(int argc, char* argv[]) {
         const double charts = bestOf(10, [&] { open.screen.DisplayCharts(); });
         std::int64_t checksum = 0;
         const double plain = bestOf(10, [&] { checksum += plainPass(open.screen); });
+        if (table) {
+            const QString sql = literalSql();
+            std::int64_t touched = 0;
+            const double floor = bestOf(5, [&] { touched += rawTwoReaders(args[0], sql); });
+            tableLine(out, QStringLiteral("ophalen (Ophalen tot getekende grafieken), %1 rijen").arg(rows),
+                      fetch, QStringLiteral("twee kale sqlite3_step-lezers"), floor);
+            tableLine(out, QStringLiteral("telpas (CountEnrolments)"), pass,
+                      QStringLiteral("gewone doorloop"), plain);
+            tableLine(out, QStringLiteral("telpas + tabellen + grafieken (FillCharts)"), counting,
+                      QStringLiteral("gewone doorloop"), plain);
+            const double sqliteSql = databaseGroupBy(*sqlite, groupByStatements(), periodParams());
+            tableLine(out, QStringLiteral("telpas (CountEnrolments)"), pass,
+                      QStringLiteral("SQLite GROUP BY, 8 categorieën"), sqliteSql);
+            return touched == 0 ? 1 : 0;
+        }
         out << QStringLiteral("rijen: %1, klassen: %2\n").arg(rows).arg(open.screen.FKlasStats->Count());
         out << QStringLiteral("ophalen tot getekende grafieken (SQLite): %1 s\n").arg(fetch, 0, 'f', 3);
         out << QStringLiteral("FillCharts (telling, tabellen, grafieken): %1 s\n").arg(counting, 0, 'f', 3);

@@ -107,6 +107,18 @@ server::DatabaseState stateOf(const server::ConnectionSettings& settings) {
     return server::StateOf(*server::OpenPostgres(settings.target));
 }
 
+/// A whole number option within [low, high]; `low` when not given.
+int countOption(const QCommandLineParser& parser, const QCommandLineOption& option, int low, int high) {
+    if (!parser.isSet(option))
+        return low;
+    bool ok = true;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < low || value > high)
+        RaiseClientError("--%s verwacht een getal van %d tot %d, niet '%s'", option.names().front(), low,
+                         high, parser.value(option));
+    return value;
+}
+
 int run(QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -120,9 +132,14 @@ int run(QCoreApplication& app) {
     const QCommandLineOption enrolments(
         "enrolments", "Inschrijvingen per schooljaar in het grootste centrum volwassenenonderwijs.", "n",
         "3000");
+    const QCommandLineOption pupils(
+        "pupils", "Leerlingen per schooljaar in de eerste secundaire school (standaard het toeval: ~550).",
+        "n");
+    const QCommandLineOption staff(
+        "staff", "Personeelsleden van de eerste instelling (standaard het toeval: 45 tot 70).", "n");
     const QCommandLineOption replace("replace", "Vervang een bestaande databank.");
     const QCommandLineOption ifAbsent("if-absent", "Doe niets als de databank al bestaat.");
-    parser.addOptions({database, seed, firstYear, enrolments, replace, ifAbsent});
+    parser.addOptions({database, seed, firstYear, enrolments, pupils, staff, replace, ifAbsent});
     parser.process(app);
 
     demo::DemoOptions options;
@@ -133,6 +150,8 @@ int run(QCoreApplication& app) {
     options.adultEnrolments = parser.value(enrolments).toInt(&ok);
     if (!ok)
         RaiseClientError("--enrolments verwacht een getal, niet '%s'", parser.value(enrolments));
+    options.largestSchoolPupils = countOption(parser, pupils, 0, 200000);
+    options.largestStaff = countOption(parser, staff, 0, 200000);
     options.firstSchoolYear = GetSchooljaarFrom(Today()) - 2;
     if (parser.isSet(firstYear)) {
         options.firstSchoolYear = parser.value(firstYear).toInt(&ok);

@@ -325,6 +325,11 @@ private:
         int direction; // index into Directions; -1 in the first grade
     };
 
+    /// The letter of the k-th parallel class; past the alphabet (only in grown schools) a number.
+    static QString classLetter(int k, char16_t first) {
+        return k < 26 ? QString(QChar(static_cast<char16_t>(first + k))) : QString::number(k + 1);
+    }
+
     static QString ordinal(int leerjaar) {
         static const QStringList words{"Eerste", "Tweede", "Derde", "Vierde", "Vijfde", "Zesde"};
         return words.value(leerjaar - 1);
@@ -374,7 +379,7 @@ private:
                 enrolments; // pupil, school, class, package, group
             for (std::size_t s = 0; s < Offered.size(); ++s) {
                 const int school = static_cast<int>(s) + 1;
-                advance(pupils[s], Offered[s], y);
+                advance(pupils[s], Offered[s], y, s == 0 ? options_.largestSchoolPupils / 6 : 0);
                 std::map<std::pair<int, int>, std::vector<int>>
                     groupsOfPupils; // (leerjaar, direction) -> pupils
                 for (std::size_t p = 0; p < pupils[s].size(); ++p)
@@ -399,11 +404,11 @@ private:
                         const int id = ++lastClass_;
                         classIds.push_back(id);
                         const QString code =
-                            direction < 0 ? QStringLiteral("%1%2").arg(leerjaar).arg(QChar(u'A' + k))
+                            direction < 0 ? QStringLiteral("%1%2").arg(leerjaar).arg(classLetter(k, u'A'))
                                           : QStringLiteral("%1%2%3")
                                                 .arg(leerjaar)
                                                 .arg(directionCode)
-                                                .arg(classCount > 1 ? QString(QChar(u'a' + k)) : QString());
+                                                .arg(classCount > 1 ? classLetter(k, u'a') : QString());
                         classes.add(
                             {I(id), I(school), I(school), I(y + 1), S(code.left(10)),
                              S(QStringLiteral("%1 jaar %2")
@@ -427,10 +432,16 @@ private:
     }
 
     /// Moves every pupil up a year (leavers and the sixth year go), and brings in new first-years.
-    void advance(std::vector<Pupil>& pupils, const std::vector<int>& offered, int y) {
+    /// `perYear` (when not 0) fixes the pupils of a year instead of chance; the chance is drawn all
+    /// the same, so that a database without grown schools stays row for row what it was.
+    void advance(std::vector<Pupil>& pupils, const std::vector<int>& offered, int y, int perYear) {
+        const auto pupilsOfAYear = [&](int low, int high) {
+            const int drawn = random_.between(low, high);
+            return perYear > 0 ? perYear : drawn;
+        };
         if (y == 0) {
             for (int leerjaar = 2; leerjaar <= 6; ++leerjaar)
-                addPupils(pupils, leerjaar, offered, y, random_.between(70, 110));
+                addPupils(pupils, leerjaar, offered, y, pupilsOfAYear(70, 110));
         } else {
             std::vector<Pupil> staying;
             for (Pupil pupil : pupils) {
@@ -443,7 +454,7 @@ private:
             }
             pupils = std::move(staying);
         }
-        addPupils(pupils, 1, offered, y, random_.between(75, 115));
+        addPupils(pupils, 1, offered, y, pupilsOfAYear(75, 115));
     }
 
     void addPupils(std::vector<Pupil>& pupils, int leerjaar, const std::vector<int>& offered, int y,
@@ -498,7 +509,8 @@ private:
         int taskId = 0;
         for (std::size_t i = 0; i < Institutions.size(); ++i) {
             const int institution = static_cast<int>(i) + 1;
-            const int size = random_.between(45, 70);
+            const int drawn = random_.between(45, 70);
+            const int size = i == 0 && options_.largestStaff > 0 ? options_.largestStaff : drawn;
             for (int member = 0; member < size; ++member) {
                 const bool male = random_.chance(38);
                 people.add(

@@ -14,6 +14,11 @@ struct DemoOptions {
     /// Enrolment rows per school year of the largest adult-education centre; the other centres get
     /// half as many. Large values (up to 2,000,000) make databases for benchmarks.
     int adultEnrolments = 3000;
+    /// Pupils of the first secondary school per school year (spread over its six years); 0 leaves
+    /// it to chance (about 550). Large values make databases for benchmarks.
+    int largestSchoolPupils = 0;
+    /// Staff members of the first institution; 0 leaves it to chance (45 to 70).
+    int largestStaff = 0;
     /// Rows sent to the database at once; a small number tests the order in which tables are sent.
     int batchRows = 20000;
 };

@@ -219,3 +219,52 @@ TEST(IntegerSort, OrdersNegativeAndLargeKeysStablyBothWays) {
               [](auto a, auto b) { return a.first != b.first ? a.first < b.first : a.second > b.second; });
     EXPECT_EQ(rows(), expected) << "two keys, the second descending";
 }
+
+TEST(LocalDataset, RowsHandedOverAtOnceAreItsDataAndRowsOfAnotherShapeAreRefused) {
+    TVornClientDataSet table("T");
+    table.AddField(FieldDef::integer("ID").req());
+    table.AddField(FieldDef::string("Code", 4).req());
+    Table rows(table.FieldDefs());
+    for (int id : {3, 1, 2}) {
+        rows.columns[0].appendInt(id);
+        AppendText(rows.columns[1], rows.fields[1], QStringLiteral("code%1").arg(id));
+    }
+    table.CreateDataSet(std::move(rows));
+    EXPECT_EQ(table.RecordCount(), 3);
+    EXPECT_EQ(table.ChangeCount(), 0) << "not pending inserts";
+    table.Sort("ID");
+    table.First();
+    EXPECT_EQ(table.FieldByName("Code").AsString(), "code") << "cut to the field's width as a cell is";
+    const TIntegerColumnView ids = table.IntegerView(table.FieldByName("ID"));
+    EXPECT_EQ(std::vector<int>({ids[0], ids[1], ids[2]}), std::vector<int>({1, 2, 3}))
+        << "in the dataset's order";
+
+    Table wrongKind(table.FieldDefs());
+    wrongKind.columns[0] = Column(StorageKind::Bytes);
+    EXPECT_THROW(table.CreateDataSet(std::move(wrongKind)), EDatabaseError);
+    Table missingRequired(table.FieldDefs());
+    missingRequired.columns[0].appendNull();
+    missingRequired.columns[1].appendBytes("x");
+    EXPECT_THROW(table.CreateDataSet(std::move(missingRequired)), EDatabaseError);
+    Table ragged(table.FieldDefs());
+    ragged.columns[0].appendInt(1);
+    EXPECT_THROW(table.CreateDataSet(std::move(ragged)), EDatabaseError);
+    EXPECT_EQ(table.RecordCount(), 3) << "a refused hand-over leaves the rows as they were";
+}
+
+TEST(LocalDataset, AnIntegerViewReadsNullsAsZeroAndRefusesWhatDoesNotFitIn32Bits) {
+    TVornClientDataSet table("T");
+    table.AddField(FieldDef::largeint("N"));
+    table.CreateDataSet();
+    for (const QVariant& value : {QVariant(7), QVariant(), QVariant(-2)}) {
+        table.Append();
+        table.FieldByName("N").SetValue(value);
+        table.Post();
+    }
+    const TIntegerColumnView view = table.IntegerView(table.FieldByName("N"));
+    EXPECT_EQ(std::vector<int>({view[0], view[1], view[2]}), std::vector<int>({7, 0, -2}));
+    table.Append();
+    table.FieldByName("N").SetAsInteger(qint64{1} << 40);
+    table.Post();
+    EXPECT_THROW(table.IntegerView(table.FieldByName("N")), EDatabaseError);
+}

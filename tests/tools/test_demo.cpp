@@ -99,6 +99,38 @@ TEST(DemoData, IsConsistentAndEveryScreenFindsRowsInTheLastSchoolYear) {
               0U);
 }
 
+TEST(DemoData, AGrownSchoolHasItsPupilsAndStaff) {
+    QTemporaryDir dir;
+    demo::DemoOptions grown{2024, FirstYear, 600};
+    grown.largestSchoolPupils = 3000; // 500 a year: more parallel classes than letters
+    grown.largestStaff = 400;
+    auto connection = server::OpenSqlite(dir.filePath("grown.db"), true);
+    server::CreateSchema(*connection);
+    demo::GenerateDemoData(*connection, grown);
+    auto plain = DemoDatabase(dir.filePath("plain.db"), 2024);
+    server::SqlBroker grownBroker(*connection), plainBroker(*plain);
+    const QDate date(FirstYear + 2, 12, 1);
+    const auto classesOf = [&](server::SqlBroker& broker, int institution) {
+        return RowCount(broker, "DSPStatLLPerKlas",
+                        {{"SJ_ID", 3}, {"WerkDatum", date}, {"IS_ID", institution}});
+    };
+    EXPECT_GT(classesOf(grownBroker, 1), 4 * classesOf(plainBroker, 1));
+    EXPECT_EQ(
+        grownBroker
+            .open("DSPReports", {},
+                  "SELECT DISTINCT KL_CODE, KL_SCHOOLJAAR_FK FROM KLAS WHERE "
+                  "KL_INSTELLING_FK = 1")
+            .rowCount(),
+        grownBroker.open("DSPReports", {}, "SELECT KL_ID FROM KLAS WHERE KL_INSTELLING_FK = 1").rowCount())
+        << "every class of a year has its own code";
+    EXPECT_EQ(grownBroker
+                  .open("DSPReports", {},
+                        "SELECT DISTINCT OP_PERSONEEL_FK FROM OPDRACHT WHERE "
+                        "OP_INSTELLING_FK = 1")
+                  .rowCount(),
+              400U);
+}
+
 TEST(DemoData, RowsReachTheDatabaseAfterTheRowsTheyReferToWhateverTheBatchSize) {
     // Small batches send a table's rows while the rows they refer to may still be buffered: the
     // order that large centres meet at 20,000 rows shows here with a few hundred.
