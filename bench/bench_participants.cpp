@@ -211,8 +211,8 @@ std::int64_t rawTwoReaders(const QString& file, const QString& sql) {
 void tableLine(QTextStream& out, const QString& work, double ours, const QString& peer, double theirs) {
     out << work << '\t' << QString::number(ours, 'f', 3) << '\t' << peer << '\t'
         << QString::number(theirs, 'f', 3) << '\t'
-        << (ours < theirs ? QStringLiteral("1/%1").arg(theirs / ours, 0, 'f', 0)
-                          : QString::number(ours / theirs, 'f', 2))
+        << (2 * ours < theirs ? QStringLiteral("1/%1").arg(theirs / ours, 0, 'f', 0)
+                              : QString::number(ours / theirs, 'f', 2))
         << '\n';
     out.flush();
 }

@@ -33,7 +33,7 @@ measure() {
   /usr/bin/time -v "$@" >"$work/out" 2>"$work/time" || { cat "$work/out" "$work/time" >&2; return 1; }
   awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; ++i) s = s * 60 + t[i] }
               /Maximum resident set size/ { kb = $2 }
-              END { printf "%.2f\t%.0f", s, kb / 1024 }' "$work/time"
+              END { printf "%.2f\t%.0f\n", s, kb / 1024 }' "$work/time"
 }
 
 row() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@"; }
