@@ -8,6 +8,7 @@
 //              [--category N] --pdf FILE
 #include "export.h"
 #include "mainwindow.h"
+#include "querywatch.h"
 
 #include "server/connection.h"
 #include "server/sqlbroker.h"
@@ -274,6 +275,10 @@ int main(int argc, char* argv[]) {
 
     MainWindow window(broker.get(), settingsFile());
     window.BuildMenus();
+    TQueryWatch queryWatch(window);
+    connection->setReadOnlyLimits({QueryTimeLimit(window.SettingsFile()),
+                                   [&] { return queryWatch.StopRequested(); },
+                                   [&](bool running) { queryWatch.Running(running); }});
     if (offscreen)
         SetErrorReporter([&err](const QString& message) { err << "vorn: " << message << '\n'; });
     else

@@ -7,6 +7,16 @@
 
 namespace vorn::server {
 
+QString StoppedMessage() {
+    return QStringLiteral("De query werd op uw vraag gestopt; er werd niets getoond.");
+}
+
+QString TimedOutMessage(int seconds) {
+    return QStringLiteral("De query liep langer dan %1 s en werd gestopt. De tijdslimiet staat in het "
+                          "instellingenbestand (sectie \"Databank\", \"TijdslimietQuery\").")
+        .arg(seconds);
+}
+
 ConnectionSettings ConnectionSettings::parse(const QString& text) {
     const QString trimmed = text.trimmed();
     ConnectionSettings settings;

@@ -18,11 +18,27 @@ namespace vorn::server {
 
 using BindList = std::vector<BindValue>;
 
+/// What bounds the client's read-only statements (queryReadOnly and its batches): a time limit, and
+/// a question asked now and then while one runs, whose answer true stops it. `running` hears when
+/// such a statement starts (true) and ends (false), so that a client can offer to stop it.
+struct ReadOnlyLimits {
+    int timeoutSeconds = 60; // 0: no limit
+    std::function<bool()> stopRequested;
+    std::function<void(bool)> running;
+};
+
+/// The message of a read-only statement stopped at the user's request.
+QString StoppedMessage();
+/// The message of a read-only statement stopped by the time limit.
+QString TimedOutMessage(int seconds);
+
 /// One connection to the school-administration database, SQLite or PostgreSQL. Statements use
 /// named parameters (:NAME) whose values are always bound, never pasted into the text.
 class Connection {
 public:
     virtual ~Connection() = default;
+    void setReadOnlyLimits(ReadOnlyLimits limits) { readOnlyLimits_ = std::move(limits); }
+    const ReadOnlyLimits& readOnlyLimits() const { return readOnlyLimits_; }
     virtual Dialect dialect() const = 0;
     /// What the connection points at, for messages (never a password).
     virtual QString describe() const = 0;
@@ -68,6 +84,28 @@ public:
     virtual void rollback() = 0;
     /// Whether a transaction begun with begin() is open, so that a step can join it.
     virtual bool inTransaction() const = 0;
+
+protected:
+    /// Tells `running` of the limits that a read-only statement runs, for as long as it lives.
+    class ReadOnlyRun {
+    public:
+        explicit ReadOnlyRun(const ReadOnlyLimits& limits) : limits_(limits) {
+            if (limits_.running)
+                limits_.running(true);
+        }
+        ~ReadOnlyRun() {
+            if (limits_.running)
+                limits_.running(false);
+        }
+        ReadOnlyRun(const ReadOnlyRun&) = delete;
+        ReadOnlyRun& operator=(const ReadOnlyRun&) = delete;
+
+    private:
+        const ReadOnlyLimits& limits_;
+    };
+
+private:
+    ReadOnlyLimits readOnlyLimits_;
 };
 
 /// Where the database is: a SQLite file, or a PostgreSQL connection string (URI or key=value).

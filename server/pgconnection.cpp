@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <libpq-fe.h>
+#include <poll.h>
 
 namespace vorn::server {
 
@@ -129,11 +130,15 @@ public:
     }
 
     Table queryReadOnly(const QString& sql, const TParams& params) override {
-        return reportConnection(sql).runReport(sql, params, currentSearchPath());
+        PgConnection& reports = reportConnection(sql);
+        const ReadOnlyRun announced(readOnlyLimits());
+        return reports.runReport(sql, params, currentSearchPath(), readOnlyLimits());
     }
 
     void queryReadOnlyInBatches(const QString& sql, const TParams& params, const RowBatches& batch) override {
-        reportConnection(sql).runReport(sql, params, currentSearchPath(), &batch);
+        PgConnection& reports = reportConnection(sql);
+        const ReadOnlyRun announced(readOnlyLimits());
+        reports.runReport(sql, params, currentSearchPath(), readOnlyLimits(), &batch);
     }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
@@ -228,20 +233,34 @@ private:
     }
 
     Table runReport(const QString& sql, const TParams& params, const QString& searchPath,
-                    const RowBatches* batch = nullptr) {
+                    const ReadOnlyLimits& limits, const RowBatches* batch = nullptr) {
         const NumberedSql numbered = NumberPlaceholders(sql, Dialect::PostgreSQL);
         executeScript(QStringLiteral("BEGIN TRANSACTION READ ONLY"));
+        stopRequested_ = limits.stopRequested;
+        cancelSent_ = false;
         try {
             Result path(run(QStringLiteral("SELECT set_config('search_path', $1, true)"),
                             {BindValue{BindValue::Kind::Text, 0, searchPath.toStdString()}}));
             becomeReportRole();
-            executeScript(QStringLiteral("SET LOCAL statement_timeout TO '%1s'").arg(ReportSeconds));
+            // The server stops the statement at the limit; 0 means no limit to it too.
+            executeScript(QStringLiteral("SET LOCAL statement_timeout TO '%1s'").arg(limits.timeoutSeconds));
             Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
                                 BindsFor(numbered, params)));
             Table table = fetchAll({}, batch);
+            stopRequested_ = nullptr;
             endReport();
             return table;
+        } catch (const EDatabaseError&) {
+            stopRequested_ = nullptr;
+            const QByteArray state = lastSqlState_; // ending the report runs statements of its own
+            endReport();
+            if (cancelSent_)
+                throw EDatabaseError(StoppedMessage());
+            if (state == "57014")
+                throw EDatabaseError(TimedOutMessage(limits.timeoutSeconds));
+            throw;
         } catch (...) {
+            stopRequested_ = nullptr;
             endReport();
             throw;
         }
@@ -274,8 +293,34 @@ private:
         return QStringLiteral("PostgreSQL %1").arg(text);
     }
 
+    /// While a report's rows are awaited, the question whether to stop is asked every 50 ms; a yes
+    /// asks the server to cancel the statement, which then ends with an error.
+    void waitAskingWhetherToStop() {
+        if (!stopRequested_)
+            return;
+        while (PQisBusy(conn_) != 0) {
+            pollfd socket{PQsocket(conn_), POLLIN, 0};
+            poll(&socket, 1, 50);
+            if (PQconsumeInput(conn_) == 0)
+                return; // the connection failed: PQgetResult says how
+            if (!cancelSent_ && stopRequested_())
+                sendCancel();
+        }
+    }
+
+    void sendCancel() {
+        cancelSent_ = true;
+        if (PGcancel* cancel = PQgetCancel(conn_)) {
+            char message[256];
+            PQcancel(cancel, message, sizeof message);
+            PQfreeCancel(cancel);
+        }
+    }
+
     void check(PGresult* result) {
         const ExecStatusType status = PQresultStatus(result);
+        const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        lastSqlState_ = state != nullptr ? QByteArray(state) : QByteArray();
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_COPY_IN)
             return;
         throw EDatabaseError(serverMessage(conn_, result));
@@ -354,6 +399,7 @@ private:
 
     /// The result of the query sent last; libpq needs every result read before the next query.
     PGresult* awaitResult() {
+        waitAskingWhetherToStop();
         PGresult* result = PQgetResult(conn_);
         while (PGresult* extra = PQgetResult(conn_))
             PQclear(extra);
@@ -456,7 +502,9 @@ private:
     }
 
     static constexpr const char* ReportRole = "vorn_rapport";
-    static constexpr int ReportSeconds = 300;
+    std::function<bool()> stopRequested_; // set while a report's rows are awaited
+    bool cancelSent_ = false;
+    QByteArray lastSqlState_;
     QString connectionString_;
     std::unique_ptr<PgConnection> reports_;
     PGconn* conn_ = nullptr;

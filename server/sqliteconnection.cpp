@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <chrono>
 #include <exception>
 #include <sqlite3.h>
 #include <system_error>
@@ -281,11 +282,13 @@ public:
     }
 
     Table queryReadOnly(const QString& sql, const TParams& params) override {
-        return run(reportHandle(sql), sql, params, {}, true);
+        sqlite3* handle = reportHandle(sql);
+        return withinLimits(handle, [&] { return run(handle, sql, params, {}, true); });
     }
 
     void queryReadOnlyInBatches(const QString& sql, const TParams& params, const RowBatches& batch) override {
-        run(reportHandle(sql), sql, params, {}, true, &batch);
+        sqlite3* handle = reportHandle(sql);
+        withinLimits(handle, [&] { return run(handle, sql, params, {}, true, &batch); });
     }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
@@ -427,6 +430,53 @@ private:
 
     /// The rows as one table, or, with `batch`, handed over a batch at a time (the answer is then empty).
     /// The read-only handle reports run on, for one statement.
+    /// Why the progress handler stopped the statement under way.
+    enum class Stop { None, Requested, TimedOut };
+
+    /// Runs a read-only statement under the limits: the progress handler looks at the clock every
+    /// few thousand steps of the statement and asks whether to stop at most every 50 ms.
+    Table withinLimits(sqlite3* handle, const std::function<Table()>& statement) {
+        const ReadOnlyRun announced(readOnlyLimits());
+        const auto start = std::chrono::steady_clock::now();
+        deadline_ = readOnlyLimits().timeoutSeconds > 0
+                        ? start + std::chrono::seconds(readOnlyLimits().timeoutSeconds)
+                        : std::chrono::steady_clock::time_point::max();
+        nextQuestion_ = start + QuestionInterval;
+        stop_ = Stop::None;
+        sqlite3_progress_handler(handle, 4000, &SqliteConnection::progress, this);
+        try {
+            Table table = statement();
+            sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+            return table;
+        } catch (const EDatabaseError&) {
+            sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+            if (stop_ == Stop::Requested)
+                throw EDatabaseError(StoppedMessage());
+            if (stop_ == Stop::TimedOut)
+                throw EDatabaseError(TimedOutMessage(readOnlyLimits().timeoutSeconds));
+            throw;
+        } catch (...) {
+            sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+            throw;
+        }
+    }
+
+    static int progress(void* self) {
+        auto& connection = *static_cast<SqliteConnection*>(self);
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= connection.deadline_) {
+            connection.stop_ = Stop::TimedOut;
+            return 1;
+        }
+        if (now < connection.nextQuestion_ || !connection.readOnlyLimits().stopRequested)
+            return 0;
+        connection.nextQuestion_ = now + QuestionInterval;
+        if (!connection.readOnlyLimits().stopRequested())
+            return 0;
+        connection.stop_ = Stop::Requested;
+        return 1;
+    }
+
     sqlite3* reportHandle(const QString& sql) {
         if (HasSeveralStatements(sql))
             RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
@@ -555,6 +605,10 @@ private:
     int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
     sqlite3* readOnly_ = nullptr;
+    static constexpr std::chrono::milliseconds QuestionInterval{50};
+    std::chrono::steady_clock::time_point deadline_;
+    std::chrono::steady_clock::time_point nextQuestion_;
+    Stop stop_ = Stop::None;
     sqlite3* halves_[2] = {nullptr, nullptr}; // readers of the even and the odd half
 };
 

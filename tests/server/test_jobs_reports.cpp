@@ -4,6 +4,7 @@
 
 #include "host/data/errors.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <set>
 
@@ -166,6 +167,41 @@ TEST_P(ReportTest, StoredStatisticsAndTheirQueryRunWithBoundParameters) {
                    {{"SC_ID", 2}, {"EindDatum", QDate(2030, 1, 1)}, {"BeginDatum", QDate(2000, 1, 1)}})
                   .size(),
               3);
+}
+
+TEST_P(ReportTest, AStatementPastItsTimeLimitOrAskedToStopEndsWithItsOwnMessage) {
+    // Long on both databases: a recursive count to a hundred million.
+    const QString endless = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                            "100000000) SELECT COUNT(*) FROM n";
+    const QString classes = "SELECT COUNT(*) FROM KLAS WHERE KL_INSTELLING_FK = 10";
+    const QString classCount = ReportAnswer(*broker_, classes);
+    int started = 0, ended = 0, asked = 0;
+    server::ReadOnlyLimits limits;
+    limits.timeoutSeconds = 1;
+    limits.running = [&](bool running) { ++(running ? started : ended); };
+    connection_->setReadOnlyLimits(limits);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(ReportAnswer(*broker_, endless), server::TimedOutMessage(1));
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(ended, 1);
+
+    limits.timeoutSeconds = 0;
+    limits.stopRequested = [&] { return ++asked == 3; };
+    connection_->setReadOnlyLimits(limits);
+    timer.restart();
+    EXPECT_EQ(ReportAnswer(*broker_, endless), server::StoppedMessage());
+    EXPECT_EQ(asked, 3) << "asked every 50 ms until the answer was yes";
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(ended, 2) << "told of the end also when stopped";
+
+    // The connection reads on as before.
+    EXPECT_EQ(ReportAnswer(*broker_, classes), classCount);
+    asked = 0;
+    limits.stopRequested = [&] { return ++asked > 1000; };
+    connection_->setReadOnlyLimits(limits);
+    EXPECT_EQ(ReportAnswer(*broker_, classes), classCount) << "a statement that ends before a yes is whole";
 }
 
 TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
