@@ -3,6 +3,7 @@
 #include "pivot.h"
 
 #include <QAbstractTableModel>
+#include <QSize>
 #include <vector>
 
 namespace vorn {
