@@ -203,7 +203,7 @@ QVariant TPivotTableModel::cornerData(int row, int column, int role) const {
     return QString();
 }
 
-QVariant TPivotTableModel::headerData(TPivotAxis axis, int line, int level, int role) const {
+QVariant TPivotTableModel::headingData(TPivotAxis axis, int line, int level, int role) const {
     if (role == HeaderRole)
         return true;
     if (role == TotalRole)
@@ -248,7 +248,7 @@ QVariant TPivotTableModel::data(const QModelIndex& index, int role) const {
     if (row < headerRows && column < headerColumns)
         return cornerData(row, column, role);
     if (row >= headerRows && column < headerColumns)
-        return headerData(TPivotAxis::Rows, row - headerRows, column, role);
+        return headingData(TPivotAxis::Rows, row - headerRows, column, role);
     const int line = (column - headerColumns) / measureCount();
     const int slot = (column - headerColumns) % measureCount();
     if (row == headerRows - 1) {
@@ -261,7 +261,7 @@ QVariant TPivotTableModel::data(const QModelIndex& index, int role) const {
     if (row < headerRows && slot != 0 && role == Qt::DisplayRole)
         return QString(); // covered by the label over the line's first measure
     if (row < headerRows)
-        return headerData(TPivotAxis::Columns, line, row, role);
+        return headingData(TPivotAxis::Columns, line, row, role);
     return valueData(row - headerRows, line, slot, role);
 }
 

@@ -69,7 +69,7 @@ private:
     int measureCount() const;
     bool isTotalLine(TPivotAxis axis, int line) const;
     QVariant cornerData(int row, int column, int role) const;
-    QVariant headerData(TPivotAxis axis, int line, int level, int role) const;
+    QVariant headingData(TPivotAxis axis, int line, int level, int role) const;
     QVariant valueData(int rowLine, int columnLine, int slot, int role) const;
     QString measureCaption(int slot) const;
 
