@@ -401,7 +401,7 @@ void AccumulateRows(const TCubeMeasure& measure, std::size_t m, const std::vecto
             continue;
         if (measure.countsRows) {
             ++counts[cell];
-        } else if (!measure.present.empty()) {
+        } else if (aggregate == TCubeAggregate::Count) {
             counts[cell] += measure.present[row];
         } else if (!std::isnan(measure.values[row])) {
             Accumulate(aggregate, measure.values[row], values[cell]);
@@ -573,6 +573,35 @@ std::unique_ptr<TPivotAggregates> MakeAggregates(const TCube& cube, const TPivot
     return made;
 }
 
+const TAxisTree& TreeOf(const TPivotAggregates& aggregates, TPivotAxis axis) {
+    return axis == TPivotAxis::Rows ? aggregates.rows : aggregates.columns;
+}
+
+/// The aggregate of a measure in the cell of a row node and a column node; nothing without rows.
+std::optional<double> CellAggregate(const TCube& cube, const TPivotAggregates& aggregates, int measure,
+                                    std::uint32_t rowLevel, std::uint32_t rowNode, std::uint32_t columnLevel,
+                                    std::uint32_t columnNode) {
+    const TCellLevel& cells = aggregates.level(static_cast<int>(rowLevel), static_cast<int>(columnLevel));
+    const std::uint32_t cell = cells.Find(rowNode, columnNode);
+    if (cell == NoId)
+        return std::nullopt;
+    const auto m = static_cast<std::size_t>(measure);
+    return AggregateOfCell(cube.Measure(measure).def.aggregate, cells.values[m][cell], cells.counts[m][cell]);
+}
+
+/// The lines of one axis; members sorted by a measure go by their total over the whole other axis.
+std::unique_ptr<TPivotLines> LayOutAxis(const TCube& cube, const TPivotAggregates& aggregates,
+                                        TPivotAxis axis, const TAxisLayout& layout) {
+    const auto totalOf = [&](int level, std::uint32_t node) {
+        const auto at = static_cast<std::uint32_t>(level);
+        return axis == TPivotAxis::Rows ? CellAggregate(cube, aggregates, layout.sortMeasure, at, node, 0, 0)
+                                        : CellAggregate(cube, aggregates, layout.sortMeasure, 0, 0, at, node);
+    };
+    auto lines = std::make_unique<TPivotLines>();
+    lines->lines = TLineBuilder(cube, TreeOf(aggregates, axis), layout, totalOf).Build();
+    return lines;
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ the pivot
@@ -580,8 +609,6 @@ std::unique_ptr<TPivotAggregates> MakeAggregates(const TCube& cube, const TPivot
 TPivot::TPivot(std::shared_ptr<const TCube> cube) : TPivot(cube, DefinedLayout(*cube)) {}
 
 TPivot::TPivot(std::shared_ptr<const TCube> cube, const TPivotLayout& layout) : cube_(std::move(cube)) {
-    for (int m = 0; m < cube_->MeasureCount(); ++m)
-        formats_.push_back(cube_->Measure(m).format);
     SetLayout(layout);
 }
 
@@ -618,29 +645,9 @@ void TPivot::SetLayout(const TPivotLayout& layout) {
     check(layout);
     std::unique_ptr<TPivotAggregates> aggregates =
         aggregates_ && aggregates_->fits(layout) ? std::move(aggregates_) : MakeAggregates(*cube_, layout);
-    const TPivotAggregates& made = *aggregates;
-    const auto rowTotal = [&](int level, std::uint32_t node) {
-        const TCellLevel& cells = made.level(level, 0);
-        const std::uint32_t cell = cells.Find(node, 0);
-        const auto m = static_cast<std::size_t>(layout.rows.sortMeasure);
-        if (cell == NoId)
-            return std::optional<double>();
-        return AggregateOfCell(cube_->Measure(layout.rows.sortMeasure).def.aggregate, cells.values[m][cell],
-                               cells.counts[m][cell]);
-    };
-    const auto columnTotal = [&](int level, std::uint32_t node) {
-        const TCellLevel& cells = made.level(0, level);
-        const std::uint32_t cell = cells.Find(0, node);
-        const auto m = static_cast<std::size_t>(layout.columns.sortMeasure);
-        if (cell == NoId)
-            return std::optional<double>();
-        return AggregateOfCell(cube_->Measure(layout.columns.sortMeasure).def.aggregate,
-                               cells.values[m][cell], cells.counts[m][cell]);
-    };
-    auto rowLines = std::make_unique<TPivotLines>();
-    rowLines->lines = TLineBuilder(*cube_, made.rows, layout.rows, rowTotal).Build();
-    auto columnLines = std::make_unique<TPivotLines>();
-    columnLines->lines = TLineBuilder(*cube_, made.columns, layout.columns, columnTotal).Build();
+    std::unique_ptr<TPivotLines> rowLines = LayOutAxis(*cube_, *aggregates, TPivotAxis::Rows, layout.rows);
+    std::unique_ptr<TPivotLines> columnLines =
+        LayOutAxis(*cube_, *aggregates, TPivotAxis::Columns, layout.columns);
     aggregates_ = std::move(aggregates);
     rowLines_ = std::move(rowLines);
     columnLines_ = std::move(columnLines);
@@ -652,10 +659,6 @@ int TPivot::LineCount(TPivotAxis axis) const {
 }
 
 namespace {
-
-const TAxisTree& TreeOf(const TPivotAggregates& aggregates, TPivotAxis axis) {
-    return axis == TPivotAxis::Rows ? aggregates.rows : aggregates.columns;
-}
 
 /// The member code of a node's ancestor (or the node itself) on a level from 1 up to the node's.
 std::uint32_t CodeAt(const TAxisTree& tree, std::uint32_t nodeLevel, std::uint32_t node,
@@ -715,13 +718,7 @@ QString TPivot::LineLabel(TPivotAxis axis, int line, int level) const {
 std::optional<double> TPivot::aggregateOf(int rowLine, int columnLine, int measure) const {
     const TPivotLine& row = rowLines_->lines.at(static_cast<std::size_t>(rowLine));
     const TPivotLine& column = columnLines_->lines.at(static_cast<std::size_t>(columnLine));
-    const TCellLevel& cells = aggregates_->level(static_cast<int>(row.level), static_cast<int>(column.level));
-    const std::uint32_t cell = cells.Find(row.node, column.node);
-    if (cell == NoId)
-        return std::nullopt;
-    const auto m = static_cast<std::size_t>(measure);
-    return AggregateOfCell(cube_->Measure(measure).def.aggregate, cells.values[m][cell],
-                           cells.counts[m][cell]);
+    return CellAggregate(*cube_, *aggregates_, measure, row.level, row.node, column.level, column.node);
 }
 
 std::optional<double> TPivot::Aggregate(int rowLine, int columnLine, int measure) const {
@@ -738,16 +735,11 @@ std::optional<double> TPivot::Value(int rowLine, int columnLine, int slot) const
     // The total a percentage is of: the same measure on the row's, the column's or the grand total line.
     const TPivotLine& row = rowLines_->lines.at(static_cast<std::size_t>(rowLine));
     const TPivotLine& column = columnLines_->lines.at(static_cast<std::size_t>(columnLine));
-    const bool sameRow = layout_.showAs == TShowAs::PercentOfRow;
-    const bool sameColumn = layout_.showAs == TShowAs::PercentOfColumn;
-    const TCellLevel& cells = aggregates_->level(sameRow ? static_cast<int>(row.level) : 0,
-                                                 sameColumn ? static_cast<int>(column.level) : 0);
-    const std::uint32_t cell = cells.Find(sameRow ? row.node : 0, sameColumn ? column.node : 0);
-    if (cell == NoId)
-        return std::nullopt;
-    const auto m = static_cast<std::size_t>(measure);
+    const bool ofRow = layout_.showAs == TShowAs::PercentOfRow;
+    const bool ofColumn = layout_.showAs == TShowAs::PercentOfColumn;
     const std::optional<double> total =
-        AggregateOfCell(cube_->Measure(measure).def.aggregate, cells.values[m][cell], cells.counts[m][cell]);
+        CellAggregate(*cube_, *aggregates_, measure, ofRow ? row.level : 0, ofRow ? row.node : 0,
+                      ofColumn ? column.level : 0, ofColumn ? column.node : 0);
     if (!total || *total == 0)
         return std::nullopt;
     return *value / *total;
@@ -761,8 +753,7 @@ QString TPivot::Text(int rowLine, int columnLine, int slot) const {
         static const TNumberFormat percentage = *TNumberFormat::Parse(QStringLiteral("0.0%"));
         return percentage.Format(*value);
     }
-    return formats_[static_cast<std::size_t>(layout_.measures.at(static_cast<std::size_t>(slot)))].Format(
-        *value);
+    return cube_->Measure(layout_.measures.at(static_cast<std::size_t>(slot))).format.Format(*value);
 }
 
 std::vector<std::uint32_t> TPivot::DrillThrough(int rowLine, int columnLine) const {

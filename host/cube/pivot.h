@@ -138,7 +138,6 @@ private:
     std::unique_ptr<cube::TPivotAggregates> aggregates_;
     std::unique_ptr<cube::TPivotLines> rowLines_;
     std::unique_ptr<cube::TPivotLines> columnLines_;
-    std::vector<TNumberFormat> formats_; // per cube measure
 };
 
 } // namespace vorn

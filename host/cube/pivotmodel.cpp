@@ -136,6 +136,8 @@ int TPivotTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QSize TPivotTableModel::Span(int row, int column) const {
+    if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
+        return QSize(1, 1);
     const int headerRows = HeaderRowCount();
     const int headerColumns = HeaderColumnCount();
     if (row < columnSpans_.levels && column >= headerColumns) {
