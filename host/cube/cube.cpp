@@ -175,6 +175,17 @@ QString NumberLabel(double value) {
     return QString::number(value, 'g', 15).replace(u'.', u',');
 }
 
+/// A number as its label shows it (15 significant digits): values that print alike are one member.
+double ShownNumber(double value) {
+    return QByteArray::number(value, 'g', 15).toDouble();
+}
+
+/// A moment to the second, as its label shows it: moments that print alike are one member.
+TDateTime ShownMoment(TDateTime value) {
+    constexpr double SecondsPerDay = 86400.0;
+    return std::round(value * SecondsPerDay) / SecondsPerDay;
+}
+
 QString DateLabel(TDateTime value) {
     const QDateTime moment = DateTimeToQDateTime(value);
     const QTime time = moment.time();
@@ -285,7 +296,7 @@ TCubeDimension NumberDimension(const TCubeDimensionDef& def, const ICubeColumns&
     std::vector<std::optional<double>> members;
     for (const double value : distinct.values)
         members.push_back(def.group == TCubeGroup::Band ? NumberBand(value, def.width)
-                                                        : std::optional(value));
+                                                        : std::optional(ShownNumber(value)));
     if (def.group == TCubeGroup::Band)
         return Encoded(def, std::move(distinct.ids),
                        SortMembers(members, withoutValue, std::less<double>(),
@@ -328,7 +339,7 @@ TCubeDimension DateDimension(const TCubeDimensionDef& def, const ICubeColumns& c
     if (def.group == TCubeGroup::None) {
         std::vector<std::optional<double>> days;
         for (const double value : distinct.values)
-            days.push_back(IsCalendarDay(value) ? std::optional(value) : std::nullopt);
+            days.push_back(IsCalendarDay(value) ? std::optional(ShownMoment(value)) : std::nullopt);
         return Encoded(def, std::move(distinct.ids),
                        SortMembers(days, withoutValue, std::less<double>(), DateLabel));
     }

@@ -82,6 +82,21 @@ TEST(CubeBuild, NumbersSortByValueAndBothZerosAreOneMember) {
     EXPECT_EQ(RowLabels(*cube, 1), (QStringList{"2,5", "0", "0", "(leeg)", "10"}));
 }
 
+TEST(CubeBuild, ValuesThatPrintAlikeAreOneMember) {
+    TMemoryColumns columns;
+    columns.AddNumbers("UREN", TCubeValueKind::Number, {0.1 + 0.2, 0.3, 1.0 / 3});
+    const double second = 1.0 / 86400;
+    columns.AddNumbers(
+        "BEGIN", TCubeValueKind::Date,
+        {*Day(2024, 9, 1, 0.5), *Day(2024, 9, 1, 0.5) + second / 1000, *Day(2024, 9, 1, 0.5) + second});
+    const auto cube =
+        TCube::Build(Definition({Dimension("Uren", "UREN"), Dimension("Begin", "BEGIN")}), columns);
+    EXPECT_EQ(cube->Dimension(0).labels, (QStringList{"0,3", "0,333333333333333"}));
+    EXPECT_EQ(cube->Dimension(1).labels, (QStringList{"2024-09-01 12:00", "2024-09-01 12:00:01"}));
+    EXPECT_EQ(RowLabels(*cube, 1),
+              (QStringList{"2024-09-01 12:00", "2024-09-01 12:00", "2024-09-01 12:00:01"}));
+}
+
 TEST(CubeBuild, AColumnWithoutNullsHasNoEmptyMember) {
     TMemoryColumns columns;
     columns.AddIntegers("GRAAD", {1, 2});
