@@ -85,7 +85,7 @@ struct TAxisLine {
 /// Changing only the sort, totals, collapsed members, shown measures or show-as lays the lines out
 /// again from the aggregates already computed; changing the axes' dimensions or the filters
 /// aggregates the rows again. Cells are computed for every line and measure but formatted only
-/// when asked, so a viewer can show any part of a large pivot.
+/// when asked, so a viewer can show any window onto a large pivot.
 class TPivot {
 public:
     /// A pivot in the layout of the cube's definition.

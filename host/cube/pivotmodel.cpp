@@ -66,21 +66,33 @@ QString ShowAsSuffix(TShowAs showAs) {
 
 TPivotTableModel::TPivotTableModel(const TPivot& pivot, QObject* parent)
     : QAbstractTableModel(parent), pivot_(pivot) {
-    rowSpans_ = spansOf(TPivotAxis::Rows);
-    columnSpans_ = spansOf(TPivotAxis::Columns);
+    readShape();
 }
 
 void TPivotTableModel::Refresh() {
     beginResetModel();
+    readShape();
+    endResetModel();
+}
+
+void TPivotTableModel::readShape() {
     rowSpans_ = spansOf(TPivotAxis::Rows);
     columnSpans_ = spansOf(TPivotAxis::Columns);
-    endResetModel();
+    measures_ = pivot_.MeasureSlotCount();
+}
+
+bool TPivotTableModel::isStale() const {
+    return pivot_.LineCount(TPivotAxis::Rows) != rowSpans_.lines ||
+           pivot_.LineCount(TPivotAxis::Columns) != columnSpans_.lines ||
+           pivot_.MeasureSlotCount() != measures_ || DepthOf(pivot_, TPivotAxis::Rows) != rowSpans_.levels ||
+           DepthOf(pivot_, TPivotAxis::Columns) != columnSpans_.levels;
 }
 
 TPivotTableModel::TAxisSpans TPivotTableModel::spansOf(TPivotAxis axis) const {
     TAxisSpans spans;
     spans.levels = DepthOf(pivot_, axis);
     const int lineCount = pivot_.LineCount(axis);
+    spans.lines = lineCount;
     std::vector<TAxisLine> lines;
     lines.reserve(static_cast<std::size_t>(lineCount));
     for (int line = 0; line < lineCount; ++line)
@@ -115,7 +127,7 @@ TPivotTableModel::TAxisSpans TPivotTableModel::spansOf(TPivotAxis axis) const {
 }
 
 int TPivotTableModel::measureCount() const {
-    return pivot_.MeasureSlotCount();
+    return measures_;
 }
 
 int TPivotTableModel::HeaderRowCount() const {
@@ -127,16 +139,15 @@ int TPivotTableModel::HeaderColumnCount() const {
 }
 
 int TPivotTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : HeaderRowCount() + pivot_.LineCount(TPivotAxis::Rows);
+    return parent.isValid() ? 0 : HeaderRowCount() + rowSpans_.lines;
 }
 
 int TPivotTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0
-                            : HeaderColumnCount() + pivot_.LineCount(TPivotAxis::Columns) * measureCount();
+    return parent.isValid() ? 0 : HeaderColumnCount() + columnSpans_.lines * measureCount();
 }
 
 QSize TPivotTableModel::Span(int row, int column) const {
-    if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
+    if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount() || isStale())
         return QSize(1, 1);
     const int headerRows = HeaderRowCount();
     const int headerColumns = HeaderColumnCount();
@@ -241,7 +252,7 @@ QVariant TPivotTableModel::valueData(int rowLine, int columnLine, int slot, int 
 }
 
 QVariant TPivotTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount() || isStale())
         return {};
     const int headerRows = HeaderRowCount();
     const int headerColumns = HeaderColumnCount();

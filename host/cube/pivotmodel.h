@@ -38,7 +38,8 @@ class TPivotTableModel : public QAbstractTableModel {
 public:
     enum Role { TotalRole = Qt::UserRole + 1, HeaderRole };
 
-    /// The pivot must outlive the model; call Refresh after changing its layout.
+    /// The pivot must outlive the model. Call Refresh after changing its layout: until then the model
+    /// keeps its shape, and shows nothing once the pivot's lines no longer fit it.
     explicit TPivotTableModel(const TPivot& pivot, QObject* parent = nullptr);
 
     /// Reads the pivot's lines again (a model reset).
@@ -59,12 +60,15 @@ private:
     /// For one axis, per line and level: how many lines the label cell spans along the axis, and
     /// how many levels it spans across (0 for a covered cell).
     struct TAxisSpans {
+        int lines = 0;
         int levels = 0;
         std::vector<int> along;
         std::vector<int> across;
         int at(int line, int level) const { return line * levels + level; }
     };
 
+    void readShape();
+    bool isStale() const;
     TAxisSpans spansOf(TPivotAxis axis) const;
     int measureCount() const;
     bool isTotalLine(TPivotAxis axis, int line) const;
@@ -76,6 +80,7 @@ private:
     const TPivot& pivot_;
     TAxisSpans rowSpans_;
     TAxisSpans columnSpans_;
+    int measures_ = 0;
 };
 
 } // namespace vorn

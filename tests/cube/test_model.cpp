@@ -128,3 +128,15 @@ TEST_F(PivotModel, NestedColumnTotalsSpanTheLevelsBelowThem) {
     EXPECT_EQ(model.Span(1, 3), QSize(0, 0));
     EXPECT_EQ(model.Span(0, 6), QSize(1, 2));
 }
+
+TEST_F(PivotModel, KeepsItsShapeUntilRefreshedAndShowsNothingOfAPivotThatNoLongerFits) {
+    TPivotLayout layout = pivot.Layout();
+    layout.rows.dimensions = {1};
+    pivot.SetLayout(layout);
+    EXPECT_EQ(model.rowCount(), 2 + 6);
+    EXPECT_FALSE(model.data(model.index(7, 6)).isValid());
+    EXPECT_EQ(model.Span(2, 0), QSize(1, 1));
+    model.Refresh();
+    EXPECT_EQ(model.rowCount(), 2 + 4);
+    EXPECT_EQ(text(5, 0), QStringLiteral("Eindtotaal"));
+}
