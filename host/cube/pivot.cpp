@@ -59,17 +59,23 @@ std::uint32_t NumberKeys(std::uint64_t keyBound, const std::vector<std::uint8_t>
                          KeyOf keyOf, std::vector<std::uint32_t>& ids) {
     ids.assign(rows, NoId);
     if (keyBound <= DenseKeyLimit) {
-        std::vector<std::uint32_t> number(keyBound, NoId);
+        // The rows the filters drop use the slot after the keys, which stays NoId: no branch per row.
+        std::vector<std::uint32_t> number(keyBound + 1, NoId);
+        const auto slotOf = [&](std::size_t row) -> std::uint64_t {
+            if (kept.empty())
+                return keyOf(row);
+            const std::uint64_t keep = 0 - static_cast<std::uint64_t>(kept[row] != 0); // all ones when kept
+            return (keyOf(row) & keep) | (keyBound & ~keep);
+        };
         for (std::size_t row = 0; row < rows; ++row)
-            if (IsKept(kept, row))
-                number[keyOf(row)] = 0;
+            number[slotOf(row)] = 0;
+        number[keyBound] = NoId;
         std::uint32_t next = 0;
         for (std::uint32_t& n : number)
             if (n != NoId)
                 n = next++;
         for (std::size_t row = 0; row < rows; ++row)
-            if (IsKept(kept, row))
-                ids[row] = number[keyOf(row)];
+            ids[row] = number[slotOf(row)];
         return next;
     }
     cube::TIntegerIds seen;
@@ -369,24 +375,29 @@ TLeafCells NumberLeafCells(const TAxisTree& rows, const TAxisTree& columns, TCel
     return cells;
 }
 
-/// For every pair of levels, the cell each leaf cell falls in.
-std::vector<std::vector<std::uint32_t>> NumberCells(const TAxisTree& rows, const TAxisTree& columns,
-                                                    std::vector<TCellLevel>& levels,
-                                                    const TLeafCells& leaves) {
-    std::vector<std::vector<std::uint32_t>> cellOfLeafCell(levels.size());
+/// For every leaf cell, the cell it falls in on every pair of levels, side by side: a distinct
+/// count reads them all for one leaf cell from one place.
+struct TCellsOfLeaves {
+    std::size_t pairs = 0;
+    std::vector<std::uint32_t> cells; // at leaf cell * pairs + pair
+
+    const std::uint32_t* of(std::size_t leaf) const { return cells.data() + leaf * pairs; }
+};
+
+TCellsOfLeaves NumberCells(const TAxisTree& rows, const TAxisTree& columns, std::vector<TCellLevel>& levels,
+                           const TLeafCells& leaves) {
+    TCellsOfLeaves cellsOf{levels.size(), std::vector<std::uint32_t>(leaves.rowLeaf.size() * levels.size())};
     const int columnLevels = columns.depth() + 1;
     for (int a = 0; a <= rows.depth(); ++a)
         for (int b = 0; b <= columns.depth(); ++b) {
             const std::size_t pair = static_cast<std::size_t>(a * columnLevels + b);
             const std::vector<std::uint32_t>& rowNodeOf = rows.levels[a].ancestorOfLeaf;
             const std::vector<std::uint32_t>& columnNodeOf = columns.levels[b].ancestorOfLeaf;
-            std::vector<std::uint32_t>& cellOf = cellOfLeafCell[pair];
-            cellOf.resize(leaves.rowLeaf.size());
-            for (std::size_t cell = 0; cell < leaves.rowLeaf.size(); ++cell)
-                cellOf[cell] = levels[pair].Insert(rowNodeOf[leaves.rowLeaf[cell]],
-                                                   columnNodeOf[leaves.columnLeaf[cell]]);
+            for (std::size_t leaf = 0; leaf < leaves.rowLeaf.size(); ++leaf)
+                cellsOf.cells[leaf * cellsOf.pairs + pair] = levels[pair].Insert(
+                    rowNodeOf[leaves.rowLeaf[leaf]], columnNodeOf[leaves.columnLeaf[leaf]]);
         }
-    return cellOfLeafCell;
+    return cellsOf;
 }
 
 /// Adds every kept row's value of one measure to its leaf cell.
@@ -412,9 +423,9 @@ void AccumulateRows(const TCubeMeasure& measure, std::size_t m, const std::vecto
 
 /// Adds the leaf cells of one measure to the cells of another pair of levels.
 void RollUp(TCubeAggregate aggregate, std::size_t m, const TCellLevel& leafLevel,
-            const std::vector<std::uint32_t>& cellOfLeafCell, TCellLevel& target) {
-    for (std::size_t leaf = 0; leaf < cellOfLeafCell.size(); ++leaf) {
-        const std::uint32_t cell = cellOfLeafCell[leaf];
+            const TCellsOfLeaves& cellsOf, std::size_t pair, TCellLevel& target) {
+    for (std::size_t leaf = 0; leaf < leafLevel.cellCount; ++leaf) {
+        const std::uint32_t cell = cellsOf.of(leaf)[pair];
         target.counts[m][cell] += leafLevel.counts[m][leaf];
         Accumulate(aggregate, leafLevel.values[m][leaf], target.values[m][cell]);
     }
@@ -423,44 +434,55 @@ void RollUp(TCubeAggregate aggregate, std::size_t m, const TCellLevel& leafLevel
 /// Counts distinct values in every cell of every level at once: the rows are visited value by
 /// value, and a cell counts a value when the last value it saw was another.
 void CountDistinct(const TCubeMeasure& measure, std::size_t m, const TLeafCells& leaves,
-                   const std::vector<std::vector<std::uint32_t>>& cellOfLeafCell,
-                   std::vector<TCellLevel>& levels, std::size_t leafPair) {
-    std::vector<std::vector<std::uint32_t>> lastSeen(levels.size());
+                   const TCellsOfLeaves& cellsOf, std::vector<TCellLevel>& levels, std::size_t leafPair) {
+    struct TSeen {
+        std::uint32_t last = NoId;
+        std::uint32_t count = 0;
+    };
+    std::vector<std::vector<TSeen>> seen(levels.size());
     for (std::size_t pair = 0; pair < levels.size(); ++pair)
-        lastSeen[pair].assign(levels[pair].cellCount, NoId);
+        seen[pair].resize(levels[pair].cellCount);
     const std::size_t distinctValues = measure.valueStarts.size() - 1;
+    const std::uint32_t* rows = measure.rowsByValue.data();
+    const std::size_t rowCount = measure.rowsByValue.size();
+    constexpr std::size_t Ahead = 16; // rows in value order lie scattered: ask for their cells early
     for (std::uint32_t value = 0; value < distinctValues; ++value)
         for (std::uint32_t i = measure.valueStarts[value]; i < measure.valueStarts[value + 1]; ++i) {
-            const std::uint32_t leaf = leaves.ofRow[measure.rowsByValue[i]];
-            if (leaf == NoId || lastSeen[leafPair][leaf] == value)
+            if (i + Ahead < rowCount)
+                __builtin_prefetch(&leaves.ofRow[rows[i + Ahead]]);
+            const std::uint32_t leaf = leaves.ofRow[rows[i]];
+            if (leaf == NoId || seen[leafPair][leaf].last == value)
                 continue;
             // A value new to a leaf cell may be new to the cells above it; one it saw before is not.
+            const std::uint32_t* cells = cellsOf.of(leaf);
             for (std::size_t pair = 0; pair < levels.size(); ++pair) {
-                const std::uint32_t cell = cellOfLeafCell[pair][leaf];
-                if (lastSeen[pair][cell] != value) {
-                    lastSeen[pair][cell] = value;
-                    ++levels[pair].counts[m][cell];
+                TSeen& cell = seen[pair][cells[pair]];
+                if (cell.last != value) {
+                    cell.last = value;
+                    ++cell.count;
                 }
             }
         }
+    for (std::size_t pair = 0; pair < levels.size(); ++pair)
+        for (std::size_t cell = 0; cell < seen[pair].size(); ++cell)
+            levels[pair].counts[m][cell] = seen[pair][cell].count;
 }
 
 void AggregateMeasure(const TCubeMeasure& measure, std::size_t m, const TLeafCells& leaves,
-                      const std::vector<std::vector<std::uint32_t>>& cellOfLeafCell,
-                      std::vector<TCellLevel>& levels, std::size_t leafPair) {
+                      const TCellsOfLeaves& cellsOf, std::vector<TCellLevel>& levels, std::size_t leafPair) {
     const TCubeAggregate aggregate = measure.def.aggregate;
     for (TCellLevel& level : levels) {
         level.values[m].assign(level.cellCount, StartValue(aggregate));
         level.counts[m].assign(level.cellCount, 0);
     }
     if (aggregate == TCubeAggregate::CountDistinct) {
-        CountDistinct(measure, m, leaves, cellOfLeafCell, levels, leafPair);
+        CountDistinct(measure, m, leaves, cellsOf, levels, leafPair);
         return;
     }
     AccumulateRows(measure, m, leaves.ofRow, levels[leafPair]);
     for (std::size_t pair = 0; pair < levels.size(); ++pair)
         if (pair != leafPair)
-            RollUp(aggregate, m, levels[leafPair], cellOfLeafCell[pair], levels[pair]);
+            RollUp(aggregate, m, levels[leafPair], cellsOf, pair, levels[pair]);
 }
 
 // ------------------------------------------------------------------ the lines of an axis
@@ -565,10 +587,9 @@ std::unique_ptr<TPivotAggregates> MakeAggregates(const TCube& cube, const TPivot
         }
     const std::size_t leafPair = made->levels.size() - 1;
     const TLeafCells leaves = NumberLeafCells(made->rows, made->columns, made->levels[leafPair]);
-    const std::vector<std::vector<std::uint32_t>> cellOfLeafCell =
-        NumberCells(made->rows, made->columns, made->levels, leaves);
+    const TCellsOfLeaves cellsOf = NumberCells(made->rows, made->columns, made->levels, leaves);
     for (int m = 0; m < cube.MeasureCount(); ++m)
-        AggregateMeasure(cube.Measure(m), static_cast<std::size_t>(m), leaves, cellOfLeafCell, made->levels,
+        AggregateMeasure(cube.Measure(m), static_cast<std::size_t>(m), leaves, cellsOf, made->levels,
                          leafPair);
     return made;
 }
