@@ -386,17 +386,21 @@ struct TCellsOfLeaves {
 
 TCellsOfLeaves NumberCells(const TAxisTree& rows, const TAxisTree& columns, std::vector<TCellLevel>& levels,
                            const TLeafCells& leaves) {
-    TCellsOfLeaves cellsOf{levels.size(), std::vector<std::uint32_t>(leaves.rowLeaf.size() * levels.size())};
+    const std::size_t leafCount = leaves.rowLeaf.size();
+    TCellsOfLeaves cellsOf{levels.size(), std::vector<std::uint32_t>(leafCount * levels.size())};
     const int columnLevels = columns.depth() + 1;
-    for (int a = 0; a <= rows.depth(); ++a)
-        for (int b = 0; b <= columns.depth(); ++b) {
-            const std::size_t pair = static_cast<std::size_t>(a * columnLevels + b);
-            const std::vector<std::uint32_t>& rowNodeOf = rows.levels[a].ancestorOfLeaf;
-            const std::vector<std::uint32_t>& columnNodeOf = columns.levels[b].ancestorOfLeaf;
-            for (std::size_t leaf = 0; leaf < leaves.rowLeaf.size(); ++leaf)
-                cellsOf.cells[leaf * cellsOf.pairs + pair] = levels[pair].Insert(
-                    rowNodeOf[leaves.rowLeaf[leaf]], columnNodeOf[leaves.columnLeaf[leaf]]);
-        }
+    // A block of leaf cells at a time, so that both the level's table and the cells written stay in cache.
+    constexpr std::size_t Block = 4096;
+    for (std::size_t first = 0; first < leafCount; first += Block)
+        for (int a = 0; a <= rows.depth(); ++a)
+            for (int b = 0; b <= columns.depth(); ++b) {
+                const std::size_t pair = static_cast<std::size_t>(a * columnLevels + b);
+                const std::vector<std::uint32_t>& rowNodeOf = rows.levels[a].ancestorOfLeaf;
+                const std::vector<std::uint32_t>& columnNodeOf = columns.levels[b].ancestorOfLeaf;
+                for (std::size_t leaf = first; leaf < std::min(first + Block, leafCount); ++leaf)
+                    cellsOf.cells[leaf * cellsOf.pairs + pair] = levels[pair].Insert(
+                        rowNodeOf[leaves.rowLeaf[leaf]], columnNodeOf[leaves.columnLeaf[leaf]]);
+            }
     return cellsOf;
 }
 
@@ -421,13 +425,18 @@ void AccumulateRows(const TCubeMeasure& measure, std::size_t m, const std::vecto
     }
 }
 
-/// Adds the leaf cells of one measure to the cells of another pair of levels.
-void RollUp(TCubeAggregate aggregate, std::size_t m, const TCellLevel& leafLevel,
-            const TCellsOfLeaves& cellsOf, std::size_t pair, TCellLevel& target) {
+/// Adds the leaf cells of one measure to the cells of every other pair of levels.
+void RollUp(TCubeAggregate aggregate, std::size_t m, const TCellsOfLeaves& cellsOf,
+            std::vector<TCellLevel>& levels, std::size_t leafPair) {
+    const TCellLevel& leafLevel = levels[leafPair];
     for (std::size_t leaf = 0; leaf < leafLevel.cellCount; ++leaf) {
-        const std::uint32_t cell = cellsOf.of(leaf)[pair];
-        target.counts[m][cell] += leafLevel.counts[m][leaf];
-        Accumulate(aggregate, leafLevel.values[m][leaf], target.values[m][cell]);
+        const std::uint32_t* cells = cellsOf.of(leaf);
+        for (std::size_t pair = 0; pair < levels.size(); ++pair) {
+            if (pair == leafPair)
+                continue;
+            levels[pair].counts[m][cells[pair]] += leafLevel.counts[m][leaf];
+            Accumulate(aggregate, leafLevel.values[m][leaf], levels[pair].values[m][cells[pair]]);
+        }
     }
 }
 
@@ -480,9 +489,7 @@ void AggregateMeasure(const TCubeMeasure& measure, std::size_t m, const TLeafCel
         return;
     }
     AccumulateRows(measure, m, leaves.ofRow, levels[leafPair]);
-    for (std::size_t pair = 0; pair < levels.size(); ++pair)
-        if (pair != leafPair)
-            RollUp(aggregate, m, levels[leafPair], cellsOf, pair, levels[pair]);
+    RollUp(aggregate, m, cellsOf, levels, leafPair);
 }
 
 // ------------------------------------------------------------------ the lines of an axis
