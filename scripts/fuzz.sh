@@ -3,12 +3,13 @@
 # 600). New inputs that reach new code are merged into tests/fuzz/corpus/TARGET, which ./test.sh
 # replays; a crash leaves its input as build-fuzz/crash-* and stops the script.
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]      targets: statements params settings reportfile
+#                                               cubedefinition
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(statements params settings reportfile)
+[ ${#targets[@]} -gt 0 ] || targets=(statements params settings reportfile cubedefinition)
 
 ./scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON >/dev/null
