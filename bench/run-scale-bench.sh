@@ -5,7 +5,7 @@
 # exports of both participant screens (whole process, fetch included, with peak memory); the pupil
 # and staff screens on a school of 20,000 pupils and 5,000 staff. Creates the databases it lacks in
 # build/bench-data (the 2,000,000 one takes a few minutes).
-#   bench/run-scale-bench.sh
+#   bench/run-scale-bench.sh [SIZE ...]     (sizes 250k 1M 2M 3x2M; all by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh >/dev/null
@@ -40,12 +40,15 @@ row() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
 printf 'grootte\twerk\tproject (s)\tvloer of peer\tpeer (s)\tverhouding\tpiek (MB)\n'
-for size in 250k 1M 2M 3x2M; do
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(250k 1M 2M 3x2M)
+for size in "${sizes[@]}"; do
   case $size in
     250k) db=$data/osp-250k.db; to=2025-06-30 ;;
     1M) db=$data/osp-1m.db; to=2025-06-30 ;;
     2M) db=$data/osp-2m.db; to=2025-06-30 ;;
     3x2M) db=$data/osp-2m.db; to=2027-06-30 ;;
+    *) echo "onbekende grootte $size (250k, 1M, 2M of 3x2M)" >&2; exit 2 ;;
   esac
   period=(--from 2024-09-01 --to "$to")
   peak=$(measure build/bin/bench_participants --fetch-only "${period[@]}" "$db" | cut -f2)
