@@ -64,7 +64,13 @@ TVornDBForm& FetchedScreen(MainWindow& window, const QString& screenClass, const
     IScreenResults* results = screen->Results();
     if (results == nullptr)
         RaiseClientError("Scherm %s heeft geen cijfers om op te halen", screenClass);
-    results->SetRequest(request);
+    TScreenRequest asked = request;
+    if (results->Inputs().workDate && IsDateSet(asked.date)) {
+        // A screen that counts over the work date runs with the date asked as the work date.
+        window.SetWerkDatum(asked.date);
+        asked.date = NoDate;
+    }
+    results->SetRequest(asked);
     idle();
     results->Fetch();
     errors.RaiseIfAny();
@@ -95,6 +101,7 @@ void RunPrintToPdf(MainWindow& window, const PrintRequest& request, QTextStream&
     screen.Unattended = true;
     screen.PresetChoice = request.category;
     screen.PrintDirect = true;
+    screen.PrintPdfFile = request.pdfPath;
     const QString settingsPath = window.SettingsFile();
     TVornIniFile settings(settingsPath, QString());
     TPdfReportOutput output(request.pdfPath, &settings);

@@ -75,6 +75,8 @@ const char* const Usage =
     "  vorn [--database DB] print --screen KLASSE --institution CODE\n"
     "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
     "       --report \"RAPPORTNAAM\" [--category N] --pdf BESTAND\n"
+    "  vorn [--database DB] export|print --screen TOLAPStatsForm --institution CODE\n"
+    "       --statistic L_CODE [--date WERKDATUM] (--out MAP | --report \"Afdruk rooster\" --pdf BESTAND)\n"
     "\n"
     "Opties:\n"
     "  -d, --database DB     SQLite-bestand of PostgreSQL-verbinding (anders $VORN_DATABASE of de\n"
@@ -93,6 +95,8 @@ const char* const Usage =
     "  --report NAAM         print: het rapport, zoals het scherm het noemt\n"
     "  --category N          print: de statistiek (nummer in de keuzelijst) als de naam er geen noemt\n"
     "  --pdf BESTAND         print: het PDF-bestand dat geschreven wordt\n"
+    "  --statistic CODE      export, print: de bewaarde statistiek (kubusscherm); --date is dan de\n"
+    "                        werkdatum\n"
     "  -h, --help            toont deze hulp\n";
 
 /// Whether what went to standard output got there: a full disk or a closed pipe is a failure.
@@ -230,9 +234,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption reportOption("report", "print: het rapport.", "naam");
     const QCommandLineOption categoryOption("category", "print: de statistiek.", "n");
     const QCommandLineOption pdfOption("pdf", "print: het PDF-bestand.", "bestand");
+    const QCommandLineOption statisticOption("statistic", "export, print: de statistiek (L_CODE).", "code");
     parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption, screenOption,
                        institutionOption, dateOption, fromOption, toOption, figureOption, scaleOption,
-                       outOption, formatOption, reportOption, categoryOption, pdfOption});
+                       outOption, formatOption, reportOption, categoryOption, pdfOption, statisticOption});
     QTextStream err(stderr);
     if (!parser.parse(QCoreApplication::arguments())) {
         err << "vorn: " << parser.errorText() << "\nvorn --help toont het gebruik.\n";
@@ -298,6 +303,7 @@ int main(int argc, char* argv[]) {
             RaiseClientError("Geef --date of een periode (--from en --to), niet beide");
         TScreenRequest screen;
         screen.institutionCode = parser.value(institutionOption);
+        screen.statistic = parser.value(statisticOption);
         if (parser.isSet(dateOption))
             screen.date = ParseExportDate("--date", parser.value(dateOption));
         if (parser.isSet(fromOption))
@@ -337,7 +343,8 @@ int main(int argc, char* argv[]) {
                 if (request.report.isEmpty() || request.pdfPath.isEmpty())
                     RaiseClientError("print verwacht --report en --pdf");
                 request.screen = screenRequest();
-                if (!IsDateSet(request.screen.date) && !IsDateSet(request.screen.from))
+                if (!IsDateSet(request.screen.date) && !IsDateSet(request.screen.from) &&
+                    request.screen.statistic.isEmpty())
                     RaiseClientError("print verwacht --date of een periode (--from en --to)");
                 bool ok = true;
                 if (parser.isSet(categoryOption) &&

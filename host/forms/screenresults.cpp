@@ -163,6 +163,8 @@ void TControlResults::SetRequest(const TScreenRequest& request) {
     setRequestedDate(controls.date, request.date, "--date");
     setRequestedDate(controls.from, request.from, "--from");
     setRequestedDate(controls.to, request.to, "--to");
+    if (!request.statistic.isEmpty())
+        RaiseClientError("Dit scherm kent geen --statistic");
     if (request.scale != 0) {
         if (controls.scale == nullptr)
             RaiseClientError("Dit scherm kent geen --scale");

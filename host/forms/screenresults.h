@@ -22,8 +22,9 @@ struct TScreenRequest {
     TDateTime date = NoDate; // screens with a reference date
     TDateTime from = NoDate; // screens with a period
     TDateTime to = NoDate;
-    int figure = -1; // the figure the charts show, where the screen has a choice
-    int scale = 0;   // the band width, where the screen has one
+    int figure = -1;   // the figure the charts show, where the screen has a choice
+    int scale = 0;     // the band width, where the screen has one
+    QString statistic; // the code of a stored statistic, where the screen runs one
 };
 
 /// The inputs a screen takes, so that a caller can say what a request asks that the screen lacks.
@@ -32,7 +33,11 @@ struct TScreenInputs {
     bool period = false;
     int figures = 0; // how many figures the charts can show; 0: no choice
     int scaleMinimum = 0;
-    int scaleMaximum = 0; // both 0: no band width
+    int scaleMaximum = 0;   // both 0: no band width
+    bool statistic = false; // runs a stored statistic chosen by its code
+    /// Counts over the user's work date (its school year) instead of a date of its own: a request's
+    /// date is then the work date to run with.
+    bool workDate = false;
 };
 
 /// A column of a result table as its grid shows it.

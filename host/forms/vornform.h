@@ -58,6 +58,9 @@ public:
     bool SaveOnPrint = true;
     bool ReportFields = false;
     bool PrintDirect = false; // print rather than preview
+    /// Set by the host when it prints unattended into a PDF: where a screen that prints a report
+    /// itself writes it instead of showing a dialog.
+    QString PrintPdfFile;
     /// Unattended runs (the command line) may not show a dialog: a dialog that asks the user takes
     /// `PresetChoice` instead, or refuses with a message when it is -1.
     bool Unattended = false;

@@ -258,7 +258,7 @@ TEST_P(EveryScreenTest, EveryScreenFetchesForEveryInstitutionAndShowsEveryCell) 
                 expectParticipantRecount(*screen, className, context);
                 // A change of figure redraws the charts from what was counted.
                 for (int figure = 0; figure < inputs.figures; ++figure)
-                    results->SetRequest({code, NoDate, request.from, request.to, figure, 0});
+                    results->SetRequest({code, NoDate, request.from, request.to, figure, 0, {}});
             }
         window_->CloseForm(screen);
     }

@@ -104,6 +104,8 @@ TEST_F(VornPrintTest, WrongRequestsAreRefusedWithAMessage) {
         {QStringList{"--screen", "TStatsPSUrenForm", "--institution", "KAGNT", "--date", "2024-10-01",
                      "--report", "Iets", "--pdf", pdf},
          "(geen)"},
+        {osp + QStringList{"--report", "Statistiek per klas", "--pdf", pdf, "--statistic", "LLKLAS"},
+         "geen --statistic"},
     };
     for (const auto& [arguments, fragment] : cases) {
         QString errors;
