@@ -875,7 +875,10 @@ QStringList NamesOf(const TCube& cube, const std::vector<int>& dimensions) {
 } // namespace
 
 TPivotLayout DefinedLayout(const TCube& cube) {
-    const TCubeLayoutDef& stored = cube.Definition().layout;
+    return DefinedLayout(cube, cube.Definition().layout);
+}
+
+TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored) {
     TPivotLayout layout;
     layout.rows.dimensions = DimensionsOf(cube, stored.rows);
     layout.columns.dimensions = DimensionsOf(cube, stored.columns);

@@ -56,6 +56,9 @@ struct TPivotLayout {
 
 /// The layout stored in the cube's definition; filter labels the rows lack are left out.
 TPivotLayout DefinedLayout(const TCube& cube);
+/// The same for a stored layout of the cube's definition (one saved earlier by LayoutDefinition);
+/// its names must be the definition's.
+TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored);
 /// A layout as a definition stores it (names and labels), to save a rearranged cube. Collapsed
 /// members are not stored.
 TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout);

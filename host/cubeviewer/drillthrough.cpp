@@ -1,0 +1,125 @@
+#include "drillthrough.h"
+
+#include "host/controls/dbgrid.h"
+#include "host/data/clientdataset.h"
+#include "host/data/csv.h"
+#include "host/data/datasource.h"
+#include "host/data/provider.h"
+#include "host/export/exportfiles.h"
+#include "host/export/workbookwriter.h"
+#include "host/forms/hostservices.h"
+#include "host/forms/screenresults.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextStream>
+#include <QVBoxLayout>
+
+namespace vorn {
+
+std::unique_ptr<TVornClientDataSet> CopyRows(const TVornClientDataSet& source,
+                                             const std::vector<std::uint32_t>& positions) {
+    std::vector<const TField*> fields;
+    std::vector<FieldDef> defs;
+    for (int index = 0; index < source.FieldCount(); ++index) {
+        const TField& field = source.Fields(index);
+        if (field.FieldKind() != TFieldKind::Data && field.FieldKind() != TFieldKind::Lookup)
+            continue; // calculated fields belong to the screen's current row
+        FieldDef def = field.Def();
+        def.kind = TFieldKind::Data;
+        def.lookupDataSet = nullptr;
+        def.keyFields.clear();
+        def.lookupKeyFields.clear();
+        def.lookupResultField.clear();
+        def.required = false;
+        fields.push_back(&field);
+        defs.push_back(def);
+    }
+    Table table(defs);
+    for (const std::uint32_t position : positions)
+        for (std::size_t column = 0; column < fields.size(); ++column) {
+            const TField& field = *fields[column];
+            AppendValue(table, static_cast<int>(column),
+                        field.ValueOf(source.cellAtPosition(field, static_cast<int>(position))));
+        }
+    auto rows = std::make_unique<TVornClientDataSet>(QStringLiteral("Details"));
+    for (const FieldDef& def : defs)
+        rows->AddField(def);
+    rows->CreateDataSet(std::move(table));
+    return rows;
+}
+
+TDrillThroughDialog::TDrillThroughDialog(std::unique_ptr<TVornClientDataSet> rows, const QString& caption,
+                                         QWidget* parent)
+    : QDialog(parent), rows_(std::move(rows)), source_(new TVornDatasource(this)),
+      grid_(new TVornDBgrid(this)), caption_(caption) {
+    setObjectName(QStringLiteral("DLGDetails"));
+    setWindowTitle(QStringLiteral("Details: %1").arg(caption));
+    grid_->setObjectName(QStringLiteral("GDetails"));
+    source_->SetDataSet(rows_.get());
+    grid_->GetActiveDBView()->SetDataSource(source_);
+    grid_->GetActiveDBView()->CreateAllItems(false);
+    auto* count = new QLabel(QStringLiteral("%1 rijen").arg(rows_->RecordCount()), this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Sluiten"));
+    QPushButton* copy = buttons->addButton(QStringLiteral("Kopiëren"), QDialogButtonBox::ActionRole);
+    QPushButton* exporting =
+        buttons->addButton(QStringLiteral("Exporteren..."), QDialogButtonBox::ActionRole);
+    connect(copy, &QPushButton::clicked, this, [this] { CopyAll(); });
+    connect(exporting, &QPushButton::clicked, this, [this] { RunGuarded([this] { exportChosen(); }); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(count);
+    layout->addWidget(grid_, 1);
+    layout->addWidget(buttons);
+    resize(900, 500);
+}
+
+TDrillThroughDialog::~TDrillThroughDialog() {
+    grid_->GetActiveDBView()->SetDataSource(nullptr);
+    source_->SetDataSet(nullptr);
+}
+
+void TDrillThroughDialog::CopyAll() const {
+    grid_->selectAll();
+    grid_->CopySelection();
+}
+
+void TDrillThroughDialog::WriteCsv(const QString& path) const {
+    WriteFileWhole(path, [this](QIODevice& device) {
+        QTextStream out(&device);
+        vorn::WriteCsv(*rows_, out);
+        out.flush();
+    });
+}
+
+void TDrillThroughDialog::WriteXlsx(const QString& path) const {
+    TResultTable table;
+    table.caption = caption_;
+    table.dataSet = rows_.get();
+    table.view = grid_;
+    for (int index = 0; index < rows_->FieldCount(); ++index) {
+        const TField& field = rows_->Fields(index);
+        table.columns.push_back({field.FieldName(), field.DisplayLabel(), grid_->columnWidth(index),
+                                 IsNumericField(field.DataType())});
+    }
+    WriteWorkbook({table}, QString(), {}, path);
+}
+
+void TDrillThroughDialog::exportChosen() {
+    QString filter;
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Details exporteren"), FileNameOf(caption_),
+                                     QStringLiteral("Excel-werkmap (*.xlsx);;CSV-bestand (*.csv)"), &filter);
+    if (path.isEmpty())
+        return;
+    if (filter.contains(QStringLiteral("csv")) || path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        WriteCsv(path);
+    else
+        WriteXlsx(path);
+}
+
+} // namespace vorn

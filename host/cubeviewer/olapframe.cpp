@@ -1,0 +1,746 @@
+#include "olapframe.h"
+
+#include "drillthrough.h"
+#include "pivotgrid.h"
+#include "pivotprint.h"
+#include "pivotwriters.h"
+#include "waitcursor.h"
+
+#include "host/controls/barchart.h"
+#include "host/data/clientdataset.h"
+#include "host/data/errors.h"
+#include "host/data/inifile.h"
+#include "host/export/exportfiles.h"
+#include "host/forms/hostservices.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace vorn {
+
+namespace {
+
+const QString LayoutSection = QStringLiteral("Kubusindeling");
+constexpr int ChartBarHeight = 22;
+constexpr int ChartPage = 1;
+
+QString AxisName(TPivotAxis axis) {
+    return axis == TPivotAxis::Rows ? QStringLiteral("Rijen") : QStringLiteral("Kolommen");
+}
+
+TAxisLayout& AxisOf(TPivotLayout& layout, TPivotAxis axis) {
+    return axis == TPivotAxis::Rows ? layout.rows : layout.columns;
+}
+
+/// Removes a dimension from a list; answers where it was, or -1.
+int RemoveFrom(std::vector<int>& list, int dimension) {
+    const auto found = std::find(list.begin(), list.end(), dimension);
+    if (found == list.end())
+        return -1;
+    const int index = static_cast<int>(found - list.begin());
+    list.erase(found);
+    return index;
+}
+
+/// Collapsed members are named by paths over the axis's dimensions: other dimensions, other paths.
+void ForgetCollapsed(TAxisLayout& axis) {
+    axis.collapsed.clear();
+    axis.expanded.clear();
+    axis.collapsedLevels.clear();
+}
+
+QString MeasureCaption(const TCube& cube, int measure) {
+    const TCubeMeasureDef& def = cube.Measure(measure).def;
+    return def.caption.isEmpty() ? def.name : def.caption;
+}
+
+} // namespace
+
+TOLAPFrame::TOLAPFrame(QWidget* parent)
+    : QWidget(parent), pages_(new QTabWidget(this)), grid_(new TPivotGrid), fieldList_(new TCubeFieldList),
+      chart_(new TBarChart), chartScroll_(new QScrollArea), chartMeasure_(new QComboBox) {
+    pages_->setObjectName(QStringLiteral("PCOLAP"));
+    grid_->setObjectName(QStringLiteral("GOLAP"));
+    fieldList_->setObjectName(QStringLiteral("PNVelden"));
+    chart_->setObjectName(QStringLiteral("GRKubus"));
+    chartMeasure_->setObjectName(QStringLiteral("CBGrafiekWaarde"));
+
+    auto* cubePage = new QWidget;
+    cubePage->setObjectName(QStringLiteral("TSCube"));
+    auto* cubeLayout = new QVBoxLayout(cubePage);
+    cubeLayout->setContentsMargins(0, 0, 0, 0);
+    cubeLayout->addWidget(createToolBar());
+    auto* splitter = new QSplitter(Qt::Horizontal, cubePage);
+    splitter->addWidget(grid_);
+    splitter->addWidget(fieldList_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({700, 200});
+    cubeLayout->addWidget(splitter, 1);
+    pages_->addTab(cubePage, QStringLiteral("Rooster"));
+
+    auto* chartPage = new QWidget;
+    chartPage->setObjectName(QStringLiteral("TSGrafiek"));
+    auto* chartLayout = new QVBoxLayout(chartPage);
+    auto* chooser = new QHBoxLayout;
+    chooser->addWidget(new QLabel(QStringLiteral("Waarde:"), chartPage));
+    chooser->addWidget(chartMeasure_);
+    chooser->addStretch();
+    chartLayout->addLayout(chooser);
+    chartScroll_->setWidget(chart_);
+    chartScroll_->setWidgetResizable(true);
+    chartLayout->addWidget(chartScroll_, 1);
+    pages_->addTab(chartPage, QStringLiteral("Grafiek"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pages_);
+
+    connect(fieldList_, &TCubeFieldList::moveRequested, this, [this](int dimension, int zone, int position) {
+        RunGuarded([&] { MoveDimension(dimension, static_cast<TCubeZone>(zone), position); });
+    });
+    connect(fieldList_, &TCubeFieldList::filterRequested, this,
+            [this](int dimension) { RunGuarded([&] { EditFilter(dimension); }); });
+    connect(fieldList_, &TCubeFieldList::measuresChanged, this, [this](const std::vector<int>& measures) {
+        RunGuarded([&] { changeLayout([&](TPivotLayout& layout) { layout.measures = measures; }); });
+    });
+    connect(grid_, &TPivotGrid::toggleClicked, this,
+            [this](int row, int column) { RunGuarded([&] { ToggleMemberAt(row, column); }); });
+    connect(grid_, &TPivotGrid::valueCellActivated, this,
+            [this](int row, int column) { RunGuarded([&] { openDrillThrough(row, column); }); });
+    connect(grid_, &TPivotGrid::cellMenuRequested, this, [this](int row, int column, const QPoint& at) {
+        RunGuarded([&] {
+            std::unique_ptr<QMenu> menu = CellMenu(row, column);
+            menu->exec(at);
+        });
+    });
+    // The chart counts the rows over again: only when it is looked at.
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == ChartPage && chartStale_)
+            RunGuarded([this] { fillChart(); });
+    });
+    connect(chartMeasure_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!syncing_)
+            RunGuarded([this] { fillChart(); });
+    });
+    syncControls();
+}
+
+TOLAPFrame::~TOLAPFrame() {
+    grid_->SetPivot(nullptr, nullptr);
+}
+
+QAction* TOLAPFrame::addAction(const QString& name, const QString& text, bool checkable) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setCheckable(checkable);
+    return action;
+}
+
+QToolBar* TOLAPFrame::createToolBar() {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("TBKubus"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    const auto menuButton = [&](const QString& name, const QString& text, QMenu* menu) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        bar->addWidget(button);
+    };
+
+    sortMenu_ = new QMenu(this);
+    menuButton(QStringLiteral("TBSorteren"), QStringLiteral("Sorteren"), sortMenu_);
+
+    auto* totals = new QMenu(this);
+    for (const TPivotAxis axis : {TPivotAxis::Rows, TPivotAxis::Columns}) {
+        const QString suffix = AxisName(axis);
+        QAction* grand = addAction(QStringLiteral("ACEindtotaal") + suffix,
+                                   QStringLiteral("Eindtotaal %1").arg(suffix.toLower()), true);
+        QAction* sub = addAction(QStringLiteral("ACSubtotalen") + suffix,
+                                 QStringLiteral("Subtotalen %1").arg(suffix.toLower()), true);
+        connect(grand, &QAction::triggered, this, [this, axis](bool on) {
+            RunGuarded(
+                [&] { changeLayout([&](TPivotLayout& layout) { AxisOf(layout, axis).grandTotal = on; }); });
+        });
+        connect(sub, &QAction::triggered, this, [this, axis](bool on) {
+            RunGuarded(
+                [&] { changeLayout([&](TPivotLayout& layout) { AxisOf(layout, axis).subtotals = on; }); });
+        });
+        totals->addAction(grand);
+        totals->addAction(sub);
+    }
+    menuButton(QStringLiteral("TBTotalen"), QStringLiteral("Totalen"), totals);
+
+    bar->addWidget(new QLabel(QStringLiteral(" Tonen als: "), bar));
+    showAs_ = new QComboBox(bar);
+    showAs_->setObjectName(QStringLiteral("CBTonenAls"));
+    showAs_->addItems({QStringLiteral("Waarde"), QStringLiteral("% van rij"), QStringLiteral("% van kolom"),
+                       QStringLiteral("% van totaal")});
+    connect(showAs_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (syncing_)
+            return;
+        RunGuarded([&] {
+            changeLayout([&](TPivotLayout& layout) { layout.showAs = static_cast<TShowAs>(index); });
+        });
+    });
+    bar->addWidget(showAs_);
+
+    QAction* heat = addAction(QStringLiteral("ACHeatmap"), QStringLiteral("Heatmap"), true);
+    connect(heat, &QAction::triggered, this, [this](bool on) {
+        TWaitCursor wait;
+        grid_->SetHeatMap(on);
+    });
+    bar->addAction(heat);
+
+    QAction* standard =
+        addAction(QStringLiteral("ACStandaardindeling"), QStringLiteral("Standaardindeling"), false);
+    connect(standard, &QAction::triggered, this, [this] { RunGuarded([this] { RestoreDefinedLayout(); }); });
+    bar->addAction(standard);
+
+    QAction* fields = addAction(QStringLiteral("ACVelden"), QStringLiteral("Velden"), true);
+    fields->setChecked(true);
+    connect(fields, &QAction::toggled, fieldList_, &QWidget::setVisible);
+    bar->addAction(fields);
+    bar->addSeparator();
+
+    auto* exports = new QMenu(this);
+    for (const auto& [kind, text] :
+         {std::pair{QStringLiteral("Csv"), QStringLiteral("CSV...")},
+          std::pair{QStringLiteral("Xlsx"), QStringLiteral("Excel-werkmap (XLSX)...")},
+          std::pair{QStringLiteral("Pdf"), QStringLiteral("PDF...")}}) {
+        QAction* action = addAction(QStringLiteral("ACExport") + kind, text, false);
+        connect(action, &QAction::triggered, this, [this, kind] { RunGuarded([&] { exportTo(kind); }); });
+        exports->addAction(action);
+    }
+    menuButton(QStringLiteral("TBExporteren"), QStringLiteral("Exporteren..."), exports);
+
+    QAction* print = addAction(QStringLiteral("ACAfdrukRooster"), QStringLiteral("Afdruk rooster"), false);
+    connect(print, &QAction::triggered, this, [this] { RunGuarded([this] { PrintCube(); }); });
+    bar->addAction(print);
+    QAction* preview =
+        addAction(QStringLiteral("ACAfdrukvoorbeeld"), QStringLiteral("Afdrukvoorbeeld"), false);
+    connect(preview, &QAction::triggered, this, [this] { RunGuarded([this] { PreviewCube(); }); });
+    bar->addAction(preview);
+    return bar;
+}
+
+/// Per axis: by name or by one of the cube's measures, and descending or not.
+void TOLAPFrame::fillSortMenu() {
+    sortMenu_->clear();
+    for (QAction* old : findChildren<QAction*>(QRegularExpression(QStringLiteral("^ACSort"))))
+        delete old;
+    if (cube_ == nullptr)
+        return;
+    for (const TPivotAxis axis : {TPivotAxis::Rows, TPivotAxis::Columns}) {
+        const QString name = AxisName(axis);
+        QMenu* menu = sortMenu_->addMenu(name);
+        auto* group = new QActionGroup(menu);
+        const auto sortBy = [&](const QString& id, const QString& text, TSortBy by, int measure) {
+            QAction* action = addAction(QStringLiteral("ACSort") + name + id, text, true);
+            group->addAction(action);
+            menu->addAction(action);
+            connect(action, &QAction::triggered, this, [this, axis, by, measure] {
+                RunGuarded([&] {
+                    changeLayout([&](TPivotLayout& layout) {
+                        AxisOf(layout, axis).sortBy = by;
+                        AxisOf(layout, axis).sortMeasure = measure;
+                    });
+                });
+            });
+        };
+        sortBy(QStringLiteral("Naam"), QStringLiteral("Op naam"), TSortBy::Label, 0);
+        for (int measure = 0; measure < cube_->MeasureCount(); ++measure)
+            sortBy(QStringLiteral("Maat%1").arg(measure),
+                   QStringLiteral("Op %1").arg(MeasureCaption(*cube_, measure)), TSortBy::Measure, measure);
+        menu->addSeparator();
+        QAction* descending = addAction(QStringLiteral("ACSort") + name + QStringLiteral("Aflopend"),
+                                        QStringLiteral("Aflopend"), true);
+        connect(descending, &QAction::triggered, this, [this, axis](bool on) {
+            RunGuarded(
+                [&] { changeLayout([&](TPivotLayout& layout) { AxisOf(layout, axis).descending = on; }); });
+        });
+        menu->addAction(descending);
+    }
+}
+
+void TOLAPFrame::syncControls() {
+    syncing_ = true;
+    const bool shownCube = pivot_ != nullptr;
+    for (QToolBar* bar : findChildren<QToolBar*>())
+        bar->setEnabled(shownCube);
+    if (shownCube) {
+        const TPivotLayout& layout = pivot_->Layout();
+        for (const TPivotAxis axis : {TPivotAxis::Rows, TPivotAxis::Columns}) {
+            const QString name = AxisName(axis);
+            const TAxisLayout& shownAxis = axis == TPivotAxis::Rows ? layout.rows : layout.columns;
+            findChild<QAction*>(QStringLiteral("ACEindtotaal") + name)->setChecked(shownAxis.grandTotal);
+            findChild<QAction*>(QStringLiteral("ACSubtotalen") + name)->setChecked(shownAxis.subtotals);
+            const QString by = shownAxis.sortBy == TSortBy::Label
+                                   ? QStringLiteral("Naam")
+                                   : QStringLiteral("Maat%1").arg(shownAxis.sortMeasure);
+            if (QAction* sort = findChild<QAction*>(QStringLiteral("ACSort") + name + by))
+                sort->setChecked(true);
+            if (QAction* descending =
+                    findChild<QAction*>(QStringLiteral("ACSort") + name + QStringLiteral("Aflopend")))
+                descending->setChecked(shownAxis.descending);
+        }
+        showAs_->setCurrentIndex(static_cast<int>(layout.showAs));
+        const QString chosen = chartMeasure_->currentText();
+        chartMeasure_->clear();
+        for (const int measure : layout.measures)
+            chartMeasure_->addItem(MeasureCaption(*cube_, measure), measure);
+        chartMeasure_->setCurrentIndex(std::max(0, chartMeasure_->findText(chosen)));
+        fieldList_->Show(cube_.get(), layout, filterZone_);
+    } else {
+        chartMeasure_->clear();
+        fieldList_->Show(nullptr, {}, {});
+    }
+    syncing_ = false;
+}
+
+void TOLAPFrame::LoadDefinition(const TField& blob) {
+    // A cube shown stays until the next ShowCube: it carries its own definition.
+    definition_ = TOLAPDefinition::LoadFromBlobField(blob);
+}
+
+void TOLAPFrame::SetSettings(TVornIniFile* settings, const QString& statisticKey) {
+    settings_ = settings;
+    statisticKey_ = statisticKey;
+}
+
+void TOLAPFrame::SetDataset(TVornClientDataSet* dataSet) {
+    if (dataSet != dataSet_)
+        clearCube(); // a shown cube counts the rows of the dataset it was built from
+    dataSet_ = dataSet;
+}
+
+void TOLAPFrame::ShowCube() {
+    if (dataSet_ == nullptr)
+        RaiseClientError("Er zijn geen gegevens om een kubus van te maken");
+    TWaitCursor wait;
+    std::shared_ptr<const TCube> cube = TCube::Build(definition_, *dataSet_);
+    std::unique_ptr<TPivot> pivot;
+    if (const std::optional<TPivotLayout> remembered = rememberedLayout(*cube)) {
+        try {
+            pivot = std::make_unique<TPivot>(cube, *remembered);
+        } catch (const ECubeError&) {
+            pivot.reset(); // the rows changed since: the definition's layout instead
+        }
+    }
+    if (pivot == nullptr)
+        pivot = std::make_unique<TPivot>(cube);
+    auto model = std::make_unique<TPivotTableModel>(*pivot);
+    std::vector<std::uint32_t> order = dataSet_->order();
+    // Everything is built: only now does the frame let go of what it showed.
+    grid_->SetPivot(nullptr, nullptr);
+    model_ = std::move(model);
+    pivot_ = std::move(pivot);
+    cube_ = std::move(cube);
+    builtOrder_ = std::move(order);
+    settleFilterZone({});
+    fillSortMenu();
+    showPivot();
+}
+
+void TOLAPFrame::clearCube() {
+    grid_->SetPivot(nullptr, nullptr);
+    chart_->Clear();
+    model_.reset();
+    pivot_.reset();
+    cube_.reset();
+    builtOrder_.clear();
+    filterZone_.clear();
+    fillSortMenu();
+    syncControls();
+}
+
+void TOLAPFrame::CloseCube() {
+    clearCube();
+    dataSet_ = nullptr;
+}
+
+const TPivot& TOLAPFrame::shown() const {
+    if (pivot_ == nullptr)
+        RaiseClientError("Er wordt geen kubus getoond: haal eerst de gegevens op");
+    return *pivot_;
+}
+
+void TOLAPFrame::ApplyLayout(const TPivotLayout& layout) {
+    shown();
+    apply(layout, filterZone_);
+}
+
+/// Sets the layout (the pivot keeps its previous one when this one does not fit), shows it and
+/// remembers it.
+void TOLAPFrame::apply(const TPivotLayout& layout, std::vector<int> filterZone) {
+    {
+        TWaitCursor wait;
+        pivot_->SetLayout(layout);
+    }
+    settleFilterZone(std::move(filterZone));
+    showPivot();
+    rememberLayout(pivot_->Layout());
+}
+
+/// The "Filters" zone keeps the dimensions put there that are on no axis, and gains every filtered
+/// dimension that is on no axis.
+void TOLAPFrame::settleFilterZone(std::vector<int> filterZone) {
+    const TPivotLayout& set = pivot_->Layout();
+    const auto onAxis = [&](int dimension) {
+        return std::find(set.rows.dimensions.begin(), set.rows.dimensions.end(), dimension) !=
+                   set.rows.dimensions.end() ||
+               std::find(set.columns.dimensions.begin(), set.columns.dimensions.end(), dimension) !=
+                   set.columns.dimensions.end();
+    };
+    std::erase_if(filterZone, onAxis);
+    for (const auto& [dimension, kept] : set.filters)
+        if (!onAxis(dimension) &&
+            std::find(filterZone.begin(), filterZone.end(), dimension) == filterZone.end())
+            filterZone.push_back(dimension);
+    filterZone_ = std::move(filterZone);
+}
+
+void TOLAPFrame::showPivot() {
+    TWaitCursor wait;
+    model_->Refresh();
+    grid_->SetPivot(pivot_.get(), model_.get());
+    syncControls();
+    chartStale_ = true;
+    if (pages_->currentIndex() == ChartPage)
+        fillChart();
+}
+
+void TOLAPFrame::changeLayout(const std::function<void(TPivotLayout&)>& change) {
+    TPivotLayout layout = shown().Layout();
+    change(layout);
+    ApplyLayout(layout);
+}
+
+void TOLAPFrame::RestoreDefinedLayout() {
+    const TPivot& pivot = shown();
+    apply(DefinedLayout(pivot.Cube()), {});
+    forgetLayout();
+}
+
+void TOLAPFrame::MoveDimension(int dimension, TCubeZone zone, int position) {
+    const TPivot& pivot = shown();
+    if (dimension < 0 || dimension >= pivot.Cube().DimensionCount())
+        RaiseClientError("Kubusindeling: er is geen dimensie %d", dimension);
+    TPivotLayout layout = pivot.Layout();
+    std::vector<int> filterZone = filterZone_;
+    const int fromRows = RemoveFrom(layout.rows.dimensions, dimension);
+    const int fromColumns = RemoveFrom(layout.columns.dimensions, dimension);
+    const int fromFilters = RemoveFrom(filterZone, dimension);
+    std::vector<int>* target = nullptr;
+    int from = -1;
+    switch (zone) {
+    case TCubeZone::Rows:
+        target = &layout.rows.dimensions;
+        from = fromRows;
+        break;
+    case TCubeZone::Columns:
+        target = &layout.columns.dimensions;
+        from = fromColumns;
+        break;
+    case TCubeZone::Filters:
+        target = &filterZone;
+        from = fromFilters;
+        break;
+    case TCubeZone::Unused:
+        layout.filters.erase(dimension); // a field taken out of the pivot filters no more
+        break;
+    }
+    if (target != nullptr) {
+        if (from >= 0 && from < position)
+            --position;
+        position = std::clamp(position, 0, static_cast<int>(target->size()));
+        target->insert(target->begin() + position, dimension);
+    }
+    if (layout.rows.dimensions != pivot.Layout().rows.dimensions)
+        ForgetCollapsed(layout.rows);
+    if (layout.columns.dimensions != pivot.Layout().columns.dimensions)
+        ForgetCollapsed(layout.columns);
+    apply(layout, filterZone);
+}
+
+void TOLAPFrame::EditFilter(int dimension) {
+    const TPivot& pivot = shown();
+    if (dimension < 0 || dimension >= pivot.Cube().DimensionCount())
+        RaiseClientError("Kubusindeling: er is geen dimensie %d", dimension);
+    const auto found = pivot.Layout().filters.find(dimension);
+    const std::set<std::uint32_t> kept =
+        found != pivot.Layout().filters.end() ? found->second : std::set<std::uint32_t>{};
+    TMemberFilterDialog dialog(pivot.Cube(), dimension, kept, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::set<std::uint32_t> chosen = dialog.Kept();
+    changeLayout([&](TPivotLayout& layout) {
+        if (chosen.empty())
+            layout.filters.erase(dimension);
+        else
+            layout.filters[dimension] = chosen;
+    });
+}
+
+void TOLAPFrame::ToggleMemberAt(int row, int column) {
+    const TPivot& pivot = shown();
+    const QPoint origin = SpanOrigin(*model_, row, column);
+    const std::optional<TMemberToggle> toggle = ToggleAt(pivot, *model_, origin.y(), origin.x());
+    if (!toggle)
+        return;
+    changeLayout([&](TPivotLayout& layout) {
+        SetCollapsed(AxisOf(layout, toggle->axis), toggle->path, !toggle->collapsed);
+    });
+}
+
+std::unique_ptr<QMenu> TOLAPFrame::CellMenu(int row, int column) {
+    auto menu = std::make_unique<QMenu>(this);
+    connect(menu->addAction(QStringLiteral("Kopiëren")), &QAction::triggered, this,
+            [this] { grid_->CopySelection(); });
+    if (pivot_ == nullptr)
+        return menu;
+    const int headerRows = model_->HeaderRowCount();
+    const int headerColumns = model_->HeaderColumnCount();
+    if (row >= headerRows && column >= headerColumns) {
+        connect(menu->addAction(QStringLiteral("Details tonen...")), &QAction::triggered, this,
+                [this, row, column] { RunGuarded([&] { openDrillThrough(row, column); }); });
+        return menu;
+    }
+    const QPoint origin = SpanOrigin(*model_, row, column);
+    if (const std::optional<TMemberToggle> toggle = ToggleAt(*pivot_, *model_, origin.y(), origin.x())) {
+        menu->addSeparator();
+        connect(
+            menu->addAction(toggle->collapsed ? QStringLiteral("Uitvouwen") : QStringLiteral("Samenvouwen")),
+            &QAction::triggered, this,
+            [this, origin] { RunGuarded([&] { ToggleMemberAt(origin.y(), origin.x()); }); });
+        const TPivotAxis axis = toggle->axis;
+        const int level = static_cast<int>(toggle->path.size());
+        const TAxisLayout& shownAxis =
+            axis == TPivotAxis::Rows ? pivot_->Layout().rows : pivot_->Layout().columns;
+        const QString caption =
+            pivot_->Cube().Dimension(shownAxis.dimensions[static_cast<std::size_t>(level - 1)]).def.caption;
+        for (const bool collapse : {true, false}) {
+            const QString text = collapse ? QStringLiteral("Alle %1 samenvouwen").arg(caption)
+                                          : QStringLiteral("Alle %1 uitvouwen").arg(caption);
+            connect(menu->addAction(text), &QAction::triggered, this, [this, axis, level, collapse] {
+                RunGuarded([&] {
+                    changeLayout([&](TPivotLayout& layout) {
+                        SetLevelCollapsed(AxisOf(layout, axis), level, collapse);
+                    });
+                });
+            });
+        }
+    }
+    return menu;
+}
+
+std::unique_ptr<TDrillThroughDialog> TOLAPFrame::DrillThroughDialog(int row, int column) {
+    const TPivot& pivot = shown();
+    const int headerRows = model_->HeaderRowCount();
+    const int headerColumns = model_->HeaderColumnCount();
+    if (row < headerRows || column < headerColumns || row >= model_->rowCount() ||
+        column >= model_->columnCount())
+        RaiseClientError("Kies een cel met een waarde om de details te tonen");
+    // The cube numbered the rows in the dataset's order of that moment.
+    if (dataSet_ == nullptr || !dataSet_->Active() || dataSet_->order() != builtOrder_)
+        RaiseClientError("De gegevens zijn gewijzigd sinds de kubus getoond werd: toon de kubus opnieuw");
+    const int rowLine = row - headerRows;
+    const int columnLine = (column - headerColumns) / std::max(pivot.MeasureSlotCount(), 1);
+    TWaitCursor wait;
+    const std::vector<std::uint32_t> rows = pivot.DrillThrough(rowLine, columnLine);
+    QStringList caption;
+    for (int level = 0; level < headerColumns; ++level)
+        caption << PivotCellsAsText(*model_, QRect(level, row, 1, 1)).trimmed();
+    for (int level = 0; level + 1 < headerRows; ++level)
+        caption << PivotCellsAsText(*model_, QRect(column, level, 1, 1)).trimmed();
+    caption.removeAll(QString());
+    return std::make_unique<TDrillThroughDialog>(CopyRows(*dataSet_, rows),
+                                                 caption.join(QStringLiteral(" / ")), this);
+}
+
+void TOLAPFrame::openDrillThrough(int row, int column) {
+    std::unique_ptr<TDrillThroughDialog> dialog = DrillThroughDialog(row, column);
+    dialog->exec();
+}
+
+/// One bar per shown row line that is no total (a member of the innermost dimension, or a
+/// collapsed member), labelled by its members, at its value in a column of all columns: the
+/// chosen measure over the whole column axis, shown as the grid shows it.
+void TOLAPFrame::fillChart() {
+    chartStale_ = false;
+    chart_->BeginUpdate();
+    chart_->Clear();
+    if (pivot_ != nullptr && chartMeasure_->count() > 0) {
+        TPivotLayout layout = pivot_->Layout();
+        const int measure = chartMeasure_->currentData().toInt();
+        layout.columns = TAxisLayout{};
+        layout.measures = {measure};
+        const TPivot rows(cube_, layout);
+        const bool percent = layout.showAs != TShowAs::Value;
+        const int lines = rows.LineCount(TPivotAxis::Rows);
+        int bars = 0;
+        for (int line = 0; line < lines; ++line) {
+            const TLineKind kind = rows.LineKind(TPivotAxis::Rows, line);
+            if (!layout.rows.dimensions.empty() && kind != TLineKind::Member && kind != TLineKind::Collapsed)
+                continue;
+            QStringList labels;
+            for (int level = 0; level < std::max(rows.LineDepth(TPivotAxis::Rows, line), 1); ++level)
+                labels << rows.LineLabel(TPivotAxis::Rows, line, level);
+            const double value = rows.Value(line, 0, 0).value_or(0.0);
+            chart_->AddBar(labels.join(QStringLiteral(" / ")),
+                           static_cast<int>(std::lround(percent ? value * 100 : value)), clBlue);
+            ++bars;
+        }
+        chart_->SetCaption(chartMeasure_->currentText() + (percent ? QStringLiteral(" (%)") : QString()));
+        chart_->SetHeight(std::max(bars * ChartBarHeight + 40, 100));
+    }
+    chart_->EndUpdate();
+}
+
+void TOLAPFrame::rememberLayout(const TPivotLayout& layout) {
+    if (settings_ == nullptr || statisticKey_.isEmpty() || cube_ == nullptr)
+        return;
+    TOLAPDefinition stored = cube_->Definition();
+    stored.layout = LayoutDefinition(*cube_, layout);
+    const QJsonObject object = QJsonDocument::fromJson(stored.ToBytes()).object();
+    const QByteArray text =
+        QJsonDocument(object.value(QStringLiteral("layout")).toObject()).toJson(QJsonDocument::Compact);
+    settings_->WriteString(LayoutSection, statisticKey_, QString::fromUtf8(text));
+    try {
+        settings_->UpdateFile();
+    } catch (const EVornError& error) {
+        ReportError(error.message()); // the pivot is shown; only remembering it failed
+    }
+}
+
+void TOLAPFrame::forgetLayout() {
+    if (settings_ == nullptr || statisticKey_.isEmpty())
+        return;
+    settings_->WriteString(LayoutSection, statisticKey_, QString());
+    try {
+        settings_->UpdateFile();
+    } catch (const EVornError& error) {
+        ReportError(error.message());
+    }
+}
+
+/// The layout remembered for the statistic, read by names and labels against the definition;
+/// nothing when there is none or it no longer fits (a name gone, every member of a filter gone).
+std::optional<TPivotLayout> TOLAPFrame::rememberedLayout(const TCube& cube) const {
+    if (settings_ == nullptr || statisticKey_.isEmpty())
+        return std::nullopt;
+    const QString text = settings_->ReadString(LayoutSection, statisticKey_, QString());
+    if (text.isEmpty())
+        return std::nullopt;
+    const QJsonDocument stored = QJsonDocument::fromJson(text.toUtf8());
+    if (!stored.isObject())
+        return std::nullopt;
+    QJsonObject definition = QJsonDocument::fromJson(cube.Definition().ToBytes()).object();
+    definition.insert(QStringLiteral("layout"), stored.object());
+    try {
+        const TOLAPDefinition fitted = TOLAPDefinition::LoadFromBytes(QJsonDocument(definition).toJson());
+        TPivotLayout layout = DefinedLayout(cube, fitted.layout);
+        for (const auto& [dimension, kept] : layout.filters)
+            if (kept.empty())
+                return std::nullopt;
+        return layout;
+    } catch (const ECubeError&) {
+        return std::nullopt;
+    }
+}
+
+QString TOLAPFrame::title() const {
+    return statisticKey_.isEmpty() ? QStringLiteral("Kubus") : statisticKey_;
+}
+
+void TOLAPFrame::WriteCsv(const QString& path) const {
+    shown();
+    WritePivotCsvFile(*model_, path);
+}
+
+void TOLAPFrame::WriteXlsx(const QString& path) const {
+    const TPivot& pivot = shown();
+    TWaitCursor wait;
+    WritePivotXlsx(pivot, *model_, path);
+}
+
+void TOLAPFrame::WritePdf(const QString& path, const QString& title) const {
+    const TPivot& pivot = shown();
+    TWaitCursor wait;
+    WritePivotPdf(pivot, *model_, title, PivotPageLayout(settings_, statisticKey_), path);
+}
+
+void TOLAPFrame::exportTo(const QString& kind) {
+    shown();
+    const QString filter = kind == QStringLiteral("Csv")    ? QStringLiteral("CSV-bestand (*.csv)")
+                           : kind == QStringLiteral("Xlsx") ? QStringLiteral("Excel-werkmap (*.xlsx)")
+                                                            : QStringLiteral("PDF-bestand (*.pdf)");
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Kubus exporteren"),
+                                                      FileNameOf(title()) + u'.' + kind.toLower(), filter);
+    if (path.isEmpty())
+        return;
+    if (kind == QStringLiteral("Csv"))
+        WriteCsv(path);
+    else if (kind == QStringLiteral("Xlsx"))
+        WriteXlsx(path);
+    else
+        WritePdf(path, title());
+}
+
+void TOLAPFrame::PrintCube() {
+    const TPivot& pivot = shown();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PivotPageLayout(settings_, statisticKey_));
+    printer.setDocName(title());
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Afdrukken: %1").arg(title()));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    RememberPivotPageLayout(settings_, statisticKey_, printer.pageLayout());
+    TWaitCursor wait;
+    const TPivotPrintDocument document(pivot, *model_, title(), printer.pageLayout(), &printer);
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    PaintPivotPages(document, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+}
+
+void TOLAPFrame::PreviewCube() {
+    const TPivot& pivot = shown();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PivotPageLayout(settings_, statisticKey_));
+    printer.setDocName(title());
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(title()));
+    dialog.resize(900, 700);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        RunGuarded([&] {
+            const TPivotPrintDocument document(pivot, *model_, title(), target->pageLayout(), target);
+            const bool range = target->printRange() == QPrinter::PageRange;
+            PaintPivotPages(document, *target, range ? target->fromPage() : 0, range ? target->toPage() : 0);
+        });
+    });
+    dialog.exec();
+    RememberPivotPageLayout(settings_, statisticKey_, printer.pageLayout());
+}
+
+} // namespace vorn

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "pivotpainter.h"
+
+#include <QAbstractScrollArea>
+#include <QRect>
+
+namespace vorn {
+
+class TPivot;
+class TPivotTableModel;
+
+/// The slice grid of the cube viewer: the pivot table with its column headings frozen at the top
+/// and its row headings frozen at the left. Only the cells in view are painted (a pivot of 100,000
+/// lines costs its visible window), merged headings keep their label in the part that shows,
+/// totals are bold and a heat map can colour the value cells. A heading's +/- collapses or expands
+/// its member; cells are selected as a rectangle and copied with their headings.
+class TPivotGrid : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TPivotGrid(QWidget* parent = nullptr);
+
+    /// What to show (not owned); null shows an empty grid. Call Relayout after the model changed.
+    void SetPivot(const TPivot* pivot, const TPivotTableModel* model);
+    void Relayout();
+    const TPivotGeometry& Geometry() const { return geometry_; }
+
+    void SetHeatMap(bool on);
+    bool HeatMap() const { return heatMap_; }
+
+    /// The selected cells (x columns, y rows of the model); null when none.
+    QRect Selection() const { return selection_; }
+    void SetSelection(const QRect& cells);
+    /// The selected value cells with their row and column headings, tab-separated.
+    QString SelectionAsText() const;
+    void CopySelection() const;
+
+    /// The model cell at a point of the viewport; (-1, -1) where there is none.
+    QPoint CellAt(const QPoint& point) const;
+    /// The visible part of the (merged) cell that starts at a model cell, in viewport coordinates.
+    QRect VisibleCellRect(int row, int column) const;
+    /// Scrolls so that a model cell is in view.
+    void ScrollTo(int row, int column);
+
+signals:
+    /// A value cell was double-clicked or Enter was pressed on it.
+    void valueCellActivated(int row, int column);
+    /// The +/- of a heading cell (the origin of its merged cell) was clicked.
+    void toggleClicked(int row, int column);
+    void cellMenuRequested(int row, int column, const QPoint& globalPosition);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    struct TBlocks {
+        TPivotBlock corner, columnHeadings, rowHeadings, body;
+    };
+    TBlocks blocks() const;
+    int fixedWidth() const;
+    int fixedHeight() const;
+    void updateScrollBars();
+    void refreshHeat();
+    bool isValueCell(int row, int column) const;
+    void moveCurrent(int rows, int columns, bool extend);
+
+    const TPivot* pivot_ = nullptr;
+    const TPivotTableModel* model_ = nullptr;
+    TPivotGeometry geometry_;
+    bool heatMap_ = false;
+    double heatLow_ = 0;
+    double heatHigh_ = 0;
+    QRect selection_;
+    QPoint anchor_{-1, -1};
+    QPoint current_{-1, -1};
+};
+
+} // namespace vorn

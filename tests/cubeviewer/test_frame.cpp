@@ -1,0 +1,339 @@
+// The cube viewer driven through its controls: the field list's menus and drops, the filter popup,
+// the toolbar's sorting, totals and show-as, collapsing members, drill-through and the chart; every
+// figure checked against a recount of the rows the test built.
+#include "framefixture.h"
+
+#include "host/controls/barchart.h"
+#include "host/controls/dbgrid.h"
+#include "host/cubeviewer/drillthrough.h"
+#include "host/cubeviewer/pivotgrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <set>
+
+using namespace vorn;
+using namespace vorn::testing;
+
+namespace {
+
+QAction* ActionOf(QMenu& menu, const QString& text) {
+    for (QAction* action : menu.actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+QAction* FrameAction(const TOLAPFrame& frame, const QString& name) {
+    return frame.findChild<QAction*>(name);
+}
+
+/// Runs `handle` on the filter popup as soon as it is shown modally.
+void OnFilterDialog(const std::function<void(TMemberFilterDialog&)>& handle) {
+    QTimer::singleShot(0, [handle] {
+        auto* dialog = qobject_cast<TMemberFilterDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        handle(*dialog);
+    });
+}
+
+} // namespace
+
+TEST_F(CubeFrame, ShowsEveryCellAsTheRowsCountIt) {
+    ASSERT_TRUE(frame.CubeShown());
+    EXPECT_EQ(frame.findChild<QTabWidget*>(QStringLiteral("PCOLAP"))->tabText(0), QStringLiteral("Rooster"));
+    EXPECT_NE(frame.findChild<TPivotGrid*>(QStringLiteral("GOLAP")), nullptr);
+    for (const QString& klas : QStringList{"1A", "1B", "2A", "2B", "3A"})
+        for (const QString& sex : QStringList{"M", "V"}) {
+            const QString graad = klas.left(1);
+            const int row = RowOf(model(), {graad, klas});
+            ASSERT_GE(row, 0) << klas.toStdString();
+            const auto keep = [&](const TEnrolment& e) { return e.klas == klas && e.geslacht == sex; };
+            EXPECT_EQ(number(row, ColumnOf(model(), {sex}, "Aantal")), recount(keep));
+            EXPECT_DOUBLE_EQ(number(row, ColumnOf(model(), {sex}, "Uren")), sumOfHours(keep));
+        }
+    const int total = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
+    EXPECT_EQ(number(total, ColumnOf(model(), {"Eindtotaal"}, "Aantal")), static_cast<double>(rows.size()));
+}
+
+TEST_F(CubeFrame, ContextMenuMovesADimensionToTheColumns) {
+    TZoneList* rowsZone = frame.FieldList()->Zone(TCubeZone::Rows);
+    ASSERT_EQ(rowsZone->count(), 2);
+    std::unique_ptr<QMenu> menu = frame.FieldList()->MenuFor(TCubeZone::Rows, 1); // KLAS
+    ActionOf(*menu, "Naar kolommen")->trigger();
+    EXPECT_EQ(frame.Pivot()->Layout().rows.dimensions, std::vector<int>{dimension("GRAAD")});
+    EXPECT_EQ(frame.Pivot()->Layout().columns.dimensions,
+              (std::vector<int>{dimension("GESLACHT"), dimension("KLAS")}));
+    EXPECT_EQ(frame.FieldList()->Zone(TCubeZone::Columns)->count(), 2);
+    const int row = RowOf(model(), {"2"});
+    const int column = ColumnOf(model(), {"V", "2B"}, "Aantal");
+    ASSERT_GE(column, 0);
+    EXPECT_EQ(number(row, column), recount([](const TEnrolment& e) {
+                  return e.graad == 2 && e.geslacht == "V" && e.klas == "2B";
+              }));
+
+    std::unique_ptr<QMenu> up = frame.FieldList()->MenuFor(TCubeZone::Columns, 1);
+    ActionOf(*up, "Omhoog")->trigger();
+    EXPECT_EQ(frame.Pivot()->Layout().columns.dimensions,
+              (std::vector<int>{dimension("KLAS"), dimension("GESLACHT")}));
+    std::unique_ptr<QMenu> remove = frame.FieldList()->MenuFor(TCubeZone::Columns, 0);
+    ActionOf(*remove, "Verwijderen")->trigger();
+    EXPECT_EQ(frame.Pivot()->Layout().columns.dimensions, std::vector<int>{dimension("GESLACHT")});
+    EXPECT_EQ(frame.FieldList()->Zone(TCubeZone::Unused)->count(), 1);
+}
+
+TEST_F(CubeFrame, DroppingADimensionMovesIt) {
+    TZoneList* columns = frame.FieldList()->Zone(TCubeZone::Columns);
+    QMimeData data;
+    data.setData(DimensionMimeType(), QByteArray::number(dimension("GRAAD")));
+    // Dropped on the first item of the column zone: before GESLACHT.
+    const QPoint at = columns->visualItemRect(columns->item(0)).center();
+    frame.show();
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(columns->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(columns->viewport(), &drop);
+    EXPECT_EQ(frame.Pivot()->Layout().columns.dimensions,
+              (std::vector<int>{dimension("GRAAD"), dimension("GESLACHT")}));
+    EXPECT_EQ(frame.Pivot()->Layout().rows.dimensions, std::vector<int>{dimension("KLAS")});
+
+    // Reordered within its zone, and something that is no dimension is refused.
+    EXPECT_TRUE(columns->DropDimension(&data, 2));
+    EXPECT_EQ(frame.Pivot()->Layout().columns.dimensions,
+              (std::vector<int>{dimension("GESLACHT"), dimension("GRAAD")}));
+    QMimeData text;
+    text.setText("GRAAD");
+    EXPECT_FALSE(columns->DropDimension(&text, 0));
+}
+
+TEST_F(CubeFrame, KeyboardMovesAnUnusedDimensionToTheRows) {
+    ActionOf(*frame.FieldList()->MenuFor(TCubeZone::Rows, 0), "Verwijderen")->trigger();
+    TZoneList* unused = frame.FieldList()->Zone(TCubeZone::Unused);
+    ASSERT_EQ(unused->count(), 1);
+    unused->setCurrentRow(0);
+    QTest::keyClick(unused, Qt::Key_Return);
+    EXPECT_EQ(frame.Pivot()->Layout().rows.dimensions,
+              (std::vector<int>{dimension("KLAS"), dimension("GRAAD")}));
+}
+
+TEST_F(CubeFrame, FilterPopupKeepsTheCheckedMembers) {
+    OnFilterDialog([](TMemberFilterDialog& dialog) {
+        dialog.Search()->setText("1b");
+        int shown = 0;
+        for (int row = 0; row < dialog.Members()->count(); ++row)
+            shown += dialog.Members()->item(row)->isHidden() ? 0 : 1;
+        EXPECT_EQ(shown, 1);
+        dialog.findChild<QPushButton*>("BTNiets")->click();
+        dialog.accept();
+    });
+    frame.EditFilter(dimension("KLAS"));
+    EXPECT_EQ(RowOf(model(), {"1", "1B"}), -1);
+    EXPECT_GE(RowOf(model(), {"1", "1A"}), 0);
+    const int total = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
+    EXPECT_EQ(number(total, ColumnOf(model(), {"Eindtotaal"}, "Aantal")),
+              recount([](const TEnrolment& e) { return e.klas != "1B"; }));
+
+    // A filter on a dimension on no axis puts it in the filter zone.
+    OnFilterDialog([](TMemberFilterDialog& dialog) {
+        dialog.findChild<QPushButton*>("BTNiets")->click();
+        EXPECT_FALSE(dialog.findChild<QPushButton*>("BTAlles")->isHidden());
+        dialog.Members()->item(0)->setCheckState(Qt::Checked); // M
+        dialog.accept();
+    });
+    ActionOf(*frame.FieldList()->MenuFor(TCubeZone::Columns, 0), "Naar filters")->trigger();
+    ASSERT_EQ(frame.FilterZone(), std::vector<int>{dimension("GESLACHT")});
+    frame.EditFilter(dimension("GESLACHT"));
+    EXPECT_EQ(number(RowOf(model(), {"Eindtotaal", "Eindtotaal"}), ColumnOf(model(), {}, "Aantal")),
+              recount([](const TEnrolment& e) { return e.klas != "1B" && e.geslacht == "M"; }));
+}
+
+TEST_F(CubeFrame, FilterPopupCancelledChangesNothing) {
+    const TPivotLayout before = frame.Pivot()->Layout();
+    OnFilterDialog([](TMemberFilterDialog& dialog) {
+        dialog.Members()->item(0)->setCheckState(Qt::Unchecked);
+        dialog.reject();
+    });
+    frame.EditFilter(dimension("KLAS"));
+    EXPECT_EQ(frame.Pivot()->Layout(), before);
+}
+
+TEST_F(CubeFrame, SortsRowsByAMeasureDescending) {
+    ActionOf(*frame.FieldList()->MenuFor(TCubeZone::Rows, 0), "Verwijderen")->trigger(); // rows: KLAS
+    FrameAction(frame, "ACSortRijenMaat2")->trigger();                                   // by Uren
+    FrameAction(frame, "ACSortRijenAflopend")->trigger();
+    ASSERT_EQ(frame.Pivot()->Layout().rows.sortBy, TSortBy::Measure);
+    ASSERT_TRUE(frame.Pivot()->Layout().rows.descending);
+    std::vector<double> hours;
+    for (int row = model().HeaderRowCount(); row < model().rowCount() - 1; ++row) {
+        const QString klas = ShownText(model(), row, 0);
+        hours.push_back(sumOfHours([&](const TEnrolment& e) { return e.klas == klas; }));
+    }
+    ASSERT_EQ(hours.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(hours.rbegin(), hours.rend()));
+    FrameAction(frame, "ACSortRijenNaam")->trigger();
+    FrameAction(frame, "ACSortRijenAflopend")->trigger();
+    EXPECT_EQ(ShownText(model(), model().HeaderRowCount(), 0), QStringLiteral("1A"));
+}
+
+TEST_F(CubeFrame, TotalsAreSwitchedPerAxis) {
+    FrameAction(frame, "ACEindtotaalRijen")->trigger();
+    EXPECT_EQ(RowOf(model(), {"Eindtotaal", "Eindtotaal"}), -1);
+    FrameAction(frame, "ACSubtotalenRijen")->trigger();
+    EXPECT_EQ(RowOf(model(), {"Totaal 1", "Totaal 1"}), -1);
+    EXPECT_EQ(model().rowCount(), model().HeaderRowCount() + 5);
+    FrameAction(frame, "ACEindtotaalKolommen")->trigger();
+    EXPECT_EQ(ColumnOf(model(), {"Eindtotaal"}, "Aantal"), -1);
+    FrameAction(frame, "ACEindtotaalRijen")->trigger();
+    EXPECT_GE(RowOf(model(), {"Eindtotaal", "Eindtotaal"}), 0);
+    EXPECT_FALSE(frame.Pivot()->Layout().rows.subtotals);
+}
+
+TEST_F(CubeFrame, ShowsCellsAsAShareOfTheTotal) {
+    frame.ShowAs()->setCurrentIndex(3);
+    ASSERT_EQ(frame.Pivot()->Layout().showAs, TShowAs::PercentOfTotal);
+    const int row = RowOf(model(), {"2", "2A"});
+    const int column = ColumnOf(model(), {"M"}, "Aantal (% van totaal)");
+    ASSERT_GE(column, 0);
+    EXPECT_DOUBLE_EQ(number(row, column), recount([](const TEnrolment& e) {
+                                              return e.klas == "2A" && e.geslacht == "M";
+                                          }) / static_cast<double>(rows.size()));
+    frame.ShowAs()->setCurrentIndex(1);
+    const int total = ColumnOf(model(), {"Eindtotaal"}, "Aantal (% van rij)");
+    EXPECT_DOUBLE_EQ(number(row, total), 1.0);
+}
+
+TEST_F(CubeFrame, ClickingTheMinusCollapsesAMember) {
+    const int row = RowOf(model(), {"1", "1A"});
+    const int before = model().rowCount();
+    TPivotGrid* grid = frame.Grid();
+    frame.show();
+    const QRect cell = grid->VisibleCellRect(row, 0);
+    ASSERT_FALSE(cell.isEmpty());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      ToggleBox(cell, grid->Geometry().rowHeight).center());
+    EXPECT_EQ(model().rowCount(), before - 2); // 1A, 1B and "Totaal 1" become one line
+    const int collapsed = RowOf(model(), {"1", "1"});
+    ASSERT_GE(collapsed, 0);
+    EXPECT_EQ(number(collapsed, ColumnOf(model(), {"V"}, "Aantal")),
+              recount([](const TEnrolment& e) { return e.graad == 1 && e.geslacht == "V"; }));
+    frame.ToggleMemberAt(collapsed, 0);
+    EXPECT_EQ(model().rowCount(), before);
+
+    std::unique_ptr<QMenu> menu = frame.CellMenu(row, 0);
+    ActionOf(*menu, "Alle Graad samenvouwen")->trigger();
+    EXPECT_EQ(model().rowCount(), model().HeaderRowCount() + 4); // three grades and the total
+}
+
+TEST_F(CubeFrame, DrillThroughGivesTheRowsOfTheCell) {
+    const int row = RowOf(model(), {"Totaal 2", "Totaal 2"});
+    const int column = ColumnOf(model(), {"V"}, "Uren");
+    std::unique_ptr<TDrillThroughDialog> dialog = frame.DrillThroughDialog(row, column);
+    TVornClientDataSet& details = dialog->Rows();
+    std::multiset<QString> names;
+    for (details.First(); !details.Eof(); details.Next())
+        names.insert(details.FieldByName("NAAM").AsString());
+    std::multiset<QString> expected;
+    for (const TEnrolment& e : rows)
+        if (e.graad == 2 && e.geslacht == "V")
+            expected.insert(e.naam);
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(details.FieldCount(), dataSet->FieldCount());
+
+    dialog->Grid()->selectAll();
+    const QStringList lines = dialog->Grid()->SelectionAsText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), static_cast<int>(expected.size()) + 1);
+    EXPECT_EQ(lines.front(), QStringLiteral("KLAS\tGESLACHT\tGRAAD\tLL_ID\tUREN\tNAAM"));
+}
+
+TEST_F(CubeFrame, DrillThroughRefusesRowsThatChangedOrder) {
+    dataSet->Sort("NAAM", "NAAM");
+    EXPECT_THROW(frame.DrillThroughDialog(model().HeaderRowCount(), model().HeaderColumnCount()),
+                 EClientError);
+    EXPECT_THROW(frame.DrillThroughDialog(0, 0), EClientError);
+}
+
+TEST_F(CubeFrame, ChartShowsTheRowLinesByTheChosenMeasure) {
+    frame.Pages()->setCurrentIndex(1);
+    TBarChart* chart = frame.Chart();
+    ASSERT_EQ(chart->BarCount(), 5);
+    EXPECT_EQ(chart->Bars(0).label, QStringLiteral("1 / 1A"));
+    EXPECT_EQ(chart->Bars(0).value, recount([](const TEnrolment& e) { return e.klas == "1A"; }));
+    frame.ChartMeasure()->setCurrentIndex(1); // Uren
+    EXPECT_EQ(chart->Bars(3).value,
+              static_cast<int>(std::lround(sumOfHours([](const TEnrolment& e) { return e.klas == "2B"; }))));
+    ActionOf(*frame.CellMenu(RowOf(model(), {"1", "1A"}), 0), "Alle Graad samenvouwen")->trigger();
+    EXPECT_EQ(chart->BarCount(), 3);
+}
+
+TEST_F(CubeFrame, PrintingWithoutACubeSaysWhy) {
+    frame.CloseCube();
+    EXPECT_FALSE(frame.CubeShown());
+    EXPECT_EQ(frame.Pivot(), nullptr);
+    for (const auto& print : {std::function<void()>([&] { frame.PrintCube(); }),
+                              std::function<void()>([&] { frame.PreviewCube(); })}) {
+        try {
+            print();
+            ADD_FAILURE() << "printed without a cube";
+        } catch (const EClientError& error) {
+            EXPECT_TRUE(error.message().contains("geen kubus")) << error.message().toStdString();
+        }
+    }
+    EXPECT_THROW(frame.WriteCsv("/tmp/nergens.csv"), EClientError);
+    EXPECT_THROW(frame.ShowCube(), EClientError); // the dataset was forgotten too
+}
+
+TEST_F(CubeFrame, ADefinitionThatDoesNotFitLeavesTheShownCube) {
+    const TPivot* shown = frame.Pivot();
+    const auto blob = BlobDataSet(R"({"format": "vorn-cube", "version": 1,
+        "dimensions": [{"field": "BESTAAT_NIET"}], "measures": [{"aggregate": "count"}]})");
+    frame.LoadDefinition(blob->FieldByName("L_DEFINITIE"));
+    EXPECT_THROW(frame.ShowCube(), ECubeError);
+    ASSERT_TRUE(frame.CubeShown());
+    EXPECT_EQ(frame.Pivot(), shown);
+    EXPECT_EQ(
+        number(RowOf(model(), {"Eindtotaal", "Eindtotaal"}), ColumnOf(model(), {"Eindtotaal"}, "Aantal")),
+        static_cast<double>(rows.size()));
+}
+
+struct UnusualRows : ::testing::TestWithParam<int> {};
+
+TEST_P(UnusualRows, ShowAndRearrangeWithoutFault) {
+    const std::vector<TEnrolment> rows = Enrolments(GetParam());
+    const auto dataSet = EnrolmentDataSet(rows);
+    for (const char* layout : {R"("rows": ["GRAAD", "KLAS"], "columns": ["GESLACHT"])",
+                               R"("rows": ["GRAAD", "KLAS", "GESLACHT"], "columns": [])",
+                               R"("rows": [], "columns": ["GRAAD", "KLAS", "GESLACHT"])"}) {
+        const QByteArray text = QByteArray(R"({"format": "vorn-cube", "version": 1,
+            "dimensions": [{"field": "GRAAD"}, {"field": "KLAS"}, {"field": "GESLACHT"}],
+            "measures": [{"aggregate": "count"}, {"field": "UREN", "aggregate": "average"}],
+            "layout": {)") + layout +
+                                "}}";
+        TOLAPFrame frame;
+        frame.resize(800, 500);
+        frame.LoadDefinition(BlobDataSet(text)->FieldByName("L_DEFINITIE"));
+        frame.SetDataset(dataSet.get());
+        frame.ShowCube();
+        frame.Grid()->SetHeatMap(true);
+        frame.Grid()->SetSelection(QRect(0, 0, frame.Model()->columnCount(), frame.Model()->rowCount()));
+        EXPECT_FALSE(frame.grab().isNull());
+        EXPECT_FALSE(frame.Grid()->SelectionAsText().isEmpty());
+        frame.Pages()->setCurrentIndex(1);
+        frame.ShowAs()->setCurrentIndex(2);
+        FrameAction(frame, "ACEindtotaalRijen")->trigger();
+        FrameAction(frame, "ACEindtotaalKolommen")->trigger();
+        EXPECT_FALSE(frame.grab().isNull());
+        const int total = frame.Model()->rowCount();
+        EXPECT_GE(total, frame.Model()->HeaderRowCount());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, UnusualRows, ::testing::Values(0, 1, 2));
