@@ -90,11 +90,12 @@ void RunExport(MainWindow& window, const ExportRequest& request, QTextStream& re
 void RunPrintToPdf(MainWindow& window, const PrintRequest& request, QTextStream& report) {
     CollectedErrors errors;
     TVornDBForm& screen = FetchedScreen(window, request.screenClass, request.screen, errors);
-    if (std::none_of(screen.ReportDefs.begin(), screen.ReportDefs.end(),
-                     [&](const TReportDef& def) { return def.DisplayName == request.report; })) {
+    const auto def = std::find_if(screen.ReportDefs.begin(), screen.ReportDefs.end(),
+                                  [&](const TReportDef& each) { return each.DisplayName == request.report; });
+    if (def == screen.ReportDefs.end()) {
         QStringList names;
-        for (const TReportDef& def : screen.ReportDefs)
-            names << QStringLiteral("\"%1\"").arg(def.DisplayName);
+        for (const TReportDef& each : screen.ReportDefs)
+            names << QStringLiteral("\"%1\"").arg(each.DisplayName);
         RaiseClientError("Scherm %s heeft geen rapport \"%s\"; wel: %s", request.screenClass, request.report,
                          names.isEmpty() ? QStringLiteral("(geen)") : names.join(QStringLiteral(", ")));
     }
@@ -105,7 +106,10 @@ void RunPrintToPdf(MainWindow& window, const PrintRequest& request, QTextStream&
     const QString settingsPath = window.SettingsFile();
     TVornIniFile settings(settingsPath, QString());
     TPdfReportOutput output(request.pdfPath, &settings);
-    if (!RunPrint(screen, request.report, output))
+    // A report without a report file is the screen's own: it wrote the PDF itself (or raised), and
+    // stopped the host's sequence on purpose.
+    const bool screensOwn = def->FileName.isEmpty();
+    if (!RunPrint(screen, request.report, output) && !(screensOwn && QFileInfo::exists(request.pdfPath)))
         RaiseClientError("Het scherm heeft het afdrukken van \"%s\" gestopt", request.report);
     errors.RaiseIfAny();
     report << "Afgedrukt naar " << QFileInfo(request.pdfPath).absoluteFilePath() << '\n';

@@ -289,7 +289,10 @@ void TOLAPStatsForm::VornDBFormBeforePrint(QObject*, const QString& reportName, 
     continuePrinting = reportName != CubeReport;
     if (continuePrinting)
         return;
-    if (PrintDirect)
+    if (!PrintPdfFile.isEmpty())
+        FOLAP->WritePdf(PrintPdfFile,
+                        QStringLiteral("%1 - %2").arg(LOLAP->text(), ChosenInstitutionText(*LEInstelling)));
+    else if (PrintDirect)
         FOLAP->PrintCube();
     else
         FOLAP->PreviewCube();

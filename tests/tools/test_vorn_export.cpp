@@ -71,6 +71,27 @@ TEST_F(VornExportTest, WritesEachGridAndChartOfThePupilScreen) {
     EXPECT_FALSE(Lines("grids/Per Leerjaar-Graad.csv").isEmpty()) << "a '/' in a caption becomes '-'";
 }
 
+TEST_F(VornExportTest, TheCubeScreenWritesThePivotOfTheDefinitionsLayout) {
+    QString errors;
+    ASSERT_EQ(Export({"--screen", "TOLAPStatsForm", "--institution", "SJCAA", "--statistic", "llklas",
+                      "--date", "2025-12-01"},
+                     &errors),
+              0)
+        << errors.toStdString();
+    const QStringList pivot = Lines("grids/LLKLAS.csv");
+    ASSERT_GT(pivot.size(), 5);
+    EXPECT_TRUE(pivot.first().startsWith("Graad,Klas,")) << pivot.first().toStdString();
+    EXPECT_TRUE(pivot.first().endsWith("Eindtotaal / Leerlingen")) << pivot.first().toStdString();
+    EXPECT_TRUE(pivot.last().startsWith("Eindtotaal,")) << pivot.last().toStdString();
+    EXPECT_EQ(Export({"--screen", "TOLAPStatsForm", "--institution", "SJCAA", "--statistic", "LLKLAS",
+                      "--from", "2025-09-01", "--to", "2025-12-01"},
+                     &errors),
+              1)
+        << "the cube screen counts over the work date's school year";
+    EXPECT_EQ(Export({"--screen", "TOLAPStatsForm", "--institution", "SJCAA"}, &errors), 1);
+    EXPECT_TRUE(errors.contains("Geen statistiek")) << errors.toStdString();
+}
+
 TEST_F(VornExportTest, ThePopulationScreenTakesAGranularity) {
     ASSERT_EQ(Export({"--screen", "TStatsPSPopulatieForm", "--institution", "KAGNT", "--date", "2025-12-01",
                       "--scale", "10"}),

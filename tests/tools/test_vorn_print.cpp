@@ -84,6 +84,26 @@ TEST_F(VornPrintTest, WritesTheReportOfEachKindOfScreenAsAPdf) {
     EXPECT_EQ(JobRows(), 0);
 }
 
+TEST_F(VornPrintTest, TheCubeScreenPrintsItsPivotForTheWorkDateAsAPdf) {
+    const QString pdf = dir_.filePath("rooster.pdf");
+    QString errors;
+    ASSERT_EQ(Print({"--screen", "TOLAPStatsForm", "--institution", "CVOBR", "--statistic", "CURSSTG",
+                     "--date", "2024-12-01", "--report", "Afdruk rooster", "--pdf", pdf},
+                    &errors),
+              0)
+        << errors.toStdString();
+    const QString text = Text(pdf);
+    EXPECT_TRUE(text.contains("Cursisten per studiegebied en vestiging")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Studiegebied"));
+    EXPECT_TRUE(text.contains("Eindtotaal"));
+    EXPECT_TRUE(text.contains("Pagina 1 van"));
+    EXPECT_EQ(Print({"--screen", "TOLAPStatsForm", "--institution", "CVOBR", "--statistic", "PLANEET",
+                     "--report", "Afdruk rooster", "--pdf", dir_.filePath("x.pdf")},
+                    &errors),
+              1);
+    EXPECT_TRUE(errors.contains("Geen statistiek \"PLANEET\"")) << errors.toStdString();
+}
+
 TEST_F(VornPrintTest, WrongRequestsAreRefusedWithAMessage) {
     const QString pdf = dir_.filePath("x.pdf");
     const QStringList osp{"--screen",      "TStatCursistenPerInstellingForm",
