@@ -74,11 +74,11 @@ void TOLAPStatsForm::declareDataSets() {
     CDSOLAP.SetProviderName(QStringLiteral("DSPSelectOLAP"));
     CDSOLAP.LastInsertIDToMaster = true;
     CDSOLAP.IDField = QStringLiteral("L_ID");
-    CDSOLAP.AddField(FieldDef::wideString("L_CODE", 10).req());
+    CDSOLAP.AddField(FieldDef::wideString("L_CODE", 10).label("Code").req());
     CDSOLAP.AddField(FieldDef::blob("L_DEFINITIE"));
     CDSOLAP.AddField(FieldDef::integer("L_FLAGS").req());
     CDSOLAP.AddField(FieldDef::integer("L_ID").req());
-    CDSOLAP.AddField(FieldDef::wideString("L_OMSCHRIJVING", 50).req());
+    CDSOLAP.AddField(FieldDef::wideString("L_OMSCHRIJVING", 50).label("Omschrijving").req());
     CDSOLAP.AddField(FieldDef::memo("L_UITLEG"));
     CDSOLAP.AddField(FieldDef::memo("Q_SQL"));
     RegisterDataSet(&CDSOLAP);
@@ -142,6 +142,8 @@ void TOLAPStatsForm::buildTopPanel() {
     LEOlap->KeyField = QStringLiteral("L_ID");
     LEOlap->SetListColumns({QStringLiteral("L_CODE"), QStringLiteral("L_OMSCHRIJVING")});
     LEOlap->MinColumnWidth = 64;
+    // Wide enough for a statistic's description on one line.
+    LEOlap->SetDropDownWidth(450);
     LEOlap->SyncList = true;
     LEOlap->SetListSource(DSOLAP);
     LEOlap->SetAssociatedLabel(LOLAP, QStringLiteral("L_OMSCHRIJVING"));
