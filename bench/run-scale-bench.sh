@@ -73,6 +73,8 @@ done
 
 school=$data/school-20k.db
 for screen in TStatLLPerInstellingForm TStatsPSUrenForm TStatsPSPopulatieForm; do
+  fetch=$(build/bin/bench_screen_fetch "$school" "$screen" SJCAA 2025-01-15 2>/dev/null | cut -f2)
+  row "20.000 ll." "$screen: ophalen (actie tot getekend venster)" "$fetch" "-" "-" "-" "-"
   read -r s mb < <(measure build/bin/vorn --database "$school" export --screen "$screen" --institution SJCAA \
     --date 2025-01-15 --format csv --out "$work/$screen")
   row "20.000 ll." "$screen: export csv (hele proces)" "$s" "-" "-" "-" "$mb"
