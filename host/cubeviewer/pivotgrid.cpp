@@ -46,13 +46,9 @@ void TPivotGrid::SetHeatMap(bool on) {
 }
 
 void TPivotGrid::refreshHeat() {
-    heatLow_ = heatHigh_ = 0;
-    if (!heatMap_ || model_ == nullptr)
-        return;
-    if (const auto range = HeatRange(*model_)) {
-        heatLow_ = range->first;
-        heatHigh_ = range->second;
-    }
+    heat_.clear();
+    if (heatMap_ && model_ != nullptr && pivot_ != nullptr)
+        heat_ = HeatRanges(*model_, pivot_->MeasureSlotCount());
 }
 
 int TPivotGrid::fixedWidth() const {
@@ -127,9 +123,7 @@ void TPivotGrid::paintEvent(QPaintEvent*) {
         return;
     TPivotPaintOptions options;
     options.pivot = pivot_;
-    options.heatMap = heatMap_;
-    options.heatLow = heatLow_;
-    options.heatHigh = heatHigh_;
+    options.heat = heat_;
     options.selection = selection_;
     const TBlocks all = blocks();
     for (const TPivotBlock* block : {&all.body, &all.rowHeadings, &all.columnHeadings, &all.corner})

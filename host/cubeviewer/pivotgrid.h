@@ -75,8 +75,7 @@ private:
     const TPivotTableModel* model_ = nullptr;
     TPivotGeometry geometry_;
     bool heatMap_ = false;
-    double heatLow_ = 0;
-    double heatHigh_ = 0;
+    std::vector<THeatRange> heat_;
     QRect selection_;
     QPoint anchor_{-1, -1};
     QPoint current_{-1, -1};

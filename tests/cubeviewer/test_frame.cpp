@@ -127,6 +127,8 @@ TEST_F(CubeFrame, KeyboardMovesAnUnusedDimensionToTheRows) {
 
 TEST_F(CubeFrame, FilterPopupKeepsTheCheckedMembers) {
     OnFilterDialog([](TMemberFilterDialog& dialog) {
+        if (const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS"); !folder.isEmpty())
+            dialog.grab().save(folder + "/kubus-filter.png");
         dialog.Search()->setText("1b");
         int shown = 0;
         for (int row = 0; row < dialog.Members()->count(); ++row)
@@ -262,9 +264,12 @@ TEST_F(CubeFrame, DrillThroughRefusesRowsThatChangedOrder) {
 }
 
 TEST_F(CubeFrame, ChartShowsTheRowLinesByTheChosenMeasure) {
+    frame.show();
     frame.Pages()->setCurrentIndex(1);
     TBarChart* chart = frame.Chart();
     ASSERT_EQ(chart->BarCount(), 5);
+    if (const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS"); !folder.isEmpty())
+        frame.grab().save(folder + "/kubus-grafiek.png");
     EXPECT_EQ(chart->Bars(0).label, QStringLiteral("1 / 1A"));
     EXPECT_EQ(chart->Bars(0).value, recount([](const TEnrolment& e) { return e.klas == "1A"; }));
     frame.ChartMeasure()->setCurrentIndex(1); // Uren
