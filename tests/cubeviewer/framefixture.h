@@ -16,14 +16,14 @@ namespace vorn::testing {
 /// One enrolment as the test builds it; the dataset and every recount read these.
 struct TEnrolment {
     QString klas;
-    QString geslacht;
+    QString geslacht; // empty: null
     int graad = 0;
     int id = 0;
     std::optional<double> uren;
     QString naam;
 };
 
-/// Sixty enrolments over five classes of three grades, some without hours.
+/// Sixty enrolments over five classes of three grades, some without hours or sex (null).
 std::vector<TEnrolment> Enrolments(int count = 60);
 /// A local dataset of the enrolments: KLAS, GESLACHT, GRAAD, LL_ID, UREN, NAAM.
 std::unique_ptr<TVornClientDataSet> EnrolmentDataSet(const std::vector<TEnrolment>& rows);
