@@ -66,6 +66,12 @@ std::unique_ptr<TVornClientDataSet> BlobDataSet(const QByteArray& text) {
     return dataSet;
 }
 
+void KeepScreenshot(QWidget& widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS");
+    if (!folder.isEmpty())
+        widget.grab().save(folder + "/" + name + ".png");
+}
+
 QString ShownText(const TPivotTableModel& model, int row, int column) {
     const QPoint origin = SpanOrigin(model, row, column);
     return model.data(model.index(origin.y(), origin.x())).toString();

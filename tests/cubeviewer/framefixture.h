@@ -34,6 +34,9 @@ std::unique_ptr<TVornClientDataSet> BlobDataSet(const QByteArray& text);
 /// (sum, "0.0"); rows GRAAD and KLAS, columns GESLACHT, measures Aantal and Uren.
 extern const char* const EnrolmentCube;
 
+/// Saves a picture when VORN_SCREENSHOTS names a folder, for a person to look at.
+void KeepScreenshot(QWidget& widget, const QString& name);
+
 /// The text of a cell, or of the merged heading that covers it.
 QString ShownText(const TPivotTableModel& model, int row, int column);
 /// The model row whose row headings read `labels` (one per level); -1 when none.

@@ -127,8 +127,7 @@ TEST_F(CubeFrame, KeyboardMovesAnUnusedDimensionToTheRows) {
 
 TEST_F(CubeFrame, FilterPopupKeepsTheCheckedMembers) {
     OnFilterDialog([](TMemberFilterDialog& dialog) {
-        if (const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS"); !folder.isEmpty())
-            dialog.grab().save(folder + "/kubus-filter.png");
+        KeepScreenshot(dialog, "kubus-filter");
         dialog.Search()->setText("1b");
         int shown = 0;
         for (int row = 0; row < dialog.Members()->count(); ++row)
@@ -268,8 +267,7 @@ TEST_F(CubeFrame, ChartShowsTheRowLinesByTheChosenMeasure) {
     frame.Pages()->setCurrentIndex(1);
     TBarChart* chart = frame.Chart();
     ASSERT_EQ(chart->BarCount(), 5);
-    if (const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS"); !folder.isEmpty())
-        frame.grab().save(folder + "/kubus-grafiek.png");
+    KeepScreenshot(frame, "kubus-grafiek");
     EXPECT_EQ(chart->Bars(0).label, QStringLiteral("1 / 1A"));
     EXPECT_EQ(chart->Bars(0).value, recount([](const TEnrolment& e) { return e.klas == "1A"; }));
     frame.ChartMeasure()->setCurrentIndex(1); // Uren
@@ -314,9 +312,11 @@ struct UnusualRows : ::testing::TestWithParam<int> {};
 TEST_P(UnusualRows, ShowAndRearrangeWithoutFault) {
     const std::vector<TEnrolment> rows = Enrolments(GetParam());
     const auto dataSet = EnrolmentDataSet(rows);
-    for (const char* layout : {R"("rows": ["GRAAD", "KLAS"], "columns": ["GESLACHT"])",
-                               R"("rows": ["GRAAD", "KLAS", "GESLACHT"], "columns": [])",
-                               R"("rows": [], "columns": ["GRAAD", "KLAS", "GESLACHT"])"}) {
+    const std::vector<const char*> layouts{R"("rows": ["GRAAD", "KLAS"], "columns": ["GESLACHT"])",
+                                           R"("rows": ["GRAAD", "KLAS", "GESLACHT"], "columns": [])",
+                                           R"("rows": [], "columns": ["GRAAD", "KLAS", "GESLACHT"])"};
+    for (std::size_t shape = 0; shape < layouts.size(); ++shape) {
+        const char* layout = layouts[shape];
         const QByteArray text = QByteArray(R"({"format": "vorn-cube", "version": 1,
             "dimensions": [{"field": "GRAAD"}, {"field": "KLAS"}, {"field": "GESLACHT"}],
             "measures": [{"aggregate": "count"}, {"field": "UREN", "aggregate": "average"}],
@@ -327,6 +327,8 @@ TEST_P(UnusualRows, ShowAndRearrangeWithoutFault) {
         frame.LoadDefinition(BlobDataSet(text)->FieldByName("L_DEFINITIE"));
         frame.SetDataset(dataSet.get());
         frame.ShowCube();
+        frame.show();
+        KeepScreenshot(frame, QStringLiteral("kubus-%1-%2").arg(GetParam()).arg(shape));
         frame.Grid()->SetHeatMap(true);
         frame.Grid()->SetSelection(QRect(0, 0, frame.Model()->columnCount(), frame.Model()->rowCount()));
         EXPECT_FALSE(frame.grab().isNull());

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -19,13 +20,6 @@ namespace {
 
 QString Dutch(double value) {
     return QString::number(value, 'f', 1).replace('.', ',');
-}
-
-/// Saves what the grid looks like when VORN_SCREENSHOTS names a folder, for a person to look at.
-void Keep(const QImage& image, const QString& name) {
-    const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS");
-    if (!folder.isEmpty())
-        image.save(folder + "/" + name + ".png");
 }
 
 } // namespace
@@ -50,6 +44,18 @@ TEST_F(CubeFrame, CopiesTheSelectionWithItsHeadings) {
     EXPECT_EQ(QApplication::clipboard()->text(), expected);
 }
 
+TEST_F(CubeFrame, ContextMenuCopiesTheSelection) {
+    const int row = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
+    const int column = ColumnOf(model(), {"Eindtotaal"}, "Aantal");
+    frame.Grid()->SetSelection(QRect(column, row, 1, 1));
+    QApplication::clipboard()->clear();
+    std::unique_ptr<QMenu> menu = frame.CellMenu(row, column);
+    ASSERT_EQ(menu->actions().size(), 2); // "Kopiëren", "Details tonen..."
+    menu->actions().front()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts).last(),
+              QStringLiteral("Eindtotaal\tEindtotaal\t%1").arg(rows.size()));
+}
+
 TEST_F(CubeFrame, ARowBelowAMergedHeadingCopiesTheHeading) {
     const int row = RowOf(model(), {"1", "1B"});
     frame.Grid()->SetSelection(QRect(model().HeaderColumnCount(), row, 1, 1));
@@ -62,7 +68,7 @@ TEST_F(CubeFrame, PaintsHeadingsTotalsAndHeatMap) {
     frame.show();
     TPivotGrid* grid = frame.Grid();
     const QImage plain = grid->viewport()->grab().toImage();
-    Keep(frame.grab().toImage(), "kubus");
+    KeepScreenshot(frame, "kubus");
     const QRect heading = grid->VisibleCellRect(0, model().HeaderColumnCount());
     ASSERT_FALSE(heading.isEmpty());
     EXPECT_EQ(plain.pixelColor(heading.center() + QPoint(0, 3)).name(), QStringLiteral("#eceff4"));
@@ -72,7 +78,7 @@ TEST_F(CubeFrame, PaintsHeadingsTotalsAndHeatMap) {
 
     frame.findChild<QAction*>("ACHeatmap")->trigger();
     const QImage heat = grid->viewport()->grab().toImage();
-    Keep(frame.grab().toImage(), "kubus-heatmap");
+    KeepScreenshot(frame, "kubus-heatmap");
     // The largest value cell that is no total is the most coloured; a total keeps its colour.
     const int total = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
     const QRect totalCell = grid->VisibleCellRect(total, ColumnOf(model(), {"M"}, "Aantal"));
@@ -107,7 +113,7 @@ TEST(CubeGrid, ScrollsALargePivotWithFrozenHeadings) {
     const TPivotTableModel& model = *frame.Model();
     grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum() / 2);
     const QImage image = grid->viewport()->grab().toImage();
-    Keep(image, "kubus-gescrold");
+    KeepScreenshot(*grid, "kubus-gescrold");
     // The headings stay at the top; the grade whose names fill the view keeps its label in view.
     const QPoint below(5, grid->Geometry().rowHeight * model.HeaderRowCount() + 2);
     const QPoint cell = grid->CellAt(below);
@@ -131,7 +137,7 @@ TEST_F(CubeFrame, DoubleClickOnAValueShowsItsRows) {
         auto* dialog = qobject_cast<TDrillThroughDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         shown = dialog->Rows().RecordCount();
-        Keep(dialog->grab().toImage(), "kubus-details");
+        KeepScreenshot(*dialog, "kubus-details");
         dialog->reject();
     });
     QTest::mouseDClick(frame.Grid()->viewport(), Qt::LeftButton, {}, cell.center());
