@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 namespace vorn {
@@ -301,6 +302,24 @@ void TPivotGrid::contextMenuEvent(QContextMenuEvent* event) {
         viewport()->update();
     }
     emit cellMenuRequested(cell.y(), cell.x(), event->globalPos());
+}
+
+/// A cell cut off at its width shows its whole text as a tooltip.
+bool TPivotGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || model_ == nullptr)
+        return QAbstractScrollArea::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QPoint cell = CellAt(help->pos());
+    QString text;
+    if (cell.x() >= 0) {
+        const QPoint origin = SpanOrigin(*model_, cell.y(), cell.x());
+        text = model_->data(model_->index(origin.y(), origin.x())).toString();
+    }
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport());
+    return true;
 }
 
 } // namespace vorn

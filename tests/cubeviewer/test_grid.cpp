@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest/QTest>
 
 using namespace vorn;
@@ -54,6 +55,21 @@ TEST_F(CubeFrame, ContextMenuCopiesTheSelection) {
     menu->actions().front()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts).last(),
               QStringLiteral("Eindtotaal\tEindtotaal\t%1").arg(rows.size()));
+}
+
+TEST_F(CubeFrame, ACellShowsItsTextAsATooltip) {
+    frame.show();
+    const int row = RowOf(model(), {"1", "1B"});
+    const QRect cell = frame.Grid()->VisibleCellRect(row, 1);
+    QHelpEvent help(QEvent::ToolTip, cell.center(), frame.Grid()->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(frame.Grid()->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("1B"));
+    // In 1B's row, the first column is under the label of grade 1, merged over 1A and 1B.
+    const QRect grade = frame.Grid()->VisibleCellRect(RowOf(model(), {"1", "1A"}), 0);
+    const QPoint covered(grade.center().x(), cell.center().y());
+    QHelpEvent merged(QEvent::ToolTip, covered, frame.Grid()->viewport()->mapToGlobal(covered));
+    QApplication::sendEvent(frame.Grid()->viewport(), &merged);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("1"));
 }
 
 TEST_F(CubeFrame, ARowBelowAMergedHeadingCopiesTheHeading) {
