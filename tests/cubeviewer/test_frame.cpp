@@ -240,12 +240,16 @@ TEST_F(CubeFrame, DrillThroughGivesTheRowsOfTheCell) {
     std::unique_ptr<TDrillThroughDialog> dialog = frame.DrillThroughDialog(row, column);
     TVornClientDataSet& details = dialog->Rows();
     std::multiset<QString> names;
-    for (details.First(); !details.Eof(); details.Next())
-        names.insert(details.FieldByName("NAAM").AsString());
+    for (details.First(); !details.Eof(); details.Next()) {
+        const QVariant hours = details.FieldByName("UREN").AsVariant();
+        names.insert(details.FieldByName("NAAM").AsString() + " " + details.FieldByName("KLAS").AsString() +
+                     " " + (hours.isNull() ? QStringLiteral("-") : QString::number(hours.toDouble())));
+    }
     std::multiset<QString> expected;
     for (const TEnrolment& e : rows)
         if (e.graad == 2 && e.geslacht == "V")
-            expected.insert(e.naam);
+            expected.insert(e.naam + " " + e.klas + " " +
+                            (e.uren ? QString::number(*e.uren) : QStringLiteral("-")));
     EXPECT_EQ(names, expected);
     EXPECT_EQ(details.FieldCount(), dataSet->FieldCount());
 
