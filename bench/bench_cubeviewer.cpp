@@ -4,11 +4,13 @@
 //  - showing the cube (build, pivot, table model, column widths);
 //  - repainting the viewport scrolled to 25 places down and across (what a scroll step costs),
 //    mean and worst, for the grid and for a QTableView with the model's merged cells as spans;
-//  - setting those spans on the QTableView;
+//  - setting those spans on the QTableView; the heat map switched on, and its repaint; the
+//    details (drill-through) of the grand total, every source row;
 //  - the same after a re-pivot to 10,000 groups of ten lines (20,000 merged headings).
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_cubeviewer
 #include "benchtime.h"
 
+#include "host/cubeviewer/drillthrough.h"
 #include "host/cubeviewer/olapframe.h"
 #include "host/cubeviewer/pivotgrid.h"
 #include "host/data/clientdataset.h"
@@ -138,6 +140,18 @@ int main(int argc, char* argv[]) {
     std::printf("grid repaint of a scrolled viewport:         %8.2f ms mean, %.2f ms worst\n",
                 grid.mean * 1e3, grid.worst * 1e3);
 
+    timer.restart();
+    frame.Grid()->SetHeatMap(true);
+    std::printf("heat map on (range of 5 million cells):      %8.1f ms\n",
+                static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    const TPaintTimes heat = ScrolledRepaints(*frame.Grid());
+    std::printf("grid repaint with the heat map:              %8.2f ms mean, %.2f ms worst\n",
+                heat.mean * 1e3, heat.worst * 1e3);
+    frame.Grid()->SetHeatMap(false);
+    timer.restart();
+    const auto details = frame.DrillThroughDialog(model.rowCount() - 1, model.columnCount() - 1);
+    std::printf("details of the grand total (%d rows):     %8.1f ms\n", details->Rows().RecordCount(),
+                static_cast<double>(timer.nsecsElapsed()) / 1e6);
     CompareWithTableView(frame, "100 groups of 1,000");
 
     // Many merged headings: 10,000 groups of ten lines.

@@ -20,6 +20,35 @@
 
 namespace vorn {
 
+namespace {
+
+/// The values of a stored column at some positions of the dataset's order, copied as they are
+/// stored: the cell of a grand total may have millions of rows.
+void CopyStored(const Column& from, const std::vector<std::uint32_t>& order,
+                const std::vector<std::uint32_t>& positions, Column& to) {
+    for (const std::uint32_t position : positions) {
+        const std::size_t row = order.at(position);
+        if (from.isNull(row)) {
+            to.appendNull();
+            continue;
+        }
+        switch (from.kind()) {
+        case StorageKind::Int32:
+        case StorageKind::Int64:
+            to.appendInt(from.intAt(row));
+            break;
+        case StorageKind::Double:
+            to.appendDouble(from.doubleAt(row));
+            break;
+        case StorageKind::Bytes:
+            to.appendBytes(from.bytesAt(row));
+            break;
+        }
+    }
+}
+
+} // namespace
+
 std::unique_ptr<TVornClientDataSet> CopyRows(const TVornClientDataSet& source,
                                              const std::vector<std::uint32_t>& positions) {
     std::vector<const TField*> fields;
@@ -39,12 +68,21 @@ std::unique_ptr<TVornClientDataSet> CopyRows(const TVornClientDataSet& source,
         defs.push_back(def);
     }
     Table table(defs);
-    for (const std::uint32_t position : positions)
-        for (std::size_t column = 0; column < fields.size(); ++column) {
-            const TField& field = *fields[column];
+    for (std::size_t column = 0; column < fields.size(); ++column) {
+        const TField& field = *fields[column];
+        Column& target = table.columns[column];
+        target.reserve(positions.size());
+        const int stored =
+            field.FieldKind() == TFieldKind::Data ? source.data().indexOf(field.FieldName()) : -1;
+        if (stored >= 0 && source.data().columns[static_cast<std::size_t>(stored)].kind() == target.kind()) {
+            CopyStored(source.data().columns[static_cast<std::size_t>(stored)], source.order(), positions,
+                       target);
+            continue;
+        }
+        for (const std::uint32_t position : positions)
             AppendValue(table, static_cast<int>(column),
                         field.ValueOf(source.cellAtPosition(field, static_cast<int>(position))));
-        }
+    }
     auto rows = std::make_unique<TVornClientDataSet>(QStringLiteral("Details"));
     for (const FieldDef& def : defs)
         rows->AddField(def);

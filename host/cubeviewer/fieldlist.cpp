@@ -118,10 +118,12 @@ TCubeFieldList::TCubeFieldList(QWidget* parent) : QWidget(parent), measures_(new
                 [this, zone](QListWidgetItem* item) { activated(zone, item); });
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list, zone](const QPoint& point) {
+            // From the keyboard the point says nothing: the current item is meant.
             const QModelIndex at = list->indexAt(point);
-            if (!at.isValid())
+            const int row = at.isValid() ? at.row() : list->currentRow();
+            if (row < 0)
                 return;
-            std::unique_ptr<QMenu> menu = MenuFor(zone, at.row());
+            std::unique_ptr<QMenu> menu = MenuFor(zone, row);
             menu->exec(list->viewport()->mapToGlobal(point));
         });
         zones_.push_back(list);

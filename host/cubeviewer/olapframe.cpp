@@ -248,6 +248,8 @@ QToolBar* TOLAPFrame::createToolBar() {
 /// Per axis: by name or by one of the cube's measures, and descending or not.
 void TOLAPFrame::fillSortMenu() {
     sortMenu_->clear();
+    for (QMenu* axisMenu : sortMenu_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+        delete axisMenu;
     for (QAction* old : findChildren<QAction*>(QRegularExpression(QStringLiteral("^ACSort"))))
         delete old;
     if (cube_ == nullptr)

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 namespace vorn {
@@ -46,13 +47,9 @@ void TPivotGrid::SetHeatMap(bool on) {
 }
 
 void TPivotGrid::refreshHeat() {
-    heatLow_ = heatHigh_ = 0;
-    if (!heatMap_ || model_ == nullptr)
-        return;
-    if (const auto range = HeatRange(*model_)) {
-        heatLow_ = range->first;
-        heatHigh_ = range->second;
-    }
+    heat_.clear();
+    if (heatMap_ && model_ != nullptr && pivot_ != nullptr)
+        heat_ = HeatRanges(*model_, pivot_->MeasureSlotCount());
 }
 
 int TPivotGrid::fixedWidth() const {
@@ -127,9 +124,7 @@ void TPivotGrid::paintEvent(QPaintEvent*) {
         return;
     TPivotPaintOptions options;
     options.pivot = pivot_;
-    options.heatMap = heatMap_;
-    options.heatLow = heatLow_;
-    options.heatHigh = heatHigh_;
+    options.heat = heat_;
     options.selection = selection_;
     const TBlocks all = blocks();
     for (const TPivotBlock* block : {&all.body, &all.rowHeadings, &all.columnHeadings, &all.corner})
@@ -307,6 +302,24 @@ void TPivotGrid::contextMenuEvent(QContextMenuEvent* event) {
         viewport()->update();
     }
     emit cellMenuRequested(cell.y(), cell.x(), event->globalPos());
+}
+
+/// A cell cut off at its width shows its whole text as a tooltip.
+bool TPivotGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || model_ == nullptr)
+        return QAbstractScrollArea::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QPoint cell = CellAt(help->pos());
+    QString text;
+    if (cell.x() >= 0) {
+        const QPoint origin = SpanOrigin(*model_, cell.y(), cell.x());
+        text = model_->data(model_->index(origin.y(), origin.x())).toString();
+    }
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport());
+    return true;
 }
 
 } // namespace vorn

@@ -12,7 +12,8 @@ class TPivotTableModel;
 
 /// The slice grid of the cube viewer: the pivot table with its column headings frozen at the top
 /// and its row headings frozen at the left. Only the cells in view are painted (a pivot of 100,000
-/// lines costs its visible window), merged headings keep their label in the part that shows,
+/// lines costs its visible window), merged headings keep their label in the part that shows (a
+/// cell's whole text is its tooltip),
 /// totals are bold and a heat map can colour the value cells. A heading's +/- collapses or expands
 /// its member; cells are selected as a rectangle and copied with their headings.
 class TPivotGrid : public QAbstractScrollArea {
@@ -58,6 +59,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     struct TBlocks {
@@ -75,8 +77,7 @@ private:
     const TPivotTableModel* model_ = nullptr;
     TPivotGeometry geometry_;
     bool heatMap_ = false;
-    double heatLow_ = 0;
-    double heatHigh_ = 0;
+    std::vector<THeatRange> heat_;
     QRect selection_;
     QPoint anchor_{-1, -1};
     QPoint current_{-1, -1};

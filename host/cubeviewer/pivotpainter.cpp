@@ -213,10 +213,11 @@ void PaintCell(QPainter& painter, const TPivotTableModel& model, const TPivotGeo
     const bool heading = Data(model, row, column, TPivotTableModel::HeaderRole).toBool();
     const bool total = Data(model, row, column, TPivotTableModel::TotalRole).toBool();
     QColor fill = heading ? HeadingFill : (total ? TotalFill : QColor(Qt::white));
-    if (!heading && !total && options.heatMap) {
+    if (!heading && !total && !options.heat.empty()) {
         const QVariant value = Data(model, row, column, Qt::EditRole);
+        const auto slot = static_cast<std::size_t>(column - model.HeaderColumnCount()) % options.heat.size();
         if (value.isValid())
-            fill = HeatColour(value.toDouble(), options.heatLow, options.heatHigh);
+            fill = HeatColour(value.toDouble(), options.heat[slot].low, options.heat[slot].high);
     }
     if (Selected(options, row, column))
         fill = SelectionFill;
@@ -286,8 +287,10 @@ void PaintPivotBlock(QPainter& painter, const TPivotTableModel& model, const TPi
     painter.restore();
 }
 
-std::optional<std::pair<double, double>> HeatRange(const TPivotTableModel& model) {
-    std::optional<std::pair<double, double>> range;
+std::vector<THeatRange> HeatRanges(const TPivotTableModel& model, int measureSlots) {
+    const int slotCount = std::max(measureSlots, 1);
+    std::vector<THeatRange> ranges(static_cast<std::size_t>(slotCount));
+    std::vector<bool> seen(ranges.size(), false);
     for (int row = model.HeaderRowCount(); row < model.rowCount(); ++row)
         for (int column = model.HeaderColumnCount(); column < model.columnCount(); ++column) {
             if (Data(model, row, column, TPivotTableModel::TotalRole).toBool())
@@ -296,12 +299,13 @@ std::optional<std::pair<double, double>> HeatRange(const TPivotTableModel& model
             if (!value.isValid())
                 continue;
             const double number = value.toDouble();
-            if (!range)
-                range = std::pair{number, number};
-            range->first = std::min(range->first, number);
-            range->second = std::max(range->second, number);
+            const auto slot = static_cast<std::size_t>((column - model.HeaderColumnCount()) % slotCount);
+            THeatRange& range = ranges[slot];
+            range.low = seen[slot] ? std::min(range.low, number) : number;
+            range.high = seen[slot] ? std::max(range.high, number) : number;
+            seen[slot] = true;
         }
-    return range;
+    return ranges;
 }
 
 } // namespace vorn

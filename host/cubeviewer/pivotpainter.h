@@ -49,12 +49,17 @@ struct TMemberToggle {
 std::optional<TMemberToggle> ToggleAt(const TPivot& pivot, const TPivotTableModel& model, int row,
                                       int column);
 
+/// The lowest and highest value of one measure among the value cells that are no totals.
+struct THeatRange {
+    double low = 0;
+    double high = 0;
+};
+
 /// What a block of cells is painted with besides the model.
 struct TPivotPaintOptions {
     const TPivot* pivot = nullptr; // draws the +/- of members; null draws none
-    bool heatMap = false;
-    double heatLow = 0;
-    double heatHigh = 0;
+    /// Heat map: per measure slot the lowest and highest value; empty for no heat map.
+    std::vector<THeatRange> heat;
     QRect selection; // model cells: x columns, y rows; null for none
 };
 
@@ -75,8 +80,8 @@ void PaintPivotBlock(QPainter& painter, const TPivotTableModel& model, const TPi
 /// Where a heading cell's +/- box is drawn, given the visible part of its (merged) cell.
 QRect ToggleBox(const QRect& visibleCell, int rowHeight);
 
-/// The lowest and highest value of the shown value cells that are not totals (heat map range);
-/// nothing when no such cell has a value.
-std::optional<std::pair<double, double>> HeatRange(const TPivotTableModel& model);
+/// Per measure slot, the lowest and highest value of the shown value cells that are no totals:
+/// each measure is coloured on its own scale (counts and hours do not share one).
+std::vector<THeatRange> HeatRanges(const TPivotTableModel& model, int measureSlots);
 
 } // namespace vorn

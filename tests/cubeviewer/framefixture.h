@@ -16,14 +16,14 @@ namespace vorn::testing {
 /// One enrolment as the test builds it; the dataset and every recount read these.
 struct TEnrolment {
     QString klas;
-    QString geslacht;
+    QString geslacht; // empty: null
     int graad = 0;
     int id = 0;
     std::optional<double> uren;
     QString naam;
 };
 
-/// Sixty enrolments over five classes of three grades, some without hours.
+/// Sixty enrolments over five classes of three grades, some without hours or sex (null).
 std::vector<TEnrolment> Enrolments(int count = 60);
 /// A local dataset of the enrolments: KLAS, GESLACHT, GRAAD, LL_ID, UREN, NAAM.
 std::unique_ptr<TVornClientDataSet> EnrolmentDataSet(const std::vector<TEnrolment>& rows);
@@ -33,6 +33,9 @@ std::unique_ptr<TVornClientDataSet> BlobDataSet(const QByteArray& text);
 /// Dimensions GRAAD, KLAS, GESLACHT; measures Aantal (count), Cursisten (distinct LL_ID) and Uren
 /// (sum, "0.0"); rows GRAAD and KLAS, columns GESLACHT, measures Aantal and Uren.
 extern const char* const EnrolmentCube;
+
+/// Saves a picture when VORN_SCREENSHOTS names a folder, for a person to look at.
+void KeepScreenshot(QWidget& widget, const QString& name);
 
 /// The text of a cell, or of the merged heading that covers it.
 QString ShownText(const TPivotTableModel& model, int row, int column);

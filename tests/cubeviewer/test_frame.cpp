@@ -127,6 +127,7 @@ TEST_F(CubeFrame, KeyboardMovesAnUnusedDimensionToTheRows) {
 
 TEST_F(CubeFrame, FilterPopupKeepsTheCheckedMembers) {
     OnFilterDialog([](TMemberFilterDialog& dialog) {
+        KeepScreenshot(dialog, "kubus-filter");
         dialog.Search()->setText("1b");
         int shown = 0;
         for (int row = 0; row < dialog.Members()->count(); ++row)
@@ -239,12 +240,16 @@ TEST_F(CubeFrame, DrillThroughGivesTheRowsOfTheCell) {
     std::unique_ptr<TDrillThroughDialog> dialog = frame.DrillThroughDialog(row, column);
     TVornClientDataSet& details = dialog->Rows();
     std::multiset<QString> names;
-    for (details.First(); !details.Eof(); details.Next())
-        names.insert(details.FieldByName("NAAM").AsString());
+    for (details.First(); !details.Eof(); details.Next()) {
+        const QVariant hours = details.FieldByName("UREN").AsVariant();
+        names.insert(details.FieldByName("NAAM").AsString() + " " + details.FieldByName("KLAS").AsString() +
+                     " " + (hours.isNull() ? QStringLiteral("-") : QString::number(hours.toDouble())));
+    }
     std::multiset<QString> expected;
     for (const TEnrolment& e : rows)
         if (e.graad == 2 && e.geslacht == "V")
-            expected.insert(e.naam);
+            expected.insert(e.naam + " " + e.klas + " " +
+                            (e.uren ? QString::number(*e.uren) : QStringLiteral("-")));
     EXPECT_EQ(names, expected);
     EXPECT_EQ(details.FieldCount(), dataSet->FieldCount());
 
@@ -262,9 +267,11 @@ TEST_F(CubeFrame, DrillThroughRefusesRowsThatChangedOrder) {
 }
 
 TEST_F(CubeFrame, ChartShowsTheRowLinesByTheChosenMeasure) {
+    frame.show();
     frame.Pages()->setCurrentIndex(1);
     TBarChart* chart = frame.Chart();
     ASSERT_EQ(chart->BarCount(), 5);
+    KeepScreenshot(frame, "kubus-grafiek");
     EXPECT_EQ(chart->Bars(0).label, QStringLiteral("1 / 1A"));
     EXPECT_EQ(chart->Bars(0).value, recount([](const TEnrolment& e) { return e.klas == "1A"; }));
     frame.ChartMeasure()->setCurrentIndex(1); // Uren
@@ -309,9 +316,11 @@ struct UnusualRows : ::testing::TestWithParam<int> {};
 TEST_P(UnusualRows, ShowAndRearrangeWithoutFault) {
     const std::vector<TEnrolment> rows = Enrolments(GetParam());
     const auto dataSet = EnrolmentDataSet(rows);
-    for (const char* layout : {R"("rows": ["GRAAD", "KLAS"], "columns": ["GESLACHT"])",
-                               R"("rows": ["GRAAD", "KLAS", "GESLACHT"], "columns": [])",
-                               R"("rows": [], "columns": ["GRAAD", "KLAS", "GESLACHT"])"}) {
+    const std::vector<const char*> layouts{R"("rows": ["GRAAD", "KLAS"], "columns": ["GESLACHT"])",
+                                           R"("rows": ["GRAAD", "KLAS", "GESLACHT"], "columns": [])",
+                                           R"("rows": [], "columns": ["GRAAD", "KLAS", "GESLACHT"])"};
+    for (std::size_t shape = 0; shape < layouts.size(); ++shape) {
+        const char* layout = layouts[shape];
         const QByteArray text = QByteArray(R"({"format": "vorn-cube", "version": 1,
             "dimensions": [{"field": "GRAAD"}, {"field": "KLAS"}, {"field": "GESLACHT"}],
             "measures": [{"aggregate": "count"}, {"field": "UREN", "aggregate": "average"}],
@@ -322,6 +331,8 @@ TEST_P(UnusualRows, ShowAndRearrangeWithoutFault) {
         frame.LoadDefinition(BlobDataSet(text)->FieldByName("L_DEFINITIE"));
         frame.SetDataset(dataSet.get());
         frame.ShowCube();
+        frame.show();
+        KeepScreenshot(frame, QStringLiteral("kubus-%1-%2").arg(GetParam()).arg(shape));
         frame.Grid()->SetHeatMap(true);
         frame.Grid()->SetSelection(QRect(0, 0, frame.Model()->columnCount(), frame.Model()->rowCount()));
         EXPECT_FALSE(frame.grab().isNull());

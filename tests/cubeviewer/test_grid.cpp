@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest/QTest>
 
 using namespace vorn;
@@ -19,13 +21,6 @@ namespace {
 
 QString Dutch(double value) {
     return QString::number(value, 'f', 1).replace('.', ',');
-}
-
-/// Saves what the grid looks like when VORN_SCREENSHOTS names a folder, for a person to look at.
-void Keep(const QImage& image, const QString& name) {
-    const QString folder = qEnvironmentVariable("VORN_SCREENSHOTS");
-    if (!folder.isEmpty())
-        image.save(folder + "/" + name + ".png");
 }
 
 } // namespace
@@ -50,6 +45,33 @@ TEST_F(CubeFrame, CopiesTheSelectionWithItsHeadings) {
     EXPECT_EQ(QApplication::clipboard()->text(), expected);
 }
 
+TEST_F(CubeFrame, ContextMenuCopiesTheSelection) {
+    const int row = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
+    const int column = ColumnOf(model(), {"Eindtotaal"}, "Aantal");
+    frame.Grid()->SetSelection(QRect(column, row, 1, 1));
+    QApplication::clipboard()->clear();
+    std::unique_ptr<QMenu> menu = frame.CellMenu(row, column);
+    ASSERT_EQ(menu->actions().size(), 2); // "Kopiëren", "Details tonen..."
+    menu->actions().front()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts).last(),
+              QStringLiteral("Eindtotaal\tEindtotaal\t%1").arg(rows.size()));
+}
+
+TEST_F(CubeFrame, ACellShowsItsTextAsATooltip) {
+    frame.show();
+    const int row = RowOf(model(), {"1", "1B"});
+    const QRect cell = frame.Grid()->VisibleCellRect(row, 1);
+    QHelpEvent help(QEvent::ToolTip, cell.center(), frame.Grid()->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(frame.Grid()->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("1B"));
+    // In 1B's row, the first column is under the label of grade 1, merged over 1A and 1B.
+    const QRect grade = frame.Grid()->VisibleCellRect(RowOf(model(), {"1", "1A"}), 0);
+    const QPoint covered(grade.center().x(), cell.center().y());
+    QHelpEvent merged(QEvent::ToolTip, covered, frame.Grid()->viewport()->mapToGlobal(covered));
+    QApplication::sendEvent(frame.Grid()->viewport(), &merged);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("1"));
+}
+
 TEST_F(CubeFrame, ARowBelowAMergedHeadingCopiesTheHeading) {
     const int row = RowOf(model(), {"1", "1B"});
     frame.Grid()->SetSelection(QRect(model().HeaderColumnCount(), row, 1, 1));
@@ -62,7 +84,7 @@ TEST_F(CubeFrame, PaintsHeadingsTotalsAndHeatMap) {
     frame.show();
     TPivotGrid* grid = frame.Grid();
     const QImage plain = grid->viewport()->grab().toImage();
-    Keep(frame.grab().toImage(), "kubus");
+    KeepScreenshot(frame, "kubus");
     const QRect heading = grid->VisibleCellRect(0, model().HeaderColumnCount());
     ASSERT_FALSE(heading.isEmpty());
     EXPECT_EQ(plain.pixelColor(heading.center() + QPoint(0, 3)).name(), QStringLiteral("#eceff4"));
@@ -72,20 +94,23 @@ TEST_F(CubeFrame, PaintsHeadingsTotalsAndHeatMap) {
 
     frame.findChild<QAction*>("ACHeatmap")->trigger();
     const QImage heat = grid->viewport()->grab().toImage();
-    Keep(frame.grab().toImage(), "kubus-heatmap");
+    KeepScreenshot(frame, "kubus-heatmap");
     // The largest value cell that is no total is the most coloured; a total keeps its colour.
     const int total = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
     const QRect totalCell = grid->VisibleCellRect(total, ColumnOf(model(), {"M"}, "Aantal"));
     EXPECT_EQ(heat.pixelColor(totalCell.topLeft() + QPoint(2, 2)),
               plain.pixelColor(totalCell.topLeft() + QPoint(2, 2)));
-    bool coloured = false;
-    for (int r = model().HeaderRowCount(); r < model().rowCount(); ++r) {
-        const QRect cell = grid->VisibleCellRect(r, ColumnOf(model(), {"M"}, "Uren"));
-        if (!cell.isEmpty() &&
-            heat.pixelColor(cell.topLeft() + QPoint(2, 2)).name() == QStringLiteral("#f28c4b"))
-            coloured = true;
+    // Each measure on its own scale: the largest count and the largest hours are both the deepest.
+    for (const char* measure : {"Aantal", "Uren"}) {
+        bool deepest = false;
+        for (int r = model().HeaderRowCount(); r < model().rowCount(); ++r) {
+            const QRect cell = grid->VisibleCellRect(r, ColumnOf(model(), {"M"}, measure));
+            if (!cell.isEmpty() &&
+                heat.pixelColor(cell.topLeft() + QPoint(2, 2)).name() == QStringLiteral("#f28c4b"))
+                deepest = true;
+        }
+        EXPECT_TRUE(deepest) << measure;
     }
-    EXPECT_TRUE(coloured);
 }
 
 TEST(CubeGrid, ScrollsALargePivotWithFrozenHeadings) {
@@ -104,7 +129,7 @@ TEST(CubeGrid, ScrollsALargePivotWithFrozenHeadings) {
     const TPivotTableModel& model = *frame.Model();
     grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum() / 2);
     const QImage image = grid->viewport()->grab().toImage();
-    Keep(image, "kubus-gescrold");
+    KeepScreenshot(*grid, "kubus-gescrold");
     // The headings stay at the top; the grade whose names fill the view keeps its label in view.
     const QPoint below(5, grid->Geometry().rowHeight * model.HeaderRowCount() + 2);
     const QPoint cell = grid->CellAt(below);
@@ -128,6 +153,7 @@ TEST_F(CubeFrame, DoubleClickOnAValueShowsItsRows) {
         auto* dialog = qobject_cast<TDrillThroughDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         shown = dialog->Rows().RecordCount();
+        KeepScreenshot(*dialog, "kubus-details");
         dialog->reject();
     });
     QTest::mouseDClick(frame.Grid()->viewport(), Qt::LeftButton, {}, cell.center());
