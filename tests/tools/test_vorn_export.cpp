@@ -3,6 +3,7 @@
 
 #include "tests/common/qtprint.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -32,9 +33,12 @@ protected:
         environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
         return environment;
     }
-    int Export(const QStringList& arguments, QString* errors = nullptr) {
+    int Export(const QStringList& arguments, QString* errors = nullptr, const QString& database = {}) {
         QProcess process;
-        process.setProcessEnvironment(Environment());
+        QProcessEnvironment environment = Environment();
+        if (!database.isEmpty())
+            environment.insert("VORN_DATABASE", database);
+        process.setProcessEnvironment(environment);
         process.start(VORN_BINARY,
                       QStringList{"export"} + arguments + QStringList{"--out", dir_.filePath("out")});
         process.waitForFinished(60000);
@@ -90,6 +94,39 @@ TEST_F(VornExportTest, TheCubeScreenWritesThePivotOfTheDefinitionsLayout) {
         << "the cube screen counts over the work date's school year";
     EXPECT_EQ(Export({"--screen", "TOLAPStatsForm", "--institution", "SJCAA"}, &errors), 1);
     EXPECT_TRUE(errors.contains("Geen statistiek")) << errors.toStdString();
+}
+
+TEST_F(VornExportTest, TheCubeScreenGivesTheSamePivotsOnPostgresql) {
+    const QString server = qEnvironmentVariable("VORN_TEST_PG");
+    if (server.isEmpty()) {
+        if (!qEnvironmentVariable("CI").isEmpty())
+            FAIL() << "VORN_TEST_PG is not set: the test command must start PostgreSQL";
+        GTEST_SKIP() << "no PostgreSQL test server (run ./test.sh)";
+    }
+    // The same demo data in a schema of its own on the PostgreSQL test server.
+    const QString schema = QStringLiteral("vorn_kubus_%1").arg(QCoreApplication::applicationPid());
+    auto admin = vorn::server::OpenPostgres(server);
+    admin->executeScript(QStringLiteral("CREATE SCHEMA %1").arg(schema));
+    const QString postgres = server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
+    {
+        auto connection = vorn::server::OpenPostgres(postgres);
+        vorn::server::CreateSchema(*connection);
+        vorn::demo::GenerateDemoData(*connection, {5, 2023, 300});
+    }
+    const std::vector<std::pair<const char*, const char*>> statistics{
+        {"SJCAA", "LLKLAS"},  {"SJCAA", "LLGRAAD"}, {"SJCAA", "KLASSJ"}, {"SJCAA", "PSUREN"},
+        {"SJCAA", "PSLEEFT"}, {"CVOBR", "CURSSTG"}, {"VWOHA", "VWOMOD"}, {"SJCAA", "PARAMS"}};
+    for (const auto& [institution, statistic] : statistics) {
+        const QStringList request{"--screen",    "TOLAPStatsForm", "--institution", institution,
+                                  "--statistic", statistic,        "--date",        "2025-12-01"};
+        QString errors;
+        ASSERT_EQ(Export(request, &errors), 0) << statistic << ": " << errors.toStdString();
+        const QStringList onSqlite = Lines(QStringLiteral("grids/%1.csv").arg(statistic));
+        ASSERT_EQ(Export(request, &errors, postgres), 0) << statistic << ": " << errors.toStdString();
+        EXPECT_GT(onSqlite.size(), 1) << statistic;
+        EXPECT_EQ(Lines(QStringLiteral("grids/%1.csv").arg(statistic)), onSqlite) << statistic;
+    }
+    admin->executeScript(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
 }
 
 TEST_F(VornExportTest, ThePopulationScreenTakesAGranularity) {
