@@ -176,19 +176,18 @@ std::vector<ProviderDef> staffProviders() {
              "ORDER BY ov.OV_CODE, op.OP_GRAAD, ov.OV_ID",
          {},
          "Uren in ambt 6 en 7 per officieel vak en graad op een datum"});
-    list.push_back(
-        {"DSPStatPSPopulatie",
-         ProviderDef::Kind::Query,
-         institutionAndDate,
-         {F::date("PS_GEBOORTEDATUM"), F::wideString("PS_GESLACHT", 1), F::integer("PS_ID")},
-         // The staff of the assignments once, not the assignments once per staff member of the
-         // database: the set is looked up by id (5,000 staff in one school: 3 s -> 0.03 s).
-         QStringLiteral("SELECT ps.PS_GEBOORTEDATUM, ps.PS_GESLACHT, ps.PS_ID FROM PERSONEEL ps "
-                        "WHERE ps.PS_ID IN (SELECT op.OP_PERSONEEL_FK FROM OPDRACHT op "
-                        "WHERE op.OP_INSTELLING_FK = :IS_ID AND ") +
-             onDate("op", "OP", "WerkDatum") + ") ORDER BY ps.PS_ID",
-         {},
-         "Personeelsleden met een opdracht in de instelling op een datum"});
+    list.push_back({"DSPStatPSPopulatie",
+                    ProviderDef::Kind::Query,
+                    institutionAndDate,
+                    {F::date("PS_GEBOORTEDATUM"), F::wideString("PS_GESLACHT", 1), F::integer("PS_ID")},
+                    // The staff of the assignments once, not the assignments once per staff member of the
+                    // database: the set is looked up by id (5,000 staff in one school: 3 s -> 0.03 s).
+                    QStringLiteral("SELECT ps.PS_GEBOORTEDATUM, ps.PS_GESLACHT, ps.PS_ID FROM PERSONEEL ps "
+                                   "WHERE ps.PS_ID IN (SELECT op.OP_PERSONEEL_FK FROM OPDRACHT op "
+                                   "WHERE op.OP_INSTELLING_FK = :IS_ID AND ") +
+                        onDate("op", "OP", "WerkDatum") + ") ORDER BY ps.PS_ID",
+                    {},
+                    "Personeelsleden met een opdracht in de instelling op een datum"});
     list.push_back({"ParmDropDown",
                     ProviderDef::Kind::Query,
                     {{"P_Type", Text}},
