@@ -10,19 +10,10 @@
 #include <algorithm>
 
 using namespace vorn;
+using vorn::testing::Enrolments;
 using vorn::testing::TMemoryColumns;
 
 namespace {
-
-TMemoryColumns Enrolments() {
-    TMemoryColumns columns;
-    columns.AddTexts("KLAS", {"1A", "1A", "1B", "2A", "2A", "2A"});
-    columns.AddTexts("GESLACHT", {"M", "V", "M", "V", "V", "M"});
-    columns.AddIntegers("GRAAD", {1, 1, 1, 2, 2, 2});
-    columns.AddIntegers("LL_ID", {1, 2, 1, 3, 3, 4});
-    columns.AddNumbers("UREN", TCubeValueKind::Number, {2.0, 3.0, 1.5, std::nullopt, 4.0, 0.5});
-    return columns;
-}
 
 const char* const Definition = R"({"format": "vorn-cube", "version": 1,
     "dimensions": [{"field": "GRAAD", "caption": "Graad"}, {"field": "KLAS", "caption": "Klas"},

@@ -9,22 +9,12 @@
 #include <gtest/gtest.h>
 
 using namespace vorn;
+using vorn::testing::Enrolments;
 using vorn::testing::TMemoryColumns;
 
 namespace {
 
 enum Measure { Cursisten, Uren, Gemiddeld, Inschrijvingen };
-
-/// Six enrolments: pupil 1 in 1A and 1B, pupil 3 twice in 2A (once without hours).
-TMemoryColumns Enrolments() {
-    TMemoryColumns columns;
-    columns.AddTexts("KLAS", {"1A", "1A", "1B", "2A", "2A", "2A"});
-    columns.AddTexts("GESLACHT", {"M", "V", "M", "V", "V", "M"});
-    columns.AddIntegers("GRAAD", {1, 1, 1, 2, 2, 2});
-    columns.AddIntegers("LL_ID", {1, 2, 1, 3, 3, 4});
-    columns.AddNumbers("UREN", TCubeValueKind::Number, {2.0, 3.0, 1.5, std::nullopt, 4.0, 0.5});
-    return columns;
-}
 
 TOLAPDefinition EnrolmentCube(const char* layout = "") {
     return ParseCubeDefinition(QByteArray(R"({"format": "vorn-cube", "version": 1,
