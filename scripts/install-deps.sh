@@ -10,6 +10,7 @@ packages=(
   postgresql postgresql-client sqlite3 libsqlite3-dev libpq-dev
   libxlsxwriter-dev qt6-svg-dev qt6-translations-l10n unzip
   xvfb xauth fonts-dejavu-core bsdextrautils poppler-utils
+  scdoc dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include "migrations.h"
+
 #include <QDateTime>
 
 #include "host/data/errors.h"
@@ -13,7 +15,10 @@ QString SchemaScript(Dialect dialect) {
     QFile file(QStringLiteral(":/vorn/schema.sql"));
     if (!file.open(QIODevice::ReadOnly))
         RaiseDatabaseError(QStringLiteral("Het databankschema ontbreekt in het programma"));
-    QString script = QString::fromUtf8(file.readAll());
+    return FillSchemaWords(QString::fromUtf8(file.readAll()), dialect);
+}
+
+QString FillSchemaWords(QString script, Dialect dialect) {
     const bool sqlite = dialect == Dialect::SQLite;
     script.replace(QStringLiteral("@IDENTITY@"),
                    sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
@@ -81,6 +86,11 @@ QString reportRoleScript(const QStringList& tables) {
         .arg(quoted.join(u','));
 }
 
+void GrantReportRole(Connection& connection) {
+    if (connection.dialect() == Dialect::PostgreSQL)
+        connection.executeScript(reportRoleScript(SchemaTables(Dialect::PostgreSQL)));
+}
+
 void CreateSchema(Connection& connection) {
     // Joins a transaction the caller has open, so that a whole replacement can be one.
     const bool own = !connection.inTransaction();
@@ -88,8 +98,8 @@ void CreateSchema(Connection& connection) {
         connection.begin();
     try {
         connection.executeScript(SchemaScript(connection.dialect()));
-        if (connection.dialect() == Dialect::PostgreSQL)
-            connection.executeScript(reportRoleScript(SchemaTables(Dialect::PostgreSQL)));
+        SetSchemaVersion(connection, CurrentSchemaVersion());
+        GrantReportRole(connection);
         if (own)
             connection.commit();
     } catch (...) {
@@ -98,8 +108,6 @@ void CreateSchema(Connection& connection) {
         throw;
     }
 }
-
-namespace {
 
 bool HasTable(Connection& connection, const QString& table) {
     const QString sql =
@@ -111,6 +119,8 @@ bool HasTable(Connection& connection, const QString& table) {
                   .arg(table.toLower());
     return connection.queryInteger(sql).value_or(0) > 0;
 }
+
+namespace {
 
 const QString CompleteMark = QStringLiteral("volledig");
 

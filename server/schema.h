@@ -6,10 +6,17 @@ namespace vorn::server {
 
 /// The schema script for the connection's database, with the dialect's words filled in.
 QString SchemaScript(Dialect dialect);
+/// A schema script written with the words between at-signs, filled in for the database.
+QString FillSchemaWords(QString script, Dialect dialect);
+/// PostgreSQL: the role reports run under, with read rights on every table of the schema (again
+/// after a step of the schema added one). Nothing on SQLite.
+void GrantReportRole(Connection& connection);
 /// Creates every table, index and sequence in one transaction.
 void CreateSchema(Connection& connection);
 /// The names of the tables the schema script creates, in its order.
 QStringList SchemaTables(Dialect dialect);
+/// Whether the connection's schema (SQLite: the main database) has a table of that name.
+bool HasTable(Connection& connection, const QString& table);
 /// True when the database already holds the school-administration tables.
 bool HasSchema(Connection& connection);
 

@@ -3,6 +3,7 @@
 #include "server/schema.h"
 
 #include "host/data/errors.h"
+#include "host/data/installpaths.h"
 #include "host/data/schoolyear.h"
 
 #include <QCommandLineParser>
@@ -124,6 +125,7 @@ int run(QCoreApplication& app) {
     parser.setApplicationDescription(
         QStringLiteral("Maakt een databank met het schema en voorbeeldgegevens."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
     const QCommandLineOption seed("seed", "Startwaarde van het toeval (zelfde waarde, zelfde gegevens).", "n",
                                   "2024");
@@ -197,6 +199,7 @@ int run(QCoreApplication& app) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(ProgramVersion());
     try {
         return run(app);
     } catch (const EVornError& error) {

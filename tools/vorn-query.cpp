@@ -1,5 +1,6 @@
 // vorn-query: opens one provider against the configured database and prints its rows as CSV.
 #include "server/connection.h"
+#include "server/migrations.h"
 #include "server/providers.h"
 #include "server/sqlbroker.h"
 
@@ -7,6 +8,7 @@
 #include "host/data/clientdataset.h"
 #include "host/data/csv.h"
 #include "host/data/errors.h"
+#include "host/data/installpaths.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,11 +27,13 @@ const char* const Usage =
     "  vorn-query [--database DB] NAAM [PARAMETER=WAARDE ...]\n"
     "  vorn-query [--database DB] --sql OPDRACHT [PARAMETER=WAARDE ...]\n"
     "  vorn-query --list\n"
+    "  vorn-query --version\n"
     "\n"
     "Schrijft de rijen van een provider als CSV (kop met veldnamen; datums als JJJJ-MM-DD).\n"
     "Een lege WAARDE laat de parameter leeg. --sql voert een alleen-lezende opdracht uit via DSPReports.\n"
     "DB: een SQLite-bestand of een PostgreSQL-verbinding (postgresql://... of host=... dbname=...);\n"
-    "zonder --database geldt VORN_DATABASE, anders de ingebouwde databank.\n";
+    "zonder --database geldt VORN_DATABASE, anders de ingebouwde databank. Een databank van een\n"
+    "oudere versie wordt eerst bijgewerkt.\n";
 
 QString typeName(TFieldType type) {
     switch (type) {
@@ -144,6 +148,10 @@ int run(const QStringList& arguments) {
             out << Usage;
             return 0;
         }
+        if (option == QStringLiteral("--version")) {
+            out << "vorn-query " << ProgramVersion() << '\n';
+            return 0;
+        }
         if (option == QStringLiteral("--list")) {
             listProviders(out);
             return 0;
@@ -166,7 +174,7 @@ int run(const QStringList& arguments) {
     if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
         RaiseClientError("De databank '%s' bestaat niet; maak ze aan met vorn-demo of ./run.sh",
                          settings.target);
-    const auto connection = server::OpenConnection(settings);
+    const auto connection = server::OpenAndUpgrade(settings).connection;
     // Support staff's own statements: five minutes, as reports had before limits were settable.
     connection->setReadOnlyLimits({300, {}, {}});
     server::SqlBroker broker(*connection);

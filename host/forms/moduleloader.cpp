@@ -3,6 +3,7 @@
 #include "formmanager.h"
 
 #include "host/data/errors.h"
+#include "host/data/installpaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,10 +19,7 @@ TModuleLoader::TModuleLoader() = default;
 TModuleLoader::~TModuleLoader() = default;
 
 QString TModuleLoader::DefaultFolder() {
-    const QString configured = qEnvironmentVariable("VORN_MODULE_PATH");
-    if (!configured.isEmpty())
-        return configured;
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../modules"));
+    return DefaultModuleFolder();
 }
 
 QStringList TModuleLoader::LoadFolder(const QString& folder) {

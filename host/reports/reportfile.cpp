@@ -1,5 +1,7 @@
 #include "reportfile.h"
 
+#include "host/data/installpaths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,10 +11,6 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <algorithm>
-
-#ifndef VORN_REPORT_DATA_DIR
-#define VORN_REPORT_DATA_DIR "/usr/local/share/vorn/reports"
-#endif
 
 namespace vorn {
 
@@ -314,7 +312,9 @@ QStringList ReportFolders() {
     const QString programFolder = QCoreApplication::applicationDirPath();
     if (!programFolder.isEmpty())
         folders << programFolder << QDir(programFolder).filePath(QStringLiteral("reports"));
-    folders << QStringLiteral(VORN_REPORT_DATA_DIR);
+    const QString dataFolder = ProgramDataFolder();
+    if (!dataFolder.isEmpty())
+        folders << QDir(dataFolder).filePath(QStringLiteral("reports"));
     return folders;
 }
 

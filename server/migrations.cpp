@@ -1,0 +1,235 @@
+#include "migrations.h"
+
+#include "schema.h"
+
+#include "host/data/errors.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QRandomGenerator>
+
+namespace vorn::server {
+
+namespace {
+
+const QString VersionMark = QStringLiteral("schemaversie");
+
+BindValue Text(const QString& text) {
+    return BindValue{BindValue::Kind::Text, 0, text.toStdString()};
+}
+
+/// Version 2: the status table that marks a database whole and holds its version. Databases made
+/// before it was there count as whole when they hold institutions, as they always did.
+void AddStatusTable(Connection& connection) {
+    if (HasTable(connection, QStringLiteral("VORN_STATUS")))
+        return;
+    connection.executeScript(QStringLiteral("CREATE TABLE VORN_STATUS (\n"
+                                            "  VS_NAAM VARCHAR(40) PRIMARY KEY,\n"
+                                            "  VS_WAARDE VARCHAR(80) NOT NULL\n"
+                                            ")"));
+    if (connection.queryInteger(QStringLiteral("SELECT count(*) FROM INSTELLING")).value_or(0) > 0)
+        MarkComplete(connection);
+}
+
+bool HasAnyTable(Connection& connection) {
+    const QString sql = connection.dialect() == Dialect::SQLite
+                            ? QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")
+                            : QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                             "WHERE table_schema = current_schema()");
+    return connection.queryInteger(sql).value_or(0) > 0;
+}
+
+int TargetVersion(const std::vector<MigrationStep>& steps) {
+    return steps.empty() ? 1 : steps.back().to;
+}
+
+/// The version of the database on the connection, 0 when it has no tables; raises for a database of
+/// another program and for one of a newer program, before anything is changed.
+int CheckedVersion(Connection& connection, const QString& name, int target) {
+    if (!HasSchema(connection)) {
+        if (!HasAnyTable(connection))
+            return 0;
+        RaiseDatabaseError(
+            QStringLiteral("De databank '%s' is geen databank van Vorn: ze hoort bij een ander "
+                           "programma en blijft onaangeroerd. Kies een andere databank."),
+            {name});
+    }
+    const int found = SchemaVersionOf(connection);
+    if (found > target)
+        RaiseDatabaseError(
+            QStringLiteral("De databank '%s' is gemaakt door een nieuwere versie van Vorn "
+                           "(schemaversie %d; deze versie kent tot %d). Ze blijft onaangeroerd; "
+                           "installeer de nieuwste versie van Vorn."),
+            {name, found, target});
+    return found;
+}
+
+/// Runs the steps after `from` on the connection, inside the caller's transaction.
+void ApplySteps(Connection& connection, const std::vector<MigrationStep>& steps, int from) {
+    for (const MigrationStep& step : steps) {
+        if (step.to <= from)
+            continue;
+        try {
+            step.apply(connection);
+        } catch (const EVornError& error) {
+            RaiseDatabaseError(QStringLiteral("Bijwerken naar schemaversie %d (%s) mislukte: %s"),
+                               {step.to, step.description, error.message()});
+        }
+        SetSchemaVersion(connection, step.to);
+    }
+}
+
+QString SqlText(const QString& text) {
+    QString quoted = text;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + quoted + u'\'';
+}
+
+/// The first free name of the form PATH.bak-VERSION, PATH.bak-VERSION.2, ...
+QString KeptFileName(const QString& path, int version) {
+    const QString base = QStringLiteral("%1.bak-%2").arg(path).arg(version);
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = QStringLiteral("%1.%2").arg(base).arg(n);
+    return name;
+}
+
+void IntegrityCheck(Connection& connection) {
+    const auto faults = connection.queryInteger(
+        QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check <> 'ok'"));
+    if (faults.value_or(1) != 0)
+        RaiseDatabaseError(
+            QStringLiteral("De bijgewerkte kopie is niet in orde; de databank blijft zoals ze was"));
+}
+
+/// SQLite: the upgrade runs on a consistent copy, which is checked and then renamed over the file in
+/// one step; the old file is kept beside it. Until the rename the file is untouched, and a failure
+/// leaves no copy behind.
+UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {
+    const QString path = settings.target;
+    const int target = TargetVersion(steps);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0); // the lock of a process that ended is taken over, never one by age
+    if (!lock.tryLock(5000))
+        RaiseDatabaseError(QStringLiteral("De databank '%s' wordt door een ander programma bijgewerkt of "
+                                          "vervangen; probeer het straks opnieuw"),
+                           {path});
+    UpgradeReport report;
+    const QString copy =
+        QStringLiteral("%1.bijwerken-%2-%3")
+            .arg(path)
+            .arg(QCoreApplication::applicationPid())
+            .arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16, QChar(u'0'));
+    try {
+        {
+            const auto original = OpenSqlite(path, false);
+            report.from = report.to = CheckedVersion(*original, path, target);
+            if (report.from == 0 || report.from == target)
+                return report;
+            // A consistent snapshot, whatever journal the original uses.
+            original->executeScript(QStringLiteral("VACUUM INTO %1").arg(SqlText(copy)));
+        }
+        {
+            const auto upgraded = OpenSqlite(copy, false);
+            upgraded->begin();
+            try {
+                ApplySteps(*upgraded, steps, report.from);
+                upgraded->commit();
+            } catch (...) {
+                upgraded->rollback();
+                throw;
+            }
+            IntegrityCheck(*upgraded);
+        }
+        report.keptFile = KeptFileName(path, report.from);
+        // The old database stays under its kept name (a second name of the same file), then the
+        // copy takes the file's name in one rename.
+        if (!QFile::copy(path, report.keptFile))
+            RaiseDatabaseError(QStringLiteral("Kon de oude databank niet bewaren als '%s'"),
+                               {report.keptFile});
+        QFile::setPermissions(copy, QFile::permissions(path));
+        if (std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(path).constData()) != 0)
+            RaiseDatabaseError(
+                QStringLiteral("Kon de bijgewerkte databank niet in de plaats van '%s' zetten"), {path});
+        report.to = target;
+        return report;
+    } catch (...) {
+        QFile::remove(copy);
+        QFile::remove(copy + QStringLiteral("-journal"));
+        throw;
+    }
+}
+
+/// PostgreSQL: every step and the new version in one transaction, under a lock that makes a second
+/// client wait and then find the database already upgraded.
+UpgradeReport UpgradePostgres(Connection& connection, const std::vector<MigrationStep>& steps) {
+    const int target = TargetVersion(steps);
+    UpgradeReport report;
+    report.from = report.to = CheckedVersion(connection, connection.describe(), target);
+    if (report.from == 0 || report.from == target)
+        return report;
+    connection.begin();
+    try {
+        connection.queryInteger(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(7406761)"));
+        report.from = CheckedVersion(connection, connection.describe(), target);
+        ApplySteps(connection, steps, report.from);
+        connection.commit();
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+    report.to = target;
+    return report;
+}
+
+} // namespace
+
+const std::vector<MigrationStep>& MigrationSteps() {
+    static const std::vector<MigrationStep> steps{
+        {2, QStringLiteral("statustabel met de schemaversie"), AddStatusTable},
+    };
+    return steps;
+}
+
+int CurrentSchemaVersion() {
+    return TargetVersion(MigrationSteps());
+}
+
+int SchemaVersionOf(Connection& connection) {
+    if (!HasTable(connection, QStringLiteral("VORN_STATUS")))
+        return 1;
+    const auto marks = connection.queryInteger(
+        QStringLiteral("SELECT count(*) FROM VORN_STATUS WHERE VS_NAAM = :P1"), {Text(VersionMark)});
+    if (marks.value_or(0) == 0)
+        return 1;
+    const auto version = connection.queryInteger(
+        QStringLiteral("SELECT CAST(VS_WAARDE AS INTEGER) FROM VORN_STATUS WHERE VS_NAAM = :P1"),
+        {Text(VersionMark)});
+    if (version.value_or(0) < 1)
+        RaiseDatabaseError(QStringLiteral("De schemaversie van de databank is onleesbaar"));
+    return static_cast<int>(*version);
+}
+
+void SetSchemaVersion(Connection& connection, int version) {
+    connection.execute(QStringLiteral("DELETE FROM VORN_STATUS WHERE VS_NAAM = :P1"), {Text(VersionMark)});
+    connection.execute(QStringLiteral("INSERT INTO VORN_STATUS (VS_NAAM, VS_WAARDE) VALUES (:P1, :P2)"),
+                       {Text(VersionMark), Text(QString::number(version))});
+}
+
+OpenedDatabase OpenAndUpgrade(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {
+    OpenedDatabase opened;
+    if (settings.dialect == Dialect::SQLite) {
+        opened.upgrade = UpgradeSqliteFile(settings, steps);
+        opened.connection = OpenSqlite(settings.target, false);
+    } else {
+        opened.connection = OpenPostgres(settings.target);
+        opened.upgrade = UpgradePostgres(*opened.connection, steps);
+    }
+    return opened;
+}
+
+} // namespace vorn::server
