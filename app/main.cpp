@@ -14,6 +14,7 @@
 #include "server/sqlbroker.h"
 
 #include "host/data/errors.h"
+#include "host/data/installpaths.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/moduleloader.h"
 
@@ -68,6 +69,7 @@ const char* const Usage =
     "Gebruik:\n"
     "  vorn [--database DB] [--open KLASSE]             start de client\n"
     "  vorn --list-forms                                toont de geregistreerde schermen\n"
+    "  vorn --version                                   toont de versie\n"
     "  vorn --screenshot BESTAND [--open KLASSE]        het hoofdvenster als PNG, zonder scherm\n"
     "  vorn [--database DB] export --screen KLASSE --institution CODE\n"
     "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
@@ -97,6 +99,7 @@ const char* const Usage =
     "  --pdf BESTAND         print: het PDF-bestand dat geschreven wordt\n"
     "  --statistic CODE      export, print: de bewaarde statistiek (kubusscherm); --date is dan de\n"
     "                        werkdatum\n"
+    "  --version             toont de versie\n"
     "  -h, --help            toont deze hulp\n";
 
 /// Whether what went to standard output got there: a full disk or a closed pipe is a failure.
@@ -195,8 +198,14 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
 
 int main(int argc, char* argv[]) {
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
-        QTextStream(stdout) << Usage;
-        return 0;
+        QTextStream out(stdout);
+        out << Usage;
+        return wroteWholly(out) ? 0 : 1;
+    }
+    if (hasArgument(argc, argv, "--version")) {
+        QTextStream out(stdout);
+        out << "vorn " << ProgramVersion() << '\n';
+        return wroteWholly(out) ? 0 : 1;
     }
     const bool exporting = hasVerb(argc, argv, "export");
     const bool printing = hasVerb(argc, argv, "print");
@@ -212,6 +221,9 @@ int main(int argc, char* argv[]) {
     }
     GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorn"));
+    QApplication::setApplicationVersion(ProgramVersion());
+    // Wayland matches the window to the menu entry (vorn.desktop) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorn"));
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
 
     QCommandLineParser parser;
