@@ -10,8 +10,10 @@
 #include "mainwindow.h"
 #include "querywatch.h"
 
+#include "databasesession.h"
+#include "opendatabase.h"
+
 #include "server/connection.h"
-#include "server/sqlbroker.h"
 
 #include "host/data/errors.h"
 #include "host/data/installpaths.h"
@@ -129,14 +131,41 @@ void listForms(QTextStream& out) {
             << '\n';
 }
 
-std::unique_ptr<server::Connection> openDatabase(const QString& given) {
-    const server::ConnectionSettings settings = given.isEmpty()
-                                                    ? server::ConnectionSettings::fromEnvironment()
-                                                    : server::ConnectionSettings::parse(given);
-    if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
-        RaiseClientError("De databank %s bestaat niet; ./run.sh of vorn-demo maakt de voorbeelddatabank aan",
-                         settings.target);
-    return server::OpenConnection(settings);
+/// Opens the database the client starts on. Without a screen, or when the user named the database,
+/// a failure ends the program with its message; in the window the user may choose another one (the
+/// first start asks at once). False when no database was opened.
+bool openStartDatabase(TDatabaseSession& session, const QString& option, const QString& settings,
+                       bool offscreen, QTextStream& err) {
+    const TStartDatabase start = StartDatabase(option, settings);
+    QString problem;
+    if (start.firstStart && !offscreen) {
+        problem = QStringLiteral(
+            "Welkom bij Vorn. Kies de databank waarmee u werkt: maak een demodatabank om "
+            "het programma te leren kennen, of verbind met de PostgreSQL-server van uw school.");
+    } else if (start.firstStart) {
+        err << "vorn: de databank " << start.settings.target
+            << " bestaat niet; vorn-demo maakt een demodatabank, of geef --database\n";
+        return false;
+    } else {
+        try {
+            session.Install(TDatabaseSession::Prepare(start.settings), start.title);
+            return true;
+        } catch (const EVornError& error) {
+            err << "vorn: " << error.message() << '\n';
+            if (offscreen)
+                return false;
+            if (start.given) {
+                QMessageBox::critical(nullptr, QStringLiteral("Vorn"), error.message());
+                return false;
+            }
+            problem = QStringLiteral("De databank kon niet geopend worden:\n%1").arg(error.message());
+        }
+    }
+    std::optional<TChosenDatabase> chosen = AskDatabase(nullptr, settings, problem, start.choice);
+    if (!chosen)
+        return false;
+    session.Install(std::move(chosen->opened), chosen->choice.Title());
+    return true;
 }
 
 QString settingsFile() {
@@ -276,26 +305,23 @@ int main(int argc, char* argv[]) {
         return wroteWholly(out) ? 0 : 1;
     }
 
-    std::unique_ptr<server::Connection> connection;
-    std::unique_ptr<server::SqlBroker> broker;
-    try {
-        connection = openDatabase(parser.value(database));
-        broker = std::make_unique<server::SqlBroker>(*connection);
-    } catch (const EVornError& error) {
-        err << "vorn: " << error.message() << '\n';
-        if (!offscreen)
-            QMessageBox::critical(nullptr, QStringLiteral("Vorn"), error.message());
+    TDatabaseSession session;
+    if (!openStartDatabase(session, parser.value(database), settingsFile(), offscreen, err))
         return 1;
-    }
-    SetDefaultProviderBroker(broker.get());
-    SetSchoolYearDirectory(broker.get());
+    const QString upgraded = UpgradeMessage(session.Upgrade());
+    if (!upgraded.isEmpty())
+        err << "vorn: " << upgraded << '\n';
 
-    MainWindow window(broker.get(), settingsFile());
+    MainWindow window(session.Broker(), settingsFile());
     window.BuildMenus();
+    window.AttachSession(&session);
     TQueryWatch queryWatch(window);
-    connection->setReadOnlyLimits({QueryTimeLimit(window.SettingsFile()),
-                                   [&] { return queryWatch.StopRequested(); },
-                                   [&](bool running) { queryWatch.Running(running); }});
+    session.SetReadOnlyLimits({QueryTimeLimit(window.SettingsFile()),
+                               [&] { return queryWatch.StopRequested(); },
+                               [&](bool running) { queryWatch.Running(running); }});
+    if (!upgraded.isEmpty() && !offscreen)
+        QTimer::singleShot(0, &window,
+                           [&] { QMessageBox::information(&window, QStringLiteral("Vorn"), upgraded); });
     if (offscreen)
         SetErrorReporter([&err](const QString& message) { err << "vorn: " << message << '\n'; });
     else
@@ -385,7 +411,5 @@ int main(int argc, char* argv[]) {
         result = QApplication::exec();
     }
     SetErrorReporter(nullptr);
-    SetDefaultProviderBroker(nullptr);
-    SetSchoolYearDirectory(nullptr);
     return result;
 }

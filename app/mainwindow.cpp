@@ -1,8 +1,15 @@
 #include "mainwindow.h"
 
+#include "databasesession.h"
+#include "opendatabase.h"
+
+#include "server/connection.h"
+#include "server/migrations.h"
+
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
+#include "host/data/installpaths.h"
 #include "host/data/jobs.h"
 #include "host/export/exportfiles.h"
 #include "host/export/resultmenus.h"
@@ -31,7 +38,10 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTranslator>
+#include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace vorn {
@@ -62,6 +72,8 @@ MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
         updateEditActions();
     });
     statusBar()->addWidget(status_, 1);
+    userLabel_ = new QLabel(this);
+    statusBar()->addPermanentWidget(userLabel_);
     statusBar()->addPermanentWidget(werkDatumLabel_);
     SetHost(this);
     buildFixedMenus();
@@ -70,15 +82,24 @@ MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
 }
 
 MainWindow::~MainWindow() {
+    CloseAllForms();
+    SetHost(nullptr);
+}
+
+void MainWindow::CloseAllForms() {
     for (TVornDBForm* form : OpenForms())
         CloseForm(form);
     for (TVornDBForm* form : kept_)
         delete form;
-    SetHost(nullptr);
+    kept_.clear();
+    masterOf_.clear();
 }
 
 void MainWindow::buildFixedMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Bestand"));
+    QAction* openDatabase = file->addAction(QStringLiteral("&Databank openen..."), QKeySequence::Open, this,
+                                            [this] { RunGuarded([&] { ChooseDatabase(); }); });
+    openDatabase->setObjectName(QStringLiteral("DatabankOpenen"));
     file->addAction(QStringLiteral("&Werkdatum..."), this, &MainWindow::chooseWerkDatum);
     file->addSeparator();
     file->addAction(QStringLiteral("&Afdrukken..."), QKeySequence::Print, this,
@@ -100,6 +121,11 @@ void MainWindow::buildFixedMenus() {
                  << edit->addAction(QStringLiteral("&Verwijderen"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                                     this, [this] { askEdit(2); });
     updateEditActions();
+    // "Hel&p": H is the module's "&Hulpschermen".
+    helpMenu_ = menuBar()->addMenu(QStringLiteral("Hel&p"));
+    helpMenu_->addAction(QStringLiteral("&Handleiding"), QKeySequence::HelpContents, this,
+                         &MainWindow::ShowGuide);
+    helpMenu_->addAction(QStringLiteral("&Over Vorn"), this, &MainWindow::ShowAbout);
 }
 
 void MainWindow::BuildMenus() {
@@ -148,7 +174,8 @@ QMenu* MainWindow::addModuleMenu(const QString& title) {
             marked.insert(i, u'&');
             break;
         }
-    QMenu* menu = menuBar()->addMenu(marked);
+    auto* menu = new QMenu(marked, menuBar());
+    menuBar()->insertMenu(helpMenu_->menuAction(), menu);
     menu->setProperty("vornTitle", QString(title).remove(u'&'));
     moduleMenus_.push_back(menu);
     return menu;
@@ -513,6 +540,101 @@ int MainWindow::GetJobID() {
 
 QString MainWindow::CleanJob(int jobKind, int jobId, const QVariant& extra) {
     return jobs_ == nullptr ? QString() : jobs_->cleanJob(jobKind, jobId, extra);
+}
+
+} // namespace vorn
+
+namespace vorn {
+
+void MainWindow::AttachSession(TDatabaseSession* session) {
+    session_ = session;
+    jobs_ = session != nullptr ? session->Broker() : nullptr;
+    showDatabase();
+}
+
+void MainWindow::showDatabase() {
+    const bool open = session_ != nullptr && session_->IsOpen();
+    setWindowTitle(open ? QStringLiteral("Vorn \u2013 %1").arg(session_->Title()) : QStringLiteral("Vorn"));
+    userLabel_->setText(open && !session_->UserName().isEmpty()
+                            ? QStringLiteral("Gebruiker: %1").arg(session_->UserName())
+                            : QString());
+    userLabel_->setVisible(!userLabel_->text().isEmpty());
+}
+
+void MainWindow::ChooseDatabase() {
+    if (session_ == nullptr)
+        RaiseClientError("Hier kan geen andere databank geopend worden");
+    std::optional<TChosenDatabase> chosen = AskDatabase(this, settingsFile_, {}, std::nullopt);
+    if (!chosen)
+        return;
+    // The screens read the old database through its broker: they go before it does.
+    CloseAllForms();
+    session_->Install(std::move(chosen->opened), chosen->choice.Title());
+    jobs_ = session_->Broker();
+    showDatabase();
+    if (const QString upgraded = UpgradeMessage(session_->Upgrade()); !upgraded.isEmpty())
+        QMessageBox::information(this, QStringLiteral("Vorn"), upgraded);
+    OpenFirstScreen({});
+}
+
+void MainWindow::ShowGuide() {
+    const QString folder = QDir(ProgramDataFolder()).filePath(QStringLiteral("handleiding"));
+    const QString guide = QDir(folder).filePath(QStringLiteral("handleiding.md"));
+    if (ProgramDataFolder().isEmpty() || !QFileInfo(guide).isReadable()) {
+        QMessageBox::warning(
+            this, QStringLiteral("Handleiding"),
+            QStringLiteral("De handleiding is niet gevonden (%1). Ze hoort bij de installatie "
+                           "van Vorn; installeer het pakket opnieuw.")
+                .arg(QDir::toNativeSeparators(guide)));
+        return;
+    }
+    auto* dialog = new QDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Handleiding \u2013 Vorn"));
+    auto* browser = new QTextBrowser(dialog);
+    browser->setObjectName(QStringLiteral("Handleiding"));
+    browser->setOpenExternalLinks(true);
+    browser->setSearchPaths({folder});
+    browser->setSource(QUrl::fromLocalFile(guide), QTextDocument::MarkdownResource);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(browser);
+    layout->addWidget(buttons);
+    dialog->resize(820, 680);
+    dialog->show();
+}
+
+QString MainWindow::AboutText() const {
+    QStringList modules;
+    for (const TFormRegistration& registration : FormManager().Registrations())
+        if (!modules.contains(registration.Module))
+            modules << registration.Module;
+    const QString database =
+        session_ != nullptr && session_->IsOpen()
+            ? QStringLiteral("%1 (%2)").arg(session_->Title().toHtmlEscaped(),
+                                            session_->Connection()->dialect() == server::Dialect::SQLite
+                                                ? QStringLiteral("SQLite")
+                                                : QStringLiteral("PostgreSQL"))
+            : QStringLiteral("geen");
+    QStringList libraries;
+    for (const QString& library :
+         QStringList{QStringLiteral("Qt %1 (LGPL 3)").arg(QString::fromLatin1(qVersion()))} +
+             server::DatabaseLibraries() + QStringList{WorkbookLibrary()})
+        libraries << library.toHtmlEscaped();
+    return QStringLiteral("<h3>Vorn %1</h3>"
+                          "<p>Statistieken van leerlingen, personeel en cursisten.</p>"
+                          "<p>Databank: %2<br>Gebruiker: %3<br>Schemaversie: %4<br>Modules: %5</p>"
+                          "<p>Gebruikte bibliotheken:<br>%6</p>")
+        .arg(ProgramVersion(), database,
+             session_ != nullptr ? session_->UserName().toHtmlEscaped() : QString(),
+             QString::number(server::CurrentSchemaVersion()),
+             modules.isEmpty() ? QStringLiteral("geen") : modules.join(QStringLiteral(", ")).toHtmlEscaped(),
+             libraries.join(QStringLiteral("<br>")));
+}
+
+void MainWindow::ShowAbout() {
+    QMessageBox::about(this, QStringLiteral("Over Vorn"), AboutText());
 }
 
 } // namespace vorn

@@ -19,6 +19,7 @@ class TVornDBForm;
 class TVornDatasource;
 class TVornIniFile;
 class IJobService;
+class TDatabaseSession;
 
 /// Qt's own texts (dialog buttons, edit menus) in Dutch, from Debian's Qt translations; answers
 /// whether they were found.
@@ -48,6 +49,18 @@ public:
     QList<TVornDBForm*> OpenForms() const;
     void CloseForm(TVornDBForm* form);
     void SetWerkDatum(TDateTime date);
+    /// The database the window works on: its name in the title, its user in the status line, and
+    /// "Databank openen..." to open another (which closes the open screens first).
+    void AttachSession(TDatabaseSession* session);
+    /// Opens another database: the dialog, then the open screens closed and the new one shown.
+    void ChooseDatabase();
+    /// Closes every screen, also the overviews kept for an open screen.
+    void CloseAllForms();
+    /// The user guide (F1) and the program's version, database and libraries.
+    void ShowGuide();
+    void ShowAbout();
+    /// What "Over Vorn" says, as HTML.
+    QString AboutText() const;
     const QString& SettingsFile() const { return settingsFile_; }
 
     // IHostServices
@@ -84,8 +97,12 @@ private:
     void chooseMasterInstitution(TVornDBForm& detail, TVornDatasource* master);
     void chooseWerkDatum();
     void showStatus();
+    void showDatabase();
 
     IJobService* jobs_;
+    TDatabaseSession* session_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QLabel* userLabel_ = nullptr;
     QString settingsFile_;
     QTabWidget* tabs_;
     QLabel* status_;

@@ -1,5 +1,8 @@
 #include "connection.h"
 
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
 #include "host/data/errors.h"
 
 #include <QDir>
@@ -51,6 +54,12 @@ std::unique_ptr<Connection> OpenConnection(const ConnectionSettings& settings, b
     if (settings.dialect == Dialect::PostgreSQL)
         return OpenPostgres(settings.target);
     return OpenSqlite(settings.target, create);
+}
+
+QStringList DatabaseLibraries() {
+    const int pq = PQlibVersion();
+    return {QStringLiteral("SQLite %1 (publiek domein)").arg(QString::fromLatin1(sqlite3_libversion())),
+            QStringLiteral("libpq %1.%2 (PostgreSQL-licentie)").arg(pq / 10000).arg(pq % 10000)};
 }
 
 BindList BindsFor(const NumberedSql& sql, const TParams& params) {

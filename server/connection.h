@@ -125,6 +125,9 @@ struct ConnectionSettings {
 /// cannot be reached, does not exist, is locked or is not a database.
 std::unique_ptr<Connection> OpenConnection(const ConnectionSettings& settings, bool create = false);
 
+/// The client libraries of the databases, with version and licence, for "Over Vorn".
+QStringList DatabaseLibraries();
+
 /// `busyTimeoutMs`: how long to wait for another user's lock before giving up.
 std::unique_ptr<Connection> OpenSqlite(const QString& path, bool create, int busyTimeoutMs = 5000);
 std::unique_ptr<Connection> OpenPostgres(const QString& connectionString);

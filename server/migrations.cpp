@@ -47,9 +47,9 @@ int TargetVersion(const std::vector<MigrationStep>& steps) {
     return steps.empty() ? 1 : steps.back().to;
 }
 
-/// The version of the database on the connection, 0 when it has no tables; raises for a database of
-/// another program and for one of a newer program, before anything is changed.
-int CheckedVersion(Connection& connection, const QString& name, int target) {
+} // namespace
+
+int CheckedSchemaVersion(Connection& connection, const QString& name, int target) {
     if (!HasSchema(connection)) {
         if (!HasAnyTable(connection))
             return 0;
@@ -67,6 +67,8 @@ int CheckedVersion(Connection& connection, const QString& name, int target) {
             {name, found, target});
     return found;
 }
+
+namespace {
 
 /// Runs the steps after `from` on the connection, inside the caller's transaction.
 void ApplySteps(Connection& connection, const std::vector<MigrationStep>& steps, int from) {
@@ -127,7 +129,7 @@ UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::v
     try {
         {
             const auto original = OpenSqlite(path, false);
-            report.from = report.to = CheckedVersion(*original, path, target);
+            report.from = report.to = CheckedSchemaVersion(*original, path, target);
             if (report.from == 0 || report.from == target)
                 return report;
             // A consistent snapshot, whatever journal the original uses.
@@ -169,13 +171,13 @@ UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::v
 UpgradeReport UpgradePostgres(Connection& connection, const std::vector<MigrationStep>& steps) {
     const int target = TargetVersion(steps);
     UpgradeReport report;
-    report.from = report.to = CheckedVersion(connection, connection.describe(), target);
+    report.from = report.to = CheckedSchemaVersion(connection, connection.describe(), target);
     if (report.from == 0 || report.from == target)
         return report;
     connection.begin();
     try {
         connection.queryInteger(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(7406761)"));
-        report.from = CheckedVersion(connection, connection.describe(), target);
+        report.from = CheckedSchemaVersion(connection, connection.describe(), target);
         ApplySteps(connection, steps, report.from);
         connection.commit();
     } catch (...) {

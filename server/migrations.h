@@ -24,6 +24,9 @@ int CurrentSchemaVersion();
 /// The version a database with our tables says it has: 1 when it carries no version mark (made
 /// before versions were kept).
 int SchemaVersionOf(Connection& connection);
+/// The version of the database on the connection, 0 when it has no tables at all; raises for a
+/// database of another program and for one of a program newer than `target`. Changes nothing.
+int CheckedSchemaVersion(Connection& connection, const QString& name, int target = CurrentSchemaVersion());
 /// Writes the version mark, in the caller's transaction.
 void SetSchemaVersion(Connection& connection, int version);
 

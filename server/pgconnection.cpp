@@ -97,6 +97,53 @@ QString columnName(const char* name) {
     return text == text.toLower() ? text.toUpper() : text;
 }
 
+/// What a user can do about libpq's reason for a failed connection, in Dutch; empty when the
+/// reason is not one of the usual ones.
+QString ConnectionFailureHintFor(const QString& reason) {
+    const auto has = [&reason](const char* text) {
+        return reason.contains(QLatin1String(text), Qt::CaseInsensitive);
+    };
+    if (has("could not translate host name") || has("Name or service not known"))
+        return QStringLiteral("De server werd niet gevonden: kijk de naam van de server na.");
+    if (has("Connection refused"))
+        return QStringLiteral("De server weigert de verbinding: kijk de servernaam en de poort na, en of "
+                              "PostgreSQL daar draait en de firewall de poort doorlaat.");
+    if (has("timeout expired") || has("timed out"))
+        return QStringLiteral("De server antwoordt niet: kijk de servernaam en de poort na.");
+    if (has("no password supplied"))
+        return QStringLiteral("De server vraagt een wachtwoord: vul het in, of zet het in ~/.pgpass.");
+    if (has("password authentication failed"))
+        return QStringLiteral("De gebruikersnaam of het wachtwoord is fout.");
+    if (has("role") && has("does not exist"))
+        return QStringLiteral(
+            "Deze gebruiker bestaat niet op de server: vraag de beheerder hem aan te maken.");
+    if (has("database") && has("does not exist"))
+        return QStringLiteral(
+            "Deze databank bestaat niet op de server: kijk de naam na of vraag de beheerder "
+            "ze aan te maken.");
+    if (has("root certificate file") && has("does not exist"))
+        return QStringLiteral("Het CA-bestand ontbreekt: kies het bestand met het certificaat van de "
+                              "certificaatautoriteit.");
+    if (has("certificate") || has("SSL error") || has("server common name") ||
+        has("does not match host name"))
+        return QStringLiteral(
+            "Het certificaat van de server kon niet gecontroleerd worden: kijk het CA-bestand "
+            "en de servernaam na (die moet overeenkomen met het certificaat).");
+    if (has("server does not support SSL"))
+        return QStringLiteral("De server kent geen versleutelde verbindingen: kies een andere TLS-modus of "
+                              "vraag de beheerder TLS aan te zetten.");
+    if (has("no pg_hba.conf entry"))
+        return QStringLiteral(
+            "De server laat deze gebruiker of deze machine niet toe (pg_hba.conf): vraag de "
+            "beheerder.");
+    if (has("definition of service") || has("service file"))
+        return QStringLiteral("Deze dienst staat niet in het dienstenbestand (pg_service.conf).");
+    if (has("No such file or directory") && has("socket"))
+        return QStringLiteral(
+            "Er draait geen PostgreSQL-server op deze machine: geef de naam van de server.");
+    return {};
+}
+
 class PgConnection : public Connection {
 public:
     explicit PgConnection(const QString& connectionString)
@@ -105,8 +152,12 @@ public:
         if (PQstatus(conn_) != CONNECTION_OK) {
             const QString reason = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
             PQfinish(conn_);
+            const QString hint = ConnectionFailureHintFor(reason);
             throw EDatabaseError(
-                QStringLiteral("Geen verbinding met PostgreSQL (%1): %2").arg(description_, reason));
+                hint.isEmpty()
+                    ? QStringLiteral("Geen verbinding met PostgreSQL (%1): %2").arg(description_, reason)
+                    : QStringLiteral("Geen verbinding met PostgreSQL (%1): %2\n(%3)")
+                          .arg(description_, hint, reason));
         }
         applySessionSettings();
     }

@@ -14,6 +14,10 @@
 
 namespace vorn {
 
+QString WorkbookLibrary() {
+    return QStringLiteral("libxlsxwriter %1 (BSD-2-licentie)").arg(QStringLiteral(LXW_VERSION));
+}
+
 namespace {
 
 /// A workbook that is closed (and so written) exactly once, whatever happens.

@@ -10,6 +10,8 @@ namespace vorn {
 /// sheet "Totalen" with the totals line where the screen has one, and a sheet "Grafieken" with the
 /// bars of every chart.
 void WriteWorkbook(const IScreenResults& results, const QString& path);
+/// The workbook library with its version and licence, for "Over Vorn".
+QString WorkbookLibrary();
 /// The same from its parts; `totals` may be empty and `series` none.
 void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
                    const std::vector<TResultSeries>& series, const QString& path);

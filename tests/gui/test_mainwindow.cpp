@@ -103,8 +103,8 @@ QStringList MenuTitles(QMenuBar* bar) {
 } // namespace
 
 TEST_F(MainWindowTest, MenusComeFromTheRegisteredMenuPaths) {
-    EXPECT_EQ(MenuTitles(window_->menuBar()),
-              (QStringList{"&Bestand", "Be&werken", "&Statistieken", "&Hulpschermen", "Over&zichten"}));
+    EXPECT_EQ(MenuTitles(window_->menuBar()), (QStringList{"&Bestand", "Be&werken", "&Statistieken",
+                                                           "&Hulpschermen", "Over&zichten", "Hel&p"}));
     QStringList items;
     for (QAction* action : window_->menuBar()->actions()[2]->menu()->actions())
         items << action->text();

@@ -1,0 +1,73 @@
+#include "databasesession.h"
+
+#include "host/data/provider.h"
+#include "host/data/schoolyear.h"
+
+#include <QDir>
+
+namespace vorn {
+
+namespace {
+
+QString SessionUser(server::Connection& connection) {
+    if (connection.dialect() == server::Dialect::SQLite) {
+        const QString account = qEnvironmentVariable("USER");
+        return account.isEmpty() ? QDir::home().dirName() : account;
+    }
+    const Table rows = connection.query(QStringLiteral("SELECT CAST(session_user AS text)"), TParams(), {});
+    if (rows.rowCount() == 0 || rows.columns[0].isNull(0))
+        return {};
+    const std::string_view name = rows.columns[0].bytesAt(0);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+} // namespace
+
+TDatabaseSession::~TDatabaseSession() {
+    uninstall();
+}
+
+server::OpenedDatabase TDatabaseSession::Prepare(const server::ConnectionSettings& settings) {
+    return server::OpenAndUpgrade(settings);
+}
+
+void TDatabaseSession::Install(server::OpenedDatabase opened, const QString& title) {
+    uninstall();
+    connection_ = std::move(opened.connection);
+    connection_->setReadOnlyLimits(limits_);
+    broker_ = std::make_unique<server::SqlBroker>(*connection_);
+    upgrade_ = opened.upgrade;
+    title_ = title;
+    userName_ = SessionUser(*connection_);
+    SetDefaultProviderBroker(broker_.get());
+    SetSchoolYearDirectory(broker_.get());
+}
+
+void TDatabaseSession::SetReadOnlyLimits(server::ReadOnlyLimits limits) {
+    limits_ = std::move(limits);
+    if (connection_)
+        connection_->setReadOnlyLimits(limits_);
+}
+
+void TDatabaseSession::uninstall() {
+    if (!connection_)
+        return;
+    SetDefaultProviderBroker(nullptr);
+    SetSchoolYearDirectory(nullptr);
+    broker_.reset();
+    connection_.reset();
+}
+
+QString UpgradeMessage(const server::UpgradeReport& report) {
+    if (!report.upgraded())
+        return {};
+    QString text = QStringLiteral("De databank werd bijgewerkt van schemaversie %1 naar %2.")
+                       .arg(report.from)
+                       .arg(report.to);
+    if (!report.keptFile.isEmpty())
+        text += QStringLiteral(" De oude databank is bewaard als %1.")
+                    .arg(QDir::toNativeSeparators(report.keptFile));
+    return text;
+}
+
+} // namespace vorn
