@@ -308,3 +308,45 @@ TEST_F(VornExportTest, AFullDiskIsAFailureWithAMessageAndNoCutFiles) {
     }
 #endif
 }
+
+TEST_F(VornExportTest, ADatabaseOfTheFirstSchemaIsUpgradedOnStartAndTheOldOneKept) {
+    const QString old = dir_.filePath("oud.db");
+    {
+        QFile fixture(VORN_TEST_DATA "/server/fixture-v1.sql");
+        ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+        auto connection = vorn::server::OpenSqlite(old, true);
+        connection->executeScript(vorn::server::FillSchemaWords(QString::fromUtf8(fixture.readAll()),
+                                                                vorn::server::Dialect::SQLite));
+    }
+    QString errors;
+    ASSERT_EQ(Export({"--screen", "TStatLLPerInstellingForm", "--institution", "SJC", "--date", "2024-10-01"},
+                     &errors, old),
+              0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("bijgewerkt van schemaversie 1 naar")) << errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(old + ".bak-1"));
+    EXPECT_GT(Lines("grids/Per klas.csv").size(), 1) << "the fixture's classes are counted after the upgrade";
+
+    // A second start finds it current and says nothing of an upgrade.
+    ASSERT_EQ(Export({"--screen", "TStatLLPerInstellingForm", "--institution", "SJC", "--date", "2024-10-01"},
+                     &errors, old),
+              0);
+    EXPECT_FALSE(errors.contains("bijgewerkt")) << errors.toStdString();
+}
+
+TEST_F(VornExportTest, ADatabaseOfANewerProgramIsRefusedAndLeftAsItWas) {
+    vorn::server::OpenSqlite(database_, false)
+        ->executeScript("UPDATE VORN_STATUS SET VS_WAARDE = '99' WHERE VS_NAAM = 'schemaversie'");
+    QFile file(database_);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    QString errors;
+    EXPECT_EQ(
+        Export({"--screen", "TStatLLPerInstellingForm", "--institution", "KAGNT", "--date", "2024-10-01"},
+               &errors),
+        1);
+    EXPECT_TRUE(errors.contains("nieuwere versie van Vorn")) << errors.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
