@@ -58,16 +58,4 @@ void TDatabaseSession::uninstall() {
     connection_.reset();
 }
 
-QString UpgradeMessage(const server::UpgradeReport& report) {
-    if (!report.upgraded())
-        return {};
-    QString text = QStringLiteral("De databank werd bijgewerkt van schemaversie %1 naar %2.")
-                       .arg(report.from)
-                       .arg(report.to);
-    if (!report.keptFile.isEmpty())
-        text += QStringLiteral(" De oude databank is bewaard als %1.")
-                    .arg(QDir::toNativeSeparators(report.keptFile));
-    return text;
-}
-
 } // namespace vorn

@@ -46,7 +46,4 @@ private:
     server::UpgradeReport upgrade_;
 };
 
-/// The upgrade in words for the user, or empty when nothing was upgraded.
-QString UpgradeMessage(const server::UpgradeReport& report);
-
 } // namespace vorn

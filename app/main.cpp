@@ -308,7 +308,7 @@ int main(int argc, char* argv[]) {
     TDatabaseSession session;
     if (!openStartDatabase(session, parser.value(database), settingsFile(), offscreen, err))
         return 1;
-    const QString upgraded = UpgradeMessage(session.Upgrade());
+    const QString upgraded = server::UpgradeMessage(session.Upgrade());
     if (!upgraded.isEmpty())
         err << "vorn: " << upgraded << '\n';
 

@@ -572,7 +572,7 @@ void MainWindow::ChooseDatabase() {
     session_->Install(std::move(chosen->opened), chosen->choice.Title());
     jobs_ = session_->Broker();
     showDatabase();
-    if (const QString upgraded = UpgradeMessage(session_->Upgrade()); !upgraded.isEmpty())
+    if (const QString upgraded = server::UpgradeMessage(session_->Upgrade()); !upgraded.isEmpty())
         QMessageBox::information(this, QStringLiteral("Vorn"), upgraded);
     OpenFirstScreen({});
 }

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <cstdio>
+#include <unistd.h>
 
 namespace vorn::server {
 
@@ -108,18 +110,20 @@ void IntegrityCheck(Connection& connection) {
             QStringLiteral("De bijgewerkte kopie is niet in orde; de databank blijft zoals ze was"));
 }
 
-/// SQLite: the upgrade runs on a consistent copy, which is checked and then renamed over the file in
-/// one step; the old file is kept beside it. Until the rename the file is untouched, and a failure
-/// leaves no copy behind.
-UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {
-    const QString path = settings.target;
+/// Keeps the old file under its kept name: a second name of the same file where the file system
+/// allows it (nothing copied, nothing that can be half-written), else a copy.
+void KeepOldFile(const QString& path, const QString& kept) {
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()) == 0)
+        return;
+    if (!QFile::copy(path, kept))
+        RaiseDatabaseError(QStringLiteral("De oude databank kon niet bewaard worden als '%s'"), {kept});
+}
+
+/// The upgrade of the file proper, under the lock: on a consistent copy, which is checked and then
+/// renamed over the file in one step. Until the rename the file is untouched, and a failure leaves
+/// no copy behind.
+UpgradeReport UpgradeSqliteCopy(const QString& path, const std::vector<MigrationStep>& steps) {
     const int target = TargetVersion(steps);
-    QLockFile lock(path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0); // the lock of a process that ended is taken over, never one by age
-    if (!lock.tryLock(5000))
-        RaiseDatabaseError(QStringLiteral("De databank '%s' wordt door een ander programma bijgewerkt of "
-                                          "vervangen; probeer het straks opnieuw"),
-                           {path});
     UpgradeReport report;
     const QString copy =
         QStringLiteral("%1.bijwerken-%2-%3")
@@ -129,6 +133,7 @@ UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::v
     try {
         {
             const auto original = OpenSqlite(path, false);
+            // Looked at again under the lock: another program may have upgraded it meanwhile.
             report.from = report.to = CheckedSchemaVersion(*original, path, target);
             if (report.from == 0 || report.from == target)
                 return report;
@@ -148,21 +153,62 @@ UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::v
             IntegrityCheck(*upgraded);
         }
         report.keptFile = KeptFileName(path, report.from);
-        // The old database stays under its kept name (a second name of the same file), then the
-        // copy takes the file's name in one rename.
-        if (!QFile::copy(path, report.keptFile))
-            RaiseDatabaseError(QStringLiteral("Kon de oude databank niet bewaren als '%s'"),
-                               {report.keptFile});
+        KeepOldFile(path, report.keptFile);
         QFile::setPermissions(copy, QFile::permissions(path));
         if (std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(path).constData()) != 0)
             RaiseDatabaseError(
-                QStringLiteral("Kon de bijgewerkte databank niet in de plaats van '%s' zetten"), {path});
+                QStringLiteral("De bijgewerkte databank kon niet in de plaats van '%s' gezet worden"),
+                {path});
         report.to = target;
         return report;
     } catch (...) {
         QFile::remove(copy);
         QFile::remove(copy + QStringLiteral("-journal"));
+        if (!report.keptFile.isEmpty() && QFileInfo::exists(path))
+            QFile::remove(report.keptFile);
         throw;
+    }
+}
+
+/// SQLite: a file that needs no upgrade is only looked at. One that does is upgraded under a lock
+/// beside it, so that two programs never upgrade (or replace) the same file at once.
+UpgradeReport UpgradeSqliteFile(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {
+    const QString path = settings.target;
+    const int target = TargetVersion(steps);
+    UpgradeReport report;
+    {
+        const auto look = OpenSqlite(path, false);
+        report.from = report.to = CheckedSchemaVersion(*look, path, target);
+    }
+    if (report.from == 0 || report.from == target)
+        return report;
+    const QFileInfo file(path);
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable())
+        RaiseDatabaseError(
+            QStringLiteral("De databank '%s' heeft schemaversie %d en moet bijgewerkt worden naar "
+                           "%d, maar het bestand of zijn map is alleen-lezen. Vraag schrijfrechten "
+                           "of open ze eenmaal als iemand die ze heeft; ze blijft onaangeroerd."),
+            {path, report.from, target});
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0); // the lock of a process that ended is taken over, never one by age
+    if (!lock.tryLock(5000)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            RaiseDatabaseError(QStringLiteral("De databank '%s' wordt door een ander programma bijgewerkt of "
+                                              "vervangen; probeer het straks opnieuw"),
+                               {path});
+        RaiseDatabaseError(
+            QStringLiteral("In de map van de databank '%s' kan niet geschreven worden; ze blijft "
+                           "onaangeroerd"),
+            {path});
+    }
+    try {
+        return UpgradeSqliteCopy(path, steps);
+    } catch (const EVornError& error) {
+        if (error.message().contains(QStringLiteral("nieuwere versie")))
+            throw;
+        RaiseDatabaseError(
+            QStringLiteral("De databank '%s' kon niet bijgewerkt worden en blijft zoals ze was: %s"),
+            {path, error.message()});
     }
 }
 
@@ -220,6 +266,18 @@ void SetSchemaVersion(Connection& connection, int version) {
     connection.execute(QStringLiteral("DELETE FROM VORN_STATUS WHERE VS_NAAM = :P1"), {Text(VersionMark)});
     connection.execute(QStringLiteral("INSERT INTO VORN_STATUS (VS_NAAM, VS_WAARDE) VALUES (:P1, :P2)"),
                        {Text(VersionMark), Text(QString::number(version))});
+}
+
+QString UpgradeMessage(const UpgradeReport& report) {
+    if (!report.upgraded())
+        return {};
+    QString text = QStringLiteral("De databank werd bijgewerkt van schemaversie %1 naar %2.")
+                       .arg(report.from)
+                       .arg(report.to);
+    if (!report.keptFile.isEmpty())
+        text += QStringLiteral(" De oude databank is bewaard als %1.")
+                    .arg(QDir::toNativeSeparators(report.keptFile));
+    return text;
 }
 
 OpenedDatabase OpenAndUpgrade(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {

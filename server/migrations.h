@@ -39,6 +39,9 @@ struct UpgradeReport {
     bool upgraded() const { return from != 0 && from != to; }
 };
 
+/// The upgrade in words for the user, or empty when nothing was upgraded.
+QString UpgradeMessage(const UpgradeReport& report);
+
 struct OpenedDatabase {
     std::unique_ptr<Connection> connection;
     UpgradeReport upgrade;

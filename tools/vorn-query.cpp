@@ -174,7 +174,10 @@ int run(const QStringList& arguments) {
     if (settings.dialect == server::Dialect::SQLite && !QFileInfo::exists(settings.target))
         RaiseClientError("De databank '%s' bestaat niet; maak ze aan met vorn-demo of ./run.sh",
                          settings.target);
-    const auto connection = server::OpenAndUpgrade(settings).connection;
+    server::OpenedDatabase opened = server::OpenAndUpgrade(settings);
+    if (const QString upgraded = server::UpgradeMessage(opened.upgrade); !upgraded.isEmpty())
+        QTextStream(stderr) << "vorn-query: " << upgraded << '\n';
+    const auto connection = std::move(opened.connection);
     // Support staff's own statements: five minutes, as reports had before limits were settable.
     connection->setReadOnlyLimits({300, {}, {}});
     server::SqlBroker broker(*connection);

@@ -35,6 +35,13 @@ for page in vorn vorn-query vorn-demo; do
   zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q '^\.SH' || fail "man-pagina $page ontbreekt"
 done
 [ -s "$root/usr/share/doc/vorn/copyright" ] || fail "copyright ontbreekt"
+# One version everywhere: the package, the AppStream release and the Debian changelog.
+grep -q "<release version=\"${version%-*}\"" "$root"/usr/share/metainfo/*.metainfo.xml \
+  || fail "de AppStream-metadata noemen versie ${version%-*} niet"
+zcat "$root/usr/share/doc/vorn/changelog.Debian.gz" | head -1 | grep -q "($version)" \
+  || fail "de changelog begint niet met versie $version"
+[ -s "$root/usr/share/vorn/handleiding/handleiding.md" ] || fail "de handleiding ontbreekt"
+[ -s "$root/usr/share/vorn/handleiding/databank.png" ] || fail "de afbeeldingen van de handleiding ontbreken"
 
 # The installed programs, from the temporary root only.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
