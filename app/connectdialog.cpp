@@ -212,6 +212,11 @@ void TConnectDialog::updateCaFile() {
 void TConnectDialog::showMessage(const QString& text, bool good) {
     message_->setStyleSheet(good ? QStringLiteral("color: #1b5e20") : QStringLiteral("color: #b71c1c"));
     message_->setText(text);
+    // A wrapped message of several lines needs more height than the dialog was given.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 void TConnectDialog::testConnection() {

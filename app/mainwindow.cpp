@@ -35,10 +35,14 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -577,6 +581,39 @@ void MainWindow::ChooseDatabase() {
     OpenFirstScreen({});
 }
 
+namespace {
+
+QImage PictureOf(const QVariant& resource) {
+    if (resource.typeId() == QMetaType::QByteArray)
+        return QImage::fromData(resource.toByteArray());
+    if (resource.typeId() == QMetaType::QPixmap)
+        return resource.value<QPixmap>().toImage();
+    return resource.value<QImage>();
+}
+
+/// Pictures wider than `width` are shown at that width (keeping their shape), so that a picture of
+/// the whole window is read without scrolling sideways.
+void FitPicturesToWidth(QTextDocument& document, int width) {
+    std::vector<std::pair<int, QTextImageFormat>> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                pictures.emplace_back(it.fragment().position(), it.fragment().charFormat().toImageFormat());
+    for (auto& [position, image] : pictures) {
+        const QImage picture = PictureOf(document.resource(QTextDocument::ImageResource, QUrl(image.name())));
+        if (picture.isNull() || picture.width() <= width)
+            continue;
+        image.setWidth(width);
+        image.setHeight(static_cast<qreal>(picture.height()) * width / picture.width());
+        QTextCursor cursor(&document);
+        cursor.setPosition(position);
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(image);
+    }
+}
+
+} // namespace
+
 void MainWindow::ShowGuide() {
     const QString folder = QDir(ProgramDataFolder()).filePath(QStringLiteral("handleiding"));
     const QString guide = QDir(folder).filePath(QStringLiteral("handleiding.md"));
@@ -596,6 +633,7 @@ void MainWindow::ShowGuide() {
     browser->setOpenExternalLinks(true);
     browser->setSearchPaths({folder});
     browser->setSource(QUrl::fromLocalFile(guide), QTextDocument::MarkdownResource);
+    FitPicturesToWidth(*browser->document(), 760);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
     auto* layout = new QVBoxLayout(dialog);

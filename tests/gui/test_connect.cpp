@@ -20,7 +20,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLayout>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <gmock/gmock.h>
@@ -169,22 +171,29 @@ TEST(ConnectDialog, OpensOnlyWhatCouldBeOpenedAndSaysWhyNot) {
     dialog.SetChoice(server);
     EXPECT_EQ(dialog.Choice(), server);
 
+    dialog.show();
     dialog.accept();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Message(), answer);
     EXPECT_EQ(attempts.size(), 1);
+    answer = QStringLiteral("Geen verbinding met PostgreSQL: de server weigert de verbinding. ").repeated(6);
+    dialog.accept();
+    EXPECT_GE(dialog.height(), dialog.layout()->totalHeightForWidth(dialog.width()))
+        << "a long message gets the room it needs instead of squeezing the fields";
+    answer = QStringLiteral("Het wachtwoord is fout.");
 
     TConnectionChoice unfinished = server;
     unfinished.database.clear();
     dialog.SetChoice(unfinished);
     dialog.accept();
-    EXPECT_EQ(attempts.size(), 1) << "what is missing is said before anything is tried";
+    EXPECT_EQ(attempts.size(), 2) << "what is missing is said before anything is tried";
     EXPECT_THAT(dialog.Message().toStdString(), HasSubstr("databank"));
 
     dialog.SetChoice(server);
     answer.clear();
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(attempts.size(), 3);
 }
 
 class ConnectTest : public ::testing::Test {
@@ -298,5 +307,16 @@ TEST_F(ConnectTest, AboutNamesTheVersionTheDatabaseAndTheLibrariesAndTheGuideIsS
             guide = found;
     ASSERT_NE(guide, nullptr) << "the guide is in the build tree's data folder";
     EXPECT_THAT(guide->toPlainText().toStdString(), HasSubstr("Handleiding Vorn"));
+    int fitted = 0;
+    for (QTextBlock block = guide->document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat()) {
+                const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+                EXPECT_LE(image.width(), 760) << image.name().toStdString();
+                fitted += image.width() == 760 ? 1 : 0;
+            }
+    if (QFileInfo::exists(ProgramDataFolder() + QStringLiteral("/handleiding/hoofdvenster.png"))) {
+        EXPECT_GT(fitted, 0) << "a picture of the whole window is shown at the guide's width";
+    }
     guide->window()->close();
 }
