@@ -219,31 +219,35 @@ void TConnectDialog::showMessage(const QString& text, bool good) {
         resize(width(), needed);
 }
 
-void TConnectDialog::testConnection() {
+std::optional<TConnectionChoice> TConnectDialog::readyChoice(const QString& underWay) {
     const TConnectionChoice choice = Choice();
     if (const QString problem = choice.Problem(); !problem.isEmpty()) {
         showMessage(problem, false);
-        return;
+        return std::nullopt;
     }
-    showMessage(QStringLiteral("Verbinding wordt getest..."), true);
+    showMessage(underWay, true);
     message_->repaint();
+    return choice;
+}
+
+void TConnectDialog::testConnection() {
+    const std::optional<TConnectionChoice> choice = readyChoice(QStringLiteral("Verbinding wordt getest..."));
+    if (!choice)
+        return;
     const WaitCursor wait;
-    const TestResult result = tester_ ? tester_(choice, Password()) : TestResult{};
+    const TestResult result = tester_ ? tester_(*choice, Password()) : TestResult{};
     showMessage(result.message, result.ok);
 }
 
 void TConnectDialog::accept() {
-    const TConnectionChoice choice = Choice();
-    if (const QString problem = choice.Problem(); !problem.isEmpty()) {
-        showMessage(problem, false);
+    const std::optional<TConnectionChoice> choice =
+        readyChoice(QStringLiteral("De databank wordt geopend..."));
+    if (!choice)
         return;
-    }
-    showMessage(QStringLiteral("De databank wordt geopend..."), true);
-    message_->repaint();
     QString failure;
     {
         const WaitCursor wait;
-        failure = opener_ ? opener_(choice, Password()) : QString();
+        failure = opener_ ? opener_(*choice, Password()) : QString();
     }
     if (!failure.isEmpty()) {
         showMessage(failure, false);

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -57,6 +58,8 @@ private:
     void showKind();
     void updateCaFile();
     void showMessage(const QString& text, bool good);
+    /// The choice when nothing is missing (with `underWay` shown), else nothing (with what is missing).
+    std::optional<TConnectionChoice> readyChoice(const QString& underWay);
     void testConnection();
     void makeDemo();
     void browseFile();

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
-cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORN_BENCHMARKS=OFF >/dev/null
+cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORN_BENCHMARKS=OFF -DVORN_TESTS=OFF >/dev/null
 cmake --build build-deb -j "$(nproc)"
 (cd build-deb && cpack -G DEB >/dev/null)
 package=$(ls build-deb/vorn_*.deb)
