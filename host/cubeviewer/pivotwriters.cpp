@@ -229,13 +229,10 @@ void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QS
     if (model.rowCount() > ExcelRows || model.columnCount() > ExcelColumns)
         RaiseClientError("De kubus is te groot voor een werkblad (%d rijen, %d kolommen)", model.rowCount(),
                          model.columnCount());
-    const QFileInfo target(path);
+    const QString target = OutputTarget(path);
     // The library writes the file itself: beside the target under a name of its own, renamed over
     // the target once it is complete.
-    const QString temporary = target.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.part")
-            .arg(target.fileName())
-            .arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16, QChar(u'0')));
+    const QString temporary = TemporaryBeside(target);
     const QByteArray temporaryName = QFile::encodeName(temporary);
     const QByteArray tmpdir = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options{};
@@ -256,7 +253,7 @@ void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QS
         RaiseClientError("Kon %s niet schrijven: %s", path, QString::fromLatin1(lxw_strerror(closed)));
     }
     try {
-        ReplaceFile(temporary, path);
+        ReplaceFile(temporary, target);
     } catch (...) {
         QFile::remove(temporary);
         throw;

@@ -197,13 +197,10 @@ void WriteWorkbook(const IScreenResults& results, const QString& path) {
 
 void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
                    const std::vector<TResultSeries>& series, const QString& path) {
-    const QFileInfo target(path);
+    const QString target = OutputTarget(path);
     // libxlsxwriter writes the file itself: it goes beside the target under a name of its own and
     // replaces the target once complete; created by the library, it gets the user's usual permissions.
-    const QString temporaryPath = target.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.part")
-            .arg(target.fileName())
-            .arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16, QChar(u'0')));
+    const QString temporaryPath = TemporaryBeside(target);
     struct RemoveUnlessKept {
         QString file;
         bool kept = false;
@@ -226,7 +223,7 @@ void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& total
         book.Close(path);
     }
     partial.kept = true;
-    ReplaceFile(temporaryPath, path);
+    ReplaceFile(temporaryPath, target);
 }
 
 } // namespace vorn
