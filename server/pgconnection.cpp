@@ -276,7 +276,7 @@ private:
 
     /// The connection of its own that reports run on, for one statement.
     PgConnection& reportConnection(const QString& sql) {
-        if (HasSeveralStatements(sql))
+        if (HasSeveralStatements(sql, Dialect::PostgreSQL))
             RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
         if (!reports_)
             reports_ = std::make_unique<PgConnection>(connectionString_);

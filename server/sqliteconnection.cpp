@@ -478,7 +478,7 @@ private:
     }
 
     sqlite3* reportHandle(const QString& sql) {
-        if (HasSeveralStatements(sql))
+        if (HasSeveralStatements(sql, Dialect::SQLite))
             RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
         if (readOnly_ == nullptr) {
             readOnly_ = openHandle(SQLITE_OPEN_READONLY);

@@ -10,10 +10,44 @@ bool isNameChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
+/// The tag of a dollar quote starting at `i` ("$$" or "$tag$", PostgreSQL), or an empty string
+/// when there is none there. A '$' after a name character belongs to the name, and "$1" is a
+/// parameter, not a quote.
+QString dollarTag(const QString& sql, qsizetype i) {
+    if (sql[i] != u'$' || (i > 0 && isNameChar(sql[i - 1])))
+        return {};
+    qsizetype j = i + 1;
+    if (j < sql.size() && sql[j].isDigit())
+        return {};
+    while (j < sql.size() && isNameChar(sql[j]))
+        ++j;
+    if (j >= sql.size() || sql[j] != u'$')
+        return {};
+    return sql.mid(i, j - i + 1);
+}
+
+/// Whether the quote at `i` opens a string with backslash escapes (E'...', PostgreSQL).
+bool isEscapeString(const QString& sql, qsizetype i) {
+    return sql[i] == u'\'' && i > 0 && (sql[i - 1] == u'E' || sql[i - 1] == u'e') &&
+           !(i > 1 && isNameChar(sql[i - 2]));
+}
+
 /// Index just past a quoted literal, a comment or a single character starting at `i`.
-qsizetype skipToken(const QString& sql, qsizetype i) {
+qsizetype skipToken(const QString& sql, qsizetype i, Dialect dialect) {
     const qsizetype n = sql.size();
     const QChar c = sql[i];
+    if (dialect == Dialect::PostgreSQL) {
+        if (const QString tag = dollarTag(sql, i); !tag.isEmpty()) {
+            const qsizetype end = sql.indexOf(tag, i + tag.size());
+            return end < 0 ? n : end + tag.size();
+        }
+        if (isEscapeString(sql, i)) {
+            qsizetype j = i + 1;
+            while (j < n && sql[j] != u'\'')
+                j += sql[j] == u'\\' ? 2 : 1;
+            return std::min(j + 1, n);
+        }
+    }
     if (c == u'\'' || c == u'"') {
         qsizetype j = i + 1;
         while (j < n && sql[j] != c)
@@ -33,10 +67,11 @@ qsizetype skipToken(const QString& sql, qsizetype i) {
     return i + 1;
 }
 
-bool isCommentOrQuote(const QString& sql, qsizetype i) {
+bool isCommentOrQuote(const QString& sql, qsizetype i, Dialect dialect) {
     const QChar c = sql[i];
     const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
-    return c == u'\'' || c == u'"' || (c == u'-' && next == u'-') || (c == u'/' && next == u'*');
+    return c == u'\'' || c == u'"' || (c == u'-' && next == u'-') || (c == u'/' && next == u'*') ||
+           (dialect == Dialect::PostgreSQL && !dollarTag(sql, i).isEmpty());
 }
 
 } // namespace
@@ -48,8 +83,8 @@ NumberedSql NumberPlaceholders(const QString& sql, Dialect dialect) {
     const qsizetype n = sql.size();
     qsizetype i = 0;
     while (i < n) {
-        if (isCommentOrQuote(sql, i)) {
-            const qsizetype end = skipToken(sql, i);
+        if (isCommentOrQuote(sql, i, dialect)) {
+            const qsizetype end = skipToken(sql, i, dialect);
             result.text += QStringView(sql).mid(i, end - i);
             i = end;
             continue;
@@ -81,16 +116,16 @@ NumberedSql NumberPlaceholders(const QString& sql, Dialect dialect) {
     return result;
 }
 
-bool HasSeveralStatements(const QString& sql) {
+bool HasSeveralStatements(const QString& sql, Dialect dialect) {
     const qsizetype n = sql.size();
     bool afterSemicolon = false;
     qsizetype i = 0;
     while (i < n) {
-        if (isCommentOrQuote(sql, i)) {
-            const bool isQuote = sql[i] == u'\'' || sql[i] == u'"';
+        if (isCommentOrQuote(sql, i, dialect)) {
+            const bool isQuote = sql[i] == u'\'' || sql[i] == u'"' || sql[i] == u'$';
             if (isQuote && afterSemicolon)
                 return true;
-            i = skipToken(sql, i);
+            i = skipToken(sql, i, dialect);
             continue;
         }
         const QChar c = sql[i];

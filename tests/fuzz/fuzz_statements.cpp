@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (name.isEmpty())
                 __builtin_trap(); // every placeholder has a name
     }
-    server::HasSeveralStatements(text);
+    server::HasSeveralStatements(text, server::Dialect::SQLite);
+    server::HasSeveralStatements(text, server::Dialect::PostgreSQL);
     return 0;
 }

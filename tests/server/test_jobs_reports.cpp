@@ -225,6 +225,13 @@ TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
     }
 }
 
+TEST_P(ReportTest, ADollarQuotedLiteralIsOneStatementWithoutParameters) {
+    if (GetParam() != server::Dialect::PostgreSQL)
+        GTEST_SKIP() << "dollar quotes are PostgreSQL's";
+    EXPECT_EQ(ReportAnswer(*broker_, "SELECT $$a;:IS_ID$$ AS x"), "a;:IS_ID");
+    EXPECT_EQ(ReportAnswer(*broker_, "SELECT E'b\\';:c' AS x"), "b';:c");
+}
+
 TEST_P(ReportTest, OnSqliteAReportMayReadAndComputeButNotChangeTheSession) {
     if (GetParam() != server::Dialect::SQLite)
         GTEST_SKIP() << "PostgreSQL has its own test";

@@ -17,10 +17,32 @@ TEST(SqlText, NamedParametersBecomeNumberedOnceEachOutsideQuotesAndComments) {
 }
 
 TEST(SqlText, SeveralStatementsAreSeenPastQuotesAndTrailingSemicolons) {
-    EXPECT_FALSE(HasSeveralStatements("SELECT 1;  "));
-    EXPECT_FALSE(HasSeveralStatements("SELECT ';DROP' -- ; x\n"));
-    EXPECT_TRUE(HasSeveralStatements("SELECT 1; DELETE FROM t"));
-    EXPECT_TRUE(HasSeveralStatements("SELECT 1;'x'"));
+    for (const Dialect dialect : {Dialect::SQLite, Dialect::PostgreSQL}) {
+        EXPECT_FALSE(HasSeveralStatements("SELECT 1;  ", dialect));
+        EXPECT_FALSE(HasSeveralStatements("SELECT ';DROP' -- ; x\n", dialect));
+        EXPECT_TRUE(HasSeveralStatements("SELECT 1; DELETE FROM t", dialect));
+        EXPECT_TRUE(HasSeveralStatements("SELECT 1;'x'", dialect));
+    }
+}
+
+TEST(SqlText, DollarQuotesAndEscapeStringsAreOneLiteralOnPostgresql) {
+    const Dialect pg = Dialect::PostgreSQL;
+    EXPECT_FALSE(HasSeveralStatements("SELECT $$;$$", pg));
+    EXPECT_FALSE(HasSeveralStatements("SELECT $tag$ ; $$ ; $tag$ AS x;", pg));
+    EXPECT_TRUE(HasSeveralStatements("SELECT $tag$ ; $tag$; SELECT 2", pg));
+    EXPECT_TRUE(HasSeveralStatements("SELECT 1; $$x$$", pg))
+        << "a literal after the ';' is a second statement";
+    EXPECT_FALSE(HasSeveralStatements("SELECT E'it\\'s; fine'", pg));
+    EXPECT_TRUE(HasSeveralStatements("SELECT E'a\\\\'; SELECT 2", pg))
+        << "an escaped backslash ends before the quote";
+    // A parameter, a name with a dollar in it and a numbered placeholder are no quotes.
+    EXPECT_TRUE(HasSeveralStatements("SELECT a$b$c FROM t; DELETE FROM t", pg));
+    EXPECT_TRUE(HasSeveralStatements("SELECT $1; SELECT $2", pg));
+
+    const NumberedSql numbered =
+        NumberPlaceholders("SELECT $$:binnen$$, $q$ :ook $q$, E'\\' :niet', :IS_ID", pg);
+    EXPECT_EQ(numbered.names, QStringList{"IS_ID"});
+    EXPECT_EQ(numbered.text, "SELECT $$:binnen$$, $q$ :ook $q$, E'\\' :niet', $1");
 }
 
 TEST(SqlValues, IsoDatesMapToDayNumbersBothWays) {
