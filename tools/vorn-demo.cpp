@@ -1,5 +1,6 @@
 // vorn-demo: creates a database with the schema and believable demo data.
 #include "data/demo/demodata.h"
+#include "server/migrations.h"
 #include "server/schema.h"
 
 #include "host/data/errors.h"
@@ -17,11 +18,22 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
+#include <limits>
 #include <new>
+#include <optional>
 
 using namespace vorn;
 
 namespace {
+
+/// Whether what went to standard output got there: a full disk or a closed pipe is a failure.
+bool wroteWholly(QTextStream& out) {
+    out.flush();
+    if (out.status() == QTextStream::Ok && std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    QTextStream(stderr) << "vorn-demo: kon de uitvoer niet volledig schrijven\n";
+    return false;
+}
 
 /// Drops the tables of our schema (PostgreSQL), so that --replace starts from an empty database.
 void dropSchema(server::Connection& connection) {
@@ -43,8 +55,11 @@ demo::DemoSummary createSqlite(const QString& path, bool replace, const demo::De
     QDir().mkpath(QFileInfo(path).absolutePath());
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // never stale by age; the lock of a process that ended is taken over
-    if (!lock.tryLock(0))
-        RaiseClientError("Een andere vorn-demo maakt '%s' al aan; probeer het straks opnieuw", path);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            RaiseClientError("Een andere vorn-demo maakt '%s' al aan; probeer het straks opnieuw", path);
+        RaiseClientError("In de map van '%s' kan niet geschreven worden; kies een andere plaats", path);
+    }
     // Under the lock, a half-built file beside the target is left by a run that was stopped.
     const QFileInfo target(path);
     for (const QString& leftover :
@@ -97,21 +112,28 @@ QString describe(const server::ConnectionSettings& settings) {
                                                        : QStringLiteral("op de PostgreSQL-server");
 }
 
+/// The state of the database; raises for a file that is no database and for a database of another
+/// program, which vorn-demo never replaces.
 server::DatabaseState stateOf(const server::ConnectionSettings& settings) {
     if (settings.dialect == server::Dialect::SQLite) {
         if (!QFileInfo::exists(settings.target))
             return server::DatabaseState::Absent;
+        const auto connection = server::OpenSqlite(settings.target, false);
+        server::CheckedSchemaVersion(*connection, settings.target, std::numeric_limits<int>::max());
         // A file that is there but holds no tables is no database either, and not one to overwrite.
-        const server::DatabaseState state = server::StateOf(*server::OpenSqlite(settings.target, false));
+        const server::DatabaseState state = server::StateOf(*connection);
         return state == server::DatabaseState::Absent ? server::DatabaseState::Incomplete : state;
     }
-    return server::StateOf(*server::OpenPostgres(settings.target));
+    const auto connection = server::OpenPostgres(settings.target);
+    server::CheckedSchemaVersion(*connection, describe(settings), std::numeric_limits<int>::max());
+    return server::StateOf(*connection);
 }
 
-/// A whole number option within [low, high]; `low` when not given.
-int countOption(const QCommandLineParser& parser, const QCommandLineOption& option, int low, int high) {
+/// A whole number option within [low, high]; nothing when not given.
+std::optional<int> countOption(const QCommandLineParser& parser, const QCommandLineOption& option, int low,
+                               int high) {
     if (!parser.isSet(option))
-        return low;
+        return std::nullopt;
     bool ok = true;
     const int value = parser.value(option).toInt(&ok);
     if (!ok || value < low || value > high)
@@ -142,7 +164,17 @@ int run(QCoreApplication& app) {
     const QCommandLineOption replace("replace", "Vervang een bestaande databank.");
     const QCommandLineOption ifAbsent("if-absent", "Doe niets als de databank al bestaat.");
     parser.addOptions({database, seed, firstYear, enrolments, pupils, staff, replace, ifAbsent});
-    parser.process(app);
+    QTextStream out(stdout);
+    if (!parser.parse(app.arguments()))
+        RaiseClientError("%s; vorn-demo --help toont de opties", parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << parser.helpText();
+        return wroteWholly(out) ? 0 : 1;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        out << "vorn-demo " << ProgramVersion() << '\n';
+        return wroteWholly(out) ? 0 : 1;
+    }
 
     demo::DemoOptions options;
     bool ok = true;
@@ -166,8 +198,8 @@ int run(QCoreApplication& app) {
     if (parser.isSet(ifAbsent)) {
         const server::DatabaseState state = stateOf(settings);
         if (state == server::DatabaseState::Complete) {
-            QTextStream(stdout) << QStringLiteral("De databank %1 bestaat al.\n").arg(describe(settings));
-            return 0;
+            out << QStringLiteral("De databank %1 bestaat al.\n").arg(describe(settings));
+            return wroteWholly(out) ? 0 : 1;
         }
         if (state == server::DatabaseState::Incomplete && !parser.isSet(replace))
             RaiseDatabaseError(
@@ -175,13 +207,14 @@ int run(QCoreApplication& app) {
                                "opnieuw met --replace"),
                 {describe(settings)});
     }
+    // Whatever is asked, a file of another program or no database at all is never replaced.
+    stateOf(settings);
     QElapsedTimer timer;
     timer.start();
     const demo::DemoSummary summary = settings.dialect == server::Dialect::SQLite
                                           ? createSqlite(settings.target, parser.isSet(replace), options)
                                           : createPostgres(settings.target, parser.isSet(replace), options);
-    QTextStream(stdout)
-        << QStringLiteral("Databank %1 aangemaakt in %2 s: %3 instellingen, %4 leerlingeninschrijvingen, "
+    out << QStringLiteral("Databank %1 aangemaakt in %2 s: %3 instellingen, %4 leerlingeninschrijvingen, "
                           "%5 personeelsleden, %6 OSP- en %7 VWO-inschrijvingen (schooljaren %8 tot %9).\n")
                .arg(describe(settings))
                .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
@@ -192,7 +225,7 @@ int run(QCoreApplication& app) {
                .arg(summary.vwoEnrolments)
                .arg(options.firstSchoolYear)
                .arg(options.firstSchoolYear + 2);
-    return 0;
+    return wroteWholly(out) ? 0 : 1;
 }
 
 } // namespace

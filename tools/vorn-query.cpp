@@ -136,6 +136,13 @@ void writeStreamed(const std::function<void(const server::Connection::RowBatches
     }
 }
 
+/// Raises when what went to standard output did not all get there (a full disk, a closed pipe).
+void checkWritten(QTextStream& out) {
+    out.flush();
+    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+        RaiseClientError("Kon de uitvoer niet volledig schrijven");
+}
+
 int run(const QStringList& arguments) {
     QTextStream out(stdout);
     QStringList rest = arguments;
@@ -146,14 +153,17 @@ int run(const QStringList& arguments) {
         const QString option = rest.takeFirst();
         if (option == QStringLiteral("--help") || option == QStringLiteral("-h")) {
             out << Usage;
+            checkWritten(out);
             return 0;
         }
         if (option == QStringLiteral("--version")) {
             out << "vorn-query " << ProgramVersion() << '\n';
+            checkWritten(out);
             return 0;
         }
         if (option == QStringLiteral("--list")) {
             listProviders(out);
+            checkWritten(out);
             return 0;
         }
         if ((option == QStringLiteral("--database") || option == QStringLiteral("--sql")) &&
@@ -217,10 +227,8 @@ int run(const QStringList& arguments) {
                 broker.streamCommand(def->name, dataSet.Params(), sql, batch);
             },
             {}, out);
-    out.flush();
     // A full disk or a closed pipe must not pass for a complete answer.
-    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
-        RaiseClientError("Kon de rijen niet volledig schrijven");
+    checkWritten(out);
     return 0;
 }
 

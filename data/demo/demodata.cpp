@@ -379,7 +379,10 @@ private:
                 enrolments; // pupil, school, class, package, group
             for (std::size_t s = 0; s < Offered.size(); ++s) {
                 const int school = static_cast<int>(s) + 1;
-                advance(pupils[s], Offered[s], y, s == 0 ? options_.largestSchoolPupils / 6 : 0);
+                advance(pupils[s], Offered[s], y,
+                        s == 0 && options_.largestSchoolPupils
+                            ? std::optional<int>(*options_.largestSchoolPupils / 6)
+                            : std::nullopt);
                 std::map<std::pair<int, int>, std::vector<int>>
                     groupsOfPupils; // (leerjaar, direction) -> pupils
                 for (std::size_t p = 0; p < pupils[s].size(); ++p)
@@ -434,10 +437,12 @@ private:
     /// Moves every pupil up a year (leavers and the sixth year go), and brings in new first-years.
     /// `perYear` (when not 0) fixes the pupils of a year instead of chance; the chance is drawn all
     /// the same, so that a database without grown schools stays row for row what it was.
-    void advance(std::vector<Pupil>& pupils, const std::vector<int>& offered, int y, int perYear) {
+    /// `perYear`: the pupils of each leerjaar, unset for the chance's number.
+    void advance(std::vector<Pupil>& pupils, const std::vector<int>& offered, int y,
+                 std::optional<int> perYear) {
         const auto pupilsOfAYear = [&](int low, int high) {
-            const int drawn = random_.between(low, high);
-            return perYear > 0 ? perYear : drawn;
+            const int drawn = random_.between(low, high); // drawn always, so that the rest stays the same
+            return perYear ? *perYear : drawn;
         };
         if (y == 0) {
             for (int leerjaar = 2; leerjaar <= 6; ++leerjaar)
@@ -510,7 +515,7 @@ private:
         for (std::size_t i = 0; i < Institutions.size(); ++i) {
             const int institution = static_cast<int>(i) + 1;
             const int drawn = random_.between(45, 70);
-            const int size = i == 0 && options_.largestStaff > 0 ? options_.largestStaff : drawn;
+            const int size = i == 0 && options_.largestStaff ? *options_.largestStaff : drawn;
             for (int member = 0; member < size; ++member) {
                 const bool male = random_.chance(38);
                 people.add(

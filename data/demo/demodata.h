@@ -3,6 +3,7 @@
 #include "server/connection.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace vorn::demo {
 
@@ -14,11 +15,11 @@ struct DemoOptions {
     /// Enrolment rows per school year of the largest adult-education centre; the other centres get
     /// half as many. Large values (up to 2,000,000) make databases for benchmarks.
     int adultEnrolments = 3000;
-    /// Pupils of the first secondary school per school year (spread over its six years); 0 leaves
-    /// it to chance (about 550). Large values make databases for benchmarks.
-    int largestSchoolPupils = 0;
-    /// Staff members of the first institution; 0 leaves it to chance (45 to 70).
-    int largestStaff = 0;
+    /// Pupils of the first secondary school per school year (spread over its six years); unset
+    /// leaves it to chance (about 550), 0 gives none. Large values make databases for benchmarks.
+    std::optional<int> largestSchoolPupils = std::nullopt;
+    /// Staff members of the first institution; unset leaves it to chance (45 to 70), 0 gives none.
+    std::optional<int> largestStaff = std::nullopt;
     /// Rows sent to the database at once; a small number tests the order in which tables are sent.
     int batchRows = 20000;
 };

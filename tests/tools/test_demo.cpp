@@ -391,3 +391,72 @@ TEST(DemoReplacement, IfAbsentTakesOnlyAWholeDatabaseForOne) {
     process->waitForFinished(60000);
     EXPECT_EQ(process->exitCode(), 1);
 }
+
+TEST(DemoData, NoPupilsAndNoStaffMeanNoneNotTheUsualNumber) {
+    QTemporaryDir dir;
+    demo::DemoOptions none{2024, FirstYear, 300};
+    none.largestSchoolPupils = 0;
+    none.largestStaff = 0;
+    auto connection = server::OpenSqlite(dir.filePath("leeg.db"), true);
+    server::CreateSchema(*connection);
+    demo::GenerateDemoData(*connection, none);
+    EXPECT_EQ(connection->queryInteger("SELECT COUNT(*) FROM LOOPBAAN WHERE LB_INSTELLING_FK = 1"), 0);
+    EXPECT_EQ(connection->queryInteger("SELECT COUNT(*) FROM OPDRACHT WHERE OP_INSTELLING_FK = 1"), 0);
+    EXPECT_GT(
+        connection->queryInteger("SELECT COUNT(*) FROM LOOPBAAN WHERE LB_INSTELLING_FK = 2").value_or(0), 100)
+        << "the other schools keep their pupils";
+}
+
+TEST(VornDemo, AFileOfAnotherProgramIsNeverOfferedForReplacing) {
+    QTemporaryDir dir;
+    const QString other = dir.filePath("adressen.db");
+    server::OpenSqlite(other, true)->executeScript("CREATE TABLE ADRES (ID INTEGER, STRAAT VARCHAR(40))");
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    for (const QStringList& options :
+         {QStringList{"--if-absent"}, QStringList{"--replace"}, QStringList{"--if-absent", "--replace"}}) {
+        QProcess process;
+        process.start(VORN_DEMO_BINARY, QStringList{"--database", other} + options);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), 1) << options.join(' ').toStdString();
+        EXPECT_TRUE(errors.contains("geen databank van Vorn")) << errors.toStdString();
+        EXPECT_FALSE(errors.contains("--replace")) << errors.toStdString();
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST(VornDemo, AnUncreatablePlaceIsNotTakenForAnotherRun) {
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("gewoon-bestand"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QProcess process;
+    process.start(VORN_DEMO_BINARY, {"--database", dir.filePath("gewoon-bestand/demo.db")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_FALSE(errors.contains("andere vorn-demo")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("kan niet geschreven worden")) << errors.toStdString();
+}
+
+TEST(VornDemo, OutputIntoAFullDeviceIsAFailure) {
+    QTemporaryDir dir;
+    const auto exitCode = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return process.exitCode();
+    };
+    EXPECT_EQ(exitCode(VORN_DEMO_BINARY, {"--help"}), 1);
+    EXPECT_EQ(exitCode(VORN_DEMO_BINARY, {"--version"}), 1);
+    EXPECT_EQ(exitCode(VORN_DEMO_BINARY, {"--database", dir.filePath("demo.db"), "--enrolments", "300"}), 1)
+        << "the summary did not reach its reader";
+    EXPECT_EQ(exitCode(VORN_QUERY_BINARY, {"--help"}), 1);
+    EXPECT_EQ(exitCode(VORN_QUERY_BINARY, {"--list"}), 1);
+    EXPECT_EQ(exitCode(VORN_BINARY, {"--help"}), 1);
+}
