@@ -24,10 +24,12 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -312,7 +314,20 @@ int main(int argc, char* argv[]) {
     if (!upgraded.isEmpty())
         err << "vorn: " << upgraded << '\n';
 
-    MainWindow window(session.Broker(), settingsFile());
+    // The verbs read the user's settings (page set-up, pivot layouts) but leave them as they were:
+    // what the screens remember when they close goes to a copy that is thrown away.
+    QTemporaryDir unattendedSettings;
+    QString windowSettings = settingsFile();
+    if (exporting || printing) {
+        const QString copy = unattendedSettings.filePath(QStringLiteral("vorn.ini"));
+        if (!unattendedSettings.isValid() ||
+            (QFileInfo::exists(windowSettings) && !QFile::copy(windowSettings, copy))) {
+            err << "vorn: kon de instellingen niet lezen (" << windowSettings << ")\n";
+            return 1;
+        }
+        windowSettings = copy;
+    }
+    MainWindow window(session.Broker(), windowSettings);
     window.BuildMenus();
     window.AttachSession(&session);
     TQueryWatch queryWatch(window);

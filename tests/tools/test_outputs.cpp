@@ -211,3 +211,31 @@ TEST_F(OutputTest, AFullDiskIsAFailureForEveryOutputKindAndLeavesNoEmptyFiles) {
         }
     }
 }
+
+TEST_F(OutputTest, ExportAndPrintLeaveTheUsersRememberedSettingsAsTheyWere) {
+    const QString settings = Path("config/vorn/vorn.ini");
+    // A user who never opened the window: nothing is remembered afterwards either.
+    ASSERT_EQ(
+        Run(QStringList{"export"} + ParticipantScreen + QStringList{"--figure", "3", "--out", Path("uit")}),
+        0)
+        << errors_.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(settings)) << "the screen's view was remembered by an export";
+
+    // A user with settings of their own: they are read, and stay byte for byte.
+    ASSERT_TRUE(QDir().mkpath(Path("config/vorn")));
+    {
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Databank]\nTijdslimietQuery=90\n");
+    }
+    ASSERT_EQ(
+        Run(QStringList{"export"} + ParticipantScreen + QStringList{"--figure", "5", "--out", Path("uit")}),
+        0);
+    ASSERT_EQ(Run(QStringList{"print"} + ParticipantScreen +
+                  QStringList{"--report", "Statistiek per klas", "--pdf", Path("klassen.pdf")}),
+              0)
+        << errors_.toStdString();
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[Databank]\nTijdslimietQuery=90\n"));
+}
