@@ -331,9 +331,9 @@ int main(int argc, char* argv[]) {
     window.BuildMenus();
     window.AttachSession(&session);
     TQueryWatch queryWatch(window);
-    session.SetReadOnlyLimits({QueryTimeLimit(window.SettingsFile()),
-                               [&] { return queryWatch.StopRequested(); },
-                               [&](bool running) { queryWatch.Running(running); }});
+    session.SetReadOnlyLimits(
+        {QueryTimeLimit(window.SettingsFile()), [&] { return queryWatch.StopRequested(); },
+         [&](bool running) { queryWatch.Running(running); }, ReportMemoryLimit(window.SettingsFile())});
     if (!upgraded.isEmpty() && !offscreen)
         QTimer::singleShot(0, &window,
                            [&] { QMessageBox::information(&window, QStringLiteral("Vorn"), upgraded); });

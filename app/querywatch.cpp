@@ -95,6 +95,13 @@ bool TQueryWatch::eventFilter(QObject* watched, QEvent* event) {
     return watched != cancel_;
 }
 
+int ReportMemoryLimit(const QString& settingsFile) {
+    const vorn::TVornIniFile settings(settingsFile, QString());
+    const int megabytes =
+        settings.ReadInteger(QStringLiteral("Databank"), QStringLiteral("GeheugenlimietRapport"), 1024);
+    return megabytes < 0 ? 1024 : megabytes;
+}
+
 int QueryTimeLimit(const QString& settingsFile) {
     const vorn::TVornIniFile settings(settingsFile, QString());
     const int seconds =

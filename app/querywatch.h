@@ -45,3 +45,6 @@ private:
 /// The time limit of the client's queries in seconds, from the settings file (section "Databank",
 /// key "TijdslimietQuery"): 60 when absent or not a number, 0 for none.
 int QueryTimeLimit(const QString& settingsFile);
+/// The memory a report's statement may take (SQLite), in MB: [Databank] GeheugenlimietRapport in the
+/// settings file, 1024 when absent, 0 for no limit.
+int ReportMemoryLimit(const QString& settingsFile);

@@ -14,10 +14,16 @@ QString StoppedMessage() {
     return QStringLiteral("De query werd op uw vraag gestopt; er werd niets getoond.");
 }
 
-QString TimedOutMessage(int seconds) {
-    return QStringLiteral("De query liep langer dan %1 s en werd gestopt. De tijdslimiet staat in het "
-                          "instellingenbestand (sectie \"Databank\", \"TijdslimietQuery\").")
-        .arg(seconds);
+QString TimedOutMessage(const ReadOnlyLimits& limits) {
+    return QStringLiteral("De query liep langer dan %1 s en werd gestopt. De grens staat %2.")
+        .arg(limits.timeoutSeconds)
+        .arg(limits.whereSet);
+}
+
+QString OutOfReportMemoryMessage(const ReadOnlyLimits& limits) {
+    return QStringLiteral("De query had meer dan %1 MB geheugen nodig en werd gestopt. De grens staat %2.")
+        .arg(limits.memoryMegabytes)
+        .arg(limits.whereSet);
 }
 
 ConnectionSettings ConnectionSettings::parse(const QString& text) {

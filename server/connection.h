@@ -25,12 +25,20 @@ struct ReadOnlyLimits {
     int timeoutSeconds = 60; // 0: no limit
     std::function<bool()> stopRequested;
     std::function<void(bool)> running;
+    /// SQLite: the memory a statement may take for itself (sorts, temporary tables), in MB; 0: no limit.
+    int memoryMegabytes = 1024;
+    /// Where a user changes the limits, for the messages of a stopped statement.
+    QString whereSet =
+        QStringLiteral("in het instellingenbestand (sectie \"Databank\", \"TijdslimietQuery\" in "
+                       "seconden, \"GeheugenlimietRapport\" in MB; 0 is geen grens)");
 };
 
 /// The message of a read-only statement stopped at the user's request.
 QString StoppedMessage();
-/// The message of a read-only statement stopped by the time limit.
-QString TimedOutMessage(int seconds);
+/// The message of a read-only statement stopped by the time limit, saying where the limit is set.
+QString TimedOutMessage(const ReadOnlyLimits& limits);
+/// The message of a read-only statement stopped by the memory limit, saying where the limit is set.
+QString OutOfReportMemoryMessage(const ReadOnlyLimits& limits);
 
 /// One connection to the school-administration database, SQLite or PostgreSQL. Statements use
 /// named parameters (:NAME) whose values are always bound, never pasted into the text.

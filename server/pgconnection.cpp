@@ -308,7 +308,7 @@ private:
             if (cancelSent_)
                 throw EDatabaseError(StoppedMessage());
             if (state == "57014")
-                throw EDatabaseError(TimedOutMessage(limits.timeoutSeconds));
+                throw EDatabaseError(TimedOutMessage(limits));
             throw;
         } catch (...) {
             stopRequested_ = nullptr;

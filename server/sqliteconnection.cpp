@@ -7,6 +7,7 @@
 #include <QSet>
 #include <chrono>
 #include <exception>
+#include <limits>
 #include <sqlite3.h>
 #include <system_error>
 #include <thread>
@@ -431,7 +432,7 @@ private:
     /// The rows as one table, or, with `batch`, handed over a batch at a time (the answer is then empty).
     /// The read-only handle reports run on, for one statement.
     /// Why the progress handler stopped the statement under way.
-    enum class Stop { None, Requested, TimedOut };
+    enum class Stop { None, Requested, TimedOut, OutOfMemory };
 
     /// Runs a read-only statement under the limits: the progress handler looks at the clock every
     /// few thousand steps of the statement and asks whether to stop at most every 50 ms.
@@ -443,6 +444,11 @@ private:
                         : std::chrono::steady_clock::time_point::max();
         nextQuestion_ = start + QuestionInterval;
         stop_ = Stop::None;
+        // What the statement takes on top of what the connection holds already (its page caches).
+        memoryCeiling_ =
+            readOnlyLimits().memoryMegabytes > 0
+                ? sqlite3_memory_used() + std::int64_t{readOnlyLimits().memoryMegabytes} * 1024 * 1024
+                : std::numeric_limits<std::int64_t>::max();
         sqlite3_progress_handler(handle, 4000, &SqliteConnection::progress, this);
         try {
             Table table = statement();
@@ -453,7 +459,9 @@ private:
             if (stop_ == Stop::Requested)
                 throw EDatabaseError(StoppedMessage());
             if (stop_ == Stop::TimedOut)
-                throw EDatabaseError(TimedOutMessage(readOnlyLimits().timeoutSeconds));
+                throw EDatabaseError(TimedOutMessage(readOnlyLimits()));
+            if (stop_ == Stop::OutOfMemory)
+                throw EDatabaseError(OutOfReportMemoryMessage(readOnlyLimits()));
             throw;
         } catch (...) {
             sqlite3_progress_handler(handle, 0, nullptr, nullptr);
@@ -466,6 +474,10 @@ private:
         const auto now = std::chrono::steady_clock::now();
         if (now >= connection.deadline_) {
             connection.stop_ = Stop::TimedOut;
+            return 1;
+        }
+        if (sqlite3_memory_used() > connection.memoryCeiling_) {
+            connection.stop_ = Stop::OutOfMemory;
             return 1;
         }
         if (now < connection.nextQuestion_ || !connection.readOnlyLimits().stopRequested)
@@ -609,6 +621,7 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     std::chrono::steady_clock::time_point nextQuestion_;
     Stop stop_ = Stop::None;
+    std::int64_t memoryCeiling_ = std::numeric_limits<std::int64_t>::max();
     sqlite3* halves_[2] = {nullptr, nullptr}; // readers of the even and the odd half
 };
 

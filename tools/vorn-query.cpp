@@ -189,7 +189,12 @@ int run(const QStringList& arguments) {
         QTextStream(stderr) << "vorn-query: " << upgraded << '\n';
     const auto connection = std::move(opened.connection);
     // Support staff's own statements: five minutes, as reports had before limits were settable.
-    connection->setReadOnlyLimits({300, {}, {}});
+    connection->setReadOnlyLimits(
+        {300,
+         {},
+         {},
+         1024,
+         QStringLiteral("in vorn-query zelf (300 s en 1024 MB); voor meer: psql of sqlite3")});
     server::SqlBroker broker(*connection);
 
     const QString providerName = sql.isEmpty() ? rest.takeFirst() : QStringLiteral("DSPReports");

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <gmock/gmock.h>
 #include <set>
 
 using namespace vorn;
@@ -182,7 +183,7 @@ TEST_P(ReportTest, AStatementPastItsTimeLimitOrAskedToStopEndsWithItsOwnMessage)
     connection_->setReadOnlyLimits(limits);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(ReportAnswer(*broker_, endless), server::TimedOutMessage(1));
+    EXPECT_EQ(ReportAnswer(*broker_, endless), server::TimedOutMessage(limits));
     EXPECT_LT(timer.elapsed(), 10000);
     EXPECT_EQ(started, 1);
     EXPECT_EQ(ended, 1);
@@ -223,6 +224,28 @@ TEST_P(ReportTest, WritingOrSeveralStatementsAreRefusedAndChangeNothing) {
     } catch (const EDatabaseError& error) {
         EXPECT_TRUE(error.message().contains(":GEEN")) << error.message().toStdString();
     }
+}
+
+TEST_P(ReportTest, OnSqliteAStatementPastItsMemoryLimitStopsAndTheNextOneRuns) {
+    if (GetParam() != server::Dialect::SQLite)
+        GTEST_SKIP() << "the PostgreSQL server bounds its own memory (work_mem)";
+    // A sort of twenty million rows kept in memory: gigabytes, were it not stopped.
+    const QString greedy =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000000) "
+        "SELECT i, printf('%080d', i) AS t FROM n ORDER BY (i * 7919) % 1000003";
+    server::ReadOnlyLimits limits;
+    limits.memoryMegabytes = 64;
+    connection_->setReadOnlyLimits(limits);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(ReportAnswer(*broker_, greedy), server::OutOfReportMemoryMessage(limits));
+    EXPECT_LT(timer.elapsed(), 30000);
+    EXPECT_THAT(server::OutOfReportMemoryMessage(limits).toStdString(),
+                ::testing::HasSubstr("GeheugenlimietRapport"));
+    EXPECT_EQ(ReportAnswer(*broker_, "SELECT COUNT(*) FROM KLAS WHERE KL_INSTELLING_FK = 10"),
+              ReportAnswer(*broker_, "SELECT COUNT(*) FROM KLAS WHERE KL_INSTELLING_FK = 10"))
+        << "the connection goes on";
+    EXPECT_FALSE(ReportAnswer(*broker_, "SELECT COUNT(*) FROM KLAS").isEmpty());
 }
 
 TEST_P(ReportTest, ADollarQuotedLiteralIsOneStatementWithoutParameters) {
