@@ -3,14 +3,17 @@
 #include "host/data/cell.h"
 #include "host/data/errors.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <chrono>
 #include <exception>
+#include <fcntl.h>
 #include <limits>
 #include <sqlite3.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 
 namespace vorn::server {
 
@@ -215,6 +218,8 @@ public:
         : path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {
         if (!create && !QFileInfo::exists(path_))
             RaiseDatabaseError(QStringLiteral("De databank '%s' bestaat niet"), {path_});
+        if (create)
+            createPrivately(path_);
         db_ = openHandle(SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
         try {
             executeScript(QStringLiteral("PRAGMA foreign_keys = ON"));
@@ -224,6 +229,15 @@ public:
             sqlite3_close_v2(db_);
             throw;
         }
+    }
+
+    /// A new database file is readable by its owner only (pupil and staff data): made empty with
+    /// mode 0600 before SQLite opens it, so it is never readable by others for a moment either.
+    static void createPrivately(const QString& path) {
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
     }
 
     ~SqliteConnection() override {

@@ -183,11 +183,14 @@ public:
             fail(QStringLiteral("%1: \"overflow\" is \"elide\" of \"wrap\"").arg(where));
         column.wrap = overflow == QStringLiteral("wrap");
         column.format = text(object, "format", where);
-        static const QRegularExpression numberFormat(QStringLiteral("^(0|#,##0)(\\.0+)?$"));
+        // At most six decimals: a figure of a school has no more, and a thousand zeros would only
+        // make every number as wide as the page.
+        static const QRegularExpression numberFormat(QStringLiteral("^(0|#,##0)(\\.0{1,6})?$"));
         if (!column.format.isEmpty() && !numberFormat.match(column.format).hasMatch())
-            fail(QStringLiteral(
-                     "%1: getalnotatie \"%2\" wordt niet ondersteund (0, #,##0, 0.0, #,##0.00, ...)")
-                     .arg(where, column.format));
+            fail(
+                QStringLiteral("%1: getalnotatie \"%2\" wordt niet ondersteund (0, #,##0, 0.0, #,##0.00, ... "
+                               "tot zes decimalen)")
+                    .arg(where, column.format.left(40)));
         return column;
     }
 

@@ -61,6 +61,13 @@ TEST(ReportFile, AFaultyFileIsRefusedWithItsNameAndWhatIsWrong) {
              "columns": [{"field": "A", "format": "0,00"}]}]})",
          "getalnotatie \"0,00\""},
         {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "columns": [{"field": "A", "format": "0.0000000"}]}]})",
+         "tot zes decimalen"},
+        {QByteArray(R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
+             "columns": [{"field": "A", "format": "#,##0.)") +
+             QByteArray(100000, '0') + R"("}]}]})",
+         "tot zes decimalen"},
+        {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",
              "columns": [{"field": "A", "width": 0}]}]})",
          "\"width\" moet een getal"},
         {R"({"format": "vorn-report", "version": 1, "title": "x", "sections": [{"provider": "P",

@@ -460,3 +460,16 @@ TEST(VornDemo, OutputIntoAFullDeviceIsAFailure) {
     EXPECT_EQ(exitCode(VORN_QUERY_BINARY, {"--list"}), 1);
     EXPECT_EQ(exitCode(VORN_BINARY, {"--help"}), 1);
 }
+
+TEST(VornDemo, ANewDatabaseFileIsReadableByItsOwnerOnly) {
+    QTemporaryDir dir;
+    const QString database = dir.filePath("eigen.db");
+    QProcess process;
+    process.start(VORN_DEMO_BINARY, {"--database", database, "--enrolments", "300"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QFileInfo(database).permissions() &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+              QFile::Permissions{});
+    EXPECT_TRUE(QFileInfo(database).permissions() & QFile::ReadOwner);
+}
