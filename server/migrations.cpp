@@ -137,11 +137,14 @@ UpgradeReport UpgradeSqliteCopy(const QString& path, const std::vector<Migration
             report.from = report.to = CheckedSchemaVersion(*original, path, target);
             if (report.from == 0 || report.from == target)
                 return report;
-            // A consistent snapshot, whatever journal the original uses.
+            // A consistent snapshot, whatever journal the original uses, read front to back through a
+            // small cache and without mapping the file: a database of gigabytes needs no more memory.
+            original->executeScript(QStringLiteral("PRAGMA mmap_size = 0; PRAGMA cache_size = -8192"));
             original->executeScript(QStringLiteral("VACUUM INTO %1").arg(SqlText(copy)));
         }
         {
             const auto upgraded = OpenSqlite(copy, false);
+            upgraded->executeScript(QStringLiteral("PRAGMA mmap_size = 0; PRAGMA cache_size = -8192"));
             upgraded->begin();
             try {
                 ApplySteps(*upgraded, steps, report.from);
