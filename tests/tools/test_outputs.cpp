@@ -1,5 +1,7 @@
 // Where `vorn export` and `vorn print` write, tried as a careless user and a failing machine would:
 // targets that are not files, symbolic links, the leftovers of a killed export, and a full disk.
+#include "demofixture.h"
+
 #include "data/demo/demodata.h"
 #include "server/schema.h"
 
@@ -29,12 +31,7 @@ const QStringList ParticipantScreen{
 
 class OutputTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        database_ = dir_.filePath("demo.db");
-        auto connection = vorn::server::OpenSqlite(database_, true);
-        vorn::server::CreateSchema(*connection);
-        vorn::demo::GenerateDemoData(*connection, {5, 2023, 300});
-    }
+    void SetUp() override { database_ = vorn::testing::MakeDemoDatabase(dir_.filePath("demo.db")); }
     /// Runs vorn (or, with `wrapper`, the wrapper with vorn's command line after it).
     int Run(const QStringList& arguments, const QStringList& wrapper = {}) {
         QProcess process;

@@ -1,3 +1,5 @@
+#include "demofixture.h"
+
 #include "data/demo/demodata.h"
 #include "server/schema.h"
 
@@ -19,12 +21,7 @@ namespace {
 
 class VornExportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        database_ = dir_.filePath("demo.db");
-        auto connection = vorn::server::OpenSqlite(database_, true);
-        vorn::server::CreateSchema(*connection);
-        vorn::demo::GenerateDemoData(*connection, {5, 2023, 300});
-    }
+    void SetUp() override { database_ = vorn::testing::MakeDemoDatabase(dir_.filePath("demo.db")); }
     /// The client's environment for a new user on the test database.
     QProcessEnvironment Environment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

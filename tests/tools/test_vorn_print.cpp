@@ -1,5 +1,7 @@
 // `vorn print` as a new user runs it: a PDF of a screen's report, read back with pdftotext, and
 // the wrong requests refused with a message and a non-zero exit, leaving no job rows behind.
+#include "demofixture.h"
+
 #include "data/demo/demodata.h"
 #include "server/schema.h"
 
@@ -15,12 +17,7 @@ namespace {
 
 class VornPrintTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        database_ = dir_.filePath("demo.db");
-        auto connection = vorn::server::OpenSqlite(database_, true);
-        vorn::server::CreateSchema(*connection);
-        vorn::demo::GenerateDemoData(*connection, {5, 2023, 300});
-    }
+    void SetUp() override { database_ = vorn::testing::MakeDemoDatabase(dir_.filePath("demo.db")); }
     int Print(const QStringList& arguments, QString* errors = nullptr) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -1,3 +1,5 @@
+#include "demofixture.h"
+
 #include "data/demo/demodata.h"
 #include "server/providers.h"
 #include "server/schema.h"
@@ -27,12 +29,7 @@ Result VornQuery(const QStringList& arguments) {
 
 class VornQueryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        database_ = dir_.filePath("demo.db");
-        auto connection = vorn::server::OpenSqlite(database_, true);
-        vorn::server::CreateSchema(*connection);
-        vorn::demo::GenerateDemoData(*connection, {1, 2023, 300});
-    }
+    void SetUp() override { database_ = vorn::testing::MakeDemoDatabase(dir_.filePath("demo.db"), 1); }
     QTemporaryDir dir_;
     QString database_;
 };
