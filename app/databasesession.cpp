@@ -1,5 +1,8 @@
 #include "databasesession.h"
 
+#include "server/jobregister.h"
+
+#include "host/data/errors.h"
 #include "host/data/provider.h"
 #include "host/data/schoolyear.h"
 
@@ -39,8 +42,19 @@ void TDatabaseSession::Install(server::OpenedDatabase opened, const QString& tit
     upgrade_ = opened.upgrade;
     title_ = title;
     userName_ = SessionUser(*connection_);
+    sweepStaleJobs();
+    server::RemoveJobsOnTerminationSignals(opened.settings);
     SetDefaultProviderBroker(broker_.get());
     SetSchoolYearDirectory(broker_.get());
+}
+
+/// Rows of prints whose program was stopped are removed before anything prints again. A sweep that
+/// fails (a read-only database, a user without rights to the jobs) leaves them for the next one.
+void TDatabaseSession::sweepStaleJobs() {
+    try {
+        server::SweepStaleJobs(*connection_);
+    } catch (const EVornError&) {
+    }
 }
 
 void TDatabaseSession::SetReadOnlyLimits(server::ReadOnlyLimits limits) {

@@ -37,6 +37,7 @@ public:
 
 private:
     void uninstall();
+    void sweepStaleJobs();
 
     std::unique_ptr<server::Connection> connection_;
     std::unique_ptr<server::SqlBroker> broker_;

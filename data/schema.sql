@@ -331,6 +331,16 @@ CREATE INDEX JOBDATA_JOB ON JOBDATA (J_JOBID);
 
 @JOBSEQUENCE@
 
+-- The print jobs under way: who started one, and where, so that the rows of a job whose program
+-- was stopped can be told from those of a job still running.
+CREATE TABLE VORN_JOB (
+  VJ_JOBID INTEGER PRIMARY KEY,
+  VJ_EIGENAAR VARCHAR(63) NOT NULL,
+  VJ_MACHINE VARCHAR(255) NOT NULL,
+  VJ_PROCES INTEGER NOT NULL,
+  VJ_GESTART VARCHAR(25) NOT NULL
+);
+
 -- Stored cube statistics: a query with named parameters, a cube definition and an explanation.
 CREATE TABLE QUERY (
   Q_ID INTEGER PRIMARY KEY,

@@ -1,5 +1,6 @@
 #include "migrations.h"
 
+#include "rights.h"
 #include "schema.h"
 
 #include "host/data/errors.h"
@@ -35,6 +36,20 @@ void AddStatusTable(Connection& connection) {
                                             ")"));
     if (connection.queryInteger(QStringLiteral("SELECT count(*) FROM INSTELLING")).value_or(0) > 0)
         MarkComplete(connection);
+}
+
+/// Version 3: the register of print jobs under way, and on PostgreSQL users with their institutions
+/// (row-level security) and reading logins for reports.
+void AddJobsAndAccessRules(Connection& connection) {
+    if (!HasTable(connection, QStringLiteral("VORN_JOB")))
+        connection.executeScript(QStringLiteral("CREATE TABLE VORN_JOB (\n"
+                                                "  VJ_JOBID INTEGER PRIMARY KEY,\n"
+                                                "  VJ_EIGENAAR VARCHAR(63) NOT NULL,\n"
+                                                "  VJ_MACHINE VARCHAR(255) NOT NULL,\n"
+                                                "  VJ_PROCES INTEGER NOT NULL,\n"
+                                                "  VJ_GESTART VARCHAR(25) NOT NULL\n"
+                                                ")"));
+    InstallAccessRules(connection);
 }
 
 bool HasAnyTable(Connection& connection) {
@@ -242,6 +257,7 @@ UpgradeReport UpgradePostgres(Connection& connection, const std::vector<Migratio
 const std::vector<MigrationStep>& MigrationSteps() {
     static const std::vector<MigrationStep> steps{
         {2, QStringLiteral("statustabel met de schemaversie"), AddStatusTable},
+        {3, QStringLiteral("lopende afdrukjobs, gebruikers en hun instellingen"), AddJobsAndAccessRules},
     };
     return steps;
 }
@@ -285,6 +301,7 @@ QString UpgradeMessage(const UpgradeReport& report) {
 
 OpenedDatabase OpenAndUpgrade(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {
     OpenedDatabase opened;
+    opened.settings = settings;
     if (settings.dialect == Dialect::SQLite) {
         opened.upgrade = UpgradeSqliteFile(settings, steps);
         opened.connection = OpenSqlite(settings.target, false);

@@ -45,6 +45,7 @@ QString UpgradeMessage(const UpgradeReport& report);
 struct OpenedDatabase {
     std::unique_ptr<Connection> connection;
     UpgradeReport upgrade;
+    ConnectionSettings settings; // what was opened, for connections of its own
 };
 
 /// Opens the database and checks it before anything reads it. A database without tables is opened

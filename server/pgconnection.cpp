@@ -1,4 +1,5 @@
 #include "connection.h"
+#include "rights.h"
 
 #include "host/data/errors.h"
 
@@ -146,9 +147,10 @@ QString ConnectionFailureHintFor(const QString& reason) {
 
 class PgConnection : public Connection {
 public:
-    explicit PgConnection(const QString& connectionString)
+    explicit PgConnection(const QString& connectionString, const std::optional<ReadingLogin>& login = {})
         : connectionString_(connectionString), description_(safeDescription(connectionString)) {
-        conn_ = PQconnectdb(connectionString.toUtf8().constData());
+        conn_ =
+            login ? connectAs(connectionString, *login) : PQconnectdb(connectionString.toUtf8().constData());
         if (PQstatus(conn_) != CONNECTION_OK) {
             const QString reason = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
             PQfinish(conn_);
@@ -274,13 +276,37 @@ private:
         return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
     }
 
-    /// The connection of its own that reports run on, for one statement.
+    /// The connection of its own that reports run on, for one statement: signed in as the user's
+    /// reading login, which may only read what the user may see and cannot become another role.
     PgConnection& reportConnection(const QString& sql) {
         if (HasSeveralStatements(sql, Dialect::PostgreSQL))
             RaiseDatabaseError(QStringLiteral("Een rapport mag maar één opdracht bevatten"));
-        if (!reports_)
-            reports_ = std::make_unique<PgConnection>(connectionString_);
+        if (!reports_) {
+            const bool hasLogins =
+                queryInteger(
+                    QStringLiteral("SELECT (to_regprocedure('vorn_leesaccount()') IS NOT NULL)::int"), {})
+                    .value_or(0) == 1;
+            const std::optional<ReadingLogin> login =
+                hasLogins ? ReadingLoginOfSessionUser(*this) : std::nullopt;
+            if (!login) {
+                Result user(run(QStringLiteral("SELECT session_user"), {}));
+                throw EDatabaseError(
+                    MissingReadingLoginMessage(QString::fromUtf8(PQgetvalue(user.get(), 0, 0))));
+            }
+            reports_ = std::make_unique<PgConnection>(connectionString_, login);
+        }
         return *reports_;
+    }
+
+    /// The connection string's server and database, signed in as `login` whatever user or password
+    /// (file, service, environment) the string would take.
+    static PGconn* connectAs(const QString& connectionString, const ReadingLogin& login) {
+        const QByteArray target = connectionString.toUtf8();
+        const QByteArray user = login.role.toUtf8();
+        const QByteArray password = login.password.toUtf8();
+        const char* keywords[] = {"dbname", "user", "password", nullptr};
+        const char* values[] = {target.constData(), user.constData(), password.constData(), nullptr};
+        return PQconnectdbParams(keywords, values, 1);
     }
 
     Table runReport(const QString& sql, const TParams& params, const QString& searchPath,
@@ -292,7 +318,6 @@ private:
         try {
             Result path(run(QStringLiteral("SELECT set_config('search_path', $1, true)"),
                             {BindValue{BindValue::Kind::Text, 0, searchPath.toStdString()}}));
-            becomeReportRole();
             // The server stops the statement at the limit; 0 means no limit to it too.
             executeScript(QStringLiteral("SET LOCAL statement_timeout TO '%1s'").arg(limits.timeoutSeconds));
             Result declared(run(QStringLiteral("DECLARE vorn_rows NO SCROLL CURSOR FOR ") + numbered.text,
@@ -314,17 +339,6 @@ private:
             stopRequested_ = nullptr;
             endReport();
             throw;
-        }
-    }
-
-    void becomeReportRole() {
-        try {
-            executeScript(QStringLiteral("SET LOCAL ROLE %1").arg(QLatin1String(ReportRole)));
-        } catch (const EDatabaseError&) {
-            RaiseDatabaseError(
-                QStringLiteral("Rapporten lopen onder de rol %s, die ontbreekt of deze gebruiker "
-                               "niet is toegekend; een beheerder maakt ze aan met het schema"),
-                {QString::fromLatin1(ReportRole)});
         }
     }
 
@@ -552,7 +566,6 @@ private:
         buffer.clear();
     }
 
-    static constexpr const char* ReportRole = "vorn_rapport";
     std::function<bool()> stopRequested_; // set while a report's rows are awaited
     bool cancelSent_ = false;
     QByteArray lastSqlState_;

@@ -1,6 +1,7 @@
 #include "schema.h"
 
 #include "migrations.h"
+#include "rights.h"
 
 #include <QDateTime>
 
@@ -40,57 +41,6 @@ QStringList SchemaTables(Dialect dialect) {
     return names;
 }
 
-/// PostgreSQL: the role reports run under. It may read the school-administration tables and nothing
-/// else; the connection user is made a member so that it can take the role for a report. Where the
-/// set-up runs as superuser, large objects can no longer be made or changed by everyone (PUBLIC),
-/// so that a report cannot make one either. A user who may not create roles gets a notice; reports
-/// then say that the role is missing.
-QString reportRoleScript(const QStringList& tables) {
-    QStringList quoted;
-    for (const QString& table : tables)
-        quoted << QStringLiteral("'%1'").arg(table.toLower());
-    return QStringLiteral(
-               "DO $report$\n"
-               "DECLARE t text;\n"
-               "BEGIN\n"
-               "  IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vorn_rapport') THEN\n"
-               "    BEGIN\n"
-               "      CREATE ROLE vorn_rapport NOLOGIN;\n"
-               "    EXCEPTION WHEN insufficient_privilege THEN\n"
-               "      RAISE NOTICE 'De rapportrol vorn_rapport kon niet aangemaakt worden';\n"
-               "      RETURN;\n"
-               "    END;\n"
-               "  END IF;\n"
-               "  BEGIN\n"
-               "    EXECUTE format('GRANT USAGE ON SCHEMA %I TO vorn_rapport', current_schema());\n"
-               "    FOREACH t IN ARRAY ARRAY[%1] LOOP\n"
-               "      EXECUTE format('GRANT SELECT ON %I TO vorn_rapport', t);\n"
-               "    END LOOP;\n"
-               "  EXCEPTION WHEN insufficient_privilege THEN\n"
-               "    RAISE NOTICE 'De rapportrol vorn_rapport kon geen leesrechten krijgen';\n"
-               "  END;\n"
-               "  BEGIN\n"
-               "    IF NOT pg_has_role(current_user, 'vorn_rapport', 'MEMBER') THEN\n"
-               "      EXECUTE format('GRANT vorn_rapport TO %I', current_user);\n"
-               "    END IF;\n"
-               "  EXCEPTION WHEN insufficient_privilege THEN\n"
-               "    RAISE NOTICE 'Rapporten vragen GRANT vorn_rapport TO %', current_user;\n"
-               "  END;\n"
-               "  IF (SELECT rolsuper FROM pg_roles WHERE rolname = current_user) THEN\n"
-               "    REVOKE EXECUTE ON FUNCTION lo_from_bytea(oid, bytea), lo_create(oid), "
-               "lo_creat(integer),\n"
-               "      lo_put(oid, bigint, bytea), lo_unlink(oid), lo_import(text), lo_import(text, oid),\n"
-               "      lo_export(oid, text) FROM PUBLIC;\n"
-               "  END IF;\n"
-               "END $report$;\n")
-        .arg(quoted.join(u','));
-}
-
-void GrantReportRole(Connection& connection) {
-    if (connection.dialect() == Dialect::PostgreSQL)
-        connection.executeScript(reportRoleScript(SchemaTables(Dialect::PostgreSQL)));
-}
-
 void CreateSchema(Connection& connection) {
     // Joins a transaction the caller has open, so that a whole replacement can be one.
     const bool own = !connection.inTransaction();
@@ -99,7 +49,7 @@ void CreateSchema(Connection& connection) {
     try {
         connection.executeScript(SchemaScript(connection.dialect()));
         SetSchemaVersion(connection, CurrentSchemaVersion());
-        GrantReportRole(connection);
+        InstallAccessRules(connection);
         if (own)
             connection.commit();
     } catch (...) {

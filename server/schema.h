@@ -8,10 +8,7 @@ namespace vorn::server {
 QString SchemaScript(Dialect dialect);
 /// A schema script written with the words between at-signs, filled in for the database.
 QString FillSchemaWords(QString script, Dialect dialect);
-/// PostgreSQL: the role reports run under, with read rights on every table of the schema (again
-/// after a step of the schema added one). Nothing on SQLite.
-void GrantReportRole(Connection& connection);
-/// Creates every table, index and sequence in one transaction.
+/// Creates every table, index and sequence, and on PostgreSQL the access rules, in one transaction.
 void CreateSchema(Connection& connection);
 /// The names of the tables the schema script creates, in its order.
 QStringList SchemaTables(Dialect dialect);

@@ -1,5 +1,7 @@
 #include "sqlbroker.h"
 
+#include "jobregister.h"
+
 #include "sqltext.h"
 
 #include "host/data/cell.h"
@@ -228,6 +230,19 @@ void SqlBroker::insertJobRowsTogether(const ProviderDef& def, const Delta& delta
     }
 }
 
+/// The jobs that the inserted rows of a delta belong to.
+std::set<int> SqlBroker::jobIdsOf(const Delta& delta) {
+    std::set<int> jobs;
+    for (std::size_t f = 0; f < delta.fields.size(); ++f) {
+        if (delta.fields[f].name.compare(QStringLiteral("J_JOBID"), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const DeltaRow& row : delta.rows)
+            if (row.kind == DeltaRow::Kind::Insert && row.values[f].isValid() && !row.values[f].isNull())
+                jobs.insert(row.values[f].toInt());
+    }
+    return jobs;
+}
+
 ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&, const Delta& delta,
                                     int maxErrors) {
     const ProviderDef& def = provider(providerName);
@@ -251,6 +266,8 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
     const bool savepoints = maxErrors != 0;
     connection_.begin();
     try {
+        for (const int job : jobIdsOf(delta))
+            RegisterJob(connection_, job);
         if (together) {
             try {
                 insertJobRowsTogether(def, delta, result);
@@ -302,8 +319,7 @@ int SqlBroker::newJobId() {
 }
 
 QString SqlBroker::cleanJob(int, int jobId, const QVariant&) {
-    const std::int64_t removed = connection_.execute(QStringLiteral("DELETE FROM JOBDATA WHERE J_JOBID = :J"),
-                                                     {BindValue{BindValue::Kind::Integer, jobId, {}}});
+    const std::int64_t removed = ForgetJob(connection_, jobId);
     return QStringLiteral("%1 rijen verwijderd").arg(removed);
 }
 

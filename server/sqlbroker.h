@@ -7,6 +7,8 @@
 #include "host/data/provider.h"
 #include "host/data/schoolyear.h"
 
+#include <set>
+
 namespace vorn::server {
 
 /// The application server in the client's process: answers the named providers from the database,
@@ -44,6 +46,7 @@ private:
     /// Inserts every row of the delta in a few statements (PostgreSQL): ids drawn first, then many
     /// rows a statement. Raises at the first refusal; the caller rolls back.
     void insertJobRowsTogether(const ProviderDef& provider, const Delta& delta, ApplyResult& result);
+    static std::set<int> jobIdsOf(const Delta& delta);
     void applyJobRow(const ProviderDef& provider, const Delta& delta, const DeltaRow& row,
                      ApplyRowResult& result);
 

@@ -1,6 +1,9 @@
 #include "dbfixture.h"
 
+#include "server/providers.h"
 #include "server/schema.h"
+
+#include "host/data/cell.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -40,7 +43,8 @@ void DatabaseTest::SetUp() {
 
 void DatabaseTest::TearDown() {
     if (connection_ && !pgSchema_.isEmpty())
-        connection_->executeScript(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(pgSchema_));
+        connection_->executeScript(
+            QStringLiteral("SET client_min_messages = warning; DROP SCHEMA %1 CASCADE").arg(pgSchema_));
 }
 
 void DatabaseTest::SetParams(TVornClientDataSet& dataSet, const std::vector<ParamValue>& params) {
@@ -72,6 +76,57 @@ QStringList DatabaseTest::Rows(const QString& provider, const std::vector<ParamV
         rows << values.join(u'|');
     }
     return rows;
+}
+
+QString CellText(const Table& table, std::size_t column, std::size_t row) {
+    const Column& values = table.columns[column];
+    if (values.isNull(row))
+        return QStringLiteral("<null>");
+    switch (values.kind()) {
+    case StorageKind::Int32:
+    case StorageKind::Int64:
+        return QString::number(values.intAt(row));
+    case StorageKind::Double:
+        return QString::number(values.doubleAt(row), 'g', 17);
+    case StorageKind::Bytes:
+        return QString::fromUtf8(values.bytesAt(row).data(),
+                                 static_cast<qsizetype>(values.bytesAt(row).size()));
+    }
+    return {};
+}
+
+QStringList TableRows(const Table& table) {
+    QStringList rows;
+    for (std::size_t row = 0; row < table.rowCount(); ++row) {
+        QStringList cells;
+        for (std::size_t column = 0; column < table.columns.size(); ++column)
+            cells << CellText(table, column, row);
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+void FillParams(const server::ProviderDef& def, const Request& request, TParams& params) {
+    for (const server::ParamSpec& spec : def.params) {
+        TParam& param = params.CreateParam(spec.type, spec.name);
+        const QString name = spec.name.toLower();
+        if (name == u"is_id")
+            param.SetAsInteger(request.institution);
+        else if (name == u"sc_id")
+            param.SetAsInteger(request.school);
+        else if (name == u"sj_id")
+            param.SetAsInteger(2);
+        else if (name == u"jobid")
+            param.SetAsInteger(1);
+        else if (name == u"p_type")
+            param.SetAsString(request.parameterType);
+        else if (name == u"begindatum")
+            param.SetAsDateTime(DateToDateTime(QDate(2024, 9, 1)));
+        else if (name == u"einddatum")
+            param.SetAsDateTime(DateToDateTime(QDate(2025, 6, 30)));
+        else
+            param.SetAsDateTime(DateToDateTime(QDate(2024, 10, 1)));
+    }
 }
 
 } // namespace vorn::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/connection.h"
+#include "server/providers.h"
 #include "server/sqlbroker.h"
 
 #include "host/data/clientdataset.h"
@@ -39,6 +40,21 @@ protected:
 
 /// The connection string of the test PostgreSQL server; skips (or fails under CI) when there is none.
 QString PostgresConnectionString();
+
+/// Values for a provider's parameters by name: each institution with its school, the school year
+/// and the dates the fixture's answers are known for.
+struct Request {
+    int institution;
+    int school;
+    QString parameterType;
+};
+
+/// Fills a provider's parameters for `request`.
+void FillParams(const server::ProviderDef& def, const Request& request, TParams& params);
+/// A cell as text, "<null>" for a null.
+QString CellText(const Table& table, std::size_t column, std::size_t row);
+/// The rows of a table, cells joined by '|'.
+QStringList TableRows(const Table& table);
 
 std::string DialectName(const ::testing::TestParamInfo<server::Dialect>& info);
 
