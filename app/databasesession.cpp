@@ -24,6 +24,19 @@ QString SessionUser(server::Connection& connection) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
+/// On a shared server a user sees only the institutions granted to them; with none, the screens
+/// would stay empty without saying why.
+QString AccessMessageFor(server::Connection& connection, const QString& user) {
+    if (connection.dialect() != server::Dialect::PostgreSQL ||
+        connection.queryInteger(QStringLiteral("SELECT count(*) FROM INSTELLING")).value_or(0) > 0)
+        return {};
+    return QStringLiteral(
+               "Gebruiker '%1' ziet in deze databank nog geen enkele instelling: de beheerder van de "
+               "server geeft ze u (met \"vorn-admin toegang-geven %1 CODE\"). Tot dan blijven de "
+               "schermen leeg.")
+        .arg(user);
+}
+
 } // namespace
 
 TDatabaseSession::~TDatabaseSession() {
@@ -42,6 +55,7 @@ void TDatabaseSession::Install(server::OpenedDatabase opened, const QString& tit
     upgrade_ = opened.upgrade;
     title_ = title;
     userName_ = SessionUser(*connection_);
+    accessMessage_ = AccessMessageFor(*connection_, userName_);
     sweepStaleJobs();
     server::RemoveJobsOnTerminationSignals(opened.settings);
     SetDefaultProviderBroker(broker_.get());

@@ -34,6 +34,9 @@ public:
     /// Who works on it: the database's session user, or the account on this machine for SQLite.
     const QString& UserName() const { return userName_; }
     const server::UpgradeReport& Upgrade() const { return upgrade_; }
+    /// What the user must know about their access before working: on a shared server, that they see
+    /// no institution and whom to ask. Empty when there is nothing to say.
+    const QString& AccessMessage() const { return accessMessage_; }
 
 private:
     void uninstall();
@@ -45,6 +48,7 @@ private:
     QString title_;
     QString userName_;
     server::UpgradeReport upgrade_;
+    QString accessMessage_;
 };
 
 } // namespace vorn

@@ -310,9 +310,12 @@ int main(int argc, char* argv[]) {
     TDatabaseSession session;
     if (!openStartDatabase(session, parser.value(database), settingsFile(), offscreen, err))
         return 1;
-    const QString upgraded = server::UpgradeMessage(session.Upgrade());
-    if (!upgraded.isEmpty())
-        err << "vorn: " << upgraded << '\n';
+    // What the user must know before working: an upgrade, or that they see no institution.
+    QStringList notices{server::UpgradeMessage(session.Upgrade()), session.AccessMessage()};
+    notices.removeAll(QString());
+    const QString startNotice = notices.join(u'\n');
+    if (!startNotice.isEmpty())
+        err << "vorn: " << startNotice << '\n';
 
     // The verbs read the user's settings (page set-up, pivot layouts) but leave them as they were:
     // what the screens remember when they close goes to a copy that is thrown away.
@@ -334,9 +337,9 @@ int main(int argc, char* argv[]) {
     session.SetReadOnlyLimits(
         {QueryTimeLimit(window.SettingsFile()), [&] { return queryWatch.StopRequested(); },
          [&](bool running) { queryWatch.Running(running); }, ReportMemoryLimit(window.SettingsFile())});
-    if (!upgraded.isEmpty() && !offscreen)
+    if (!startNotice.isEmpty() && !offscreen)
         QTimer::singleShot(0, &window,
-                           [&] { QMessageBox::information(&window, QStringLiteral("Vorn"), upgraded); });
+                           [&] { QMessageBox::information(&window, QStringLiteral("Vorn"), startNotice); });
     if (offscreen)
         SetErrorReporter([&err](const QString& message) { err << "vorn: " << message << '\n'; });
     else

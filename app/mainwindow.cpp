@@ -578,6 +578,8 @@ void MainWindow::ChooseDatabase() {
     showDatabase();
     if (const QString upgraded = server::UpgradeMessage(session_->Upgrade()); !upgraded.isEmpty())
         QMessageBox::information(this, QStringLiteral("Vorn"), upgraded);
+    if (!session_->AccessMessage().isEmpty())
+        QMessageBox::information(this, QStringLiteral("Vorn"), session_->AccessMessage());
     OpenFirstScreen({});
 }
 

@@ -48,12 +48,16 @@ QString Quoted(const QString& role) {
     return u'"' + role + u'"';
 }
 
-QString RightsScript() {
+} // namespace
+
+QString AccessRulesScript() {
     QFile file(QStringLiteral(":/vorn/rights.sql"));
     if (!file.open(QIODevice::ReadOnly))
         RaiseDatabaseError(QStringLiteral("De toegangsregels ontbreken in het programma"));
     return QString::fromUtf8(file.readAll());
 }
+
+namespace {
 
 bool MayMakeRoles(Connection& connection) {
     return connection
@@ -172,7 +176,7 @@ void RegisterOwner(Connection& connection) {
 void InstallAccessRules(Connection& connection) {
     if (connection.dialect() != Dialect::PostgreSQL)
         return;
-    connection.executeScript(RightsScript());
+    connection.executeScript(AccessRulesScript());
     RegisterOwner(connection);
 }
 
@@ -250,7 +254,7 @@ void AddUser(Connection& connection, const QString& user, const QString& passwor
             RaiseDatabaseError(QStringLiteral("'%s' is een rol zonder aanmelding, geen gebruiker"), {user});
         }
         if (!RoleExists(connection, QStringLiteral("vorn_gebruiker")))
-            connection.executeScript(RightsScript()); // makes the group role now that we may
+            connection.executeScript(AccessRulesScript()); // makes the group role now that we may
         connection.executeScript(QStringLiteral("GRANT vorn_gebruiker TO %1").arg(Quoted(user)));
         MakeReadingLogin(connection, user);
     });

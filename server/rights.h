@@ -12,6 +12,8 @@ namespace vorn::server {
 /// person running it (the owner of the tables) is registered with every institution when it may
 /// make roles. Nothing on SQLite.
 void InstallAccessRules(Connection& connection);
+/// The script of the access rules (PostgreSQL), as InstallAccessRules runs it.
+QString AccessRulesScript();
 
 /// The login a person's reports run as, and its password.
 struct ReadingLogin {

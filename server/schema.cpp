@@ -34,9 +34,12 @@ QString FillSchemaWords(QString script, Dialect dialect) {
 }
 
 QStringList SchemaTables(Dialect dialect) {
-    static const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
+    static const QRegularExpression table(QStringLiteral("CREATE TABLE (?:IF NOT EXISTS )?(\\w+)"));
+    QString scripts = SchemaScript(dialect);
+    if (dialect == Dialect::PostgreSQL)
+        scripts += AccessRulesScript();
     QStringList names;
-    for (const QRegularExpressionMatch& match : table.globalMatch(SchemaScript(dialect)))
+    for (const QRegularExpressionMatch& match : table.globalMatch(scripts))
         names << match.captured(1);
     return names;
 }

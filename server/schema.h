@@ -10,7 +10,8 @@ QString SchemaScript(Dialect dialect);
 QString FillSchemaWords(QString script, Dialect dialect);
 /// Creates every table, index and sequence, and on PostgreSQL the access rules, in one transaction.
 void CreateSchema(Connection& connection);
-/// The names of the tables the schema script creates, in its order.
+/// The names of the tables a database of the dialect has (on PostgreSQL those of the access rules
+/// last), in the order they are made.
 QStringList SchemaTables(Dialect dialect);
 /// Whether the connection's schema (SQLite: the main database) has a table of that name.
 bool HasTable(Connection& connection, const QString& table);

@@ -17,6 +17,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <new>
@@ -37,10 +38,8 @@ bool wroteWholly(QTextStream& out) {
 
 /// Drops the tables of our schema (PostgreSQL), so that --replace starts from an empty database.
 void dropSchema(server::Connection& connection) {
-    static const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
-    QStringList tables;
-    for (auto it = table.globalMatch(server::SchemaScript(connection.dialect())); it.hasNext();)
-        tables.prepend(it.next().captured(1));
+    QStringList tables = server::SchemaTables(connection.dialect());
+    std::reverse(tables.begin(), tables.end());
     for (const QString& name : tables)
         connection.executeScript(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(name));
     connection.executeScript(QStringLiteral("DROP SEQUENCE IF EXISTS job_seq"));

@@ -31,7 +31,7 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >/dev/n
 for size in 16 24 32 48 64 128 256; do
   [ -s "$root/usr/share/icons/hicolor/${size}x${size}/apps/vorn.png" ] || fail "icoon ${size}px ontbreekt"
 done
-for page in vorn vorn-query vorn-demo; do
+for page in vorn vorn-query vorn-demo vorn-admin; do
   zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q '^\.SH' || fail "man-pagina $page ontbreekt"
 done
 [ -s "$root/usr/share/doc/vorn/copyright" ] || fail "copyright ontbreekt"
@@ -50,7 +50,7 @@ unset VORN_MODULE_PATH VORN_REPORT_PATH VORN_DATABASE LD_LIBRARY_PATH
 export PATH="$root/usr/bin:/usr/bin:/bin" QT_QPA_PLATFORM=offscreen
 cd "$work"
 
-for program in vorn vorn-query vorn-demo; do
+for program in vorn vorn-query vorn-demo vorn-admin; do
   if ldd "$root/usr/bin/$program" | grep libvorn | grep -v "$root" | grep -q .; then
     fail "$program laadt een bibliotheek van buiten het pakket"
   fi

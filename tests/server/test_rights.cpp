@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSysInfo>
+#include <csignal>
 #include <gmock/gmock.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -352,3 +353,78 @@ INSTANTIATE_TEST_SUITE_P(Databases, RightsTest,
                          vorn::testing::DialectName);
 
 } // namespace
+
+namespace {
+
+/// A print under way in a child process of its own: it registers a job, writes its rows and waits
+/// for a signal. Answers the child's pid once the rows are there.
+pid_t PrintingChild(const server::ConnectionSettings& settings, int job) {
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        try {
+            const auto connection = settings.dialect == server::Dialect::SQLite
+                                        ? server::OpenSqlite(settings.target, false)
+                                        : server::OpenPostgres(settings.target);
+            connection->begin();
+            server::RegisterJob(*connection, job);
+            for (int row = 0; row < 3; ++row)
+                connection->execute(
+                    "INSERT INTO JOBDATA (J_JOBID, J_JOBTYPE, J_TYPERECORD) VALUES (:J, 1, 0)",
+                    {server::BindValue{server::BindValue::Kind::Integer, job, {}}});
+            connection->commit();
+            server::RemoveJobsOnTerminationSignals(settings);
+            [[maybe_unused]] const ssize_t written = write(ready[1], "k", 1);
+            for (;;)
+                pause();
+        } catch (...) {
+            _exit(3);
+        }
+    }
+    close(ready[1]);
+    char byte = 0;
+    const bool started = read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+    return started ? child : -1;
+}
+
+} // namespace
+
+TEST_P(RightsTest, APrintStoppedBySignalLeavesNoRowsAndAKilledOneIsSweptAtTheNextStart) {
+    const server::ConnectionSettings settings =
+        postgres()
+            ? server::ConnectionSettings{server::Dialect::PostgreSQL,
+                                         vorn::testing::PostgresConnectionString() +
+                                             QStringLiteral(" options='-csearch_path=%1'").arg(pgSchema_)}
+            : server::ConnectionSettings{server::Dialect::SQLite, sqliteFile_};
+    const auto rowsOf = [this](int job) {
+        return connection_
+            ->queryInteger("SELECT (SELECT COUNT(*) FROM JOBDATA WHERE J_JOBID = :J) + (SELECT COUNT(*) FROM "
+                           "VORN_JOB WHERE VJ_JOBID = :J2)",
+                           {server::BindValue{server::BindValue::Kind::Integer, job, {}},
+                            server::BindValue{server::BindValue::Kind::Integer, job, {}}})
+            .value_or(-1);
+    };
+    int job = 910000;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = PrintingChild(settings, ++job);
+        ASSERT_GT(child, 0);
+        EXPECT_EQ(rowsOf(job), 4);
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+            << "the process still ends as the signal says (" << signal << ")";
+        EXPECT_EQ(rowsOf(job), 0) << "signal " << signal;
+    }
+    const pid_t killed = PrintingChild(settings, ++job);
+    ASSERT_GT(killed, 0);
+    kill(killed, SIGKILL);
+    waitpid(killed, nullptr, 0);
+    EXPECT_EQ(rowsOf(job), 4) << "nothing can be done at SIGKILL";
+    EXPECT_EQ(server::SweepStaleJobs(*connection_), 1);
+    EXPECT_EQ(rowsOf(job), 0);
+}
