@@ -135,7 +135,7 @@ void RememberPivotPageLayout(TVornIniFile* settings, const QString& statisticKey
 
 void WritePivotPdf(const TPivot& pivot, const TPivotTableModel& model, const QString& title,
                    const QPageLayout& layout, const QString& path) {
-    WriteFileWhole(path, [&](QIODevice& device) {
+    WritePdfWhole(path, [&](QIODevice& device) {
         QPdfWriter writer(&device);
         writer.setPageLayout(layout);
         writer.setResolution(PdfResolution);

@@ -152,7 +152,7 @@ void writeSvg(const TResultSeries& series, const TResultHeading& heading, const 
 
 /// Each page shows whole bars: the chart is painted at its own size and cut between two bars.
 void writePdf(const TResultSeries& series, const TResultHeading& heading, const QString& path) {
-    WriteFileWhole(path, [&](QIODevice& device) {
+    WritePdfWhole(path, [&](QIODevice& device) {
         QPdfWriter pdf(&device);
         pdf.setResolution(96);
         pdf.setTitle(QStringLiteral("%1 - %2").arg(heading.screen, FileNameOf(series.caption)));

@@ -100,6 +100,75 @@ void WriteFileWhole(const QString& path, const std::function<void(QIODevice& dev
         RaiseClientError("Kon %s niet schrijven: %s", path, file.errorString());
 }
 
+namespace {
+
+/// Passes a PDF through to `target` with the moment in its /CreationDate replaced by `moment`
+/// (yyyyMMddHHmmss, UTC), so that SOURCE_DATE_EPOCH gives the same file every time. The stamp keeps
+/// its length, so the offsets the PDF records stay right; a stamp cut between two writes is caught
+/// by holding the last bytes back.
+class CreationDateFilter : public QIODevice {
+public:
+    CreationDateFilter(QIODevice& target, QByteArray moment) : target_(target), moment_(std::move(moment)) {
+        open(QIODevice::WriteOnly);
+    }
+    /// Writes what was held back.
+    void finish() {
+        fixStamps();
+        pass(pending_.size());
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        pending_.append(data, length);
+        fixStamps();
+        if (pending_.size() > HeldBack)
+            pass(pending_.size() - HeldBack);
+        return length;
+    }
+
+private:
+    static constexpr qsizetype HeldBack = 64; // more than a whole stamp
+    void fixStamps() {
+        static const QByteArray marker("/CreationDate (D:");
+        for (qsizetype at = pending_.indexOf(marker); at >= 0; at = pending_.indexOf(marker, at + 1)) {
+            const qsizetype digits = at + marker.size();
+            if (digits + 14 + 7 > pending_.size())
+                return; // the rest comes with the next write
+            pending_.replace(digits, 14, moment_);
+            const qsizetype zone = digits + 14;
+            if (pending_[zone] == '+' || pending_[zone] == '-')
+                pending_.replace(zone, 7, "+00'00'");
+        }
+    }
+    void pass(qsizetype count) {
+        target_.write(pending_.constData(), count);
+        pending_.remove(0, count);
+    }
+
+    QIODevice& target_;
+    QByteArray moment_;
+    QByteArray pending_;
+};
+
+} // namespace
+
+void WritePdfWhole(const QString& path, const std::function<void(QIODevice& device)>& write) {
+    bool set = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&set);
+    if (!set || epoch < 0) {
+        WriteFileWhole(path, write);
+        return;
+    }
+    const QByteArray moment =
+        QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC).toString("yyyyMMddHHmmss").toLatin1();
+    WriteFileWhole(path, [&](QIODevice& file) {
+        CreationDateFilter filter(file, moment);
+        write(filter);
+        filter.finish();
+    });
+}
+
 void ReplaceFile(const QString& temporary, const QString& path) {
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));

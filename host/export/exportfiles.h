@@ -24,6 +24,10 @@ QString TemporaryBeside(const QString& target);
 /// any, is then left as it was.
 void WriteFileWhole(const QString& path, const std::function<void(QIODevice& device)>& write);
 
+/// As WriteFileWhole for a PDF: with SOURCE_DATE_EPOCH set, the PDF's creation date is that moment
+/// instead of now, so that the same input gives the same file.
+void WritePdfWhole(const QString& path, const std::function<void(QIODevice& device)>& write);
+
 /// Renames a finished temporary file over `path` (an output target) in one step; raises naming `path`
 /// when it fails.
 void ReplaceFile(const QString& temporary, const QString& path);

@@ -419,7 +419,7 @@ void PaintReport(const TReportDocument& document, QPagedPaintDevice& device, int
 }
 
 void WriteReportPdf(const TReportDocument& document, const QString& path) {
-    WriteFileWhole(path, [&](QIODevice& device) {
+    WritePdfWhole(path, [&](QIODevice& device) {
         QPdfWriter writer(&device);
         writer.setPageLayout(document.PageLayout());
         writer.setResolution(600);

@@ -68,6 +68,31 @@ TEST(ExportFiles, AFailedWriteKeepsTheOldFileAndSaysSo) {
     EXPECT_EQ(FileNameOf("&Per vak/graad"), "Per vak-graad");
 }
 
+TEST(ExportFiles, SourceDateEpochReplacesEveryCreationDateWhereverTheWritesAreCut) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("stempel.pdf");
+    const QByteArray pdf = QByteArray(100, 'a') + "/CreationDate (D:20261207155901+01'00')\n" +
+                           QByteArray(300, 'b') + "/CreationDate (D:20261207155901Z)\n" + QByteArray(10, 'c');
+    qputenv("SOURCE_DATE_EPOCH", "1767225600");
+    for (const int piece : {1, 7, 64, 1000}) {
+        WritePdfWhole(path, [&](QIODevice& device) {
+            for (qsizetype at = 0; at < pdf.size(); at += piece)
+                device.write(pdf.mid(at, piece));
+        });
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        EXPECT_EQ(written.size(), pdf.size()) << "offsets stay right (" << piece << ")";
+        EXPECT_EQ(written.count("/CreationDate (D:20260101000000+00'00')"), 1) << piece;
+        EXPECT_EQ(written.count("/CreationDate (D:20260101000000Z)"), 1) << piece;
+    }
+    qunsetenv("SOURCE_DATE_EPOCH");
+    WritePdfWhole(path, [&](QIODevice& device) { device.write(pdf); });
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), pdf) << "without it the file is written as it comes";
+}
+
 namespace {
 
 /// The bars on a picture, as runs of the bar colour down a line through every bar.

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,9 +19,11 @@ namespace {
 class VornPrintTest : public ::testing::Test {
 protected:
     void SetUp() override { database_ = vorn::testing::MakeDemoDatabase(dir_.filePath("demo.db")); }
-    int Print(const QStringList& arguments, QString* errors = nullptr) {
+    int Print(const QStringList& arguments, QString* errors = nullptr, const QString& sourceDate = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!sourceDate.isEmpty())
+            environment.insert("SOURCE_DATE_EPOCH", sourceDate);
         environment.insert("VORN_DATABASE", database_);
         environment.insert("HOME", dir_.path());
         environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
@@ -132,4 +135,23 @@ TEST_F(VornPrintTest, WrongRequestsAreRefusedWithAMessage) {
     }
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(JobRows(), 0);
+}
+
+TEST_F(VornPrintTest, SourceDateEpochGivesTheSameFileEveryTime) {
+    const QStringList request{
+        "--screen", "TStatLLPerInstellingForm", "--institution", "SJCAA", "--date", "2025-12-01",
+        "--report", "Statistieken leerlingen",  "--pdf"};
+    const auto bytesOf = [&](const QString& name) {
+        QString errors;
+        EXPECT_EQ(Print(request + QStringList{dir_.filePath(name)}, &errors, "1767225600"), 0)
+            << errors.toStdString();
+        QFile file(dir_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray first = bytesOf("eerste.pdf");
+    QThread::sleep(1); // another second on the clock
+    const QByteArray second = bytesOf("tweede.pdf");
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_TRUE(first.contains("/CreationDate (D:20260101000000"));
+    EXPECT_TRUE(first == second) << "the same request gives the same bytes";
 }
