@@ -1,6 +1,7 @@
 // vorn-demo: creates a database with the schema and believable demo data.
 #include "data/demo/demodata.h"
 #include "server/migrations.h"
+#include "server/rights.h"
 #include "server/schema.h"
 
 #include "host/data/errors.h"
@@ -85,6 +86,20 @@ demo::DemoSummary createSqlite(const QString& path, bool replace, const demo::De
     return summary;
 }
 
+/// A maker who may not make roles gets no reading login: its reports would fail later without
+/// this note of what to ask the administrator.
+void tellWhoMayNotReport(server::Connection& connection) {
+    if (server::ReadingLoginOfSessionUser(connection))
+        return;
+    const auto user = connection.query(QStringLiteral("SELECT CAST(session_user AS text) AS U"), TParams(),
+                                       {FieldDef::wideString(QStringLiteral("U"), 0)});
+    const std::string_view name = user.columns[0].bytesAt(0);
+    QTextStream(stderr) << "vorn-demo: "
+                        << server::MissingReadingLoginMessage(
+                               QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+                        << '\n';
+}
+
 /// One transaction, the dropping of the old tables included: other users see the old database or the
 /// whole new one, and a failure or a stop leaves the old one as it was.
 demo::DemoSummary createPostgres(const QString& target, bool replace, const demo::DemoOptions& options) {
@@ -99,6 +114,7 @@ demo::DemoSummary createPostgres(const QString& target, bool replace, const demo
         server::CreateSchema(*connection);
         const demo::DemoSummary summary = demo::GenerateDemoData(*connection, options);
         connection->commit();
+        tellWhoMayNotReport(*connection);
         return summary;
     } catch (...) {
         connection->rollback();

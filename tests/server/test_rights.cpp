@@ -428,3 +428,45 @@ TEST_P(RightsTest, APrintStoppedBySignalLeavesNoRowsAndAKilledOneIsSweptAtTheNex
     EXPECT_EQ(server::SweepStaleJobs(*connection_), 1);
     EXPECT_EQ(rowsOf(job), 0);
 }
+
+TEST_P(RightsTest, AnOwnerWhoMayNotMakeRolesIsToldExactlyWhatTheAdministratorRuns) {
+    if (!postgres())
+        GTEST_SKIP() << "SQLite has one user";
+    const QString owner = QStringLiteral("eigenaar_") + suffix_;
+    const QString schema = QStringLiteral("vorn_eigen_") + suffix_;
+    connection_->executeScript(
+        QStringLiteral("CREATE ROLE %1 LOGIN; DO $g$ BEGIN EXECUTE format('GRANT CREATE ON DATABASE %I TO "
+                       "%1', current_database()); END $g$")
+            .arg(owner));
+    const QString asOwner = vorn::testing::PostgresConnectionString() +
+                            QStringLiteral(" user=%1 options='-csearch_path=%2'").arg(owner, schema);
+    QString before;
+    QString after;
+    {
+        auto own = server::OpenPostgres(asOwner);
+        own->executeScript(QStringLiteral("CREATE SCHEMA %1").arg(schema));
+        server::CreateSchema(*own);
+        QFile fixture(QStringLiteral(VORN_TEST_DATA "/fixture.sql"));
+        ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+        own->executeScript(QString::fromUtf8(fixture.readAll()));
+        before = Answer(*own, "SELECT COUNT(*) FROM INSTELLING");
+
+        // What the message says, run by an administrator (here the superuser).
+        auto administrator = server::OpenPostgres(vorn::testing::PostgresConnectionString() +
+                                                  QStringLiteral(" options='-csearch_path=%1'").arg(schema));
+        server::RequireAdministrator(*administrator);
+        server::AddUser(*administrator, owner);
+        server::GrantInstitutions(*administrator, owner, {});
+        auto again = server::OpenPostgres(asOwner);
+        after = Answer(*again, "SELECT COUNT(*) FROM INSTELLING");
+        server::RemoveUser(*administrator, owner, false);
+    }
+    connection_->executeScript(
+        QStringLiteral(
+            "SET client_min_messages = warning; DROP SCHEMA %1 CASCADE; DO $r$ BEGIN EXECUTE "
+            "format('REVOKE CREATE ON DATABASE %I FROM %2', current_database()); END $r$; DROP ROLE %2")
+            .arg(schema, owner));
+    EXPECT_THAT(before.toStdString(), ::testing::HasSubstr(("gebruiker-toevoegen " + owner).toStdString()));
+    EXPECT_THAT(before.toStdString(), ::testing::HasSubstr(("toegang-geven " + owner).toStdString()));
+    EXPECT_EQ(after, "3");
+}
