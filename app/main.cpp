@@ -26,6 +26,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHashSeed>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -230,8 +231,8 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
 int main(int argc, char* argv[]) {
     // SOURCE_DATE_EPOCH asks for the same output from the same input: Qt's hashes then take a fixed
     // seed, so that a PDF's fonts are written in the same order every time.
-    if (qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH") && !qEnvironmentVariableIsSet("QT_HASH_SEED"))
-        qputenv("QT_HASH_SEED", "0");
+    if (qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH"))
+        QHashSeed::setDeterministicGlobalSeed();
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
         QTextStream out(stdout);
         out << Usage;

@@ -41,7 +41,7 @@ const char* const Usage =
     "                         ook de rol NAAM zelf\n"
     "  toegang-geven          geeft de instellingen met deze codes; --alle: alle, ook latere\n"
     "  toegang-intrekken      neemt de instellingen met deze codes terug; --alle: alles\n"
-    "  overzicht              toont elke gebruiker met wat hij ziet\n"
+    "  overzicht              toont elke gebruiker met de instellingen die hij ziet\n"
     "  jobs-opruimen          verwijdert de afdrukjobs van programma's die niet meer lopen\n"
     "\n"
     "DB: een PostgreSQL-verbinding (postgresql://... of host=... dbname=... user=...), als een\n"
@@ -153,7 +153,7 @@ int run(const QStringList& arguments) {
         if (!rest.isEmpty() && rest != QStringList{QStringLiteral("--wachtwoord-vragen")})
             return UsageError(err);
         server::AddUser(connection, user, rest.isEmpty() ? QString() : AskPassword(user));
-        out << user << " is toegevoegd; geef hem instellingen met vorn-admin toegang-geven " << user
+        out << user << " is toegevoegd; geef de instellingen met vorn-admin toegang-geven " << user
             << " CODE...\n";
     } else if (verb == QStringLiteral("gebruiker-verwijderen")) {
         if (!rest.isEmpty() && rest != QStringList{QStringLiteral("--ook-aanmelding")})
@@ -165,7 +165,7 @@ int run(const QStringList& arguments) {
         server::GrantInstitutions(connection, user, codes);
         out << user
             << " ziet nu: " << (codes.isEmpty() ? QStringLiteral("alle instellingen") : codes.join(", "))
-            << (codes.isEmpty() ? "" : " (en wat hij al had)") << '\n';
+            << (codes.isEmpty() ? "" : " (naast wat al gegeven was)") << '\n';
     } else if (verb == QStringLiteral("toegang-intrekken")) {
         const QStringList codes = CodesOf(rest);
         server::RevokeInstitutions(connection, user, codes);
