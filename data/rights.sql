@@ -23,7 +23,9 @@ CREATE TABLE IF NOT EXISTS VORN_TOEGANG (
 );
 CREATE UNIQUE INDEX IF NOT EXISTS VORN_TOEGANG_UNIEK ON VORN_TOEGANG (VT_GEBRUIKER, COALESCE(VT_INSTELLING_FK, 0));
 
--- The rules that find a person's pupils and staff look them up by person.
+-- The rules that find a person's pupils and staff look them up by person, one index probe a row
+-- (a hashed list of every visible enrolment could outgrow work_mem, and then be searched row by
+-- row).
 CREATE INDEX IF NOT EXISTS LOOPBAAN_LEERLING ON LOOPBAAN (LB_LEERLING_FK);
 CREATE INDEX IF NOT EXISTS CURRICULUM_LEERLING ON CURRICULUM (CU_LEERLING_FK);
 CREATE INDEX IF NOT EXISTS VWOINSCHRIJVING_LEERLING ON VWOINSCHRIJVING (VL_LEERLING_FK);
@@ -46,6 +48,11 @@ BEGIN
     LANGUAGE sql STABLE SECURITY DEFINER SET search_path = %s, pg_temp AS
     'SELECT IS_ID FROM INSTELLING WHERE EXISTS (SELECT 1 FROM VORN_TOEGANG
        WHERE VT_GEBRUIKER = vorn_eigenaar() AND (VT_INSTELLING_FK IS NULL OR VT_INSTELLING_FK = IS_ID))'$f$, s);
+  -- Whether the session's person may see every institution: pupils and staff are then not looked
+  -- up one by one.
+  EXECUTE format($f$CREATE OR REPLACE FUNCTION vorn_alle_instellingen() RETURNS boolean
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = %s, pg_temp AS
+    'SELECT EXISTS (SELECT 1 FROM VORN_TOEGANG WHERE VT_GEBRUIKER = vorn_eigenaar() AND VT_INSTELLING_FK IS NULL)'$f$, s);
   -- The reading login of the person signed in, for the client's report connection; nothing for
   -- anyone else, a reading login included.
   EXECUTE format($f$CREATE OR REPLACE FUNCTION vorn_leesaccount()
@@ -79,12 +86,14 @@ BEGIN
   ALTER TABLE LEERLING ENABLE ROW LEVEL SECURITY;
   DROP POLICY IF EXISTS vorn_toegang ON LEERLING;
   CREATE POLICY vorn_toegang ON LEERLING USING (
-    EXISTS (SELECT 1 FROM LOOPBAAN WHERE LB_LEERLING_FK = LL_ID)
+    (SELECT vorn_alle_instellingen())
+    OR EXISTS (SELECT 1 FROM LOOPBAAN WHERE LB_LEERLING_FK = LL_ID)
     OR EXISTS (SELECT 1 FROM CURRICULUM WHERE CU_LEERLING_FK = LL_ID)
     OR EXISTS (SELECT 1 FROM VWOINSCHRIJVING WHERE VL_LEERLING_FK = LL_ID));
   ALTER TABLE PERSONEEL ENABLE ROW LEVEL SECURITY;
   DROP POLICY IF EXISTS vorn_toegang ON PERSONEEL;
-  CREATE POLICY vorn_toegang ON PERSONEEL USING (EXISTS (SELECT 1 FROM OPDRACHT WHERE OP_PERSONEEL_FK = PS_ID));
+  CREATE POLICY vorn_toegang ON PERSONEEL USING (
+    (SELECT vorn_alle_instellingen()) OR EXISTS (SELECT 1 FROM OPDRACHT WHERE OP_PERSONEEL_FK = PS_ID));
   -- Print jobs belong to the person who started them.
   ALTER TABLE VORN_JOB ENABLE ROW LEVEL SECURITY;
   DROP POLICY IF EXISTS vorn_toegang ON VORN_JOB;

@@ -255,7 +255,9 @@ void AddUser(Connection& connection, const QString& user, const QString& passwor
         }
         if (!RoleExists(connection, QStringLiteral("vorn_gebruiker")))
             connection.executeScript(AccessRulesScript()); // makes the group role now that we may
-        connection.executeScript(QStringLiteral("GRANT vorn_gebruiker TO %1").arg(Quoted(user)));
+        connection.executeScript(
+            QStringLiteral("SET LOCAL client_min_messages = warning; GRANT vorn_gebruiker TO %1")
+                .arg(Quoted(user)));
         MakeReadingLogin(connection, user);
     });
 }
