@@ -26,10 +26,11 @@ using vorn::testing::TableRows;
 
 namespace {
 
-QString FixtureV1(server::Dialect dialect) {
-    QFile file(QStringLiteral(VORN_TEST_DATA "/fixture-v1.sql"));
+/// The fixture of an old schema version ("fixture-v1.sql", ...), for the dialect.
+QString Fixture(const char* name, server::Dialect dialect) {
+    QFile file(QStringLiteral(VORN_TEST_DATA "/") + QLatin1String(name));
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("fixture-v1.sql is missing");
+        throw std::runtime_error(std::string(name) + " is missing");
     return server::FillSchemaWords(QString::fromUtf8(file.readAll()), dialect);
 }
 
@@ -113,7 +114,7 @@ protected:
             connection_ = server::OpenPostgres(settings_.target);
         }
         connection_->begin();
-        connection_->executeScript(FixtureV1(GetParam()));
+        connection_->executeScript(Fixture("fixture-v1.sql", GetParam()));
         connection_->commit();
     }
 
@@ -179,6 +180,39 @@ TEST_P(UpgradeTest, AVersionOneDatabaseIsUpgradedWithEveryAnswerKept) {
     EXPECT_EQ(again.upgrade.from, server::CurrentSchemaVersion());
 }
 
+TEST_P(UpgradeTest, AVersionTwoDatabaseGetsTheJobRegisterAndAccessRulesWithEveryAnswerKept) {
+    QStringList tables = server::SchemaTables(GetParam());
+    std::reverse(tables.begin(), tables.end());
+    for (const QString& table : tables)
+        connection_->executeScript(sqlite() ? QStringLiteral("DROP TABLE IF EXISTS %1").arg(table)
+                                            : QStringLiteral("SET client_min_messages = warning; "
+                                                             "DROP TABLE IF EXISTS %1 CASCADE")
+                                                  .arg(table));
+    if (!sqlite())
+        connection_->executeScript(QStringLiteral("DROP SEQUENCE IF EXISTS job_seq"));
+    connection_->executeScript(Fixture("fixture-v2.sql", GetParam()));
+    const QStringList before = EveryAnswer(*connection_);
+    EXPECT_EQ(server::SchemaVersionOf(*connection_), 2);
+    connection_.reset();
+
+    server::OpenedDatabase opened = server::OpenAndUpgrade(settings_);
+    EXPECT_EQ(opened.upgrade.from, 2);
+    EXPECT_EQ(opened.upgrade.to, server::CurrentSchemaVersion());
+    EXPECT_EQ(EveryAnswer(*opened.connection), before);
+    EXPECT_TRUE(server::HasTable(*opened.connection, QStringLiteral("VORN_JOB")));
+    if (sqlite()) {
+        EXPECT_EQ(opened.upgrade.keptFile, settings_.target + QStringLiteral(".bak-2"));
+        const auto made = server::OpenSqlite(dir_.filePath(QStringLiteral("nieuw.db")), true);
+        server::CreateSchema(*made);
+        EXPECT_EQ(SchemaShape(*opened.connection), SchemaShape(*made));
+    } else {
+        // The one who upgraded may report at once: the access rules registered it with everything.
+        EXPECT_EQ(TableRows(opened.connection->queryReadOnly(
+                      QStringLiteral("SELECT COUNT(*) FROM INSTELLING"), TParams())),
+                  QStringList{"3"});
+    }
+}
+
 TEST_P(UpgradeTest, ADatabaseMadeBeforeTheStatusTableGetsItAndStaysWhole) {
     connection_->executeScript(QStringLiteral("DROP TABLE VORN_STATUS"));
     connection_.reset();
@@ -229,7 +263,9 @@ TEST_P(UpgradeTest, ADatabaseOfAnotherProgramIsRefusedUntouched) {
     QStringList tables = server::SchemaTables(GetParam());
     std::reverse(tables.begin(), tables.end());
     for (const QString& table : tables)
-        connection_->executeScript(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+        connection_->executeScript(
+            QStringLiteral("%1DROP TABLE IF EXISTS %2")
+                .arg(sqlite() ? QString() : QStringLiteral("SET client_min_messages = warning; "), table));
     connection_->executeScript(QStringLiteral("CREATE TABLE KLANT (ID INTEGER, NAAM VARCHAR(20))"));
     connection_.reset();
     const QByteArray original = sqlite() ? FileHash(settings_.target) : QByteArray();
