@@ -6,11 +6,13 @@
 #include "server/connection.h"
 #include "server/migrations.h"
 
+#include "host/controls/editors.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/data/installpaths.h"
 #include "host/data/jobs.h"
+#include "host/data/schoolyear.h"
 #include "host/export/exportfiles.h"
 #include "host/export/resultmenus.h"
 #include "host/export/screenexport.h"
@@ -366,19 +368,39 @@ void MainWindow::SetWerkDatum(TDateTime date) {
     showStatus();
 }
 
+/// The work date decides the school year of the cube statistics and the screens' default dates: it
+/// is typed as on the screens, a date that is not one keeps the dialog open, and the dialog shows
+/// the school year the date falls in.
 void MainWindow::chooseWerkDatum() {
     QDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Werkdatum"));
-    auto* edit = new QDateEdit(DateTimeToDate(werkDatum_), &dialog);
-    edit->setCalendarPopup(true);
+    auto* edit = new TVornDateEdit(&dialog, false, true);
+    edit->setObjectName(QStringLiteral("Werkdatum"));
+    edit->SetDate(werkDatum_);
+    auto* schoolYear = new QLabel(&dialog);
+    schoolYear->setObjectName(QStringLiteral("Schooljaar"));
+    const auto showSchoolYear = [edit, schoolYear] {
+        const int year = GetSchooljaarFrom(edit->Date());
+        schoolYear->setText(QStringLiteral("Schooljaar %1-%2").arg(year).arg(year + 1));
+    };
+    showSchoolYear();
+    connect(edit, &TVornDateEdit::changed, &dialog, showSchoolYear);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, edit] {
+        // Leaving the edit for the button took or refused what was typed; a refusal is read first.
+        if (!edit->Editor()->LastTypingRefused())
+            dialog.accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* layout = new QFormLayout(&dialog);
-    layout->addRow(QStringLiteral("&Werkdatum:"), edit);
+    auto* label = new QLabel(QStringLiteral("&Werkdatum:"), &dialog);
+    label->setBuddy(edit->Editor());
+    layout->addRow(label, edit);
+    layout->addRow(QString(), schoolYear);
     layout->addRow(buttons);
+    edit->Editor()->setFocus(Qt::ShortcutFocusReason); // the whole date selected: typing replaces it
     if (dialog.exec() == QDialog::Accepted)
-        SetWerkDatum(DateToDateTime(edit->date()));
+        SetWerkDatum(edit->Date());
 }
 
 /// The report to print: the only one, or the user's choice with the default report chosen first.

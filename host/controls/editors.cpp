@@ -3,11 +3,12 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace vorn {
@@ -25,18 +26,29 @@ int fullYear(const QString& digits) {
 
 TVornDateEditor::TVornDateEditor(QWidget* parent) : QDateEdit(parent) {
     setDisplayFormat(DateFormat);
+    lineEdit()->installEventFilter(this);
 }
 
 QDate TVornDateEditor::ParseTyped(const QString& text) {
+    return ParseTyped(text, QDate());
+}
+
+QDate TVornDateEditor::ParseTyped(const QString& text, const QDate& shown) {
+    // Day, month and year; the month and the year may be left out, the year alone too.
     static const QRegularExpression separated(
-        QStringLiteral("^\\s*(\\d{1,2})[/\\-. ](\\d{1,2})[/\\-. ](\\d{4}|\\d{2})\\s*$"));
-    static const QRegularExpression digitsOnly(QStringLiteral("^\\s*(\\d{2})(\\d{2})(\\d{4}|\\d{2})\\s*$"));
-    QRegularExpressionMatch match = separated.match(text);
+        QStringLiteral("^\\s*(\\d{1,2})(?:[/\\-. ](\\d{1,2})(?:[/\\-. ](\\d{4}|\\d{2}))?)?\\s*$"));
+    static const QRegularExpression digitsOnly(QStringLiteral("^\\s*(\\d{2})(\\d{2})(\\d{4}|\\d{2})?\\s*$"));
+    QRegularExpressionMatch match = digitsOnly.match(text);
     if (!match.hasMatch())
-        match = digitsOnly.match(text);
+        match = separated.match(text);
     if (!match.hasMatch())
         return {};
-    return QDate(fullYear(match.captured(3)), match.captured(2).toInt(), match.captured(1).toInt());
+    const bool hasMonth = match.hasCaptured(2);
+    const bool hasYear = match.hasCaptured(3);
+    if ((!hasMonth || !hasYear) && !shown.isValid())
+        return {};
+    return QDate(hasYear ? fullYear(match.captured(3)) : shown.year(),
+                 hasMonth ? match.captured(2).toInt() : shown.month(), match.captured(1).toInt());
 }
 
 QValidator::State TVornDateEditor::validate(QString& input, int& pos) const {
@@ -48,13 +60,30 @@ QValidator::State TVornDateEditor::validate(QString& input, int& pos) const {
 }
 
 void TVornDateEditor::keyPressEvent(QKeyEvent* event) {
+    if (refusal_ != nullptr)
+        refusal_->hide();
     const QString text = event->text();
     const bool dateCharacter = text.size() == 1 &&
                                (text[0].isDigit() || QStringLiteral("/-. ").contains(text[0])) &&
                                !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (dateCharacter && !typingWhole_ && lineEdit()->hasSelectedText() &&
-        lineEdit()->selectedText().size() == lineEdit()->text().size())
+    const bool wholeSelected =
+        lineEdit()->hasSelectedText() && lineEdit()->selectedText().size() == lineEdit()->text().size();
+    if (dateCharacter && !typingWhole_ && (wholeSelected || (freshEntry_ && text[0].isDigit())))
         startTypingWhole();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        freshEntry_ = false; // moving in the date: digits now change the part the cursor is in
+        break;
+    default:
+        break;
+    }
     if (!typingWhole_) {
         QDateEdit::keyPressEvent(event);
         return;
@@ -85,6 +114,7 @@ void TVornDateEditor::keyPressEvent(QKeyEvent* event) {
 
 void TVornDateEditor::focusInEvent(QFocusEvent* event) {
     QDateEdit::focusInEvent(event);
+    freshEntry_ = true;
     // Reached from the keyboard, the whole date is selected, so typing replaces it.
     if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
         event->reason() == Qt::ShortcutFocusReason)
@@ -95,6 +125,12 @@ void TVornDateEditor::focusOutEvent(QFocusEvent* event) {
     if (typingWhole_)
         finishTypingWhole(true);
     QDateEdit::focusOutEvent(event);
+}
+
+bool TVornDateEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+        freshEntry_ = true; // a click into the day or the year, then a whole date typed
+    return QDateEdit::eventFilter(watched, event);
 }
 
 /// The sections of the date edit would take each key for the day, month or year; while a whole
@@ -108,23 +144,48 @@ void TVornDateEditor::startTypingWhole() {
 void TVornDateEditor::finishTypingWhole(bool take) {
     const QString typed = lineEdit()->text();
     typingWhole_ = false;
+    freshEntry_ = false;
     lineEdit()->blockSignals(false);
-    const QDate date = ParseTyped(typed);
-    const bool usable = date.isValid() && date >= minimumDate() && date <= maximumDate();
+    const QDate shown = date() == minimumDate() ? QDate::currentDate() : date();
+    const QDate typedDate = ParseTyped(typed, shown);
+    const bool usable = typedDate.isValid() && typedDate >= minimumDate() && typedDate <= maximumDate();
     // The text shows a date again before the value changes, so the sections stay in step.
     lineEdit()->setText(dateTime().date() == minimumDate() ? specialValueText()
                                                            : textFromDateTime(dateTime()));
-    if (!take)
+    if (!take || typed.trimmed().isEmpty())
         return;
+    refused_ = !usable;
     if (usable) {
-        setDate(date);
+        if (refusal_ != nullptr)
+            refusal_->hide();
+        setToolTip(QString());
+        setDate(typedDate);
         return;
     }
-    if (!typed.trimmed().isEmpty())
-        QToolTip::showText(
-            mapToGlobal(QPoint(0, height())),
-            QStringLiteral("'%1' is geen geldige datum; de vorige datum blijft staan.").arg(typed), this,
-            rect(), 4000);
+    showRefusal(QStringLiteral("'%1' is geen geldige datum; de vorige datum (%2) blijft staan.")
+                    .arg(typed, lineEdit()->text().trimmed().isEmpty() ? QStringLiteral("leeg")
+                                                                       : lineEdit()->text()));
+}
+
+void TVornDateEditor::showRefusal(const QString& text) {
+    if (refusal_ == nullptr) {
+        refusal_ = new QLabel(this, Qt::ToolTip);
+        refusal_->setObjectName(QStringLiteral("DatumMelding"));
+        refusal_->setForegroundRole(QPalette::ToolTipText);
+        refusal_->setBackgroundRole(QPalette::ToolTipBase);
+        refusal_->setAutoFillBackground(true);
+        refusal_->setFrameStyle(QFrame::Box | QFrame::Plain);
+        refusal_->setMargin(4);
+        refusalTimer_ = new QTimer(this);
+        refusalTimer_->setSingleShot(true);
+        connect(refusalTimer_, &QTimer::timeout, refusal_, &QLabel::hide);
+    }
+    refusal_->setText(text);
+    refusal_->adjustSize();
+    refusal_->move(mapToGlobal(QPoint(0, height())));
+    refusal_->show();
+    refusalTimer_->start(6000);
+    setToolTip(text); // read again by pointing at the edit
 }
 
 TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton)

@@ -15,32 +15,50 @@
 #include <vector>
 
 class QButtonGroup;
+class QLabel;
+class QTimer;
 class QToolButton;
 
 namespace vorn {
 
 /// The date editor inside TVornDateEdit: shows dd/MM/yyyy and also takes a whole date typed over
-/// its text as 15/09/2025, 15-09-2025, 15.09.2025, 15092025 or with a two-digit year. An impossible
-/// date is refused: the previous date stays and a hint says why.
+/// its text as 15/09/2025, 15-09-2025, 15.09.2025, 15092025 or with a two-digit year; a day alone
+/// ("1") or a day and month ("1/10", "0110") keep the shown month and year. The first digit typed
+/// after the edit was entered (by Tab, a shortcut or a click, in any part of the date) starts a
+/// whole date; after the arrow keys, digits change the part the cursor is in. An impossible date is
+/// refused, however the edit is left: the previous date stays and a note under the edit says why.
 class TVornDateEditor : public QDateEdit {
     Q_OBJECT
 public:
     explicit TVornDateEditor(QWidget* parent = nullptr);
-    /// The date of a typed text, or an invalid date.
+    /// The date of a whole typed text, or an invalid date.
     static QDate ParseTyped(const QString& text);
+    /// As ParseTyped, with the parts left out (year; month and year) taken from `shown`.
+    static QDate ParseTyped(const QString& text, const QDate& shown);
+    /// Whether the last date typed was refused (and the previous date kept); false again once a
+    /// typed date is taken.
+    bool LastTypingRefused() const { return refused_; }
 
 protected:
     QValidator::State validate(QString& input, int& pos) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    /// A click into the text (which the line edit inside takes) enters the date afresh.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void startTypingWhole();
     /// Takes the typed date (when `take` and it is a date), else shows the previous date again with
-    /// a hint when something was typed.
+    /// a note when something was typed.
     void finishTypingWhole(bool take);
+    /// A note under the edit that stays for a while: a tooltip would go with the focus.
+    void showRefusal(const QString& text);
     bool typingWhole_ = false;
+    bool freshEntry_ = true; // entered and not yet moved in with the arrow keys
+    bool refused_ = false;
+    QLabel* refusal_ = nullptr;
+    QTimer* refusalTimer_ = nullptr;
 };
 
 /// A date edit whose value is a date-time day number, 0 meaning empty; optional clear and today buttons.

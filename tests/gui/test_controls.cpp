@@ -345,3 +345,88 @@ TEST(Editors, ATypedWholeDateIsTakenInEveryUsualFormAndAnImpossibleOneKeepsThePr
     EXPECT_GE(edit.Editor()->width(), edit.Editor()->minimumSizeHint().width())
         << "a whole date fits beside both buttons at the screens' width of 121 pixels";
 }
+
+namespace {
+
+/// A date edit between two line edits in a shown window, showing 15/12/2026.
+struct DateWindow {
+    QWidget window;
+    QLineEdit* before = new QLineEdit(&window);
+    vorn::TVornDateEdit* edit = new vorn::TVornDateEdit(&window, true, true);
+    QLineEdit* after = new QLineEdit(&window);
+    DateWindow() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(before);
+        layout->addWidget(edit);
+        layout->addWidget(after);
+        edit->SetDate(vorn::EncodeDate(2026, 12, 15));
+        window.show();
+        QApplication::setActiveWindow(&window);
+    }
+    /// A click into the edit's text at `x`, the way a user enters the day or the year part.
+    void ClickAt(int x) const {
+        QTest::mouseClick(edit->Editor()->findChild<QLineEdit*>(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(x, edit->Editor()->findChild<QLineEdit*>()->height() / 2));
+    }
+};
+
+} // namespace
+
+TEST(Editors, AWholeDateTypedAfterAClickIntoAnyPartOfTheDateIsTaken) {
+    DateWindow shown;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    const int yearPart = shown.edit->Editor()->findChild<QLineEdit*>()->width() - 12;
+    for (const int x : {4, yearPart}) {
+        shown.edit->SetDate(vorn::EncodeDate(2026, 12, 15));
+        shown.before->setFocus();
+        shown.ClickAt(x);
+        ASSERT_EQ(QApplication::focusWidget(), shown.edit->Editor());
+        QTest::keyClicks(shown.edit->Editor(), "01/10/2025");
+        QTest::keyClick(shown.edit->Editor(), Qt::Key_Tab);
+        EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2025, 10, 1)) << "clicked at " << x;
+        // Clicked again while the edit has the focus.
+        shown.ClickAt(x);
+        QTest::keyClicks(shown.edit->Editor(), "15/09/2025");
+        QTest::keyClick(shown.edit->Editor(), Qt::Key_Return);
+        EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2025, 9, 15)) << "clicked again at " << x;
+    }
+    // A day, or a day and a month, keep what is shown of the rest.
+    shown.ClickAt(4);
+    QTest::keyClicks(shown.edit->Editor(), "3");
+    QTest::keyClick(shown.edit->Editor(), Qt::Key_Return);
+    EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2025, 9, 3));
+    shown.ClickAt(4);
+    QTest::keyClicks(shown.edit->Editor(), "1/10");
+    QTest::keyClick(shown.edit->Editor(), Qt::Key_Return);
+    EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2025, 10, 1));
+    // The arrow keys still step the part the cursor is in.
+    shown.ClickAt(4);
+    QTest::keyClick(shown.edit->Editor(), Qt::Key_Up);
+    EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2025, 10, 2));
+}
+
+TEST(Editors, AnImpossibleDateLeftWithTabKeepsThePreviousDateAndSaysSoWhereItStays) {
+    DateWindow shown;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shown.window));
+    shown.before->setFocus();
+    QTest::keyClick(shown.before, Qt::Key_Tab);
+    QTest::keyClicks(shown.edit->Editor(), "31/02/2025");
+    QTest::keyClick(shown.edit->Editor(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), shown.after);
+    EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2026, 12, 15));
+    EXPECT_TRUE(shown.edit->Editor()->LastTypingRefused());
+    QTest::qWait(50); // what a tooltip would not survive: the focus has moved and keys went on
+    QTest::keyClicks(shown.after, "x");
+    const auto* note = shown.edit->findChild<QLabel*>("DatumMelding");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().contains("31/02/2025") && note->text().contains("15/12/2026"))
+        << note->text().toStdString();
+
+    QTest::keyClick(shown.after, Qt::Key_Backtab);
+    QTest::keyClicks(shown.edit->Editor(), "28/02/2025");
+    QTest::keyClick(shown.edit->Editor(), Qt::Key_Tab);
+    EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2025, 2, 28));
+    EXPECT_FALSE(shown.edit->Editor()->LastTypingRefused());
+    EXPECT_FALSE(note->isVisible());
+}

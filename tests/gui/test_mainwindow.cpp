@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "host/controls/dbgrid.h"
+#include "host/controls/editors.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/data/provider.h"
@@ -11,11 +12,18 @@
 #include "tests/common/qtprint.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 using namespace vorn;
@@ -210,4 +218,72 @@ TEST_F(MainWindowTest, StatusAndCursorStacksComeBackToWhereTheyWere) {
     window_->PopStatus(); // unbalanced: ignored
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_THROW(window_->GetJobID(), EClientError) << "no database, no job ids";
+}
+
+namespace {
+
+/// Runs `steps` on the modal dialog that `open` shows, once it is there.
+void WithModalDialog(const std::function<void()>& open, const std::function<void(QDialog&)>& steps) {
+    QTimer::singleShot(0, [steps] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no dialog";
+            return;
+        }
+        QApplication::setActiveWindow(dialog);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        steps(*dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    open();
+}
+
+QAction* MenuAction(QMenuBar* bar, const QString& text) {
+    for (QAction* menu : bar->actions())
+        for (QAction* action : menu->menu()->actions())
+            if (action->text() == text)
+                return action;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheWorkDateIsTypedAsOnTheScreensShowsItsSchoolYearAndRefusesWhatIsNoDate) {
+    window_->SetWerkDatum(EncodeDate(2026, 12, 15));
+    QAction* choose = MenuAction(window_->menuBar(), "&Werkdatum...");
+    ASSERT_NE(choose, nullptr);
+    const auto okButton = [](QDialog& dialog) {
+        return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    };
+    WithModalDialog([choose] { choose->trigger(); },
+                    [&](QDialog& dialog) {
+                        auto* schoolYear = dialog.findChild<QLabel*>("Schooljaar");
+                        auto* edit = dialog.findChild<TVornDateEdit*>("Werkdatum");
+                        ASSERT_TRUE(schoolYear != nullptr && edit != nullptr);
+                        EXPECT_EQ(schoolYear->text(), "Schooljaar 2026-2027");
+                        EXPECT_EQ(QApplication::focusWidget(), edit->Editor());
+                        QTest::keyClicks(edit->Editor(), "15/09/2025");
+                        QTest::keyClick(edit->Editor(), Qt::Key_Tab);
+                        EXPECT_EQ(schoolYear->text(), "Schooljaar 2025-2026");
+                        QTest::mouseClick(okButton(dialog), Qt::LeftButton);
+                        EXPECT_FALSE(dialog.isVisible());
+                    });
+    EXPECT_EQ(window_->WerkDatum(), EncodeDate(2025, 9, 15)) << "the date as typed, not 15/12/2026";
+
+    WithModalDialog([choose] { choose->trigger(); },
+                    [&](QDialog& dialog) {
+                        auto* edit = dialog.findChild<TVornDateEdit*>("Werkdatum");
+                        // Typed and left for the OK button with the mouse: refused, the dialog stays.
+                        QTest::mouseClick(edit->Editor()->findChild<QLineEdit*>(), Qt::LeftButton,
+                                          Qt::NoModifier, QPoint(4, 5));
+                        QTest::keyClicks(edit->Editor(), "31/02/2025");
+                        okButton(dialog)->setFocus(Qt::MouseFocusReason);
+                        QTest::mouseClick(okButton(dialog), Qt::LeftButton);
+                        EXPECT_TRUE(dialog.isVisible()) << "a date that is none keeps the dialog open";
+                        auto* note = edit->findChild<QLabel*>("DatumMelding");
+                        ASSERT_NE(note, nullptr);
+                        EXPECT_TRUE(note->isVisible());
+                    });
+    EXPECT_EQ(window_->WerkDatum(), EncodeDate(2025, 9, 15)) << "a refused date changes nothing";
 }
