@@ -101,9 +101,9 @@ void TVornDateEditor::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        // After a whole date, Tab leaves the edit instead of stepping through its sections.
+        // Reached only when the focus chain did not take the key (focusNextPrevChild).
         finishTypingWhole(true);
-        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab); // not the next section
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab);
         return;
     default:
         if (dateCharacter)
@@ -125,6 +125,13 @@ void TVornDateEditor::focusOutEvent(QFocusEvent* event) {
     if (typingWhole_)
         finishTypingWhole(true);
     QDateEdit::focusOutEvent(event);
+}
+
+bool TVornDateEditor::focusNextPrevChild(bool next) {
+    if (!typingWhole_)
+        return QDateEdit::focusNextPrevChild(next);
+    finishTypingWhole(true);
+    return QWidget::focusNextPrevChild(next);
 }
 
 bool TVornDateEditor::eventFilter(QObject* watched, QEvent* event) {

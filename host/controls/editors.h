@@ -44,6 +44,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    /// Tab after a whole typed date takes it and leaves the edit, not into the next part of the
+    /// date (which would take the typed day into the shown date).
+    bool focusNextPrevChild(bool next) override;
     /// A click into the text (which the line edit inside takes) enters the date afresh.
     bool eventFilter(QObject* watched, QEvent* event) override;
 

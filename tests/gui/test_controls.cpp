@@ -423,6 +423,15 @@ TEST(Editors, AnImpossibleDateLeftWithTabKeepsThePreviousDateAndSaysSoWhereItSta
     EXPECT_TRUE(note->text().contains("31/02/2025") && note->text().contains("15/12/2026"))
         << note->text().toStdString();
 
+    // Entered with the whole date selected, then clicked into the month: Tab must not take the
+    // typed day into the shown date.
+    QTest::keyClick(shown.after, Qt::Key_Backtab);
+    shown.ClickAt(shown.edit->Editor()->findChild<QLineEdit*>()->width() / 3);
+    QTest::keyClicks(shown.edit->Editor(), "31/02/2025");
+    QTest::keyClick(shown.edit->Editor(), Qt::Key_Tab);
+    EXPECT_EQ(shown.edit->Date(), vorn::EncodeDate(2026, 12, 15)) << "not 31/12/2026";
+    EXPECT_EQ(QApplication::focusWidget(), shown.after);
+
     QTest::keyClick(shown.after, Qt::Key_Backtab);
     QTest::keyClicks(shown.edit->Editor(), "28/02/2025");
     QTest::keyClick(shown.edit->Editor(), Qt::Key_Tab);
