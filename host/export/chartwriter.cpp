@@ -168,6 +168,12 @@ void writePdf(const TResultSeries& series, const TResultHeading& heading, const 
         const int title = paintTitleBlock(painter, page.width(), heading, series);
         const QRect area(0, 0, page.width(), std::max(series.chart->Height(), 40));
         const TBarChart::BarRows rows = series.chart->BarRowsIn(area, QFontMetrics(painter.font()));
+        // Below the last bar there is only the plot's margin: it gets no page of its own.
+        const int barsEnd =
+            rows.height > 0
+                ? std::min(area.height(),
+                           static_cast<int>(std::ceil(rows.top + series.chart->BarCount() * rows.height)))
+                : area.height();
         int windowTop = 0;
         int offset = title; // where the window's top lands on the page
         while (windowTop < area.height()) {
@@ -187,7 +193,9 @@ void writePdf(const TResultSeries& series, const TResultHeading& heading, const 
             painter.restore();
             windowTop = windowBottom;
             offset = 0;
-            if (windowTop < area.height() && !pdf.newPage())
+            if (windowTop >= barsEnd - 1)
+                break;
+            if (!pdf.newPage())
                 RaiseClientError("Kon %s niet schrijven", path);
         }
         if (!painter.end())

@@ -3,6 +3,7 @@
 #include "exportfiles.h"
 
 #include "host/controls/barchart.h"
+#include "host/data/cell.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <cmath>
 #include <xlsxwriter.h>
 
 namespace vorn {
@@ -33,6 +35,10 @@ public:
             RaiseClientError("Kon %s niet schrijven", path);
         bold_ = workbook_add_format(book_);
         format_set_bold(bold_);
+        date_ = workbook_add_format(book_);
+        format_set_num_format(date_, "dd/mm/yyyy");
+        dateTime_ = workbook_add_format(book_);
+        format_set_num_format(dateTime_, "dd/mm/yyyy hh:mm");
     }
     ~Workbook() {
         if (book_ != nullptr)
@@ -49,6 +55,9 @@ public:
         return sheet;
     }
     lxw_format* Bold() const { return bold_; }
+    /// Dates are cells of the date kind shown the Flemish way, so that they sort and compute.
+    lxw_format* Date() const { return date_; }
+    lxw_format* DateTime() const { return dateTime_; }
     void Close(const QString& path) {
         const lxw_error result = workbook_close(book_);
         book_ = nullptr;
@@ -61,6 +70,8 @@ private:
     QByteArray tmpdir_;
     lxw_workbook* book_ = nullptr;
     lxw_format* bold_ = nullptr;
+    lxw_format* date_ = nullptr;
+    lxw_format* dateTime_ = nullptr;
 };
 
 void check(lxw_error result) {
@@ -77,9 +88,9 @@ void writeText(lxw_worksheet* sheet, int row, int column, const QString& text, l
                                  utf8.constData(), format));
 }
 
-void writeNumber(lxw_worksheet* sheet, int row, int column, double value) {
+void writeNumber(lxw_worksheet* sheet, int row, int column, double value, lxw_format* format = nullptr) {
     check(worksheet_write_number(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), value,
-                                 nullptr));
+                                 format));
 }
 
 /// Excel measures a column in characters of its default font, about 7 pixels each.
@@ -93,10 +104,16 @@ void writeHeader(lxw_worksheet* sheet, const QStringList& captions, lxw_format* 
     worksheet_freeze_panes(sheet, 1, 0);
 }
 
-void writeCell(lxw_worksheet* sheet, int row, int column, const TField& field, const Cell& cell) {
+void writeCell(const Workbook& book, lxw_worksheet* sheet, int row, int column, const TField& field,
+               const Cell& cell) {
     if (IsNullCell(cell))
         return;
-    if (IsNumericField(field.DataType()))
+    // A date's day number counts from 30 December 1899, as the workbook's serial dates do.
+    if (field.DataType() == TFieldType::Date)
+        writeNumber(sheet, row, column, std::floor(StoredDouble(field.Def(), cell)), book.Date());
+    else if (field.DataType() == TFieldType::DateTime)
+        writeNumber(sheet, row, column, StoredDouble(field.Def(), cell), book.DateTime());
+    else if (IsNumericField(field.DataType()))
         writeNumber(sheet, row, column, field.ValueOf(cell).toDouble());
     else
         writeText(sheet, row, column, field.DisplayTextOf(cell));
@@ -119,7 +136,7 @@ void writeTable(Workbook& book, const TResultTable& table, const QString& name) 
         const int position = sorted ? table.rowOrder[static_cast<std::size_t>(row)] : row;
         for (std::size_t c = 0; c < fields.size(); ++c)
             if (fields[c] != nullptr)
-                writeCell(sheet, row + 1, static_cast<int>(c), *fields[c],
+                writeCell(book, sheet, row + 1, static_cast<int>(c), *fields[c],
                           table.dataSet->cellAtPosition(*fields[c], position));
     }
 }

@@ -35,6 +35,8 @@ TBrowseInstellingenForm::TBrowseInstellingenForm(QWidget* parent)
             GBrowseInstelling->GetActiveDBView()->CreateAllItems(true);
     });
     connect(GBrowseInstelling, &TVornDBgrid::defaultLinkRequested, this, &TVornDBForm::linkRequested);
+    // The list takes the keys from the start: Down moves through it, Enter follows the default link.
+    InitialFocus = GBrowseInstelling;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(GBrowseInstelling);

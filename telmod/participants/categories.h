@@ -361,8 +361,15 @@ template <class Item, class CodeOf> void OrderByCode(std::vector<Item>& items, c
 /// "<figure> <page caption in lower case>"; only the letters A to Z are lowered.
 QString ChartCaption(const QString& figure, const QString& pageCaption);
 
+/// A bar's label: the description, or the code when there is none (a branch without a name would
+/// otherwise be an unlabelled bar).
+inline QString BarLabel(const QString& description, const QString& code) {
+    return description.trimmed().isEmpty() ? code : description;
+}
+
 /// One bar per statistic of the list, in code order (letter case ignored, the locale's collation),
-/// labelled by description; the chart grows to the bar height per entry and never shrinks.
+/// labelled by description (else code); the chart grows to the bar height per entry and never
+/// shrinks.
 template <class Stat>
 void ShowChartData(int statType, const vorn::TIDList& list, vorn::TBarChart& chart, const QString& caption) {
     chart.SetCaption(caption);
@@ -378,7 +385,8 @@ void ShowChartData(int statType, const vorn::TIDList& list, vorn::TBarChart& cha
         if (height > chart.Height())
             chart.SetHeight(height);
         for (const Stat* stat : stats)
-            chart.AddBar(stat->Omschrijving(), stat->GetTypeCount(statType), vorn::clYellow);
+            chart.AddBar(BarLabel(stat->Omschrijving(), stat->Code()), stat->GetTypeCount(statType),
+                         vorn::clYellow);
     } catch (...) {
         chart.EndUpdate();
         throw;

@@ -1,6 +1,7 @@
 // The export writers on their own: sheet names Excel accepts, the totals line read back as pairs,
 // and files that are written whole or not at all.
 #include "host/controls/barchart.h"
+#include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/export/chartwriter.h"
 #include "host/export/exportfiles.h"
@@ -10,12 +11,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 
 using namespace vorn;
+
+namespace {
+
+/// What a program prints, or nothing when it is not installed.
+std::optional<QString> OutputOf(const QString& program, const QStringList& arguments) {
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return std::nullopt;
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
 
 TEST(Workbook, SheetNamesAreWhatExcelAcceptsAndUnique) {
     EXPECT_EQ(SheetName("Per vak/graad", {}), "Per vak-graad");
@@ -36,6 +55,33 @@ TEST(Workbook, TheTotalsLineIsReadAsLabelsAndValues) {
     EXPECT_EQ(pairs[0].first, "Lesuren cursist");
     EXPECT_EQ(pairs[0].second, "150");
     EXPECT_EQ(pairs[2].first, "Vrouwen.");
+}
+
+TEST(Workbook, DatesAreDateCellsShownTheFlemishWay) {
+    TVornClientDataSet dataSet;
+    dataSet.AddField(FieldDef::wideString("OR_OMSCHRIJVING", 50));
+    dataSet.AddField(FieldDef::date("OR_VAN"));
+    dataSet.CreateDataSet();
+    dataSet.Append();
+    dataSet.FieldByName("OR_OMSCHRIJVING").SetAsString("Schooljaar 2025-2026");
+    dataSet.FieldByName("OR_VAN").SetAsDateTime(EncodeDate(2025, 9, 1));
+    dataSet.Post();
+    TResultTable table;
+    table.caption = "Referteperiodes";
+    table.dataSet = &dataSet;
+    table.columns = {{"OR_OMSCHRIJVING", "Omschrijving", 200, false}, {"OR_VAN", "Van", 80, false}};
+    QTemporaryDir dir;
+    const QString path = dir.filePath("periodes.xlsx");
+    WriteWorkbook({table}, {}, {}, path);
+    const std::optional<QString> sheet = OutputOf("unzip", {"-p", path, "xl/worksheets/sheet1.xml"});
+    const std::optional<QString> styles = OutputOf("unzip", {"-p", path, "xl/styles.xml"});
+    if (!sheet || !styles)
+        GTEST_SKIP() << "unzip is not installed";
+    // 1 September 2025 is serial date 45901; a number cell (no t="s"/"str") with a date style.
+    const QRegularExpressionMatch cell =
+        QRegularExpression(R"re(<c r="B2" s="(\d+)"><v>45901</v></c>)re").match(*sheet);
+    EXPECT_TRUE(cell.hasMatch()) << sheet->toStdString();
+    EXPECT_TRUE(styles->contains(R"(formatCode="dd/mm/yyyy")")) << styles->toStdString();
 }
 
 TEST(Workbook, AWorkbookThatCannotBeWrittenLeavesNothingBehind) {
@@ -158,4 +204,51 @@ TEST(ChartFiles, AChartTooLongForOnePictureShowsItsFirstBarsWholeAndSaysSo) {
     small.AddBar("A", 1, clYellow);
     small.SetHeight(397);
     EXPECT_EQ(PngBarsShown(TResultSeries{QStringLiteral("Per Vestiging"), &small}, heading), 1);
+}
+
+namespace {
+
+/// The text of each page of a PDF, read back with pdftotext; empty when poppler is not installed.
+QStringList PdfPageTexts(const QString& path) {
+    QProcess info;
+    info.start("pdfinfo", {path});
+    if (!info.waitForFinished(60000))
+        return {};
+    const QRegularExpressionMatch pages =
+        QRegularExpression(R"(Pages:\s+(\d+))").match(QString::fromUtf8(info.readAllStandardOutput()));
+    QStringList texts;
+    for (int page = 1; pages.hasMatch() && page <= pages.captured(1).toInt(); ++page) {
+        QProcess text;
+        text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
+        text.waitForFinished(60000);
+        texts << QString::fromUtf8(text.readAllStandardOutput());
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST(ChartFiles, EveryPageOfAChartPdfShowsBars) {
+    const TResultHeading heading{
+        QStringLiteral("Cursisten"), QStringLiteral("CVO"), QStringLiteral("2024-2025"), {}};
+    QTemporaryDir dir;
+    bool checked = false;
+    for (const int bars : {1, 15, 16, 38, 39, 40, 41, 42, 77, 80}) {
+        TBarChart chart;
+        chart.resize(700, 100);
+        for (int i = 0; i < bars; ++i)
+            chart.AddBar(QStringLiteral("Klas %1").arg(i), 10 + i % 7, clYellow);
+        chart.SetHeight(std::max(397, bars * 26)); // as the participant screens size them
+        const QString path = dir.filePath(QStringLiteral("%1.pdf").arg(bars));
+        WriteChart(TResultSeries{QStringLiteral("Per Klas"), &chart}, heading, ChartFormat::Pdf, path);
+        const QStringList pages = PdfPageTexts(path);
+        if (pages.isEmpty())
+            continue;
+        checked = true;
+        for (int page = 0; page < pages.size(); ++page)
+            EXPECT_TRUE(pages[page].contains("Klas ")) << bars << " bars: page " << page + 1 << " has no bar";
+        EXPECT_TRUE(pages.last().contains(QStringLiteral("Klas %1").arg(bars - 1))) << bars << " bars";
+    }
+    if (!checked)
+        GTEST_SKIP() << "pdfinfo and pdftotext (poppler-utils) are not installed";
 }

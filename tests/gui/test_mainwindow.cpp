@@ -139,6 +139,19 @@ TEST_F(MainWindowTest, AMenuScreenOpensWithItsDefaultBrowseScreenAsMasterWhichIs
     EXPECT_EQ(window_->OpenForms().size(), 3) << "the browse screen is reused";
 }
 
+TEST_F(MainWindowTest, TheFirstOverviewTakesTheKeysAtOnce) {
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    TVornDBForm* browse = window_->OpenFirstScreen({});
+    auto* list = qobject_cast<TBrowseInstellingenForm*>(browse);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), list->GBrowseInstelling);
+    const int before = list->CDSBrowseInstelling.RecNo();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(list->CDSBrowseInstelling.RecNo(), before + 1) << "Down moves to the next institution";
+}
+
 TEST_F(MainWindowTest, FollowingALinkOpensTheDetailScreenWithTheBrowseListAsMaster) {
     TVornDBForm* browse = window_->OpenForm("TStatBrowseOSPInstellingenForm", nullptr);
     auto* list = qobject_cast<TBrowseInstellingenForm*>(browse);

@@ -108,7 +108,7 @@ TEST_F(OspScreenTest, CategoryValuesAreNamedFromTheirListsOrAsUnknownIds) {
     Fetch();
     // The branch of another institution is unknown here; branch OOS has an empty name.
     EXPECT_EQ(Bars(Chart("Per Vestigingsplaats")),
-              (QStringList{"? ID : 113=1", "Annex=1", "Brugge centrum=3", "=1"}))
+              (QStringList{"? ID : 113=1", "Annex=1", "Brugge centrum=3", "OOS=1"}))
         << "codes compared without regard to letter case: abc before BRU";
     EXPECT_EQ(
         GridRows(Grid("Per Vestigingsplaats")),
@@ -232,4 +232,20 @@ TEST(ParticipantChart, GrowsTwentySixPixelsABarAndNeverShrinks) {
     fill(3);
     EXPECT_EQ(chart.Height(), 416);
     EXPECT_EQ(chart.BarCount(), 3);
+}
+
+TEST(ParticipantChart, ABarWithoutADescriptionShowsItsCode) {
+    TBarChart chart;
+    TIDList list(200, true, dupError);
+    telmod::osp::TStatistic named;
+    named.SetCode("VP1");
+    named.SetOmschrijving("Brugge centrum");
+    telmod::osp::TStatistic nameless;
+    nameless.SetCode("VP2");
+    list.AddObject(1, &named);
+    list.AddObject(2, &nameless);
+    telmod::ShowChartData<telmod::osp::TStatistic>(0, list, chart, "x");
+    ASSERT_EQ(chart.BarCount(), 2);
+    EXPECT_EQ(chart.Bars(0).label, "Brugge centrum");
+    EXPECT_EQ(chart.Bars(1).label, "VP2");
 }
