@@ -10,6 +10,9 @@
 
 -- Runs inside the transaction that makes or upgrades the database; its notices are of no interest.
 SET LOCAL client_min_messages = warning;
+-- One change of the rules of this database at a time: two of them granting or revoking on the same
+-- catalogue rows at once fail with "tuple concurrently updated". Held until the transaction ends.
+SELECT pg_advisory_xact_lock(1987011182, 1);
 
 CREATE TABLE IF NOT EXISTS VORN_GEBRUIKER (
   VU_GEBRUIKER VARCHAR(63) PRIMARY KEY,

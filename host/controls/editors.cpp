@@ -167,14 +167,18 @@ void TVornDateEditor::finishTypingWhole(bool take) {
             refusal_->hide();
         setToolTip(QString());
         setDate(typedDate);
+        emit dateTyped();
         return;
     }
-    showRefusal(QStringLiteral("'%1' is geen geldige datum; de vorige datum (%2) blijft staan.")
-                    .arg(typed, lineEdit()->text().trimmed().isEmpty() ? QStringLiteral("leeg")
-                                                                       : lineEdit()->text()));
+    const QString refusal =
+        QStringLiteral("'%1' is geen geldige datum; de vorige datum (%2) blijft staan.")
+            .arg(typed, lineEdit()->text().trimmed().isEmpty() ? QStringLiteral("leeg") : lineEdit()->text());
+    ShowNote(refusal);
+    setToolTip(refusal); // read again by pointing at the edit
 }
 
-void TVornDateEditor::showRefusal(const QString& text) {
+/// The note stays for a while where the edit is: a tooltip would go with the focus.
+void TVornDateEditor::ShowNote(const QString& text) {
     if (refusal_ == nullptr) {
         refusal_ = new QLabel(this, Qt::ToolTip);
         refusal_->setObjectName(QStringLiteral("DatumMelding"));
@@ -192,7 +196,6 @@ void TVornDateEditor::showRefusal(const QString& text) {
     refusal_->move(mapToGlobal(QPoint(0, height())));
     refusal_->show();
     refusalTimer_->start(6000);
-    setToolTip(text); // read again by pointing at the edit
 }
 
 TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton)

@@ -38,6 +38,12 @@ public:
     /// Whether the last date typed was refused (and the previous date kept); false again once a
     /// typed date is taken.
     bool LastTypingRefused() const { return refused_; }
+    /// Shows `text` in a note under the edit for a while (a refused date says so the same way).
+    void ShowNote(const QString& text);
+
+signals:
+    /// A whole typed date was taken (not sent for SetDate, the arrows or the calendar).
+    void dateTyped();
 
 protected:
     QValidator::State validate(QString& input, int& pos) const override;
@@ -55,8 +61,6 @@ private:
     /// Takes the typed date (when `take` and it is a date), else shows the previous date again with
     /// a note when something was typed.
     void finishTypingWhole(bool take);
-    /// A note under the edit that stays for a while: a tooltip would go with the focus.
-    void showRefusal(const QString& text);
     bool typingWhole_ = false;
     bool freshEntry_ = true; // entered and not yet moved in with the arrow keys
     bool refused_ = false;

@@ -175,6 +175,7 @@ void TParticipantStatsForm::connectHandlers() {
     connect(LEinstelling, &TVornLookupEdit::changed, this,
             [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
     connect(EVanafDatum, &TVornDateEdit::changed, this, [this] { EVanafDatumChange(EVanafDatum); });
+    connect(EVanafDatum->Editor(), &TVornDateEditor::dateTyped, this, [this] { TellWhereThePeriodEnds(); });
     connect(ETotDatum, &TVornDateEdit::changed, this, [this] { ETotDatumChange(ETotDatum); });
     connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
     connect(CBStatType, &QComboBox::currentIndexChanged, this,
@@ -225,6 +226,21 @@ void TParticipantStatsForm::LEinstellingChange(QObject*) {
 
 void TParticipantStatsForm::EVanafDatumChange(QObject*) {
     FVanaf = EVanafDatum->Date();
+}
+
+/// Tab goes from "Vanaf" to the check box, past "Tot en met": after a typed start the end is said
+/// out loud, so that an old end date is never kept unseen.
+void TParticipantStatsForm::TellWhereThePeriodEnds() {
+    const TDateTime from = EVanafDatum->Date();
+    const TDateTime to = ETotDatum->Date();
+    if (!IsDateSet(from))
+        return;
+    const QString end =
+        IsDateSet(to) ? DateTimeToDate(to).toString(QStringLiteral("dd/MM/yyyy")) : QStringLiteral("leeg");
+    ETotDatum->Editor()->ShowNote(
+        IsDateSet(to) && to < from
+            ? QStringLiteral("Tot en met (%1) ligt voor Vanaf: kijk de periode na (Alt+T).").arg(end)
+            : QStringLiteral("Tot en met blijft %1 (Alt+T om te wijzigen).").arg(end));
 }
 
 void TParticipantStatsForm::ETotDatumChange(QObject*) {

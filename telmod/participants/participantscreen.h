@@ -113,6 +113,7 @@ public:
     void LEinstellingChange(QObject* sender);
     void EVanafDatumChange(QObject* sender);
     void ETotDatumChange(QObject* sender);
+    void TellWhereThePeriodEnds();
     void AFetchUpdate(QObject* sender);
     void AFetchExecute(QObject* sender);
     void CBViewClick(QObject* sender);

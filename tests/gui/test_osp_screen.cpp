@@ -5,6 +5,10 @@
 
 #include "host/data/inifile.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QtTest/QTest>
+
 using namespace vorn;
 using telmod::TStatCursistenPerInstellingForm;
 using vorn::testing::Bars;
@@ -248,4 +252,28 @@ TEST(ParticipantChart, ABarWithoutADescriptionShowsItsCode) {
     ASSERT_EQ(chart.BarCount(), 2);
     EXPECT_EQ(chart.Bars(0).label, "Brugge centrum");
     EXPECT_EQ(chart.Bars(1).label, "VP2");
+}
+
+TEST_F(OspScreenTest, AfterATypedStartTheEndOfThePeriodIsSaidNotKeptUnseen) {
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    form_->EVanafDatum->SetDate(EncodeDate(2025, 9, 1));
+    form_->ETotDatum->SetDate(EncodeDate(2026, 6, 30));
+    const auto typeStart = [this](const char* date) {
+        form_->EVanafDatum->Editor()->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(form_->EVanafDatum->Editor(), date);
+        QTest::keyClick(form_->EVanafDatum->Editor(), Qt::Key_Tab);
+    };
+    typeStart("01/02/2026");
+    EXPECT_EQ(QApplication::focusWidget(), form_->CBView) << "the Part's tab order stays";
+    const auto* note = form_->ETotDatum->Editor()->findChild<QLabel*>("DatumMelding");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "Tot en met blijft 30/06/2026 (Alt+T om te wijzigen).");
+
+    typeStart("01/09/2026");
+    EXPECT_EQ(note->text(), "Tot en met (30/06/2026) ligt voor Vanaf: kijk de periode na (Alt+T).");
+    EXPECT_EQ(form_->FTot, EncodeDate(2026, 6, 30)) << "the end stays what the user left";
+    EXPECT_EQ(form_->FVanaf, EncodeDate(2026, 9, 1));
 }
