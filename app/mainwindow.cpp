@@ -18,6 +18,7 @@
 #include "host/export/screenexport.h"
 #include "host/export/workbookwriter.h"
 #include "host/forms/formmanager.h"
+#include "host/forms/outputcontext.h"
 #include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
 #include "host/reports/printdialogs.h"
@@ -65,7 +66,7 @@ bool LoadQtTranslations() {
 
 MainWindow::MainWindow(IJobService* jobs, const QString& settingsFile)
     : jobs_(jobs), settingsFile_(settingsFile), tabs_(new QTabWidget(this)), status_(new QLabel(this)),
-      werkDatumLabel_(new QLabel(this)), werkDatum_(Today()) {
+      werkDatumLabel_(new QLabel(this)), werkDatum_(DateToDateTime(OutputTime().date())) {
     setWindowTitle(QStringLiteral("Vorn"));
     tabs_->setDocumentMode(true);
     tabs_->setTabsClosable(true);

@@ -874,6 +874,32 @@ QStringList NamesOf(const TCube& cube, const std::vector<int>& dimensions) {
 
 } // namespace
 
+QString DimensionCaption(const TCube& cube, int dimension) {
+    const TCubeDimensionDef& def = cube.Dimension(dimension).def;
+    return def.caption.isEmpty() ? def.name : def.caption;
+}
+
+QStringList FilterDescriptions(const TCube& cube, const TPivotLayout& layout) {
+    constexpr std::size_t Named = 8; // beyond this a line no longer reads at a glance
+    QStringList lines;
+    for (const auto& [dimension, kept] : layout.filters) {
+        const std::uint32_t members = cube.MemberCount(dimension);
+        if (kept.size() >= members)
+            continue;
+        QStringList labels;
+        for (const std::uint32_t code : kept) {
+            if (static_cast<std::size_t>(labels.size()) == Named)
+                break;
+            labels << cube.MemberLabel(dimension, code);
+        }
+        QString line = QStringLiteral("%1: %2").arg(DimensionCaption(cube, dimension), labels.join(u", "));
+        if (kept.size() > Named)
+            line += QStringLiteral(", … (%1 van %2)").arg(kept.size()).arg(members);
+        lines << line;
+    }
+    return lines;
+}
+
 TPivotLayout DefinedLayout(const TCube& cube) {
     return DefinedLayout(cube, cube.Definition().layout);
 }

@@ -3,6 +3,7 @@
 #include "cube.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -62,6 +63,12 @@ TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored);
 /// A layout as a definition stores it (names and labels), to save a rearranged cube. Collapsed
 /// members are not stored.
 TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout);
+
+/// What a dimension is called: its caption, else its field's name.
+QString DimensionCaption(const TCube& cube, int dimension);
+/// The filters of a layout as a reader needs them on every output, one "Caption: member, member"
+/// each in member order; a long list is cut with how many of how many members are kept.
+QStringList FilterDescriptions(const TCube& cube, const TPivotLayout& layout);
 
 bool IsCollapsed(const TAxisLayout& axis, const TMemberPath& path);
 /// Collapses or expands one member, whatever its level says.

@@ -6,6 +6,7 @@
 #include "host/data/datasource.h"
 #include "host/data/provider.h"
 #include "host/export/exportfiles.h"
+#include "host/export/textwriters.h"
 #include "host/export/workbookwriter.h"
 #include "host/forms/hostservices.h"
 #include "host/forms/screenresults.h"
@@ -49,8 +50,18 @@ void CopyStored(const Column& from, const std::vector<std::uint32_t>& order,
 
 } // namespace
 
+QString ReadableFieldName(const QString& fieldName) {
+    QString text = fieldName.toLower();
+    text.replace(u'_', u' ');
+    text = text.simplified();
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
 std::unique_ptr<TVornClientDataSet> CopyRows(const TVornClientDataSet& source,
-                                             const std::vector<std::uint32_t>& positions) {
+                                             const std::vector<std::uint32_t>& positions,
+                                             const QHash<QString, QString>& captions) {
     std::vector<const TField*> fields;
     std::vector<FieldDef> defs;
     for (int index = 0; index < source.FieldCount(); ++index) {
@@ -64,6 +75,11 @@ std::unique_ptr<TVornClientDataSet> CopyRows(const TVornClientDataSet& source,
         def.lookupKeyFields.clear();
         def.lookupResultField.clear();
         def.required = false;
+        def.displayLabel = captions.value(field.FieldName().toUpper());
+        if (def.displayLabel.isEmpty())
+            def.displayLabel = field.DisplayLabel() != field.FieldName()
+                                   ? field.DisplayLabel()
+                                   : ReadableFieldName(field.FieldName());
         fields.push_back(&field);
         defs.push_back(def);
     }
@@ -132,6 +148,8 @@ void TDrillThroughDialog::WriteCsv(const QString& path) const {
         vorn::WriteCsv(*rows_, out);
         out.flush();
     });
+    WriteContextFile(ContextFileBeside(path), QStringList(context_)
+                                                  << QStringLiteral("Cel: %1").arg(caption_));
 }
 
 void TDrillThroughDialog::WriteXlsx(const QString& path) const {
@@ -144,7 +162,8 @@ void TDrillThroughDialog::WriteXlsx(const QString& path) const {
         table.columns.push_back({field.FieldName(), field.DisplayLabel(), grid_->columnWidth(index),
                                  IsNumericField(field.DataType())});
     }
-    WriteWorkbook({table}, QString(), {}, path);
+    WriteWorkbook({table}, QString(), {}, QStringList(context_) << QStringLiteral("Cel: %1").arg(caption_),
+                  path);
 }
 
 void TDrillThroughDialog::exportChosen() {

@@ -31,11 +31,6 @@ QString ZoneCaption(TCubeZone zone) {
     return QStringLiteral("Velden");
 }
 
-QString DimensionCaption(const TCube& cube, int dimension) {
-    const TCubeDimensionDef& def = cube.Dimension(dimension).def;
-    return def.caption.isEmpty() ? def.name : def.caption;
-}
-
 } // namespace
 
 QString DimensionMimeType() {

@@ -11,7 +11,9 @@
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/export/exportfiles.h"
+#include "host/export/textwriters.h"
 #include "host/forms/hostservices.h"
+#include "host/forms/outputcontext.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -75,8 +77,9 @@ QString MeasureCaption(const TCube& cube, int measure) {
 } // namespace
 
 TOLAPFrame::TOLAPFrame(QWidget* parent)
-    : QWidget(parent), pages_(new QTabWidget(this)), grid_(new TPivotGrid), fieldList_(new TCubeFieldList),
-      chart_(new TBarChart), chartScroll_(new QScrollArea), chartMeasure_(new QComboBox) {
+    : QWidget(parent), pages_(new QTabWidget(this)), grid_(new TPivotGrid), filterNote_(new QLabel),
+      fieldList_(new TCubeFieldList), chart_(new TBarChart), chartScroll_(new QScrollArea),
+      chartMeasure_(new QComboBox) {
     pages_->setObjectName(QStringLiteral("PCOLAP"));
     grid_->setObjectName(QStringLiteral("GOLAP"));
     fieldList_->setObjectName(QStringLiteral("PNVelden"));
@@ -88,6 +91,13 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     auto* cubeLayout = new QVBoxLayout(cubePage);
     cubeLayout->setContentsMargins(0, 0, 0, 0);
     cubeLayout->addWidget(createToolBar());
+    filterNote_->setObjectName(QStringLiteral("LFilter"));
+    filterNote_->setWordWrap(true);
+    filterNote_->setTextFormat(Qt::PlainText);
+    filterNote_->setStyleSheet(QStringLiteral("QLabel { background: #fff4c2; color: #3a3000; padding: 3px; "
+                                              "border: 1px solid #e0c860; }"));
+    filterNote_->hide();
+    cubeLayout->addWidget(filterNote_);
     auto* splitter = new QSplitter(Qt::Horizontal, cubePage);
     splitter->addWidget(grid_);
     splitter->addWidget(fieldList_);
@@ -289,6 +299,7 @@ void TOLAPFrame::fillSortMenu() {
 void TOLAPFrame::syncControls() {
     syncing_ = true;
     const bool shownCube = pivot_ != nullptr;
+    showFilterNote();
     for (QToolBar* bar : findChildren<QToolBar*>())
         bar->setEnabled(shownCube);
     if (shownCube) {
@@ -343,9 +354,11 @@ void TOLAPFrame::ShowCube() {
     TWaitCursor wait;
     std::shared_ptr<const TCube> cube = TCube::Build(definition_, *dataSet_);
     std::unique_ptr<TPivot> pivot;
-    if (const std::optional<TPivotLayout> remembered = rememberedLayout(*cube)) {
+    bool remembered = false;
+    if (const std::optional<TPivotLayout> layout = rememberedLayout(*cube)) {
         try {
-            pivot = std::make_unique<TPivot>(cube, *remembered);
+            pivot = std::make_unique<TPivot>(cube, *layout);
+            remembered = true;
         } catch (const ECubeError&) {
             pivot.reset(); // the rows changed since: the definition's layout instead
         }
@@ -360,6 +373,7 @@ void TOLAPFrame::ShowCube() {
     pivot_ = std::move(pivot);
     cube_ = std::move(cube);
     builtOrder_ = std::move(order);
+    filtersRestored_ = remembered && !FilterDescriptions(*cube_, pivot_->Layout()).isEmpty();
     settleFilterZone({});
     fillSortMenu();
     showPivot();
@@ -396,6 +410,7 @@ void TOLAPFrame::ApplyLayout(const TPivotLayout& layout) {
 /// Sets the layout (the pivot keeps its previous one when this one does not fit), shows it and
 /// remembers it.
 void TOLAPFrame::apply(const TPivotLayout& layout, std::vector<int> filterZone) {
+    filtersRestored_ = false;
     {
         TWaitCursor wait;
         pivot_->SetLayout(layout);
@@ -421,6 +436,32 @@ void TOLAPFrame::settleFilterZone(std::vector<int> filterZone) {
             std::find(filterZone.begin(), filterZone.end(), dimension) == filterZone.end())
             filterZone.push_back(dimension);
     filterZone_ = std::move(filterZone);
+}
+
+/// Filters hide rows of every figure: the note says which, where the eye is, and whether they were
+/// set now or come from the remembered layout.
+void TOLAPFrame::showFilterNote() {
+    const QStringList filters =
+        pivot_ != nullptr ? FilterDescriptions(*cube_, pivot_->Layout()) : QStringList();
+    filterNote_->setVisible(!filters.isEmpty());
+    if (filters.isEmpty())
+        return;
+    const QString lead = filtersRestored_
+                             ? QStringLiteral("Filter van de vorige keer hersteld (\"Standaardindeling\" "
+                                              "zet het terug): ")
+                             : QStringLiteral("Gefilterd: ");
+    filterNote_->setText(lead + filters.join(QStringLiteral("; ")));
+}
+
+TResultHeading TOLAPFrame::Heading() const {
+    TResultHeading heading = headingSource_ ? headingSource_() : TResultHeading{};
+    if (pivot_ != nullptr)
+        heading.filters = FilterDescriptions(*cube_, pivot_->Layout());
+    return heading;
+}
+
+void TOLAPFrame::SetHeadingSource(std::function<TResultHeading()> source) {
+    headingSource_ = std::move(source);
 }
 
 void TOLAPFrame::showPivot() {
@@ -577,8 +618,32 @@ std::unique_ptr<TDrillThroughDialog> TOLAPFrame::DrillThroughDialog(int row, int
     for (int level = 0; level + 1 < headerRows; ++level)
         caption << PivotCellsAsText(*model_, QRect(column, level, 1, 1)).trimmed();
     caption.removeAll(QString());
-    return std::make_unique<TDrillThroughDialog>(CopyRows(*dataSet_, rows),
-                                                 caption.join(QStringLiteral(" / ")), this);
+    caption.erase(std::unique(caption.begin(), caption.end()), caption.end()); // a total spans its levels
+    auto dialog = std::make_unique<TDrillThroughDialog>(
+        CopyRows(*dataSet_, rows, fieldCaptions(pivot.Cube())), caption.join(QStringLiteral(" / ")), this);
+    dialog->SetContext(ContextLines(Heading()));
+    return dialog;
+}
+
+/// The captions the definition gives the fields of its dimensions and of the measures that show a
+/// field's values, by field name.
+QHash<QString, QString> TOLAPFrame::fieldCaptions(const TCube& cube) {
+    QHash<QString, QString> captions;
+    for (int dimension = 0; dimension < cube.DimensionCount(); ++dimension) {
+        const TCubeDimensionDef& def = cube.Dimension(dimension).def;
+        if (!def.caption.isEmpty())
+            captions.insert(def.field.toUpper(), def.caption);
+    }
+    for (int measure = 0; measure < cube.MeasureCount(); ++measure) {
+        const TCubeMeasureDef& def = cube.Measure(measure).def;
+        // A count's caption names the count, not the values counted.
+        const bool namesTheValues =
+            def.aggregate != TCubeAggregate::Count && def.aggregate != TCubeAggregate::CountDistinct;
+        if (namesTheValues && !def.field.isEmpty() && !def.caption.isEmpty() &&
+            !captions.contains(def.field.toUpper()))
+            captions.insert(def.field.toUpper(), def.caption);
+    }
+    return captions;
 }
 
 void TOLAPFrame::openDrillThrough(int row, int column) {
@@ -679,18 +744,26 @@ QString TOLAPFrame::title() const {
 void TOLAPFrame::WriteCsv(const QString& path) const {
     shown();
     WritePivotCsvFile(*model_, path);
+    WriteContextFile(ContextFileBeside(path), ContextLines(Heading()));
 }
 
 void TOLAPFrame::WriteXlsx(const QString& path) const {
     const TPivot& pivot = shown();
     TWaitCursor wait;
-    WritePivotXlsx(pivot, *model_, path);
+    WritePivotXlsx(pivot, *model_, ContextLines(Heading()), path);
+}
+
+/// Under the title every page says what the pivot shows; the screen is the title's business.
+QStringList TOLAPFrame::printedContext() const {
+    TResultHeading heading = Heading();
+    heading.screen.clear();
+    return ContextLines(heading);
 }
 
 void TOLAPFrame::WritePdf(const QString& path, const QString& title) const {
     const TPivot& pivot = shown();
     TWaitCursor wait;
-    WritePivotPdf(pivot, *model_, title, PivotPageLayout(settings_, statisticKey_), path);
+    WritePivotPdf(pivot, *model_, title, printedContext(), PivotPageLayout(settings_, statisticKey_), path);
 }
 
 void TOLAPFrame::exportTo(const QString& kind) {
@@ -721,7 +794,8 @@ void TOLAPFrame::PrintCube() {
         return;
     RememberPivotPageLayout(settings_, statisticKey_, printer.pageLayout());
     TWaitCursor wait;
-    const TPivotPrintDocument document(pivot, *model_, title(), printer.pageLayout(), &printer);
+    const TPivotPrintDocument document(pivot, *model_, title(), printedContext(), printer.pageLayout(),
+                                       &printer);
     const bool range = printer.printRange() == QPrinter::PageRange;
     PaintPivotPages(document, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
 }
@@ -736,7 +810,8 @@ void TOLAPFrame::PreviewCube() {
     dialog.resize(900, 700);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         RunGuarded([&] {
-            const TPivotPrintDocument document(pivot, *model_, title(), target->pageLayout(), target);
+            const TPivotPrintDocument document(pivot, *model_, title(), printedContext(),
+                                               target->pageLayout(), target);
             const bool range = target->printRange() == QPrinter::PageRange;
             PaintPivotPages(document, *target, range ? target->fromPage() : 0, range ? target->toPage() : 0);
         });

@@ -5,6 +5,7 @@
 #include "host/cube/cubedefinition.h"
 #include "host/cube/pivot.h"
 #include "host/cube/pivotmodel.h"
+#include "host/forms/screenresults.h"
 
 #include <QWidget>
 #include <functional>
@@ -14,6 +15,7 @@
 
 class QAction;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QScrollArea;
 class QTabWidget;
@@ -64,6 +66,12 @@ public:
     void WriteCsv(const QString& path) const;
     void WriteXlsx(const QString& path) const;
     void WritePdf(const QString& path, const QString& title) const;
+    /// What the screen says the pivot shows (institution, statistic, school year); asked at every output.
+    void SetHeadingSource(std::function<TResultHeading()> source);
+    /// The screen's heading with the filters of the pivot as shown.
+    TResultHeading Heading() const;
+    /// The line over the grid that names the active filters (hidden when there are none).
+    QLabel* FilterNote() const { return filterNote_; }
     /// Rearranges the shown pivot (what every control of the frame ends in); remembered per statistic.
     void ApplyLayout(const TPivotLayout& layout);
     /// "Standaardindeling": back to the definition's layout (and forgets the remembered one).
@@ -96,6 +104,7 @@ private:
     QAction* addAction(const QString& name, const QString& text, bool checkable);
     void fillSortMenu();
     void syncControls();
+    void showFilterNote();
     void showPivot();
     void fillChart();
     void changeLayout(const std::function<void(TPivotLayout&)>& change);
@@ -108,6 +117,8 @@ private:
     void openDrillThrough(int row, int column);
     void exportTo(const QString& kind);
     QString title() const;
+    QStringList printedContext() const;
+    static QHash<QString, QString> fieldCaptions(const TCube& cube);
 
     TOLAPDefinition definition_;
     TVornIniFile* settings_ = nullptr;
@@ -118,11 +129,14 @@ private:
     std::unique_ptr<TPivotTableModel> model_;
     std::vector<std::uint32_t> builtOrder_; // the dataset's order when the cube was built
     std::vector<int> filterZone_;
+    std::function<TResultHeading()> headingSource_;
+    bool filtersRestored_ = false; // the shown filters came from the remembered layout
     bool syncing_ = false;
     bool chartStale_ = true;
 
     QTabWidget* pages_;
     TPivotGrid* grid_;
+    QLabel* filterNote_;
     TCubeFieldList* fieldList_;
     TBarChart* chart_;
     QScrollArea* chartScroll_;

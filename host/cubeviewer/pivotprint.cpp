@@ -35,15 +35,15 @@ QFont PrintFont(int points, bool bold) {
 } // namespace
 
 TPivotPrintDocument::TPivotPrintDocument(const TPivot& pivot, const TPivotTableModel& model, QString title,
-                                         const QPageLayout& layout, QPaintDevice* device)
-    : model_(model), title_(std::move(title)), layout_(layout), font_(PrintFont(8, false)),
-      titleFont_(PrintFont(12, true)) {
+                                         QStringList context, const QPageLayout& layout, QPaintDevice* device)
+    : model_(model), title_(std::move(title)), context_(std::move(context)), layout_(layout),
+      font_(PrintFont(8, false)), titleFont_(PrintFont(12, true)) {
     geometry_ = MeasurePivot(model, pivot.MeasureSlotCount(), font_, device);
     paper_ = layout.paintRectPixels(device->logicalDpiX());
     paper_.moveTo(0, 0);
     const QFontMetrics titleMetrics(titleFont_, device);
     const QFontMetrics metrics(font_, device);
-    titleHeight_ = titleMetrics.height() * 2;
+    titleHeight_ = titleMetrics.height() * 3 / 2 + metrics.height() * (static_cast<int>(context_.size()) + 1);
     footerHeight_ = metrics.height() * 2;
 
     const int headerRows = model.HeaderRowCount();
@@ -79,8 +79,16 @@ void TPivotPrintDocument::PaintPage(QPainter& painter, int index) const {
     painter.save();
     painter.setFont(titleFont_);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(0, 0, paper_.width(), titleHeight_), Qt::AlignLeft | Qt::AlignTop, title_);
+    const int titleLine = QFontMetrics(titleFont_, painter.device()).height();
+    painter.drawText(QRect(0, 0, paper_.width(), titleLine), Qt::AlignLeft | Qt::AlignTop, title_);
     painter.setFont(font_);
+    const QFontMetrics metrics(font_, painter.device());
+    int y = titleLine * 3 / 2;
+    for (const QString& line : context_) {
+        painter.drawText(QRect(0, y, paper_.width(), metrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                         metrics.elidedText(line, Qt::ElideRight, paper_.width()));
+        y += metrics.height();
+    }
     painter.drawText(QRect(0, paper_.height() - footerHeight_, paper_.width(), footerHeight_),
                      Qt::AlignRight | Qt::AlignBottom,
                      QStringLiteral("Pagina %1 van %2").arg(index + 1).arg(PageCount()));
@@ -134,14 +142,14 @@ void RememberPivotPageLayout(TVornIniFile* settings, const QString& statisticKey
 }
 
 void WritePivotPdf(const TPivot& pivot, const TPivotTableModel& model, const QString& title,
-                   const QPageLayout& layout, const QString& path) {
+                   const QStringList& context, const QPageLayout& layout, const QString& path) {
     WritePdfWhole(path, [&](QIODevice& device) {
         QPdfWriter writer(&device);
         writer.setPageLayout(layout);
         writer.setResolution(PdfResolution);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Vorn statistieken"));
-        const TPivotPrintDocument document(pivot, model, title, writer.pageLayout(), &writer);
+        const TPivotPrintDocument document(pivot, model, title, context, writer.pageLayout(), &writer);
         PaintPivotPages(document, writer);
     });
 }

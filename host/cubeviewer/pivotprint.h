@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPageLayout>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -17,13 +18,14 @@ class TPivotTableModel;
 class TVornIniFile;
 
 /// The pivot as shown laid out on pages, down and across: every page repeats the column headings
-/// above its rows and the row headings before its columns, under the title and above
-/// "Pagina n van m". Pages run down first, then across, as a spreadsheet prints them.
+/// above its rows and the row headings before its columns, under the title and the lines that say
+/// what the pivot shows (institution, school year, filters, ...) and above "Pagina n van m". Pages
+/// run down first, then across, as a spreadsheet prints them.
 class TPivotPrintDocument {
 public:
     /// Measures in the units of `device`, whose page layout is `layout`.
     TPivotPrintDocument(const TPivot& pivot, const TPivotTableModel& model, QString title,
-                        const QPageLayout& layout, QPaintDevice* device);
+                        QStringList context, const QPageLayout& layout, QPaintDevice* device);
 
     int PageCount() const { return static_cast<int>(rowPages_.size() * columnPages_.size()); }
     const QPageLayout& PageLayout() const { return layout_; }
@@ -39,6 +41,7 @@ private:
 
     const TPivotTableModel& model_;
     QString title_;
+    QStringList context_;
     QPageLayout layout_;
     QFont font_;
     QFont titleFont_;
@@ -61,6 +64,6 @@ void RememberPivotPageLayout(TVornIniFile* settings, const QString& statisticKey
 
 /// Writes the pivot as a PDF in that page set-up, whole or not at all; raises naming the file.
 void WritePivotPdf(const TPivot& pivot, const TPivotTableModel& model, const QString& title,
-                   const QPageLayout& layout, const QString& path);
+                   const QStringList& context, const QPageLayout& layout, const QString& path);
 
 } // namespace vorn

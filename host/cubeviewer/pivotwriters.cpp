@@ -178,7 +178,9 @@ void WriteString(lxw_worksheet* sheet, int row, int column, const QString& text,
                                  utf8.constData(), format));
 }
 
-void WriteSheet(lxw_workbook* book, const TPivot& pivot, const TPivotTableModel& model) {
+/// The pivot's cells under the lines that say what it shows (and a blank row).
+void WriteSheet(lxw_workbook* book, const TPivot& pivot, const TPivotTableModel& model,
+                const QStringList& context) {
     lxw_worksheet* sheet = workbook_add_worksheet(book, "Kubus");
     if (sheet == nullptr)
         RaiseClientError("Het werkblad kon niet gemaakt worden");
@@ -187,6 +189,9 @@ void WriteSheet(lxw_workbook* book, const TPivot& pivot, const TPivotTableModel&
     const int headerRows = model.HeaderRowCount();
     const int headerColumns = model.HeaderColumnCount();
     const int slotsPerLine = std::max(pivot.MeasureSlotCount(), 1);
+    for (int line = 0; line < context.size(); ++line)
+        WriteString(sheet, line, 0, context[line], nullptr);
+    const int top = context.isEmpty() ? 0 : static_cast<int>(context.size()) + 1;
     Check(worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(headerColumns - 1), 22, nullptr));
     if (model.columnCount() > headerColumns)
         Check(worksheet_set_column(sheet, static_cast<lxw_col_t>(headerColumns),
@@ -204,11 +209,11 @@ void WriteSheet(lxw_workbook* book, const TPivot& pivot, const TPivotTableModel&
                 if (span.width() * span.height() > 1) {
                     const QByteArray utf8 = text.toUtf8();
                     Check(worksheet_merge_range(
-                        sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                        static_cast<lxw_row_t>(row + span.height() - 1),
+                        sheet, static_cast<lxw_row_t>(top + row), static_cast<lxw_col_t>(column),
+                        static_cast<lxw_row_t>(top + row + span.height() - 1),
                         static_cast<lxw_col_t>(column + span.width() - 1), utf8.constData(), format));
                 } else {
-                    WriteString(sheet, row, column, text, format);
+                    WriteString(sheet, top + row, column, text, format);
                 }
                 continue;
             }
@@ -216,17 +221,19 @@ void WriteSheet(lxw_workbook* book, const TPivot& pivot, const TPivotTableModel&
             if (!value.isValid())
                 continue;
             const int slot = (column - headerColumns) % slotsPerLine;
-            Check(worksheet_write_number(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                                         value.toDouble(),
+            Check(worksheet_write_number(sheet, static_cast<lxw_row_t>(top + row),
+                                         static_cast<lxw_col_t>(column), value.toDouble(),
                                          formats.Number(slotFormats[static_cast<std::size_t>(slot)], total)));
         }
-    worksheet_freeze_panes(sheet, static_cast<lxw_row_t>(headerRows), static_cast<lxw_col_t>(headerColumns));
+    worksheet_freeze_panes(sheet, static_cast<lxw_row_t>(top + headerRows),
+                           static_cast<lxw_col_t>(headerColumns));
 }
 
 } // namespace
 
-void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QString& path) {
-    if (model.rowCount() > ExcelRows || model.columnCount() > ExcelColumns)
+void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QStringList& context,
+                    const QString& path) {
+    if (model.rowCount() + context.size() + 1 > ExcelRows || model.columnCount() > ExcelColumns)
         RaiseClientError("De kubus is te groot voor een werkblad (%d rijen, %d kolommen)", model.rowCount(),
                          model.columnCount());
     const QString target = OutputTarget(path);
@@ -241,7 +248,7 @@ void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QS
     if (book == nullptr)
         RaiseClientError("Kon %s niet schrijven", path);
     try {
-        WriteSheet(book, pivot, model);
+        WriteSheet(book, pivot, model, context);
     } catch (...) {
         workbook_close(book);
         QFile::remove(temporary);

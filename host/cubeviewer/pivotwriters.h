@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
@@ -21,10 +22,12 @@ QString PivotCellsAsText(const TPivotTableModel& model, const QRect& cells);
 void WritePivotCsv(const TPivotTableModel& model, QIODevice& device);
 void WritePivotCsvFile(const TPivotTableModel& model, const QString& path);
 
-/// The pivot as shown as an XLSX workbook, whole or not at all: merged heading cells, totals bold,
-/// values as numbers in their measure's number format, the headings frozen. Raises when the pivot
-/// does not fit a worksheet or the file cannot be written.
-void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QString& path);
+/// The pivot as shown as an XLSX workbook, whole or not at all: the `context` lines (what it shows)
+/// and a blank row, then merged heading cells, totals bold, values as numbers in their measure's
+/// number format, the headings frozen. Raises when the pivot does not fit a worksheet or the file
+/// cannot be written.
+void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QStringList& context,
+                    const QString& path);
 
 /// An Excel number format for a cube number format ("#,##0.0" stays, "0.##" becomes "General").
 QString ExcelNumberFormat(const QString& pattern);

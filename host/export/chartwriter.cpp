@@ -4,6 +4,7 @@
 
 #include "host/controls/barchart.h"
 #include "host/data/errors.h"
+#include "host/forms/outputcontext.h"
 
 #include <QLocale>
 #include <QPageLayout>
@@ -23,23 +24,18 @@ constexpr int MinimumWidth = 700;
 constexpr int LargestImageHeight = 16000;
 constexpr int Margin = 12;
 
+/// What the chart shows, under the screen's caption: the lines every output carries and the chart.
 QStringList titleLines(const TResultHeading& heading, const TResultSeries& series) {
-    QStringList lines;
-    for (const QString& line :
-         {heading.institution, heading.period,
-          heading.figure.isEmpty() ? QString() : QStringLiteral("Cijfer: %1").arg(heading.figure),
-          QStringLiteral("Grafiek: %1").arg(FileNameOf(series.caption))})
-        if (!line.isEmpty())
-            lines << line;
-    return lines;
+    TResultHeading belowTheCaption = heading;
+    belowTheCaption.screen.clear();
+    return ContextLines(belowTheCaption) << QStringLiteral("Grafiek: %1").arg(FileNameOf(series.caption));
 }
 
 int titleBlockHeight(const QFontMetrics& metrics, const QStringList& lines) {
     return Margin + (metrics.height() + 6) + static_cast<int>(lines.size()) * metrics.height() + Margin;
 }
 
-/// The screen's caption in bold, then one line each for the institution, the period, the figure and
-/// the chart; answers the height used.
+/// The screen's caption in bold, then the title lines; answers the height used.
 int paintTitleBlock(QPainter& painter, int width, const TResultHeading& heading,
                     const TResultSeries& series) {
     const QFontMetrics metrics(painter.font());

@@ -9,6 +9,7 @@
 #include "host/controls/dbgrid.h"
 #include "host/data/clientdataset.h"
 #include "host/forms/hostservices.h"
+#include "host/forms/outputcontext.h"
 #include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
 
@@ -42,7 +43,7 @@ TResultHeading headingOf(TVornDBForm* screen) {
     return results != nullptr ? results->Heading() : TResultHeading{};
 }
 
-void exportGrid(TVornDBgrid& grid, bool workbook) {
+void exportGrid(TVornDBgrid& grid, bool workbook, TVornDBForm* screen) {
     const TResultTable table = ResultTableOf(pageCaptionOf(&grid, QStringLiteral("Rooster")), grid);
     if (table.dataSet == nullptr || !table.dataSet->Active())
         return;
@@ -57,21 +58,26 @@ void exportGrid(TVornDBgrid& grid, bool workbook) {
         path += suffix;
     RunGuarded([&] {
         BusyScope busy(QStringLiteral("Exporteren naar %1").arg(path));
-        if (workbook)
-            WriteWorkbook({table}, {}, {}, path);
-        else
+        const TResultHeading heading = headingOf(screen);
+        if (workbook) {
+            WriteWorkbook({table}, {}, {}, ContextLines(heading), path);
+        } else {
             WriteFileWhole(path, [&](QIODevice& device) { WriteTableCsv(table, device); });
+            WriteContextFile(ContextFileBeside(path), ContextLines(heading));
+        }
     });
 }
 
-void showGridMenu(TVornDBgrid& grid, const QPoint& where) {
+void showGridMenu(TVornDBgrid& grid, TVornDBForm* screen, const QPoint& where) {
     QMenu menu(&grid);
     menu.addAction(QStringLiteral("&Kopiëren"), QKeySequence::Copy, &grid, [&grid] { grid.CopySelection(); });
     menu.addAction(QStringLiteral("&Alles selecteren"), QKeySequence::SelectAll, &grid,
                    [&grid] { grid.selectAll(); });
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Exporteren naar &Excel..."), &grid, [&grid] { exportGrid(grid, true); });
-    menu.addAction(QStringLiteral("Exporteren naar &CSV..."), &grid, [&grid] { exportGrid(grid, false); });
+    menu.addAction(QStringLiteral("Exporteren naar &Excel..."), &grid,
+                   [&grid, screen] { exportGrid(grid, true, screen); });
+    menu.addAction(QStringLiteral("Exporteren naar &CSV..."), &grid,
+                   [&grid, screen] { exportGrid(grid, false, screen); });
     menu.exec(where);
 }
 
@@ -119,8 +125,8 @@ void AttachResultMenus(TVornDBForm& screen) {
     const QPointer<TVornDBForm> owner(&screen);
     for (TVornDBgrid* grid : screen.findChildren<TVornDBgrid*>()) {
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
-        QObject::connect(grid, &QWidget::customContextMenuRequested, grid, [grid](const QPoint& at) {
-            showGridMenu(*grid, grid->viewport()->mapToGlobal(at));
+        QObject::connect(grid, &QWidget::customContextMenuRequested, grid, [grid, owner](const QPoint& at) {
+            showGridMenu(*grid, owner.data(), grid->viewport()->mapToGlobal(at));
         });
     }
     for (TBarChart* chart : screen.findChildren<TBarChart*>()) {

@@ -6,6 +6,7 @@
 #include "workbookwriter.h"
 
 #include "host/data/errors.h"
+#include "host/forms/outputcontext.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -79,6 +80,7 @@ void ExportToFolder(const IScreenResults& results, const QString& folderPath, Ex
     if (!folder.mkpath(QStringLiteral(".")))
         RaiseClientError("Kon de map %s niet maken", folderPath);
     if (format != ExportFormat::Xlsx) {
+        WriteContextFile(folder.filePath(QStringLiteral("info.txt")), ContextLines(results.Heading()));
         writeGrids(results, folder);
         const std::vector<ChartFormat> images =
             format == ExportFormat::All

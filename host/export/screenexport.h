@@ -14,9 +14,9 @@ ExportFormat ParseExportFormat(const QString& text);
 /// The workbook's file name in an export folder: the screen's caption.
 QString WorkbookFileName(const IScreenResults& results);
 
-/// Writes a screen's results into `folder`: grids/CAPTION.csv, charts/CAPTION.png and .csv (bars in
-/// the order shown) and totals.txt for CSV; SCREEN.xlsx for XLSX; for all, both and every chart as
-/// .svg and .pdf too. Each file is written whole or not at all.
+/// Writes a screen's results into `folder`: info.txt (what they show, ContextLines), grids/CAPTION.csv,
+/// charts/CAPTION.png and .csv (bars in the order shown) and totals.txt for CSV; SCREEN.xlsx for XLSX; for
+/// all, both and every chart as .svg and .pdf too. Each file is written whole or not at all.
 void ExportToFolder(const IScreenResults& results, const QString& folder, ExportFormat format);
 
 } // namespace vorn

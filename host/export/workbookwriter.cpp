@@ -6,12 +6,14 @@
 #include "host/data/cell.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
+#include "host/forms/outputcontext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cmath>
+#include <numeric>
 #include <xlsxwriter.h>
 
 namespace vorn {
@@ -98,10 +100,19 @@ double characterWidth(int pixels) {
     return std::max(4.0, pixels / 7.0);
 }
 
-void writeHeader(lxw_worksheet* sheet, const QStringList& captions, lxw_format* bold) {
+/// What the sheet shows, one line a row above the table and a blank row under it; answers the row
+/// the table starts on.
+int writeContext(lxw_worksheet* sheet, const QStringList& context) {
+    int row = 0;
+    for (const QString& line : context)
+        writeText(sheet, row++, 0, line);
+    return context.isEmpty() ? 0 : row + 1;
+}
+
+void writeHeader(lxw_worksheet* sheet, int row, const QStringList& captions, lxw_format* bold) {
     for (int c = 0; c < captions.size(); ++c)
-        writeText(sheet, 0, c, captions[c], bold);
-    worksheet_freeze_panes(sheet, 1, 0);
+        writeText(sheet, row, c, captions[c], bold);
+    worksheet_freeze_panes(sheet, static_cast<lxw_row_t>(row + 1), 0);
 }
 
 void writeCell(const Workbook& book, lxw_worksheet* sheet, int row, int column, const TField& field,
@@ -119,33 +130,56 @@ void writeCell(const Workbook& book, lxw_worksheet* sheet, int row, int column, 
         writeText(sheet, row, column, field.DisplayTextOf(cell));
 }
 
-void writeTable(Workbook& book, const TResultTable& table, const QString& name) {
+/// The row positions of the table in the order the grid shows them.
+std::vector<int> shownOrder(const TResultTable& table) {
+    const int rows = table.dataSet->RecordCount();
+    if (static_cast<int>(table.rowOrder.size()) == rows)
+        return table.rowOrder;
+    std::vector<int> order(static_cast<std::size_t>(rows));
+    std::iota(order.begin(), order.end(), 0);
+    return order;
+}
+
+/// A column a screen declares but that holds no value in any row says nothing in a workbook.
+bool holdsAValue(const TResultTable& table, const TField* field) {
+    if (field == nullptr)
+        return false;
+    for (int position = 0; position < table.dataSet->RecordCount(); ++position)
+        if (!IsNullCell(table.dataSet->cellAtPosition(*field, position)))
+            return true;
+    return false;
+}
+
+void writeTable(Workbook& book, const TResultTable& table, const QString& name, const QStringList& context) {
     lxw_worksheet* sheet = book.AddSheet(name);
     QStringList captions;
     std::vector<const TField*> fields;
-    for (std::size_t c = 0; c < table.columns.size(); ++c) {
-        captions << table.columns[c].caption;
-        fields.push_back(table.dataSet->FindField(table.columns[c].fieldName));
-        const auto column = static_cast<lxw_col_t>(c);
-        check(worksheet_set_column(sheet, column, column, characterWidth(table.columns[c].width), nullptr));
+    for (const TResultColumn& column : table.columns) {
+        const TField* field = table.dataSet->FindField(column.fieldName);
+        if (!holdsAValue(table, field))
+            continue;
+        const auto index = static_cast<lxw_col_t>(fields.size());
+        check(worksheet_set_column(sheet, index, index, characterWidth(column.width), nullptr));
+        captions << column.caption;
+        fields.push_back(field);
     }
-    writeHeader(sheet, captions, book.Bold());
-    const int rows = table.dataSet->RecordCount();
-    const bool sorted = static_cast<int>(table.rowOrder.size()) == rows;
-    for (int row = 0; row < rows; ++row) {
-        const int position = sorted ? table.rowOrder[static_cast<std::size_t>(row)] : row;
+    const int header = writeContext(sheet, context);
+    writeHeader(sheet, header, captions, book.Bold());
+    int row = header + 1;
+    for (const int position : shownOrder(table)) {
         for (std::size_t c = 0; c < fields.size(); ++c)
-            if (fields[c] != nullptr)
-                writeCell(book, sheet, row + 1, static_cast<int>(c), *fields[c],
-                          table.dataSet->cellAtPosition(*fields[c], position));
+            writeCell(book, sheet, row, static_cast<int>(c), *fields[c],
+                      table.dataSet->cellAtPosition(*fields[c], position));
+        ++row;
     }
 }
 
-void writeTotals(Workbook& book, const QString& totals) {
+void writeTotals(Workbook& book, const QString& totals, const QStringList& context) {
     lxw_worksheet* sheet = book.AddSheet(QStringLiteral("Totalen"));
     check(worksheet_set_column(sheet, 0, 0, 30, nullptr));
-    writeHeader(sheet, {QStringLiteral("Totaal"), QStringLiteral("Waarde")}, book.Bold());
-    int row = 1;
+    const int header = writeContext(sheet, context);
+    writeHeader(sheet, header, {QStringLiteral("Totaal"), QStringLiteral("Waarde")}, book.Bold());
+    int row = header + 1;
     for (const auto& [label, value] : TotalsPairs(totals)) {
         writeText(sheet, row, 0, label);
         bool number = false;
@@ -159,12 +193,13 @@ void writeTotals(Workbook& book, const QString& totals) {
 }
 
 /// Each chart as a block: its caption in bold, then a row per bar, a blank row between charts.
-void writeCharts(Workbook& book, const std::vector<TResultSeries>& series) {
+void writeCharts(Workbook& book, const std::vector<TResultSeries>& series, const QStringList& context) {
     lxw_worksheet* sheet = book.AddSheet(QStringLiteral("Grafieken"));
     check(worksheet_set_column(sheet, 0, 0, 60, nullptr));
     check(worksheet_set_column(sheet, 1, 1, 12, nullptr));
-    writeHeader(sheet, {QStringLiteral("Grafiek / staaf"), QStringLiteral("Waarde")}, book.Bold());
-    int row = 1;
+    const int header = writeContext(sheet, context);
+    writeHeader(sheet, header, {QStringLiteral("Grafiek / staaf"), QStringLiteral("Waarde")}, book.Bold());
+    int row = header + 1;
     for (const TResultSeries& chart : series) {
         writeText(sheet, row++, 0, FileNameOf(chart.caption), book.Bold());
         for (int bar = 0; bar < chart.chart->BarCount(); ++bar) {
@@ -209,11 +244,13 @@ std::vector<std::pair<QString, QString>> TotalsPairs(const QString& totals) {
 }
 
 void WriteWorkbook(const IScreenResults& results, const QString& path) {
-    WriteWorkbook(results.Tables(), results.Totals(), results.Series(), path);
+    WriteWorkbook(results.Tables(), results.Totals(), results.Series(), ContextLines(results.Heading()),
+                  path);
 }
 
 void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
-                   const std::vector<TResultSeries>& series, const QString& path) {
+                   const std::vector<TResultSeries>& series, const QStringList& context,
+                   const QString& path) {
     const QString target = OutputTarget(path);
     // libxlsxwriter writes the file itself: it goes beside the target under a name of its own and
     // replaces the target once complete; created by the library, it gets the user's usual permissions.
@@ -231,12 +268,12 @@ void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& total
         QStringList sheets;
         for (const TResultTable& table : tables) {
             sheets << SheetName(table.caption, sheets);
-            writeTable(book, table, sheets.last());
+            writeTable(book, table, sheets.last(), context);
         }
         if (!totals.isEmpty())
-            writeTotals(book, totals);
+            writeTotals(book, totals, context);
         if (!series.empty())
-            writeCharts(book, series);
+            writeCharts(book, series, context);
         book.Close(path);
     }
     partial.kept = true;

@@ -12,9 +12,11 @@ namespace vorn {
 void WriteWorkbook(const IScreenResults& results, const QString& path);
 /// The workbook library with its version and licence, for "Over Vorn".
 QString WorkbookLibrary();
-/// The same from its parts; `totals` may be empty and `series` none.
+/// The same from its parts; `totals` may be empty and `series` none. Every sheet starts with the
+/// `context` lines (ContextLines) and a blank row above its table; columns without any value are
+/// left out.
 void WriteWorkbook(const std::vector<TResultTable>& tables, const QString& totals,
-                   const std::vector<TResultSeries>& series, const QString& path);
+                   const std::vector<TResultSeries>& series, const QStringList& context, const QString& path);
 
 /// A sheet name Excel accepts, unique among `taken`: no []:*?/\, at most 31 characters.
 QString SheetName(const QString& caption, const QStringList& taken);

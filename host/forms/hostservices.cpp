@@ -46,6 +46,10 @@ void RunGuarded(const std::function<void()>& handler) {
     }
 }
 
+bool HostInstalled() {
+    return installedHost != nullptr;
+}
+
 IHostServices& Host() {
     if (installedHost == nullptr)
         RaiseClientError("Het scherm draait buiten de client");

@@ -32,6 +32,7 @@ void ReportError(const QString& message);
 void RunGuarded(const std::function<void()>& handler);
 /// The installed host; raises when there is none.
 IHostServices& Host();
+bool HostInstalled();
 
 /// Pushes a status text and the wait cursor, and pops both when it goes out of scope.
 class BusyScope {

@@ -1,5 +1,7 @@
 #include "screenresults.h"
 
+#include "outputcontext.h"
+
 #include "host/controls/actions.h"
 #include "host/controls/barchart.h"
 #include "host/controls/dbgrid.h"
@@ -210,11 +212,17 @@ TResultHeading TControlResults::Heading() const {
     heading.screen = controls.screenCaption;
     if (controls.institution != nullptr)
         heading.institution = ChosenInstitutionText(*controls.institution);
-    if (controls.date != nullptr && IsDateSet(controls.date->Date()))
-        heading.period = QStringLiteral("Op %1").arg(dateText(controls.date->Date()));
-    if (controls.from != nullptr && controls.to != nullptr)
-        heading.period = QStringLiteral("Van %1 tot en met %2")
+    if (controls.date != nullptr && IsDateSet(controls.date->Date())) {
+        heading.periodLabel = QStringLiteral("Datum");
+        heading.period = dateText(controls.date->Date());
+        heading.schoolYear = SchoolYearText(controls.date->Date());
+    }
+    if (controls.from != nullptr && controls.to != nullptr) {
+        heading.period = QStringLiteral("%1 tot en met %2")
                              .arg(dateText(controls.from->Date()), dateText(controls.to->Date()));
+        if (IsDateSet(controls.from->Date()))
+            heading.schoolYear = SchoolYearText(controls.from->Date());
+    }
     if (controls.figure != nullptr && controls.figure->currentIndex() >= 0)
         heading.figure = controls.figure->currentText();
     return heading;

@@ -65,12 +65,16 @@ struct TResultSeries {
     const TBarChart* chart = nullptr;
 };
 
-/// What an exported chart says above itself.
+/// What an output says it shows (see ContextLines in outputcontext.h).
 struct TResultHeading {
-    QString screen;      // the screen's tab caption
-    QString institution; // code and name
-    QString period;      // the date or the period, as the user reads it
+    QString screen;                                  // the screen's tab caption
+    QString institution;                             // code and name
+    QString period;                                  // the date or the period, as the user reads it
+    QString periodLabel = QStringLiteral("Periode"); // "Datum" for a screen that counts on one date
+    QString schoolYear;  // "2025-2026": the school year of the date or of the period's start
     QString figure;      // the figure shown, where the screen has a choice
+    QString statistic;   // the stored statistic shown, where the screen runs one
+    QStringList filters; // the filters a pivot applies, one "field: members" each
 };
 
 /// The results of a data screen, for everything that takes figures out of it: exports, printing,

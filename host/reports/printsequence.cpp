@@ -6,6 +6,7 @@
 #include "host/data/datasource.h"
 #include "host/data/inifile.h"
 #include "host/forms/hostservices.h"
+#include "host/forms/outputcontext.h"
 #include "host/forms/vornform.h"
 
 #include <QDateTime>
@@ -40,14 +41,6 @@ QPageSize::PageSizeId PageSizeOf(const QString& key) {
         if (QPageSize::key(id) == key)
             return id;
     return QPageSize::Custom;
-}
-
-/// Now; or, for output that must come out the same on every run (reference files, reproducible
-/// builds), the moment that $SOURCE_DATE_EPOCH gives in seconds.
-QDateTime PrintTime() {
-    bool ok = false;
-    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
-    return ok ? QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC) : QDateTime::currentDateTime();
 }
 
 } // namespace
@@ -118,7 +111,9 @@ bool RunPrint(TVornDBForm& form, const QString& reportName, IReportOutput& outpu
         TReportData data;
         {
             BusyScope busy(QStringLiteral("Rapport \"%1\" wordt opgemaakt").arg(reportName));
-            data = ReadReportData(*file, params, PrintTime());
+            data = ReadReportData(*file, params, OutputTime());
+            if (IsDateSet(Host().WerkDatum()))
+                data.workDate = DateTimeToDate(Host().WerkDatum()).toString(QStringLiteral("dd/MM/yyyy"));
         }
         sent = output.Send(*file, data);
     } catch (...) {

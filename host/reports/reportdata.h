@@ -34,6 +34,7 @@ struct TReportData {
     QString title;
     QStringList header;
     QString printedAt;
+    QString workDate; // dd/mm/yyyy; empty outside the client
     std::vector<TReportSectionData> sections;
 };
 

@@ -1,5 +1,6 @@
 #include "reportlayout.h"
 
+#include "host/data/installpaths.h"
 #include "host/export/exportfiles.h"
 
 #include <QFontMetricsF>
@@ -111,7 +112,7 @@ void TReportDocument::newPage(double& y) {
 void TReportDocument::layOut() {
     const QFontMetricsF titleMetrics(title_);
     firstBodyTop_ = titleMetrics.height() * 1.4 + line_ * static_cast<double>(data_.header.size()) + line_;
-    bodyTop_ = line_ * 2;
+    bodyTop_ = line_ * 3;
     bodyBottom_ = height_ - line_ * 1.8;
     if (bodyBottom_ - firstBodyTop_ < line_ * 6)
         throw EReportError(
@@ -269,17 +270,24 @@ void TReportDocument::paintFrame(QPainter& painter, int index) const {
         }
         painter.drawLine(QPointF(0, y + line_ * 0.4), QPointF(width_, y + line_ * 0.4));
     } else {
+        // A page read on its own still says whose figures and which period it holds.
         painter.setFont(bold_);
         painter.drawText(QRectF(0, 0, width_, line_), Qt::AlignLeft | Qt::AlignVCenter,
                          cellText(QFontMetricsF(bold_), data_.title, width_));
         painter.setFont(font_);
-        painter.drawLine(QPointF(0, line_ * 1.3), QPointF(width_, line_ * 1.3));
+        painter.drawText(
+            QRectF(0, line_, width_, line_), Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(data_.header.join(QStringLiteral("  ·  ")), Qt::ElideRight, width_));
+        painter.drawLine(QPointF(0, line_ * 2.3), QPointF(width_, line_ * 2.3));
     }
     const double footer = height_ - line_;
     painter.drawLine(QPointF(0, footer - line_ * 0.3), QPointF(width_, footer - line_ * 0.3));
-    painter.drawText(QRectF(0, footer, width_ / 2, line_), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Afgedrukt op %1").arg(data_.printedAt));
-    painter.drawText(QRectF(width_ / 2, footer, width_ / 2, line_), Qt::AlignRight | Qt::AlignVCenter,
+    QString made = QStringLiteral("Afgedrukt op %1 met Vorn %2").arg(data_.printedAt, ProgramVersion());
+    if (!data_.workDate.isEmpty())
+        made += QStringLiteral(", werkdatum %1").arg(data_.workDate);
+    painter.drawText(QRectF(0, footer, width_ * 0.75, line_), Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(made, Qt::ElideRight, width_ * 0.75));
+    painter.drawText(QRectF(width_ * 0.75, footer, width_ * 0.25, line_), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Pagina %1 van %2").arg(index + 1).arg(PageCount()));
 }
 

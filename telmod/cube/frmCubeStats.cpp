@@ -12,6 +12,7 @@
 #include "host/data/errors.h"
 #include "host/data/schoolyear.h"
 #include "host/forms/hostservices.h"
+#include "host/forms/outputcontext.h"
 
 #include <QVBoxLayout>
 
@@ -178,6 +179,7 @@ void TOLAPStatsForm::layOut() {
     Muitleg->setLineWrapMode(QPlainTextEdit::NoWrap);
     Muitleg->hide();
     FOLAP = new TOLAPFrame(this);
+    FOLAP->SetHeadingSource([this] { return statisticHeading(); });
     FOLAP->setObjectName(QStringLiteral("FOLAP"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -365,12 +367,17 @@ QString TOLAPStatsForm::Totals() const {
 }
 
 TResultHeading TOLAPStatsForm::Heading() const {
-    const TDateTime workDate = Host().WerkDatum();
-    return {TabCaption, ChosenInstitutionText(*LEInstelling),
-            QStringLiteral("schooljaar %1-%2")
-                .arg(GetSchooljaarFrom(workDate))
-                .arg(GetSchooljaarFrom(workDate) + 1),
-            LOLAP->text()};
+    return FOLAP->Heading();
+}
+
+/// The pivot viewer adds its filters to this.
+TResultHeading TOLAPStatsForm::statisticHeading() const {
+    TResultHeading heading;
+    heading.screen = TabCaption;
+    heading.institution = ChosenInstitutionText(*LEInstelling);
+    heading.schoolYear = SchoolYearText(Host().WerkDatum());
+    heading.statistic = LOLAP->text();
+    return heading;
 }
 
 } // namespace telmod

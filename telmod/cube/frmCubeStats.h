@@ -84,6 +84,7 @@ public:
     vorn::TResultHeading Heading() const override;
 
 private:
+    vorn::TResultHeading statisticHeading() const;
     void declareDataSets();
     void buildTopPanel();
     void layOut();

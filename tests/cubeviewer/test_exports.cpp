@@ -3,10 +3,13 @@
 // every page down and across.
 #include "framefixture.h"
 
+#include "host/forms/outputcontext.h"
+
 #include "host/cubeviewer/drillthrough.h"
 #include "host/data/provider.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -67,11 +70,20 @@ TEST_F(CubeFrame, WritesTheShownPivotAsAWorkbook) {
     const std::optional<QString> sheet = OutputOf("unzip", {"-p", path, "xl/worksheets/sheet1.xml"});
     if (!sheet)
         GTEST_SKIP() << "unzip is not installed";
-    EXPECT_TRUE(sheet->contains(R"(<mergeCell ref="C1:D1"/>)")) << sheet->toStdString(); // "M" over two
-    EXPECT_TRUE(sheet->contains(R"(<mergeCell ref="A3:A4"/>)"));                         // grade 1
-    EXPECT_TRUE(sheet->contains(R"(<mergeCell ref="A5:B5"/>)"));                         // "Totaal 1"
-    EXPECT_TRUE(sheet->contains(R"(topLeftCell="C3")"));                                 // frozen headings
-    const int row = RowOf(model(), {"1", "1A"}) + 1;
+    // The pivot starts under the lines that say what it shows and a blank row.
+    const int top = static_cast<int>(ContextLines(frame.Heading()).size()) + 1;
+    const auto cell = [top](const char* column, int row) {
+        return QStringLiteral("%1%2").arg(column).arg(top + row);
+    };
+    EXPECT_TRUE(
+        sheet->contains(QStringLiteral(R"(<mergeCell ref="%1:%2"/>)").arg(cell("C", 1), cell("D", 1))))
+        << sheet->toStdString(); // "M" over two
+    EXPECT_TRUE(
+        sheet->contains(QStringLiteral(R"(<mergeCell ref="%1:%2"/>)").arg(cell("A", 3), cell("A", 4))));
+    EXPECT_TRUE(
+        sheet->contains(QStringLiteral(R"(<mergeCell ref="%1:%2"/>)").arg(cell("A", 5), cell("B", 5))));
+    EXPECT_TRUE(sheet->contains(QStringLiteral(R"(topLeftCell="%1")").arg(cell("C", 3)))); // frozen headings
+    const int row = top + RowOf(model(), {"1", "1A"}) + 1;
     const auto keep = [](const TEnrolment& e) { return e.klas == "1A" && e.geslacht == "M"; };
     EXPECT_TRUE(sheet->contains(QStringLiteral(R"(<c r="C%1" s=)").arg(row)));
     EXPECT_TRUE(
@@ -159,4 +171,71 @@ TEST(CubePrint, PagesRepeatTheHeadingsDownAndAcross) {
     EXPECT_EQ(everyRow.size(), 120u);
     EXPECT_EQ(everyColumn.size(), 26u);
     EXPECT_TRUE(texts.back().contains("Eindtotaal"));
+}
+
+namespace {
+
+/// A pivot filtered to the boys of grade 1 and 2, under the heading a screen gives it.
+struct FilteredCube : CubeFrame {
+    void SetUp() override {
+        CubeFrame::SetUp();
+        frame.SetHeadingSource([] {
+            TResultHeading heading;
+            heading.screen = QStringLiteral("Statistieken");
+            heading.institution = QStringLiteral("CVO1 Centrum Oost");
+            heading.schoolYear = QStringLiteral("2025-2026");
+            heading.statistic = QStringLiteral("Leerlingen per klas");
+            return heading;
+        });
+        TPivotLayout layout = frame.Pivot()->Layout();
+        layout.filters[dimension("GESLACHT")] = {0}; // M
+        layout.filters[dimension("GRAAD")] = {0, 1}; // 1 and 2 of 1, 2, 3
+        frame.ApplyLayout(layout);
+    }
+};
+
+} // namespace
+
+TEST_F(FilteredCube, EveryOutputSaysWhoseFiguresAndWhichFiltersItShows) {
+    const QStringList wanted{"Instelling: CVO1 Centrum Oost", "Periode: schooljaar 2025-2026",
+                             "Statistiek: Leerlingen per klas", "Filter: Graad: 1, 2", "Filter: Geslacht: M"};
+    EXPECT_FALSE(frame.FilterNote()->isHidden());
+    EXPECT_EQ(frame.FilterNote()->text(), QStringLiteral("Gefilterd: Graad: 1, 2; Geslacht: M"));
+
+    QTemporaryDir folder;
+    frame.WriteCsv(folder.filePath("kubus.csv"));
+    const QString info = ReadText(folder.filePath("kubus.info.txt"));
+    for (const QString& line : wanted)
+        EXPECT_TRUE(info.contains(line)) << line.toStdString() << " in\n" << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(R"(Gemaakt op: \d\d/\d\d/\d{4} \d\d:\d\d met Vorn \d)")));
+
+    frame.WriteXlsx(folder.filePath("kubus.xlsx"));
+    const std::optional<QString> strings =
+        OutputOf("unzip", {"-p", folder.filePath("kubus.xlsx"), "xl/sharedStrings.xml"});
+    if (strings) {
+        for (const QString& line : wanted)
+            EXPECT_TRUE(strings->contains(line)) << line.toStdString();
+    }
+
+    frame.WritePdf(folder.filePath("kubus.pdf"), "CURSSTG");
+    const std::optional<QString> text = OutputOf("pdftotext", {"-layout", folder.filePath("kubus.pdf"), "-"});
+    if (!text)
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    for (const QString& line : wanted)
+        EXPECT_TRUE(text->contains(line)) << line.toStdString() << " in\n" << text->toStdString();
+}
+
+TEST_F(FilteredCube, TheNoteGoesWithTheFiltersAndDrillThroughRowsSayTheirCell) {
+    TPivotLayout layout = frame.Pivot()->Layout();
+    layout.filters.clear();
+    frame.ApplyLayout(layout);
+    EXPECT_TRUE(frame.FilterNote()->isHidden());
+
+    QTemporaryDir folder;
+    const int row = RowOf(model(), {"Totaal 1", "Totaal 1"});
+    std::unique_ptr<TDrillThroughDialog> dialog = frame.DrillThroughDialog(row, model().HeaderColumnCount());
+    dialog->WriteCsv(folder.filePath("details.csv"));
+    const QString info = ReadText(folder.filePath("details.info.txt"));
+    EXPECT_TRUE(info.contains("Instelling: CVO1 Centrum Oost")) << info.toStdString();
+    EXPECT_TRUE(info.contains("Cel: Totaal 1 / M")) << info.toStdString();
 }

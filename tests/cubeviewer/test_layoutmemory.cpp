@@ -4,6 +4,7 @@
 
 #include "host/data/inifile.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -94,4 +95,22 @@ TEST_F(RememberedLayout, StandardLayoutForgetsIt) {
     EXPECT_TRUE(settings.ReadString("Kubusindeling", "LEERLINGEN", {}).isEmpty());
     TVornIniFile fresh(file);
     EXPECT_EQ(showAgain(*dataSet, fresh)->Pivot()->Layout().showAs, TShowAs::Value);
+}
+
+TEST_F(RememberedLayout, RestoredFiltersAreShownWithANote) {
+    TPivotLayout changed = frame.Pivot()->Layout();
+    changed.filters[dimension("KLAS")] = {0, 2}; // 1A and 2A
+    frame.ApplyLayout(changed);
+    EXPECT_EQ(frame.FilterNote()->text(), QStringLiteral("Gefilterd: Klas: 1A, 2A"));
+
+    TVornIniFile fresh(file);
+    const std::unique_ptr<TOLAPFrame> again = showAgain(*dataSet, fresh);
+    EXPECT_FALSE(again->FilterNote()->isHidden());
+    EXPECT_TRUE(again->FilterNote()->text().startsWith("Filter van de vorige keer hersteld"))
+        << again->FilterNote()->text().toStdString();
+    EXPECT_TRUE(again->FilterNote()->text().endsWith("Klas: 1A, 2A"));
+    EXPECT_EQ(again->Heading().filters, QStringList{"Klas: 1A, 2A"});
+
+    again->RestoreDefinedLayout();
+    EXPECT_TRUE(again->FilterNote()->isHidden());
 }

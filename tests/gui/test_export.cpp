@@ -72,7 +72,7 @@ TEST(Workbook, DatesAreDateCellsShownTheFlemishWay) {
     table.columns = {{"OR_OMSCHRIJVING", "Omschrijving", 200, false}, {"OR_VAN", "Van", 80, false}};
     QTemporaryDir dir;
     const QString path = dir.filePath("periodes.xlsx");
-    WriteWorkbook({table}, {}, {}, path);
+    WriteWorkbook({table}, {}, {}, {}, path);
     const std::optional<QString> sheet = OutputOf("unzip", {"-p", path, "xl/worksheets/sheet1.xml"});
     const std::optional<QString> styles = OutputOf("unzip", {"-p", path, "xl/styles.xml"});
     if (!sheet || !styles)
@@ -87,9 +87,9 @@ TEST(Workbook, DatesAreDateCellsShownTheFlemishWay) {
 TEST(Workbook, AWorkbookThatCannotBeWrittenLeavesNothingBehind) {
     QTemporaryDir dir;
     const QString missingFolder = dir.filePath("geen/map/cijfers.xlsx");
-    EXPECT_THROW(WriteWorkbook({}, "Totalen :    Aantal: 1", {}, missingFolder), EVornError);
+    EXPECT_THROW(WriteWorkbook({}, "Totalen :    Aantal: 1", {}, {}, missingFolder), EVornError);
     const QString written = dir.filePath("cijfers.xlsx");
-    WriteWorkbook({}, "Totalen :    Aantal: 1", {}, written);
+    WriteWorkbook({}, "Totalen :    Aantal: 1", {}, {}, written);
     EXPECT_TRUE(QFile::exists(written));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cijfers.xlsx"})
         << "no temporary file stays";
@@ -168,8 +168,10 @@ TEST(ChartFiles, AChartTooLongForOnePictureShowsItsFirstBarsWholeAndSaysSo) {
         chart.AddBar(QStringLiteral("Klas %1").arg(i), 10 + i % 7, clYellow);
     chart.SetHeight(Bars * 26);
     const TResultSeries series{QStringLiteral("Per Klas"), &chart};
-    const TResultHeading heading{
-        QStringLiteral("Cursisten"), QStringLiteral("CVO"), QStringLiteral("2024-2025"), {}};
+    TResultHeading heading;
+    heading.screen = QStringLiteral("Cursisten");
+    heading.institution = QStringLiteral("CVO");
+    heading.period = QStringLiteral("2024-2025");
     QTemporaryDir dir;
     const QString path = dir.filePath("Per Klas.png");
     WriteChart(series, heading, ChartFormat::Png, path);
@@ -229,8 +231,10 @@ QStringList PdfPageTexts(const QString& path) {
 } // namespace
 
 TEST(ChartFiles, EveryPageOfAChartPdfShowsBars) {
-    const TResultHeading heading{
-        QStringLiteral("Cursisten"), QStringLiteral("CVO"), QStringLiteral("2024-2025"), {}};
+    TResultHeading heading;
+    heading.screen = QStringLiteral("Cursisten");
+    heading.institution = QStringLiteral("CVO");
+    heading.period = QStringLiteral("2024-2025");
     QTemporaryDir dir;
     bool checked = false;
     for (const int bars : {1, 15, 16, 38, 39, 40, 41, 42, 77, 80}) {
