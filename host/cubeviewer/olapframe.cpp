@@ -737,7 +737,11 @@ std::optional<TPivotLayout> TOLAPFrame::rememberedLayout(const TCube& cube) cons
     }
 }
 
+/// The statistic's name as the screen gives it, else its key.
 QString TOLAPFrame::title() const {
+    const QString statistic = headingSource_ ? headingSource_().statistic : QString();
+    if (!statistic.isEmpty())
+        return statistic;
     return statisticKey_.isEmpty() ? QStringLiteral("Kubus") : statisticKey_;
 }
 

@@ -8,9 +8,11 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 
 namespace vorn {
 
@@ -62,6 +64,89 @@ private:
     const QFontMetricsF& metrics_;
     std::array<double, 256> advances_{};
 };
+
+/// The lines of a wrapped cell, each at most `width` wide: broken between words, and inside a
+/// word only when that word alone is wider than a line ("groep 445" never becomes "groep 44" and
+/// "5", which reads as another group).
+QStringList WrappedLines(TextWidths& widths, const QString& text, double width) {
+    // The summed advances are quick and never too small; shaping decides what is close.
+    const auto fits = [&](const QString& line) {
+        return widths.Of(line) <= width || widths.Metrics().horizontalAdvance(line) <= width;
+    };
+    QStringList lines;
+    QString current;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString candidate = current.isEmpty() ? word : current + u' ' + word;
+        if (fits(candidate)) {
+            current = candidate;
+            continue;
+        }
+        if (!current.isEmpty())
+            lines << current;
+        current = word;
+        while (current.size() > 1 && !fits(current)) {
+            qsizetype kept = 1;
+            while (kept + 1 < current.size() && fits(current.left(kept + 1)))
+                ++kept;
+            lines << current.left(kept);
+            current = current.mid(kept);
+        }
+    }
+    if (!current.isEmpty() || lines.isEmpty())
+        lines << current;
+    return lines;
+}
+
+/// Captions may be printed this much smaller than the report's font before a column is widened.
+constexpr double SmallestCaptionScale = 0.85;
+/// A wrapped column gives room to captions down to this width.
+constexpr double NarrowestWrappedColumn = 20 * UnitsPerMm;
+
+/// The width of the longest word of a caption, with room for a hyphen; a soft hyphen in a caption
+/// is a place the caption may break.
+double LongestCaptionWord(const QFontMetricsF& metrics, const QString& caption) {
+    static const QRegularExpression breaks(QStringLiteral("[ \\x{00AD}]"));
+    double widest = 0;
+    for (const QString& word : caption.split(breaks, Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word + u'-'));
+    return widest;
+}
+
+/// The font of a column caption: the report's bold font, made smaller when a word of the caption is
+/// wider than the column, so that captions wrap between words and never run into the next one.
+QFont CaptionFont(const QFont& bold, const QString& caption, double width) {
+    const double widest = LongestCaptionWord(QFontMetricsF(bold), caption);
+    if (widest <= width)
+        return bold;
+    QFont smaller = bold;
+    smaller.setPixelSize(std::max(1, static_cast<int>(bold.pixelSize() * std::max(0.6, width / widest))));
+    return smaller;
+}
+
+/// Widens the columns whose caption has a word that does not fit even a little smaller, taking the
+/// room from the wrapped columns, whose texts can take more lines.
+void WidenForCaptions(const TReportSection& section, const QFont& bold, std::vector<double>& widths) {
+    const QFontMetricsF metrics(bold);
+    double lacking = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const double needed =
+            LongestCaptionWord(metrics, section.columns[c].caption) * SmallestCaptionScale + 2 * CellPadding;
+        if (widths[c] < needed) {
+            lacking += needed - widths[c];
+            widths[c] = needed;
+        }
+    }
+    double spare = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        if (section.columns[c].wrap)
+            spare += std::max(0.0, widths[c] - NarrowestWrappedColumn);
+    if (lacking <= 0 || spare <= 0)
+        return;
+    const double share = std::min(lacking, spare) / spare;
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        if (section.columns[c].wrap)
+            widths[c] -= std::max(0.0, widths[c] - NarrowestWrappedColumn) * share;
+}
 
 /// One line of text in a box, cut off with "..." when too long. Drawn at a point: text in a
 /// rectangle goes through a whole text layout each time.
@@ -133,11 +218,10 @@ void TReportDocument::layOutSection(int s, double& y) {
     const TReportSectionData& data = data_.sections[static_cast<std::size_t>(s)];
     // Column widths as the file asks, narrowed together when they do not fit the page.
     std::vector<double> widths;
-    double total = 0;
-    for (const TReportColumn& column : section.columns) {
+    for (const TReportColumn& column : section.columns)
         widths.push_back(column.widthMm * UnitsPerMm);
-        total += widths.back();
-    }
+    WidenForCaptions(section, bold_, widths);
+    const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
     if (total > width_)
         for (double& width : widths)
             width *= width_ / total;
@@ -158,11 +242,9 @@ void TReportDocument::layOutSection(int s, double& y) {
                 const QString& text = data.Cell(r, c);
                 if (textWidths.Of(text) <= textWidth)
                     continue;
-                const double needed = metrics
-                                          .boundingRect(QRectF(0, 0, textWidth, 1e9),
-                                                        Qt::TextWordWrap | Qt::TextWrapAnywhere, text)
-                                          .height() +
-                                      (line_ - metrics.height());
+                const double needed =
+                    static_cast<double>(WrappedLines(textWidths, text, textWidth).size()) * metrics.height() +
+                    (line_ - metrics.height());
                 // A row is never taller than a page body; what does not fit is cut off.
                 heights[static_cast<std::size_t>(r)] =
                     std::min(std::max(heights[static_cast<std::size_t>(r)], needed),
@@ -171,20 +253,26 @@ void TReportDocument::layOutSection(int s, double& y) {
     }
     rowHeights_.push_back(std::move(heights));
     // Column captions wrap at word boundaries, so that narrow number columns keep their whole caption.
-    const QFontMetricsF boldMetrics(bold_);
     double header = line_;
-    for (std::size_t c = 0; c < section.columns.size(); ++c)
-        header = std::max(header, boldMetrics
-                                          .boundingRect(QRectF(0, 0, widths[c] - 2 * CellPadding, 1e9),
-                                                        Qt::TextWordWrap, section.columns[c].caption)
+    for (std::size_t c = 0; c < section.columns.size(); ++c) {
+        const double width = widths[c] - 2 * CellPadding;
+        const QFontMetricsF metrics(CaptionFont(bold_, section.columns[c].caption, width));
+        header = std::max(header, metrics.boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap,
+                                                       section.columns[c].caption)
                                           .height() +
-                                      (line_ - boldMetrics.height()));
+                                      (line_ - metrics.height()));
+    }
     headerHeights_.push_back(std::min(header, line_ * 3));
 
     const double captionHeight = data.caption.isEmpty() ? 0.0 : line_ * 1.5;
-    const double firstRow = data.rowCount > 0 ? rowHeight(s, 0) : line_;
+    // A section starts where at least two of its rows fit under its header: one row alone at the
+    // foot of a page is easily missed.
+    double firstRows = data.rowCount > 0 ? rowHeight(s, 0) : line_;
+    if (data.rowCount > 1)
+        firstRows += rowHeight(s, 1);
     const double headerHeight = headerHeights_.back();
-    if (y + captionHeight + headerHeight + firstRow > bodyBottom_)
+    if (y + captionHeight + headerHeight + firstRows > bodyBottom_ &&
+        y > (pages_.size() == 1 ? firstBodyTop_ : bodyTop_))
         newPage(y);
     if (captionHeight > 0) {
         pages_.back().push_back({Block::Kind::Caption, s, 0, 0, y, captionHeight});
@@ -316,6 +404,7 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
         painter.setFont(bold_);
         const double right = eachColumn(block.top, block.height, [&](int c, const QRectF& cell) {
             const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
+            painter.setFont(CaptionFont(bold_, column.caption, cell.width()));
             painter.drawText(cell, column.align | Qt::AlignBottom | Qt::TextWordWrap, column.caption);
         });
         painter.drawLine(QPointF(0, block.top + block.height), QPointF(right, block.top + block.height));
@@ -336,11 +425,17 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
             eachColumn(top, height, [&](int c, const QRectF& cell) {
                 const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
                 const QString& text = data.Cell(r, c);
-                if (column.wrap && height > line_ && widths.Of(text) > cell.width())
-                    painter.drawText(cell.adjusted(0, (line_ - metrics.height()) / 2, 0, 0),
-                                     column.align | Qt::AlignTop | Qt::TextWordWrap | Qt::TextWrapAnywhere,
-                                     text);
-                else // on the row's first line, level with the start of wrapped texts
+                if (column.wrap && height > line_ && widths.Of(text) > cell.width()) {
+                    double lineTop = cell.top() + (line_ - metrics.height()) / 2;
+                    for (const QString& line : WrappedLines(widths, text, cell.width())) {
+                        if (lineTop + metrics.height() > cell.bottom() + 0.5)
+                            break; // a row is never taller than a page body
+                        DrawOneLine(painter, widths,
+                                    QRectF(cell.left(), lineTop, cell.width(), metrics.height()),
+                                    column.align, line);
+                        lineTop += metrics.height();
+                    }
+                } else // on the row's first line, level with the start of wrapped texts
                     DrawOneLine(painter, widths, QRectF(cell.left(), cell.top(), cell.width(), line_),
                                 column.align, text);
             });

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <optional>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -187,6 +188,21 @@ protected:
         return pages;
     }
 
+    /// Where a word is printed on the first page it is on: its left and right edge in points.
+    static std::optional<std::pair<double, double>> WordBox(const QString& pdf, const QString& word) {
+        QProcess process;
+        process.start("pdftotext", {"-bbox", pdf, "-"});
+        process.waitForFinished(60000);
+        const QRegularExpression box(
+            QStringLiteral(
+                R"re(<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)" yMax="[\d.]+">%1</word>)re")
+                .arg(word));
+        const QRegularExpressionMatch found = box.match(QString::fromUtf8(process.readAllStandardOutput()));
+        if (!found.hasMatch())
+            return std::nullopt;
+        return std::make_pair(found.captured(1).toDouble(), found.captured(2).toDouble());
+    }
+
     static constexpr int RowCount = 300;
     static constexpr int BarCount = 90;
     InMemoryBroker broker_;
@@ -251,6 +267,69 @@ TEST_F(LayoutTest, EveryPageHasItsHeadersAndFooterAndNoRowIsSplit) {
     ASSERT_EQ(bars.size(), static_cast<std::size_t>(BarCount));
     for (const auto& [bar, count] : bars)
         EXPECT_EQ(count, 2) << bar.toStdString() << ": once in the table and once in the chart";
+}
+
+/// A report of `filler` one-line rows, then a section "Groepen" of six long group names in a
+/// wrapped column `width` millimetres wide, under captions that are single long words.
+TReportFile GroupReport(InMemoryBroker& broker, int filler, int width) {
+    std::vector<QVariantList> codes;
+    for (int i = 0; i < filler; ++i)
+        codes.push_back({QStringLiteral("V%1").arg(i)});
+    broker.addTable(QStringLiteral("DSPVulling%1").arg(filler),
+                    MakeTable({FieldDef::wideString("CODE", 10)}, codes));
+    std::vector<QVariantList> groups;
+    for (int i = 0; i < 6; ++i)
+        groups.push_back({QStringLiteral("Wiskunde tweedekansonderwijs groep 445"), i});
+    broker.addTable("DSPGroepen",
+                    MakeTable({FieldDef::wideString("NAAM", 60), FieldDef::integer("AANTAL")}, groups));
+    return ParseReportFile(QStringLiteral(R"({"format": "vorn-report", "version": 1, "title": "Proef",
+        "page": {"size": "A5", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+        "sections": [
+          {"caption": "Vulling", "provider": "DSPVulling%1", "columns": [{"field": "CODE", "caption": "Code", "width": 20}]},
+          {"caption": "Groepen", "provider": "DSPGroepen",
+           "columns": [{"field": "NAAM", "caption": "Omschrijving", "width": %2, "overflow": "wrap"},
+                       {"field": "AANTAL", "caption": "Opleidingsvariant", "width": 14},
+                       {"field": "AANTAL", "caption": "Aantal", "width": 14}]}]})")
+                               .arg(filler)
+                               .arg(width)
+                               .toUtf8(),
+                           "proef.arf");
+}
+
+TEST_F(LayoutTest, TextWrapsBetweenWordsAndCaptionsFitTheirColumn) {
+    for (int width = 30; width <= 75; ++width) {
+        const TReportFile file = GroupReport(broker_, 1, width);
+        const TReportData data =
+            ReadReportData(file, {}, QDateTime(QDate(2026, 1, 2), QTime(9, 5)), &broker_);
+        const QString pdf = dir_.filePath(QStringLiteral("breed%1.pdf").arg(width));
+        WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), pdf);
+        const QString all = PagesOf(pdf).join('\n');
+        EXPECT_EQ(all.count(QRegularExpression("\\b445\\b")), 6) << width << " mm: a group number is never cut\n"
+                                             << all.toStdString();
+        const auto caption = WordBox(pdf, "Opleidingsvariant");
+        const auto next = WordBox(pdf, "Aantal");
+        ASSERT_TRUE(caption && next) << width << " mm: the captions are printed whole";
+        EXPECT_LT(caption->second, next->first) << width << " mm: a caption ends before the next begins";
+    }
+}
+
+TEST_F(LayoutTest, NoSectionLeavesASingleRowAtTheFootOfAPage) {
+    bool reachedTheFoot = false;
+    for (int filler = 1; filler <= 40; ++filler) {
+        const TReportFile file = GroupReport(broker_, filler, 70);
+        const TReportData data =
+            ReadReportData(file, {}, QDateTime(QDate(2026, 1, 2), QTime(9, 5)), &broker_);
+        const QString pdf = dir_.filePath(QStringLiteral("vulling%1.pdf").arg(filler));
+        WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), pdf);
+        const QStringList pages = PagesOf(pdf);
+        reachedTheFoot = reachedTheFoot || pages.size() > 1;
+        for (const QString& page : pages) {
+            if (page.contains("Groepen")) {
+                EXPECT_GE(page.count("445"), 2) << "filler " << filler << "\n" << page.toStdString();
+            }
+        }
+    }
+    EXPECT_TRUE(reachedTheFoot) << "some filler must push the section to the foot of the first page";
 }
 
 TEST_F(LayoutTest, AnEmptySectionSaysSoAndAMissingFieldIsNamed) {
