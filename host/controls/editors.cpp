@@ -209,6 +209,9 @@ TVornDateEdit::TVornDateEdit(QWidget* parent, bool clearButton, bool todayButton
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
     layout->addWidget(editor_, 1);
+    // A label's mnemonic and a caller's setFocus reach the editor, as for a plain date edit.
+    setFocusPolicy(editor_->focusPolicy());
+    setFocusProxy(editor_);
     if (clearButton) {
         auto* clear = new QToolButton(this);
         clear->setText(QStringLiteral("\u2715"));

@@ -148,7 +148,9 @@ void TOLAPStatsForm::buildTopPanel() {
     LEOlap->SyncList = true;
     LEOlap->SetListSource(DSOLAP);
     LEOlap->SetAssociatedLabel(LOLAP, QStringLiteral("L_OMSCHRIJVING"));
-    LLEOlap->setBuddy(LEOlap);
+    // "&Tonen" and "S&tatistiek" would share Alt+T, and Qt then only moves the focus between the
+    // two: the action wins, and the label shows its caption without a shortcut of its own.
+    LLEOlap->setText(LLEOlap->text().remove(u'&'));
 
     BDescr = new TVornButton(PTop);
     BDescr->setObjectName(QStringLiteral("BDescr"));

@@ -10,6 +10,9 @@
 #include "host/data/errors.h"
 #include "host/reports/printsequence.h"
 
+#include <QApplication>
+#include <QtTest/QTest>
+
 using namespace vorn;
 using telmod::TOLAPStatsForm;
 using vorn::testing::Idle;
@@ -221,4 +224,18 @@ TEST_F(CubeScreenTest, TheResultsContractChoosesByCodeAndGivesThePivotAsATable) 
     request.statistic = "LLKLAS";
     request.date = EncodeDate(2025, 1, 1);
     EXPECT_THROW(results.SetRequest(request), EVornError) << "the date is the work date's, not the request's";
+}
+
+TEST_F(CubeScreenTest, AltTShowsTheChosenStatistic) {
+    form_->show();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    Choose(1, "LLKLAS");
+    form_->LEOlap->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+    // A button pressed by its mnemonic clicks a moment later, as a mouse click would look.
+    for (int wait = 0; wait < 40 && !form_->FOLAP->CubeShown(); ++wait)
+        QTest::qWait(25);
+    EXPECT_TRUE(form_->FOLAP->CubeShown()) << errors_.join('\n').toStdString();
+    EXPECT_EQ(form_->LLEOlap->text(), QStringLiteral("Statistiek"));
 }

@@ -2,7 +2,11 @@
 
 #include "screenfixture.h"
 
+#include "host/controls/editors.h"
+
+#include <QApplication>
 #include <QLocale>
+#include <QtTest/QTest>
 
 using namespace vorn;
 using telmod::TStatLLPerInstellingForm;
@@ -136,4 +140,15 @@ TEST_F(PupilScreenTest, PrintParametersAfterAChangeWithoutFetchStayWithTheLastFe
     EXPECT_EQ(params,
               (QStringList{"Werkdatum=" + QLocale().toString(DateTimeToDate(fetched), QLocale::ShortFormat),
                            "IS_ID=1", "SJ_ID=3"}));
+}
+
+TEST_F(PupilScreenTest, AltDTakesTheKeyboardToTheDate) {
+    form_->show();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    form_->LEinstelling->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form_->DEDate->Editor())
+        << "focus on "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
 }
