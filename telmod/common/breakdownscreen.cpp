@@ -28,7 +28,7 @@ void DeclareInstitutionList(TVornClientDataSet& list, bool autoOpen) {
     list.AddField(FieldDef::integer("IS_ID").label("ID").req());
     list.AddField(FieldDef::wideString("IS_CODE", 5).label("Code").req());
     list.AddField(FieldDef::wideString("IS_NAAMGEBRUIKER", 80).label("Naam gebruiker"));
-    list.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).req());
+    list.AddField(FieldDef::wideString("SC_INSTELLINGSNUMMER", 6).label("Instellingsnummer").req());
     list.AddField(FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10).req());
     list.AddField(FieldDef::integer("SC_INRICHTENDEMACHT_FK").req());
 }

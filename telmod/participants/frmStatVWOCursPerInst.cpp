@@ -153,7 +153,7 @@ void TStatVWOCursistenPerInstellingForm::declareReferencePeriods() {
     CDSSelectReferteperiode.SortFields = QStringLiteral("OR_VAN");
     CDSSelectReferteperiode.OrderField = QStringLiteral("OR_VAN");
     CDSSelectReferteperiode.AddField(FieldDef::integer("OR_ID").req());
-    CDSSelectReferteperiode.AddField(FieldDef::string("OR_OMSCHRIJVING", 50).req());
+    CDSSelectReferteperiode.AddField(FieldDef::string("OR_OMSCHRIJVING", 50).label("Referteperiode").req());
     CDSSelectReferteperiode.AddField(FieldDef::date("OR_TOT").req());
     CDSSelectReferteperiode.AddField(FieldDef::date("OR_VAN").req());
     RegisterDataSet(&CDSSelectReferteperiode);

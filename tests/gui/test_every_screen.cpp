@@ -11,6 +11,7 @@
 
 #include "host/controls/barchart.h"
 #include "host/controls/editors.h"
+#include "host/controls/lookupedit.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/data/schoolyear.h"
@@ -23,6 +24,7 @@
 #include "tests/common/qtprint.h"
 
 #include <QAbstractItemModelTester>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -252,6 +254,18 @@ void expectRecountEquals(telmod::TParticipantStatsForm& screen, bool countsPerso
     }
 }
 
+/// A list's header reads as words; a database column name ("OR_OMSCHRIJVING") never shows.
+void expectNoColumnNamesInLists(TVornDBForm& screen, const QString& className) {
+    static const QRegularExpression columnName(QStringLiteral("^[A-Z0-9]+_[A-Z0-9_]+$"));
+    for (const TVornLookupEdit* lookup : screen.findChildren<TVornLookupEdit*>())
+        for (int c = 0; c < lookup->model()->columnCount(); ++c) {
+            const QString header = lookup->model()->headerData(c, Qt::Horizontal).toString();
+            EXPECT_FALSE(columnName.match(header).hasMatch())
+                << className.toStdString() << " " << lookup->objectName().toStdString() << ": "
+                << header.toStdString();
+        }
+}
+
 void expectParticipantRecount(TVornDBForm& screen, const QString& className, const QString& context) {
     auto* participants = qobject_cast<telmod::TParticipantStatsForm*>(&screen);
     if (participants == nullptr)
@@ -267,6 +281,7 @@ TEST_P(EveryScreenTest, EveryScreenFetchesForEveryInstitutionAndShowsEveryCell) 
     for (const QString& className : statisticsScreens()) {
         TVornDBForm* screen = window_->OpenFromMenu(className);
         IScreenResults* results = screen->Results();
+        expectNoColumnNamesInLists(*screen, className);
         if (className == QLatin1String("TOLAPStatsForm")) {
             fetches += lookAtEveryCube(*screen, *broker_, errors_);
             window_->CloseForm(screen);
