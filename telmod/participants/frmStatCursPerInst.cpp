@@ -127,6 +127,8 @@ TStatCursistenPerInstellingForm::TStatCursistenPerInstellingForm(QWidget* parent
     setTabOrder(BFetch, CBStatType);
     setTabOrder(CBStatType, ETotDatum->Editor());
     setTabOrder(ETotDatum->Editor(), BHuidigSchooljaar);
+    PlacePeriodPresets(393 + 107 + 6);
+    setTabOrder(BHuidigSchooljaar, BPeriodes);
     PCGrids->SetActivePageIndex(0);
     PCStats->SetActivePageIndex(6);
 }

@@ -134,6 +134,7 @@ TStatVWOCursistenPerInstellingForm::TStatVWOCursistenPerInstellingForm(QWidget* 
     setTabOrder(LEReferteperiode, CBView);
     setTabOrder(CBView, CBStatType);
     setTabOrder(CBStatType, BFetch);
+    setTabOrder(BFetch, BPeriodes);
     PCGrids->SetActivePageIndex(0);
     PCStats->SetActivePageIndex(0);
 }
@@ -169,11 +170,14 @@ void TStatVWOCursistenPerInstellingForm::declareReferencePeriods() {
     LEReferteperiode->SetListSource(DSSelectReferteperiode);
     LEReferteperiode->SetDropDownWidth(450);
     LLEReferteperiode->setBuddy(LEReferteperiode);
-    // After the end date, which is wider than designed to hold its clear and today buttons.
-    const int left = ETotDatum->geometry().right() + 6;
+    // After the end date, which is wider than designed to hold its clear and today buttons, and
+    // the period menu.
+    PlacePeriodPresets(ETotDatum->geometry().right() + 6);
+    const int left = BPeriodes->geometry().right() + 6;
     const int labelWidth = LLEReferteperiode->sizeHint().width();
     PTop->Place(LLEReferteperiode, QRect(left, 35, labelWidth, 24));
-    PTop->Place(LEReferteperiode, QRect(left + labelWidth + 4, 33, 121, 24));
+    // Wide enough for "1e semester 2025-2026" and the like.
+    PTop->Place(LEReferteperiode, QRect(left + labelWidth + 4, 33, 190, 24));
     connect(LEReferteperiode, &vorn::TVornLookupEdit::changed, this,
             [this] { vorn::RunGuarded([this] { LErefertechange(LEReferteperiode); }); });
 }

@@ -1,11 +1,15 @@
 #include "participantscreen.h"
 
+#include "periodpresets.h"
+
 #include "telmod/common/breakdownscreen.h"
 
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/forms/hostservices.h"
 
+#include <QMenu>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace telmod {
@@ -85,7 +89,38 @@ void TParticipantStatsForm::buildTopBar(const ParticipantTopBar& topBar) {
     BFetch->setObjectName(QStringLiteral("BFetch"));
     BFetch->SetAction(AFetch);
 
+    BPeriodes = new QToolButton(PTop);
+    BPeriodes->setObjectName(QStringLiteral("BPeriodes"));
+    BPeriodes->setText(QStringLiteral("&Periode"));
+    BPeriodes->setToolTip(QStringLiteral("Een vaak gebruikte periode kiezen"));
+    BPeriodes->setPopupMode(QToolButton::InstantPopup);
+    BPeriodes->setFocusPolicy(Qt::StrongFocus);
+    auto* presets = new QMenu(BPeriodes);
+    // The periods are worked out when the menu opens: a screen may stay open past midnight.
+    connect(presets, &QMenu::aboutToShow, this, [this, presets] { FillPeriodMenu(*presets); });
+    BPeriodes->setMenu(presets);
+
     placeTopBar(topBar);
+}
+
+void TParticipantStatsForm::FillPeriodMenu(QMenu& menu) {
+    menu.clear();
+    for (const TPeriodPreset& preset : PeriodPresets(vorn::Today())) {
+        const QString text =
+            QStringLiteral("%1\t%2 – %3")
+                .arg(preset.caption, vorn::DateTimeToDate(preset.from).toString("dd/MM/yyyy"),
+                     vorn::DateTimeToDate(preset.to).toString("dd/MM/yyyy"));
+        menu.addAction(text, this, [this, preset] {
+            vorn::RunGuarded([&] {
+                EVanafDatum->SetDate(preset.from);
+                ETotDatum->SetDate(preset.to);
+            });
+        });
+    }
+}
+
+void TParticipantStatsForm::PlacePeriodPresets(int left) {
+    PTop->Place(BPeriodes, QRect(left, 33, BPeriodes->sizeHint().width() + 14, 25));
 }
 
 void TParticipantStatsForm::placeTopBar(const ParticipantTopBar& topBar) {

@@ -13,8 +13,11 @@
 #include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
 
+#include <QToolButton>
 #include <memory>
 #include <vector>
+
+class QMenu;
 
 namespace telmod {
 
@@ -78,6 +81,8 @@ public:
     vorn::TVornButton* BFetch;
     vorn::TVornActionList* ActionList1;
     vorn::TVornAction* AFetch;
+    /// "Periode": a menu of often used periods (PeriodPresets around today) that fills both dates.
+    QToolButton* BPeriodes;
 
     // View area and totals.
     vorn::TVornPageControl* PCViews;
@@ -114,6 +119,9 @@ public:
     void EVanafDatumChange(QObject* sender);
     void ETotDatumChange(QObject* sender);
     void TellWhereThePeriodEnds();
+    /// Puts the period menu at `left` on the period's line; each screen puts it last in its tab order.
+    void PlacePeriodPresets(int left);
+    void FillPeriodMenu(QMenu& menu);
     void AFetchUpdate(QObject* sender);
     void AFetchExecute(QObject* sender);
     void CBViewClick(QObject* sender);

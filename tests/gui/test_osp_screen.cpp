@@ -1,4 +1,5 @@
 #include "telmod/participants/frmStatCursPerInst.h"
+#include "telmod/participants/periodpresets.h"
 
 #include "participantviews.h"
 #include "screenfixture.h"
@@ -7,7 +8,9 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QtTest/QTest>
+#include <map>
 
 using namespace vorn;
 using telmod::TStatCursistenPerInstellingForm;
@@ -276,4 +279,49 @@ TEST_F(OspScreenTest, AfterATypedStartTheEndOfThePeriodIsSaidNotKeptUnseen) {
     EXPECT_EQ(note->text(), "Tot en met (30/06/2026) ligt voor Vanaf: kijk de periode na (Alt+T).");
     EXPECT_EQ(form_->FTot, EncodeDate(2026, 6, 30)) << "the end stays what the user left";
     EXPECT_EQ(form_->FVanaf, EncodeDate(2026, 9, 1));
+}
+
+TEST(PeriodPresets, AreWholeSchoolYearsTermsAndCalendarYearsAroundToday) {
+    const auto presets = telmod::PeriodPresets(EncodeDate(2026, 2, 15));
+    std::map<QString, std::pair<TDateTime, TDateTime>> byCaption;
+    for (const telmod::TPeriodPreset& preset : presets)
+        byCaption[preset.caption] = {preset.from, preset.to};
+    const auto period = [](int y1, int m1, int d1, int y2, int m2, int d2) {
+        return std::make_pair(EncodeDate(y1, m1, d1), EncodeDate(y2, m2, d2));
+    };
+    // 15 February 2026 lies in school year 2025-2026.
+    EXPECT_EQ(byCaption["Huidig schooljaar"], period(2025, 9, 1, 2026, 8, 31));
+    EXPECT_EQ(byCaption["Vorig schooljaar"], period(2024, 9, 1, 2025, 8, 31));
+    EXPECT_EQ(byCaption["Eerste trimester"], period(2025, 9, 1, 2025, 12, 31));
+    EXPECT_EQ(byCaption["Eerste semester"], period(2025, 9, 1, 2026, 1, 31));
+    EXPECT_EQ(byCaption["Tweede semester"], period(2026, 2, 1, 2026, 6, 30));
+    EXPECT_EQ(byCaption["Dit kalenderjaar"], period(2026, 1, 1, 2026, 12, 31));
+    EXPECT_EQ(byCaption["Vorig kalenderjaar"], period(2025, 1, 1, 2025, 12, 31));
+    EXPECT_EQ(byCaption.size(), presets.size()) << "captions are unique";
+    // On 31 August the school year is still the old one; on 1 September the new one.
+    EXPECT_EQ(telmod::PeriodPresets(EncodeDate(2026, 8, 31)).front().from, EncodeDate(2025, 9, 1));
+    EXPECT_EQ(telmod::PeriodPresets(EncodeDate(2026, 9, 1)).front().from, EncodeDate(2026, 9, 1));
+}
+
+TEST_F(OspScreenTest, APeriodFromTheMenuFillsBothDatesAndTheKeyboardReachesIt) {
+    form_->EVanafDatum->SetDate(EncodeDate(2025, 9, 1));
+    form_->ETotDatum->SetDate(EncodeDate(2026, 6, 30));
+    QMenu* menu = form_->BPeriodes->menu();
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    QAction* lastYear = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith("Vorig schooljaar"))
+            lastYear = action;
+    ASSERT_NE(lastYear, nullptr);
+    lastYear->trigger();
+    const telmod::TPeriodPreset expected = telmod::PeriodPresets(Today())[1];
+    EXPECT_EQ(form_->FVanaf, expected.from);
+    EXPECT_EQ(form_->FTot, expected.to);
+    EXPECT_EQ(form_->ETotDatum->Date(), expected.to);
+    EXPECT_TRUE(lastYear->text().contains(DateTimeToDate(expected.to).toString("dd/MM/yyyy")))
+        << "the menu says which dates it sets";
+
+    EXPECT_EQ(form_->BHuidigSchooljaar->nextInFocusChain(), form_->BPeriodes) << "after the Part's tab order";
+    EXPECT_NE(form_->BPeriodes->focusPolicy() & Qt::TabFocus, 0);
 }
