@@ -17,6 +17,9 @@ using namespace vorn;
 namespace {
 constexpr int DesignWidth = 798;
 constexpr int ChartRowHeight = 36;
+// The charts' heights as the screen is designed: the least they show.
+constexpr int AgeChartHeight = 351;
+constexpr int ChartHeight = 347;
 
 int floorDiv(int value, int divisor) {
     const int quotient = value / divisor;
@@ -88,6 +91,8 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SEScale = new TVornSpinEdit(1, 10, 5, PTop);
     SEScale->setObjectName(QStringLiteral("SEScale"));
+    // Typing "10" counts once, not for the "1" on the way there; the arrows still count at once.
+    SEScale->setKeyboardTracking(false);
     PTop->Place(Label1, QRect(208, 40, 89, 25));
     PTop->Place(SEScale, QRect(304, 40, 73, 25));
     Label1->setBuddy(SEScale);
@@ -122,11 +127,11 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
         PCStats->addTab(box, tab);
         return chart;
     };
-    BCPerLeeftijd =
-        addChart(QStringLiteral("leeftijd"), QStringLiteral("Personeelsleden in leeftijdscategorie"), 351);
-    BCPerGeslacht = addChart(QStringLiteral("Geslachten"), QStringLiteral("Per geslacht"), 347);
+    BCPerLeeftijd = addChart(QStringLiteral("leeftijd"),
+                             QStringLiteral("Personeelsleden in leeftijdscategorie"), AgeChartHeight);
+    BCPerGeslacht = addChart(QStringLiteral("Geslachten"), QStringLiteral("Per geslacht"), ChartHeight);
     BCPerGeslachtLeeftijd =
-        addChart(QStringLiteral("Geslacht/Leeftijd"), QStringLiteral("Per geslacht/leeftijd"), 347);
+        addChart(QStringLiteral("Geslacht/Leeftijd"), QStringLiteral("Per geslacht/leeftijd"), ChartHeight);
     PCViews->SetActivePageIndex(1);
     LayOut(PCViews);
 
@@ -156,6 +161,10 @@ void TStatsPSPopulatieForm::AFetchExecute(QObject*) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
+}
+
+int TStatsPSPopulatieForm::designedHeight(const TBarChart& chart) const {
+    return &chart == BCPerLeeftijd ? AgeChartHeight : ChartHeight;
 }
 
 void TStatsPSPopulatieForm::SEScaleChange(QObject*) {
@@ -224,9 +233,9 @@ void TStatsPSPopulatieForm::FillCharts() {
         for (std::size_t slot = 0; slot < FBarCharts.size(); ++slot) {
             TBarChart& chart = *FBarCharts[slot];
             chart.EndUpdate();
-            const int height = chart.BarCount() * ChartRowHeight;
-            if (height > chart.Height())
-                chart.SetHeight(height);
+            // A wider band gives fewer bars: the chart fits them again instead of keeping the height
+            // of the narrowest band it once showed, never below its designed height.
+            chart.SetHeight(std::max(chart.BarCount() * ChartRowHeight, designedHeight(chart)));
             if (FDatasets[slot] != nullptr)
                 FDatasets[slot]->EnableControls();
         }

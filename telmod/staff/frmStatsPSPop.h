@@ -79,6 +79,7 @@ public:
     void VornDBFormCreate(QObject* sender);
     void AFetchExecute(QObject* sender) override;
     void SEScaleChange(QObject* sender);
+    int designedHeight(const vorn::TBarChart& chart) const;
     void CloseDatasets();
     void OpenDatasets();
     void FillCharts();

@@ -5,6 +5,9 @@
 #include "host/data/errors.h"
 #include "host/data/provider.h"
 
+#include <QLineEdit>
+#include <QtTest/QTest>
+
 using namespace vorn;
 using telmod::TCountList;
 using telmod::TStatsPSPopulatieForm;
@@ -23,9 +26,10 @@ protected:
     void SetUp() override {
         Table staff({FieldDef::date("PS_GEBOORTEDATUM"), FieldDef::wideString("PS_GESLACHT", 1),
                      FieldDef::integer("PS_ID")});
-        const std::vector<QVariantList> rows{
-            {QDate(1980, 12, 31), "M", 1}, {QDate(1984, 2, 2), "V", 2}, {QDate(2020, 5, 5), "V", 3},
-            {QDate(2027, 1, 1), "m", 4},   {QVariant(), "V", 5},        {QDate(1981, 1, 1), QVariant(), 6}};
+        std::vector<QVariantList> rows{{QDate(1980, 12, 31), "M", 1}, {QDate(1984, 2, 2), "V", 2},
+                                       {QDate(2020, 5, 5), "V", 3},   {QDate(2027, 1, 1), "m", 4},
+                                       {QVariant(), "V", 5},          {QDate(1981, 1, 1), QVariant(), 6}};
+        rows.insert(rows.end(), moreRows_.begin(), moreRows_.end());
         for (const QVariantList& row : rows)
             for (int c = 0; c < row.size(); ++c)
                 AppendValue(staff, c, row[c]);
@@ -75,6 +79,7 @@ protected:
         return bars;
     }
 
+    std::vector<QVariantList> moreRows_; // set before SetUp
     NoSchoolYears years_;
     vorn::testing::TestHost host_{years_};
     InMemoryBroker broker_;
@@ -126,4 +131,47 @@ TEST(CountList, KeysStaySortedAndMatchWithoutRegardToCase) {
     EXPECT_EQ(list.Object(1)->FCount, 2);
     EXPECT_EQ(TStatsPSPopulatieForm::BandKey(-1, 5), "-5 - -1");
     EXPECT_EQ(TStatsPSPopulatieForm::BandKey(0, 5), "0 - 4");
+}
+
+namespace {
+
+/// Staff of every age from 20 to 64: a band of one year gives 45 bars.
+class ManyAgesTest : public PopulationTest {
+protected:
+    void SetUp() override {
+        for (int age = 20; age < 65; ++age)
+            moreRows_.push_back({QDate(2025 - age, 3, 3), age % 2 == 0 ? "M" : "V", 100 + age});
+        PopulationTest::SetUp();
+    }
+};
+
+} // namespace
+
+TEST_F(ManyAgesTest, TheChartFitsItsBarsAgainAfterEveryBandWidth) {
+    Fetch();
+    const auto fitted = [](const TBarChart& chart, int designed) {
+        return std::max(chart.BarCount() * 36, designed);
+    };
+    for (const int width : {1, 10, 3, 10}) {
+        form_->SEScale->setValue(width);
+        EXPECT_EQ(form_->BCPerLeeftijd->Height(), fitted(*form_->BCPerLeeftijd, 351))
+            << "band width " << width;
+        EXPECT_EQ(form_->BCPerGeslachtLeeftijd->Height(), fitted(*form_->BCPerGeslachtLeeftijd, 347));
+    }
+    EXPECT_EQ(form_->BCPerLeeftijd->Height(), 351) << "a wide band shows its few bars in the designed height";
+    EXPECT_EQ(form_->BCPerGeslacht->Height(), 347);
+}
+
+TEST_F(ManyAgesTest, TypingABandWidthCountsOnceWhenItIsWhole) {
+    Fetch();
+    const QStringList before = Bars(*form_->BCPerLeeftijd);
+    QLineEdit* text = form_->SEScale->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_1);
+    EXPECT_EQ(Bars(*form_->BCPerLeeftijd), before) << "no count for the \"1\" on the way to \"10\"";
+    QTest::keyClick(text, Qt::Key_0);
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_TRUE(Bars(*form_->BCPerLeeftijd).contains("20 - 29=10"))
+        << Bars(*form_->BCPerLeeftijd).join(' ').toStdString();
 }
