@@ -239,10 +239,12 @@ TVornDBgrid::TVornDBgrid(QWidget* parent) : QTableView(parent), view_(new TVornG
             const int fitted = std::max(text, header) + 16;
             setColumnWidth(c, column.Width > 0 ? column.Width : fitted);
         }
-        // New rows come in the screen's own order.
+        // New rows come in the screen's own order, and are read from the top, wherever the
+        // screen's counting left the dataset's current row.
         sortColumn_ = -1;
         horizontalHeader()->setSortIndicatorShown(false);
         syncFromDataSet();
+        scrollToTop();
     });
 }
 
@@ -283,6 +285,7 @@ void TVornDBgrid::headerClicked(int column) {
         horizontalHeader()->setSortIndicatorShown(true);
     }
     syncFromDataSet();
+    scrollToTop(); // a sorted list is read from its first row
 }
 
 QString TVornDBgrid::SelectionAsText() const {

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -213,6 +214,28 @@ TEST(Grid, AHeaderClickSortsTheRowsShownAndTheThirdRestoresTheScreensOrder) {
     table.FieldByName("ID").SetAsInteger(13);
     table.Post();
     EXPECT_EQ(column(0).first(), "1");
+}
+
+TEST(Grid, NewRowsAndASortAreShownFromTheTop) {
+    TVornClientDataSet table("rows");
+    FillTable(table, 300);
+    TVornDatasource source;
+    source.SetDataSet(&table);
+    TVornDBgrid grid;
+    grid.resize(300, 200);
+    grid.show();
+    TVornGridDBTableView* view = grid.GetActiveDBView();
+    view->CreateAllItems(false);
+    table.Last(); // a counting pass leaves the cursor on the last row
+    view->SetDataSource(&source);
+    view->CreateAllItems(false);
+    QApplication::processEvents();
+    EXPECT_EQ(table.RecNo(), 300) << "the screen's dataset keeps its row";
+    EXPECT_EQ(grid.verticalScrollBar()->value(), 0) << "a fetched list is read from its first row";
+    grid.scrollToBottom();
+    grid.horizontalHeader()->sectionClicked(3);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.verticalScrollBar()->value(), 0) << "a sorted list too";
 }
 
 TEST(Grid, CopyGivesTheSelectedCellsWithTheirCaptionsAsTabSeparatedText) {
