@@ -441,6 +441,11 @@ void TOLAPFrame::settleFilterZone(std::vector<int> filterZone) {
 /// Filters hide rows of every figure: the note says which, where the eye is, and whether they were
 /// set now or come from the remembered layout.
 void TOLAPFrame::showFilterNote() {
+    if (cube_ != nullptr && cube_->RowCount() == 0) {
+        filterNote_->setText(emptyText());
+        filterNote_->show();
+        return;
+    }
     const QStringList filters =
         pivot_ != nullptr ? FilterDescriptions(*cube_, pivot_->Layout()) : QStringList();
     filterNote_->setVisible(!filters.isEmpty());
@@ -451,6 +456,18 @@ void TOLAPFrame::showFilterNote() {
                                               "zet het terug): ")
                              : QStringLiteral("Gefilterd: ");
     filterNote_->setText(lead + filters.join(QStringLiteral("; ")));
+}
+
+/// An empty pivot says why it is empty: the statistic found no rows for what it was asked.
+QString TOLAPFrame::emptyText() const {
+    const TResultHeading heading = headingSource_ ? headingSource_() : TResultHeading{};
+    QString text = QStringLiteral("Geen gegevens voor %1")
+                       .arg(heading.statistic.isEmpty() ? title() : heading.statistic);
+    if (!heading.institution.isEmpty())
+        text += QStringLiteral(" bij %1").arg(heading.institution);
+    if (!heading.schoolYear.isEmpty())
+        text += QStringLiteral(" in schooljaar %1").arg(heading.schoolYear);
+    return text + u'.';
 }
 
 TResultHeading TOLAPFrame::Heading() const {

@@ -70,7 +70,8 @@ public:
     void SetHeadingSource(std::function<TResultHeading()> source);
     /// The screen's heading with the filters of the pivot as shown.
     TResultHeading Heading() const;
-    /// The line over the grid that names the active filters (hidden when there are none).
+    /// The line over the grid that names the active filters, or says that the statistic found no
+    /// rows (hidden when neither).
     QLabel* FilterNote() const { return filterNote_; }
     /// Rearranges the shown pivot (what every control of the frame ends in); remembered per statistic.
     void ApplyLayout(const TPivotLayout& layout);
@@ -105,6 +106,7 @@ private:
     void fillSortMenu();
     void syncControls();
     void showFilterNote();
+    QString emptyText() const;
     void showPivot();
     void fillChart();
     void changeLayout(const std::function<void(TPivotLayout&)>& change);

@@ -177,8 +177,10 @@ void TOLAPStatsForm::layOut() {
     Muitleg->setReadOnly(true);
     Muitleg->setFixedHeight(89);
     Muitleg->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Muitleg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Muitleg->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // An explanation is prose: it wraps between words instead of running off to the right.
+    Muitleg->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Muitleg->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Muitleg->setWordWrapMode(QTextOption::WordWrap);
     Muitleg->hide();
     FOLAP = new TOLAPFrame(this);
     FOLAP->SetHeadingSource([this] { return statisticHeading(); });

@@ -11,6 +11,7 @@
 #include "host/reports/printsequence.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QtTest/QTest>
 
 using namespace vorn;
@@ -100,6 +101,8 @@ TEST_F(CubeScreenTest, TheExplanationFollowsTheStatisticAndItsButtonTogglesIt) {
     Choose(1, "LLKLAS");
     EXPECT_TRUE(form_->Muitleg->toPlainText().startsWith("Telt de leerlingen"));
     EXPECT_TRUE(form_->Muitleg->isReadOnly());
+    EXPECT_EQ(form_->Muitleg->lineWrapMode(), QPlainTextEdit::WidgetWidth)
+        << "an explanation wraps between words";
     form_->show();
     form_->BDescr->click();
     EXPECT_TRUE(form_->Muitleg->isVisible());
@@ -238,4 +241,20 @@ TEST_F(CubeScreenTest, AltTShowsTheChosenStatistic) {
         QTest::qWait(25);
     EXPECT_TRUE(form_->FOLAP->CubeShown()) << errors_.join('\n').toStdString();
     EXPECT_EQ(form_->LLEOlap->text(), QStringLiteral("Statistiek"));
+}
+
+TEST_F(CubeScreenTest, AStatisticWithoutRowsSaysSoOverTheEmptyPivot) {
+    Choose(1, "LLKLAS");
+    UseQuery("SELECT KL_CODE AS KLAS FROM KLAS WHERE 1 = 0", "KLAS");
+    EXPECT_EQ(Show(), "");
+    ASSERT_TRUE(form_->FOLAP->CubeShown());
+    const QLabel* note = form_->FOLAP->FilterNote();
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_TRUE(note->text().startsWith("Geen gegevens voor ")) << note->text().toStdString();
+    EXPECT_TRUE(note->text().contains(" in schooljaar 2025-2026")) << note->text().toStdString();
+
+    RunFetchAction(*form_->AClear);
+    UseQuery("SELECT KL_CODE AS KLAS FROM KLAS", "KLAS");
+    EXPECT_EQ(Show(), "");
+    EXPECT_TRUE(note->isHidden()) << "a pivot with rows needs no note";
 }
