@@ -9,6 +9,8 @@
 #include "host/forms/hostservices.h"
 
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -36,19 +38,27 @@ TParticipantStatsForm::TParticipantStatsForm(QWidget* parent, const ParticipantT
 
     buildTopBar(topBar);
     buildPages(pages);
-    PTotalen = new TVornLabel(this);
+    PTotalen = new TVornLabel;
     PTotalen->setObjectName(QStringLiteral("PTotalen"));
-    PTotalen->setFixedHeight(TotalsHeight);
     PTotalen->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     PTotalen->setWordWrap(false);
     PTotalen->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A large centre's totals are longer than the window is wide: they scroll instead of being cut.
+    auto* totals = new QScrollArea(this);
+    totals->setObjectName(QStringLiteral("SBTotalen"));
+    totals->setFrameShape(QFrame::NoFrame);
+    totals->setWidgetResizable(true);
+    totals->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    totals->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    totals->setWidget(PTotalen);
+    totals->setFixedHeight(TotalsHeight + totals->horizontalScrollBar()->sizeHint().height());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(PTop);
     layout->addWidget(PCViews, 1);
-    layout->addWidget(PTotalen);
+    layout->addWidget(totals);
     connectHandlers();
 }
 

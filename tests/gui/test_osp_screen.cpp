@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest/QTest>
 #include <map>
 
@@ -324,4 +326,18 @@ TEST_F(OspScreenTest, APeriodFromTheMenuFillsBothDatesAndTheKeyboardReachesIt) {
 
     EXPECT_EQ(form_->BHuidigSchooljaar->nextInFocusChain(), form_->BPeriodes) << "after the Part's tab order";
     EXPECT_NE(form_->BPeriodes->focusPolicy() & Qt::TabFocus, 0);
+}
+
+TEST_F(OspScreenTest, ATotalsLineLongerThanTheWindowScrollsInsteadOfBeingCut) {
+    form_->PTotalen->setText(QStringLiteral("Totalen :    ") +
+                             QStringLiteral("Lesuren cursist: 1234567    ").repeated(12));
+    form_->resize(640, 500);
+    form_->show();
+    QApplication::processEvents();
+    auto* scroll = form_->findChild<QScrollArea*>("SBTotalen");
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->widget(), form_->PTotalen);
+    EXPECT_GE(form_->PTotalen->width(), form_->PTotalen->sizeHint().width()) << "the whole line is laid out";
+    EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible()) << "and reachable by scrolling";
+    EXPECT_GE(scroll->viewport()->height(), form_->PTotalen->fontMetrics().height());
 }
