@@ -253,7 +253,7 @@ std::vector<TCubeFilterDef> Filters(const QJsonObject& object, const TOLAPDefini
 }
 
 TCubeSortDef Sort(const QJsonObject& object, const QString& where, const TOLAPDefinition& definition) {
-    OnlyKeys(object, {"by", "measure", "order"}, where);
+    OnlyKeys(object, {"by", "measure", "line", "order"}, where);
     TCubeSortDef sort;
     const QString by = Text(object, QStringLiteral("by"), where, QStringLiteral("label"));
     if (by == QStringLiteral("measure"))
@@ -266,6 +266,10 @@ TCubeSortDef Sort(const QJsonObject& object, const QString& where, const TOLAPDe
                            .front();
     else if (object.contains(QStringLiteral("measure")))
         Fail(QStringLiteral("%1: \"measure\" hoort alleen bij \"by\": \"measure\"").arg(where));
+    else if (object.contains(QStringLiteral("line")))
+        Fail(QStringLiteral("%1: \"line\" hoort alleen bij \"by\": \"measure\"").arg(where));
+    if (object.contains(QStringLiteral("line")))
+        sort.line = Texts(object, QStringLiteral("line"), where);
     const QString order = Text(object, QStringLiteral("order"), where, QStringLiteral("ascending"));
     if (order == QStringLiteral("descending"))
         sort.descending = true;
@@ -436,6 +440,8 @@ QJsonObject SortToJson(const TCubeSortDef& sort) {
                        {"order", sort.descending ? "descending" : "ascending"}};
     if (sort.by == TSortBy::Measure)
         object.insert(QStringLiteral("measure"), sort.measure);
+    if (!sort.line.isEmpty())
+        object.insert(QStringLiteral("line"), QJsonArray::fromStringList(sort.line));
     return object;
 }
 

@@ -58,7 +58,8 @@ struct TCubeMeasureDef {
 
 struct TCubeSortDef {
     TSortBy by = TSortBy::Label;
-    QString measure; // by measure: the measure's name
+    QString measure;  // by measure: the measure's name
+    QStringList line; // by measure: the labels of the other axis' line that sorts; empty: its total
     bool descending = false;
 
     bool operator==(const TCubeSortDef&) const = default;

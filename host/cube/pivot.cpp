@@ -617,13 +617,38 @@ std::optional<double> CellAggregate(const TCube& cube, const TPivotAggregates& a
     return AggregateOfCell(cube.Measure(measure).def.aggregate, cells.values[m][cell], cells.counts[m][cell]);
 }
 
-/// The lines of one axis; members sorted by a measure go by their total over the whole other axis.
+/// The node of an axis tree whose members are `path` (its level is the path's length); the root,
+/// which holds everything, when the tree has no such node.
+std::pair<std::uint32_t, std::uint32_t> NodeOfPath(const TAxisTree& tree, const TMemberPath& path) {
+    if (static_cast<int>(path.size()) > tree.depth())
+        return {0, 0};
+    std::uint32_t node = 0;
+    for (std::size_t level = 0; level < path.size(); ++level) {
+        const TAxisTree::TLevel& children = tree.levels[level + 1];
+        const TAxisTree::TLevel& here = tree.levels[level];
+        std::uint32_t found = NoId;
+        for (std::uint32_t child = here.childStart[node]; child < here.childStart[node + 1]; ++child)
+            if (children.code[child] == path[level])
+                found = child;
+        if (found == NoId)
+            return {0, 0};
+        node = found;
+    }
+    return {static_cast<std::uint32_t>(path.size()), node};
+}
+
+/// The lines of one axis; members sorted by a measure go by their value in one line of the other
+/// axis, its grand total unless the layout names another.
 std::unique_ptr<TPivotLines> LayOutAxis(const TCube& cube, const TPivotAggregates& aggregates,
                                         TPivotAxis axis, const TAxisLayout& layout) {
+    const TAxisTree& other =
+        TreeOf(aggregates, axis == TPivotAxis::Rows ? TPivotAxis::Columns : TPivotAxis::Rows);
+    const auto [otherLevel, otherNode] = NodeOfPath(other, layout.sortLine);
     const auto totalOf = [&](int level, std::uint32_t node) {
         const auto at = static_cast<std::uint32_t>(level);
-        return axis == TPivotAxis::Rows ? CellAggregate(cube, aggregates, layout.sortMeasure, at, node, 0, 0)
-                                        : CellAggregate(cube, aggregates, layout.sortMeasure, 0, 0, at, node);
+        return axis == TPivotAxis::Rows
+                   ? CellAggregate(cube, aggregates, layout.sortMeasure, at, node, otherLevel, otherNode)
+                   : CellAggregate(cube, aggregates, layout.sortMeasure, otherLevel, otherNode, at, node);
     };
     auto lines = std::make_unique<TPivotLines>();
     lines->lines = TLineBuilder(cube, TreeOf(aggregates, axis), layout, totalOf).Build();
@@ -852,16 +877,34 @@ std::vector<int> DimensionsOf(const TCube& cube, const QStringList& names) {
     return dimensions;
 }
 
-void ApplySort(const TCube& cube, const TCubeSortDef& sort, TAxisLayout& axis) {
+/// `other` is the axis whose dimensions the sort's line is of; a label the rows lack leaves the
+/// line out (the grand total sorts).
+void ApplySort(const TCube& cube, const TCubeSortDef& sort, const std::vector<int>& other,
+               TAxisLayout& axis) {
     axis.sortBy = sort.by;
     axis.descending = sort.descending;
     axis.sortMeasure = sort.by == TSortBy::Measure ? cube.Definition().MeasureIndex(sort.measure) : 0;
+    axis.sortLine.clear();
+    if (sort.by != TSortBy::Measure || sort.line.size() > static_cast<qsizetype>(other.size()))
+        return;
+    for (qsizetype level = 0; level < sort.line.size(); ++level) {
+        const std::optional<std::uint32_t> member =
+            cube.FindMember(other[static_cast<std::size_t>(level)], sort.line[level]);
+        if (!member) {
+            axis.sortLine.clear();
+            return;
+        }
+        axis.sortLine.push_back(*member);
+    }
 }
 
-TCubeSortDef SortDefinition(const TCube& cube, const TAxisLayout& axis) {
-    TCubeSortDef sort{axis.sortBy, {}, axis.descending};
-    if (axis.sortBy == TSortBy::Measure)
-        sort.measure = cube.Measure(axis.sortMeasure).def.name;
+TCubeSortDef SortDefinition(const TCube& cube, const TAxisLayout& axis, const std::vector<int>& other) {
+    TCubeSortDef sort{axis.sortBy, {}, {}, axis.descending};
+    if (axis.sortBy != TSortBy::Measure)
+        return sort;
+    sort.measure = cube.Measure(axis.sortMeasure).def.name;
+    for (std::size_t level = 0; level < axis.sortLine.size() && level < other.size(); ++level)
+        sort.line << cube.MemberLabel(other[level], axis.sortLine[level]);
     return sort;
 }
 
@@ -918,8 +961,8 @@ TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored) {
     for (const QString& name : stored.measures)
         layout.measures.push_back(cube.Definition().MeasureIndex(name));
     layout.showAs = stored.showAs;
-    ApplySort(cube, stored.rowSort, layout.rows);
-    ApplySort(cube, stored.columnSort, layout.columns);
+    ApplySort(cube, stored.rowSort, layout.columns.dimensions, layout.rows);
+    ApplySort(cube, stored.columnSort, layout.rows.dimensions, layout.columns);
     layout.rows.grandTotal = stored.rowTotals.grand;
     layout.rows.subtotals = stored.rowTotals.sub;
     layout.columns.grandTotal = stored.columnTotals.grand;
@@ -940,8 +983,8 @@ TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout) {
     for (const int measure : layout.measures)
         stored.measures << cube.Measure(measure).def.name;
     stored.showAs = layout.showAs;
-    stored.rowSort = SortDefinition(cube, layout.rows);
-    stored.columnSort = SortDefinition(cube, layout.columns);
+    stored.rowSort = SortDefinition(cube, layout.rows, layout.columns.dimensions);
+    stored.columnSort = SortDefinition(cube, layout.columns, layout.rows.dimensions);
     stored.rowTotals = {layout.rows.grandTotal, layout.rows.subtotals};
     stored.columnTotals = {layout.columns.grandTotal, layout.columns.subtotals};
     return stored;

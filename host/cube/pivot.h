@@ -32,6 +32,9 @@ struct TAxisLayout {
     /// `sortMeasure` over the whole other axis. The member "(leeg)" stays last in label order.
     TSortBy sortBy = TSortBy::Label;
     int sortMeasure = 0;
+    /// By a measure: the line of the other axis whose values sort the members (its members' codes,
+    /// as TAxisLine::path); empty, or a line the other axis no longer has: its grand total.
+    TMemberPath sortLine;
     bool descending = false;
     /// A collapsed member shows one line with its total instead of its children. A member is
     /// collapsed when its path is in `collapsed`, or its level is collapsed and its path is not in

@@ -232,6 +232,16 @@ QVariant TPivotTableModel::headingData(TPivotAxis axis, int line, int level, int
     return pivot_.LineLabel(axis, line, level);
 }
 
+/// The order the rows go by when this value column sorts them; nothing when it does not.
+QVariant TPivotTableModel::sortOrderOf(int columnLine, int slot) const {
+    const TAxisLayout& rows = pivot_.Layout().rows;
+    if (rows.sortBy != TSortBy::Measure ||
+        pivot_.Layout().measures[static_cast<std::size_t>(slot)] != rows.sortMeasure ||
+        pivot_.Line(TPivotAxis::Columns, columnLine).path != rows.sortLine)
+        return {};
+    return static_cast<int>(rows.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 QVariant TPivotTableModel::valueData(int rowLine, int columnLine, int slot, int role) const {
     switch (role) {
     case Qt::DisplayRole:
@@ -267,6 +277,8 @@ QVariant TPivotTableModel::data(const QModelIndex& index, int role) const {
     if (row == headerRows - 1) {
         if (role == Qt::DisplayRole)
             return measureCaption(slot);
+        if (role == SortRole)
+            return sortOrderOf(line, slot);
         return role == HeaderRole
                    ? QVariant(true)
                    : (role == TotalRole ? QVariant(isTotalLine(TPivotAxis::Columns, line)) : QVariant());

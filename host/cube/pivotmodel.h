@@ -36,7 +36,8 @@ struct TMergedCell {
 class TPivotTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Role { TotalRole = Qt::UserRole + 1, HeaderRole };
+    /// SortRole: on the measure heading of the value column that sorts the rows, Qt::SortOrder.
+    enum Role { TotalRole = Qt::UserRole + 1, HeaderRole, SortRole };
 
     /// The pivot must outlive the model. Call Refresh after changing its layout: until then the model
     /// keeps its shape, and shows nothing once the pivot's lines no longer fit it.
@@ -75,6 +76,7 @@ private:
     QVariant cornerData(int row, int column, int role) const;
     QVariant headingData(TPivotAxis axis, int line, int level, int role) const;
     QVariant valueData(int rowLine, int columnLine, int slot, int role) const;
+    QVariant sortOrderOf(int columnLine, int slot) const;
     QString measureCaption(int slot) const;
 
     const TPivot& pivot_;

@@ -134,6 +134,8 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     });
     connect(grid_, &TPivotGrid::toggleClicked, this,
             [this](int row, int column) { RunGuarded([&] { ToggleMemberAt(row, column); }); });
+    connect(grid_, &TPivotGrid::valueHeadingClicked, this,
+            [this](int column) { RunGuarded([&] { SortRowsByColumn(column); }); });
     connect(grid_, &TPivotGrid::valueCellActivated, this,
             [this](int row, int column) { RunGuarded([&] { openDrillThrough(row, column); }); });
     connect(grid_, &TPivotGrid::cellMenuRequested, this, [this](int row, int column, const QPoint& at) {
@@ -574,6 +576,26 @@ void TOLAPFrame::ToggleMemberAt(int row, int column) {
     });
 }
 
+void TOLAPFrame::SortRowsByColumn(int column) {
+    const TPivot& pivot = shown();
+    const int headerColumns = model_->HeaderColumnCount();
+    if (column < headerColumns || column >= model_->columnCount())
+        RaiseClientError("Kies een kolom met waarden om de rijen op te sorteren");
+    const int slotCount = std::max(pivot.MeasureSlotCount(), 1);
+    const int measure =
+        pivot.Layout().measures.at(static_cast<std::size_t>((column - headerColumns) % slotCount));
+    const TMemberPath line = pivot.Line(TPivotAxis::Columns, (column - headerColumns) / slotCount).path;
+    changeLayout([&](TPivotLayout& layout) {
+        TAxisLayout& rows = layout.rows;
+        const bool again =
+            rows.sortBy == TSortBy::Measure && rows.sortMeasure == measure && rows.sortLine == line;
+        rows.descending = again && !rows.descending;
+        rows.sortBy = TSortBy::Measure;
+        rows.sortMeasure = measure;
+        rows.sortLine = line;
+    });
+}
+
 std::unique_ptr<QMenu> TOLAPFrame::CellMenu(int row, int column) {
     auto menu = std::make_unique<QMenu>(this);
     connect(menu->addAction(QStringLiteral("Kopiëren")), &QAction::triggered, this,
@@ -582,6 +604,10 @@ std::unique_ptr<QMenu> TOLAPFrame::CellMenu(int row, int column) {
         return menu;
     const int headerRows = model_->HeaderRowCount();
     const int headerColumns = model_->HeaderColumnCount();
+    if (column >= headerColumns && column < model_->columnCount()) {
+        connect(menu->addAction(QStringLiteral("Rijen sorteren op deze kolom")), &QAction::triggered, this,
+                [this, column] { RunGuarded([&] { SortRowsByColumn(column); }); });
+    }
     if (row >= headerRows && column >= headerColumns) {
         connect(menu->addAction(QStringLiteral("Details tonen...")), &QAction::triggered, this,
                 [this, row, column] { RunGuarded([&] { openDrillThrough(row, column); }); });

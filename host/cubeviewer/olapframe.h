@@ -83,6 +83,9 @@ public:
     void MoveDimension(int dimension, TCubeZone zone, int position);
     /// The filter popup of a dimension; applies the members kept when the user chooses OK.
     void EditFilter(int dimension);
+    /// Sorts the rows by the values of a column of the model (a measure in one line of the column
+    /// axis); the same column again reverses the order.
+    void SortRowsByColumn(int column);
     /// Collapses or expands the member whose heading starts at a cell of the model.
     void ToggleMemberAt(int row, int column);
     /// The context menu of a cell of the grid (copy, details, collapse and expand).

@@ -234,6 +234,9 @@ void TPivotGrid::mousePressEvent(QMouseEvent* event) {
     current_ = cell;
     selection_ = QRect(anchor_, current_).normalized();
     viewport()->update();
+    if (cell.y() == model_->HeaderRowCount() - 1 && cell.x() >= model_->HeaderColumnCount() &&
+        !(event->modifiers() & Qt::ShiftModifier))
+        emit valueHeadingClicked(cell.x());
 }
 
 void TPivotGrid::mouseMoveEvent(QMouseEvent* event) {

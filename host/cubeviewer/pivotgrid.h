@@ -48,6 +48,8 @@ signals:
     void valueCellActivated(int row, int column);
     /// The +/- of a heading cell (the origin of its merged cell) was clicked.
     void toggleClicked(int row, int column);
+    /// The measure heading of a value column (the lowest heading row) was clicked.
+    void valueHeadingClicked(int column);
     void cellMenuRequested(int row, int column, const QPoint& globalPosition);
 
 protected:

@@ -245,6 +245,26 @@ void PaintCell(QPainter& painter, const TPivotTableModel& model, const TPivotGeo
             textRect.setLeft(box.right() + padding);
         }
     }
+    // On screen the heading of the column that sorts the rows carries a small triangle.
+    const QVariant sorted = options.pivot != nullptr && heading
+                                ? Data(model, row, column, TPivotTableModel::SortRole)
+                                : QVariant();
+    if (sorted.isValid()) {
+        const int size = std::max(4, geometry.rowHeight / 4);
+        const QPoint centre(textRect.right() - size,
+                            visible.top() + std::min(visible.height(), geometry.rowHeight) / 2);
+        const bool down = sorted.toInt() == Qt::DescendingOrder;
+        const QPolygon arrow =
+            down ? QPolygon({centre + QPoint(-size, -size / 2), centre + QPoint(size, -size / 2),
+                             centre + QPoint(0, size / 2)})
+                 : QPolygon({centre + QPoint(-size, size / 2), centre + QPoint(size, size / 2),
+                             centre + QPoint(0, -size / 2)});
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::darkGray);
+        painter.drawPolygon(arrow);
+        painter.setBrush(Qt::NoBrush);
+        textRect.setRight(textRect.right() - 2 * size - padding);
+    }
     if (text.isEmpty())
         return;
     QFont font = painter.font();

@@ -70,8 +70,8 @@ TEST(CubeDefinition, ReadsTheFullForm) {
     EXPECT_EQ(layout.filters[0], (TCubeFilterDef{"GRAAD", {"1", "2"}}));
     EXPECT_EQ(layout.measures, QStringList{"Cursisten"});
     EXPECT_EQ(layout.showAs, TShowAs::PercentOfRow);
-    EXPECT_EQ(layout.rowSort, (TCubeSortDef{TSortBy::Label, {}, false}));
-    EXPECT_EQ(layout.columnSort, (TCubeSortDef{TSortBy::Measure, "Cursisten", true}));
+    EXPECT_EQ(layout.rowSort, (TCubeSortDef{TSortBy::Label, {}, {}, false}));
+    EXPECT_EQ(layout.columnSort, (TCubeSortDef{TSortBy::Measure, "Cursisten", {}, true}));
     EXPECT_EQ(layout.rowTotals, (TCubeTotalsDef{true, true}));
     EXPECT_EQ(layout.columnTotals, (TCubeTotalsDef{true, false}));
 }
@@ -277,6 +277,8 @@ INSTANTIATE_TEST_SUITE_P(Layout, CubeDefinitionFaults, ::testing::Values(
            "Kubusdefinitie: de indeling noemt een onbekende maat \"X\""},
     TFault{"sort measure by label", Cube(Dimensions, Measures, ", 'layout': {'sort': {'rows': {'measure': 'UREN'}}}"),
            "Kubusdefinitie: de sortering van de rijen: \"measure\" hoort alleen bij \"by\": \"measure\""},
+    TFault{"sort line by label", Cube(Dimensions, Measures, ", 'layout': {'sort': {'rows': {'line': ['M']}}}"),
+           "Kubusdefinitie: de sortering van de rijen: \"line\" hoort alleen bij \"by\": \"measure\""},
     TFault{"sort order", Cube(Dimensions, Measures, ", 'layout': {'sort': {'rows': {'order': 'up'}}}"),
            "Kubusdefinitie: de sortering van de rijen: \"order\" is \"ascending\" of \"descending\""},
     TFault{"sort axis", Cube(Dimensions, Measures, ", 'layout': {'sort': {'pages': {}}}"),

@@ -7,6 +7,7 @@
 #include "host/controls/dbgrid.h"
 #include "host/cubeviewer/drillthrough.h"
 #include "host/cubeviewer/pivotgrid.h"
+#include "host/data/errors.h"
 
 #include <QAction>
 #include <QApplication>
@@ -183,6 +184,49 @@ TEST_F(CubeFrame, SortsRowsByAMeasureDescending) {
     FrameAction(frame, "ACSortRijenNaam")->trigger();
     FrameAction(frame, "ACSortRijenAflopend")->trigger();
     EXPECT_EQ(ShownText(model(), model().HeaderRowCount(), 0), QStringLiteral("1A"));
+}
+
+TEST_F(CubeFrame, AClickOnAValueHeadingSortsTheRowsByThatColumnAndAgainReverses) {
+    ActionOf(*frame.FieldList()->MenuFor(TCubeZone::Rows, 0), "Verwijderen")->trigger(); // rows: KLAS
+    frame.show();
+    const int column = ColumnOf(model(), {"V"}, "Uren");
+    ASSERT_GE(column, 0);
+    const auto hoursOfGirls = [this] {
+        std::vector<double> hours;
+        for (int row = model().HeaderRowCount(); row < model().rowCount() - 1; ++row) {
+            const QString klas = ShownText(model(), row, 0);
+            hours.push_back(
+                sumOfHours([&](const TEnrolment& e) { return e.klas == klas && e.geslacht == "V"; }));
+        }
+        return hours;
+    };
+    const QRect heading = frame.Grid()->VisibleCellRect(model().HeaderRowCount() - 1, column);
+    ASSERT_FALSE(heading.isEmpty());
+    QTest::mouseClick(frame.Grid()->viewport(), Qt::LeftButton, {}, heading.center());
+    ASSERT_EQ(frame.Pivot()->Layout().rows.sortBy, TSortBy::Measure);
+    EXPECT_EQ(frame.Pivot()->Layout().rows.sortLine.size(), 1u)
+        << "by the column of the girls, not the total";
+    std::vector<double> hours = hoursOfGirls();
+    ASSERT_EQ(hours.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(hours.begin(), hours.end())) << "first click: ascending";
+    EXPECT_EQ(
+        model().data(model().index(model().HeaderRowCount() - 1, column), TPivotTableModel::SortRole).toInt(),
+        Qt::AscendingOrder);
+    EXPECT_FALSE(
+        model()
+            .data(model().index(model().HeaderRowCount() - 1, column - 1), TPivotTableModel::SortRole)
+            .isValid());
+
+    frame.SortRowsByColumn(column);
+    KeepScreenshot(frame, "kubus-gesorteerd-op-kolom");
+    hours = hoursOfGirls();
+    EXPECT_TRUE(std::is_sorted(hours.rbegin(), hours.rend())) << "again: descending";
+
+    // Remembered with the layout by the column's labels.
+    const TCubeLayoutDef stored = LayoutDefinition(frame.Pivot()->Cube(), frame.Pivot()->Layout());
+    EXPECT_EQ(stored.rowSort.line, QStringList{"V"});
+    EXPECT_EQ(DefinedLayout(frame.Pivot()->Cube(), stored), frame.Pivot()->Layout());
+    EXPECT_THROW(frame.SortRowsByColumn(0), EVornError) << "a heading column has no values to sort by";
 }
 
 TEST_F(CubeFrame, TotalsAreSwitchedPerAxis) {

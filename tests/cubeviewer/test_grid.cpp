@@ -51,7 +51,7 @@ TEST_F(CubeFrame, ContextMenuCopiesTheSelection) {
     frame.Grid()->SetSelection(QRect(column, row, 1, 1));
     QApplication::clipboard()->clear();
     std::unique_ptr<QMenu> menu = frame.CellMenu(row, column);
-    ASSERT_EQ(menu->actions().size(), 2); // "Kopiëren", "Details tonen..."
+    ASSERT_EQ(menu->actions().size(), 3); // "Kopiëren", "Rijen sorteren op deze kolom", "Details tonen..."
     menu->actions().front()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts).last(),
               QStringLiteral("Eindtotaal\tEindtotaal\t%1").arg(rows.size()));

@@ -114,3 +114,15 @@ TEST_F(RememberedLayout, RestoredFiltersAreShownWithANote) {
     again->RestoreDefinedLayout();
     EXPECT_TRUE(again->FilterNote()->isHidden());
 }
+
+TEST_F(RememberedLayout, ASortByOneColumnIsShownAgainNextTime) {
+    const int column = ColumnOf(model(), {"M"}, "Aantal");
+    ASSERT_GE(column, 0);
+    frame.SortRowsByColumn(column);
+    frame.SortRowsByColumn(column);
+    ASSERT_TRUE(frame.Pivot()->Layout().rows.descending);
+    TVornIniFile fresh(file);
+    const std::unique_ptr<TOLAPFrame> again = showAgain(*dataSet, fresh);
+    EXPECT_EQ(again->Pivot()->Layout().rows.sortLine, frame.Pivot()->Layout().rows.sortLine);
+    EXPECT_EQ(again->Pivot()->Layout(), frame.Pivot()->Layout());
+}
