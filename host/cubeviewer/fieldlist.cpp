@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -16,6 +18,7 @@ namespace vorn {
 namespace {
 
 constexpr int DimensionRole = Qt::UserRole + 1;
+constexpr int LabelRole = Qt::UserRole + 2; // a member's label, without its row count
 
 QString ZoneCaption(TCubeZone zone) {
     switch (zone) {
@@ -248,9 +251,19 @@ TMemberFilterDialog::TMemberFilterDialog(const TCube& cube, int dimension,
     search_->setClearButtonEnabled(true);
     members_->setObjectName(QStringLiteral("LBLeden"));
     const std::uint32_t count = cube.MemberCount(dimension);
+    // How many source rows each member has, as a spreadsheet's filter list shows them.
+    std::vector<std::size_t> rowsOf(count, 0);
+    for (const std::uint32_t code : cube.Dimension(dimension).codes)
+        if (code < count)
+            ++rowsOf[code];
+    const QLocale locale;
     for (std::uint32_t member = 0; member < count; ++member) {
-        auto* item = new QListWidgetItem(cube.MemberLabel(dimension, member), members_);
+        const QString label = cube.MemberLabel(dimension, member);
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1  (%2)").arg(label, locale.toString(static_cast<qulonglong>(rowsOf[member]))),
+            members_);
         item->setData(DimensionRole, static_cast<qulonglong>(member));
+        item->setData(LabelRole, label);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(kept.empty() || kept.count(member) != 0 ? Qt::Checked : Qt::Unchecked);
     }
@@ -290,7 +303,7 @@ void TMemberFilterDialog::CheckShown(bool checked) {
 void TMemberFilterDialog::searchChanged(const QString& text) {
     for (int row = 0; row < members_->count(); ++row)
         members_->item(row)->setHidden(
-            !members_->item(row)->text().contains(text.trimmed(), Qt::CaseInsensitive));
+            !members_->item(row)->data(LabelRole).toString().contains(text.trimmed(), Qt::CaseInsensitive));
 }
 
 void TMemberFilterDialog::updateOk() {

@@ -127,8 +127,21 @@ TEST_F(CubeFrame, KeyboardMovesAnUnusedDimensionToTheRows) {
 }
 
 TEST_F(CubeFrame, FilterPopupKeepsTheCheckedMembers) {
-    OnFilterDialog([](TMemberFilterDialog& dialog) {
+    OnFilterDialog([this](TMemberFilterDialog& dialog) {
         KeepScreenshot(dialog, "kubus-filter");
+        // Every member says how many rows it has.
+        for (int row = 0; row < dialog.Members()->count(); ++row) {
+            const QString text = dialog.Members()->item(row)->text();
+            const QString klas = text.section(u' ', 0, 0);
+            EXPECT_EQ(text, QStringLiteral("%1  (%2)").arg(klas).arg(recount([&](const TEnrolment& e) {
+                return e.klas == klas;
+            })));
+        }
+        dialog.Search()->setText("2"); // the count "(12)" is not searched
+        int found = 0;
+        for (int row = 0; row < dialog.Members()->count(); ++row)
+            found += dialog.Members()->item(row)->isHidden() ? 0 : 1;
+        EXPECT_EQ(found, 2) << "2A and 2B";
         dialog.Search()->setText("1b");
         int shown = 0;
         for (int row = 0; row < dialog.Members()->count(); ++row)
