@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace vorn {
@@ -130,7 +131,31 @@ TCubeFieldList::TCubeFieldList(QWidget* parent) : QWidget(parent), measures_(new
     layout->addWidget(new QLabel(QStringLiteral("Waarden"), this));
     layout->addWidget(measures_, 1);
     connect(measures_, &QListWidget::itemChanged, this, [this] { measureChecked(); });
+    measures_->setDragDropMode(QAbstractItemView::InternalMove);
+    measures_->setDefaultDropAction(Qt::MoveAction);
+    // A dropped measure lands once the drag has ended; the layout follows then.
+    connect(
+        measures_->model(), &QAbstractItemModel::rowsMoved, this, [this] { measureChecked(); },
+        Qt::QueuedConnection);
+    for (const auto& [keys, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Up), -1},
+                                     std::pair{QKeySequence(Qt::CTRL | Qt::Key_Down), 1}}) {
+        auto* shortcut = new QShortcut(keys, measures_, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, step] { MoveMeasure(measures_->currentRow(), step); });
+    }
     setMinimumWidth(160);
+}
+
+void TCubeFieldList::MoveMeasure(int row, int step) {
+    const int target = row + step;
+    if (row < 0 || row >= measures_->count() || target < 0 || target >= measures_->count())
+        return;
+    showing_ = true;
+    QListWidgetItem* item = measures_->takeItem(row);
+    measures_->insertItem(target, item);
+    measures_->setCurrentRow(target);
+    showing_ = false;
+    measureChecked();
 }
 
 TZoneList* TCubeFieldList::Zone(TCubeZone zone) const {
@@ -172,7 +197,8 @@ void TCubeFieldList::Show(const TCube* cube, const TPivotLayout& layout, const s
             const TCubeMeasureDef& def = cube->Measure(measure).def;
             auto* item = new QListWidgetItem(def.caption.isEmpty() ? def.name : def.caption, measures_);
             item->setData(DimensionRole, measure);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
+                           Qt::ItemIsDragEnabled);
             const bool shown =
                 std::find(layout.measures.begin(), layout.measures.end(), measure) != layout.measures.end();
             item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);

@@ -62,6 +62,9 @@ public:
     /// The context menu of the dimension at `row` of a zone: "Naar rijen", "Naar kolommen", "Naar
     /// filters", "Verwijderen", "Omhoog", "Omlaag", "Filter...".
     std::unique_ptr<QMenu> MenuFor(TCubeZone zone, int row);
+    /// Moves the measure at `row` of "Waarden" up (-1) or down (+1): the shown measures follow the
+    /// list's order. Dragging does the same; from the keyboard Ctrl+Up and Ctrl+Down.
+    void MoveMeasure(int row, int step);
 
 signals:
     /// Move a dimension into a zone before `position` (counted before the move; past the end appends).

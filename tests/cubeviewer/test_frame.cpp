@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -240,6 +241,27 @@ TEST_F(CubeFrame, AClickOnAValueHeadingSortsTheRowsByThatColumnAndAgainReverses)
     EXPECT_EQ(stored.rowSort.line, QStringList{"V"});
     EXPECT_EQ(DefinedLayout(frame.Pivot()->Cube(), stored), frame.Pivot()->Layout());
     EXPECT_THROW(frame.SortRowsByColumn(0), EVornError) << "a heading column has no values to sort by";
+}
+
+TEST_F(CubeFrame, MeasuresAreReorderedInTheValuesList) {
+    const std::vector<int> before = frame.Pivot()->Layout().measures; // Aantal, Uren
+    ASSERT_EQ(before.size(), 2u);
+    frame.FieldList()->MoveMeasure(1, -1);
+    EXPECT_EQ(frame.Pivot()->Layout().measures, (std::vector<int>{before[1], before[0]}));
+    EXPECT_GE(ColumnOf(model(), {"M"}, "Uren"), 0);
+    EXPECT_EQ(ColumnOf(model(), {"M"}, "Uren") + 1, ColumnOf(model(), {"M"}, "Aantal"))
+        << "Uren now comes first";
+
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QListWidget* values = frame.FieldList()->Measures();
+    values->setFocus();
+    values->setCurrentRow(0);
+    QTest::keyClick(values, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(frame.Pivot()->Layout().measures, before) << "Ctrl+Down moves it back";
+    frame.FieldList()->MoveMeasure(0, -1); // nothing above the first
+    EXPECT_EQ(frame.Pivot()->Layout().measures, before);
 }
 
 TEST_F(CubeFrame, TotalsAreSwitchedPerAxis) {
