@@ -103,7 +103,7 @@ TPivotGeometry MeasurePivot(const TPivotTableModel& model, int measureSlots, con
     const int headerColumns = std::min(model.HeaderColumnCount(), columns);
     const int toggleRoom = ToggleSize + padding;
     for (int column = 0; column < headerColumns; ++column) {
-        int widest = plain.horizontalAdvance(QStringLiteral("Eindtotaal"));
+        int widest = bold.horizontalAdvance(QStringLiteral("Eindtotaal")); // the grand total, in bold
         for (const int row : rows)
             widest = std::max(widest, TextWidth(plain, bold, model, row, column));
         widths[static_cast<std::size_t>(column)] = std::min(widest + toggleRoom + 2 * padding, 40 * padding);
