@@ -1,7 +1,10 @@
 #include "fieldlist.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QDragEnterEvent>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -235,6 +238,8 @@ std::unique_ptr<QMenu> TCubeFieldList::MenuFor(TCubeZone zone, int row) {
     menu->addSeparator();
     connect(menu->addAction(QStringLiteral("Filter...")), &QAction::triggered, this,
             [this, dimension] { emit filterRequested(dimension); });
+    connect(menu->addAction(QStringLiteral("Waardefilter...")), &QAction::triggered, this,
+            [this, dimension] { emit valueFilterRequested(dimension); });
     return menu;
 }
 
@@ -265,6 +270,52 @@ void TCubeFieldList::measureChecked() {
         return;
     }
     emit measuresChanged(checked);
+}
+
+TValueFilterDialog::TValueFilterDialog(const TCube& cube, int dimension, QWidget* parent)
+    : QDialog(parent), dimension_(dimension), measure_(new QComboBox(this)), kind_(new QComboBox(this)),
+      amount_(new QDoubleSpinBox(this)) {
+    setObjectName(QStringLiteral("DLGWaardefilter"));
+    setWindowTitle(QStringLiteral("Waardefilter: %1").arg(DimensionCaption(cube, dimension)));
+    for (int measure = 0; measure < cube.MeasureCount(); ++measure) {
+        const TCubeMeasureDef& def = cube.Measure(measure).def;
+        measure_->addItem(def.caption.isEmpty() ? def.name : def.caption, measure);
+    }
+    kind_->addItem(QStringLiteral("De hoogste"), static_cast<int>(TValueFilterKind::Top));
+    kind_->addItem(QStringLiteral("De laagste"), static_cast<int>(TValueFilterKind::Bottom));
+    kind_->addItem(QStringLiteral("Groter dan"), static_cast<int>(TValueFilterKind::Above));
+    kind_->addItem(QStringLiteral("Kleiner dan"), static_cast<int>(TValueFilterKind::Below));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Toon"), kind_);
+    form->addRow(QStringLiteral("&Aantal of waarde"), amount_);
+    form->addRow(QStringLiteral("&Volgens"), measure_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuleren"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    connect(kind_, &QComboBox::currentIndexChanged, this, [this] { kindChanged(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    kindChanged();
+    amount_->setValue(10);
+}
+
+/// The highest or lowest count members (whole numbers); above or below take any amount.
+void TValueFilterDialog::kindChanged() {
+    const auto kind = static_cast<TValueFilterKind>(kind_->currentData().toInt());
+    const bool counted = kind == TValueFilterKind::Top || kind == TValueFilterKind::Bottom;
+    amount_->setDecimals(counted ? 0 : 2);
+    amount_->setRange(counted ? 1 : -1e12, counted ? 100000 : 1e12);
+}
+
+TValueFilter TValueFilterDialog::Filter() const {
+    TValueFilter filter;
+    filter.dimension = dimension_;
+    filter.measure = measure_->currentData().toInt();
+    filter.kind = static_cast<TValueFilterKind>(kind_->currentData().toInt());
+    filter.amount = amount_->value();
+    return filter;
 }
 
 TMemberFilterDialog::TMemberFilterDialog(const TCube& cube, int dimension,

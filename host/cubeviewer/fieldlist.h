@@ -9,6 +9,8 @@
 #include <vector>
 
 class QLineEdit;
+class QComboBox;
+class QDoubleSpinBox;
 class QMenu;
 class QMimeData;
 class QPushButton;
@@ -70,6 +72,7 @@ signals:
     /// Move a dimension into a zone before `position` (counted before the move; past the end appends).
     void moveRequested(int dimension, int zone, int position);
     void filterRequested(int dimension);
+    void valueFilterRequested(int dimension);
     /// The measures checked, in list order; never empty.
     void measuresChanged(const std::vector<int>& measures);
 
@@ -85,6 +88,27 @@ private:
 
 /// The filter of one dimension: a search box, a check per member, "Alles" and "Niets" (of the
 /// members the search shows), OK and "Annuleren". OK needs at least one member checked.
+/// "Waardefilter": keeps the members of a dimension by a measure's value (the highest or lowest N,
+/// or above or below an amount).
+class TValueFilterDialog : public QDialog {
+    Q_OBJECT
+public:
+    TValueFilterDialog(const TCube& cube, int dimension, QWidget* parent = nullptr);
+
+    QComboBox* Measure() const { return measure_; }
+    QComboBox* Kind() const { return kind_; }
+    QDoubleSpinBox* Amount() const { return amount_; }
+    TValueFilter Filter() const;
+
+private:
+    void kindChanged();
+
+    int dimension_;
+    QComboBox* measure_;
+    QComboBox* kind_;
+    QDoubleSpinBox* amount_;
+};
+
 class TMemberFilterDialog : public QDialog {
     Q_OBJECT
 public:

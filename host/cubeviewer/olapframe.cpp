@@ -129,6 +129,13 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     });
     connect(fieldList_, &TCubeFieldList::filterRequested, this,
             [this](int dimension) { RunGuarded([&] { EditFilter(dimension); }); });
+    connect(fieldList_, &TCubeFieldList::valueFilterRequested, this, [this](int dimension) {
+        RunGuarded([&] {
+            TValueFilterDialog dialog(shown().Cube(), dimension, this);
+            if (dialog.exec() == QDialog::Accepted)
+                ApplyValueFilter(dialog.Filter());
+        });
+    });
     connect(fieldList_, &TCubeFieldList::measuresChanged, this, [this](const std::vector<int>& measures) {
         RunGuarded([&] { changeLayout([&](TPivotLayout& layout) { layout.measures = measures; }); });
     });
@@ -562,6 +569,28 @@ void TOLAPFrame::EditFilter(int dimension) {
             layout.filters.erase(dimension);
         else
             layout.filters[dimension] = chosen;
+    });
+}
+
+void TOLAPFrame::ApplyValueFilter(const TValueFilter& filter) {
+    const TPivot& pivot = shown();
+    if (filter.dimension < 0 || filter.dimension >= pivot.Cube().DimensionCount() || filter.measure < 0 ||
+        filter.measure >= pivot.Cube().MeasureCount())
+        RaiseClientError("Waardefilter: er is geen dimensie %d of maat %d", filter.dimension, filter.measure);
+    std::set<std::uint32_t> kept;
+    {
+        TWaitCursor wait;
+        kept = MembersPassing(cube_, pivot.Layout(), filter);
+    }
+    if (kept.empty())
+        RaiseClientError(
+            "Geen enkel lid van %s voldoet aan dit waardefilter; de indeling blijft zoals ze was",
+            DimensionCaption(pivot.Cube(), filter.dimension));
+    changeLayout([&](TPivotLayout& layout) {
+        if (kept.size() == pivot.Cube().MemberCount(filter.dimension))
+            layout.filters.erase(filter.dimension);
+        else
+            layout.filters[filter.dimension] = kept;
     });
 }
 

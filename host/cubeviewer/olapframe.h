@@ -86,6 +86,9 @@ public:
     /// Sorts the rows by the values of a column of the model (a measure in one line of the column
     /// axis); the same column again reverses the order.
     void SortRowsByColumn(int column);
+    /// Keeps the members of a dimension that pass a value filter (a member filter from then on, shown
+    /// and remembered as one); raises, changing nothing, when none passes.
+    void ApplyValueFilter(const TValueFilter& filter);
     /// Collapses or expands the member whose heading starts at a cell of the model.
     void ToggleMemberAt(int row, int column);
     /// The context menu of a cell of the grid (copy, details, collapse and expand).

@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -264,6 +266,43 @@ TEST_F(CubeFrame, MeasuresAreReorderedInTheValuesList) {
     EXPECT_EQ(frame.Pivot()->Layout().measures, before);
 }
 
+TEST_F(CubeFrame, AValueFilterKeepsTheMembersByAMeasureAndTheTotalsFollow) {
+    const int klas = dimension("KLAS");
+    const int uren = frame.Definition().MeasureIndex("Uren");
+    const QStringList classes{"1A", "1B", "2A", "2B", "3A"};
+    // Hours per class among the boys only: the value filter judges within the other filters.
+    TPivotLayout boys = frame.Pivot()->Layout();
+    boys.filters[dimension("GESLACHT")] = {0}; // M
+    frame.ApplyLayout(boys);
+    std::vector<std::pair<double, QString>> hours;
+    for (const QString& name : classes)
+        hours.emplace_back(
+            sumOfHours([&](const TEnrolment& e) { return e.klas == name && e.geslacht == "M"; }), name);
+    std::stable_sort(hours.begin(), hours.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+
+    frame.ApplyValueFilter({klas, uren, TValueFilterKind::Top, 2});
+    std::set<QString> kept;
+    for (const std::uint32_t member : frame.Pivot()->Layout().filters.at(klas))
+        kept.insert(frame.Pivot()->Cube().MemberLabel(klas, member));
+    EXPECT_EQ(kept, (std::set<QString>{hours[0].second, hours[1].second}));
+    const int total = RowOf(model(), {"Eindtotaal", "Eindtotaal"});
+    EXPECT_DOUBLE_EQ(number(total, ColumnOf(model(), {"M"}, "Uren")), hours[0].first + hours[1].first)
+        << "the totals count only the classes shown";
+    EXPECT_TRUE(frame.FilterNote()->text().contains("Klas: ")) << "shown as a filter";
+
+    const double threshold = hours[2].first;
+    frame.ApplyValueFilter({klas, uren, TValueFilterKind::Below, threshold});
+    for (const std::uint32_t member : frame.Pivot()->Layout().filters.at(klas)) {
+        const QString name = frame.Pivot()->Cube().MemberLabel(klas, member);
+        EXPECT_LT(sumOfHours([&](const TEnrolment& e) { return e.klas == name && e.geslacht == "M"; }),
+                  threshold);
+    }
+    const TPivotLayout before = frame.Pivot()->Layout();
+    EXPECT_THROW(frame.ApplyValueFilter({klas, uren, TValueFilterKind::Above, 1e9}), EVornError);
+    EXPECT_EQ(frame.Pivot()->Layout(), before) << "a filter nobody passes changes nothing";
+}
+
 TEST_F(CubeFrame, TotalsAreSwitchedPerAxis) {
     FrameAction(frame, "ACEindtotaalRijen")->trigger();
     EXPECT_EQ(RowOf(model(), {"Eindtotaal", "Eindtotaal"}), -1);
@@ -428,3 +467,21 @@ TEST_P(UnusualRows, ShowAndRearrangeWithoutFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, UnusualRows, ::testing::Values(0, 1, 2));
+
+TEST_F(CubeFrame, TheValueFilterDialogTakesWholeCountsAndAnyAmount) {
+    TValueFilterDialog dialog(frame.Pivot()->Cube(), dimension("KLAS"));
+    KeepScreenshot(dialog, "kubus-waardefilter");
+    EXPECT_EQ(dialog.Amount()->decimals(), 0) << "the highest N";
+    EXPECT_EQ(dialog.Amount()->minimum(), 1);
+    dialog.Kind()->setCurrentIndex(2); // "Groter dan"
+    EXPECT_EQ(dialog.Amount()->decimals(), 2);
+    dialog.Amount()->setValue(-2.5);
+    dialog.Measure()->setCurrentIndex(2); // Uren
+    const TValueFilter filter = dialog.Filter();
+    EXPECT_EQ(filter.dimension, dimension("KLAS"));
+    EXPECT_EQ(filter.kind, TValueFilterKind::Above);
+    EXPECT_EQ(filter.measure, frame.Definition().MeasureIndex("Uren"));
+    EXPECT_DOUBLE_EQ(filter.amount, -2.5);
+    std::unique_ptr<QMenu> menu = frame.FieldList()->MenuFor(TCubeZone::Rows, 1);
+    EXPECT_NE(ActionOf(*menu, "Waardefilter..."), nullptr);
+}
