@@ -41,6 +41,8 @@ namespace vorn {
 namespace {
 
 const QString LayoutSection = QStringLiteral("Kubusindeling");
+/// Column widths set by hand, per statistic: {"koppen": {"0": 120}, "maten": {"Uren": 70}}.
+const QString WidthsSection = QStringLiteral("Kubuskolommen");
 constexpr int ChartBarHeight = 22;
 constexpr int ChartPage = 1;
 
@@ -141,6 +143,8 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     });
     connect(grid_, &TPivotGrid::toggleClicked, this,
             [this](int row, int column) { RunGuarded([&] { ToggleMemberAt(row, column); }); });
+    connect(grid_, &TPivotGrid::columnResized, this,
+            [this](int column, int width) { RunGuarded([&] { ResizeColumn(column, width); }); });
     connect(grid_, &TPivotGrid::valueHeadingClicked, this,
             [this](int column) { RunGuarded([&] { SortRowsByColumn(column); }); });
     connect(grid_, &TPivotGrid::valueCellActivated, this,
@@ -383,6 +387,8 @@ void TOLAPFrame::ShowCube() {
     cube_ = std::move(cube);
     builtOrder_ = std::move(order);
     filtersRestored_ = remembered && !FilterDescriptions(*cube_, pivot_->Layout()).isEmpty();
+    widths_ = rememberedWidths(*cube_);
+    grid_->SetColumnWidths(widths_);
     settleFilterZone({});
     fillSortMenu();
     showPivot();
@@ -508,6 +514,9 @@ void TOLAPFrame::changeLayout(const std::function<void(TPivotLayout&)>& change) 
 
 void TOLAPFrame::RestoreDefinedLayout() {
     const TPivot& pivot = shown();
+    widths_ = {};
+    grid_->SetColumnWidths(widths_);
+    rememberWidths();
     apply(DefinedLayout(pivot.Cube()), {});
     forgetLayout();
 }
@@ -755,6 +764,67 @@ void TOLAPFrame::fillChart() {
         chart_->SetHeight(std::max(bars * ChartBarHeight + 40, 100));
     }
     chart_->EndUpdate();
+}
+
+void TOLAPFrame::ResizeColumn(int column, int width) {
+    const TPivot& pivot = shown();
+    const int headerColumns = model_->HeaderColumnCount();
+    if (column < 0 || column >= model_->columnCount() || width <= 0)
+        return;
+    if (column < headerColumns) {
+        widths_.headings[column] = width;
+    } else {
+        const int slotCount = std::max(pivot.MeasureSlotCount(), 1);
+        widths_.measures[pivot.Layout().measures.at(
+            static_cast<std::size_t>((column - headerColumns) % slotCount))] = width;
+    }
+    grid_->SetColumnWidths(widths_);
+    rememberWidths();
+}
+
+void TOLAPFrame::rememberWidths() {
+    if (settings_ == nullptr || statisticKey_.isEmpty() || cube_ == nullptr)
+        return;
+    QJsonObject headings;
+    for (const auto& [column, width] : widths_.headings)
+        headings.insert(QString::number(column), width);
+    QJsonObject measures;
+    for (const auto& [measure, width] : widths_.measures)
+        measures.insert(cube_->Measure(measure).def.name, width);
+    const QJsonObject stored{{"koppen", headings}, {"maten", measures}};
+    settings_->WriteString(WidthsSection, statisticKey_,
+                           widths_ == TPivotColumnWidths{}
+                               ? QString()
+                               : QString::fromUtf8(QJsonDocument(stored).toJson(QJsonDocument::Compact)));
+    try {
+        settings_->UpdateFile();
+    } catch (const EVornError& error) {
+        ReportError(error.message());
+    }
+}
+
+/// The widths remembered for the statistic; a measure the definition no longer has is left out.
+TPivotColumnWidths TOLAPFrame::rememberedWidths(const TCube& cube) const {
+    TPivotColumnWidths widths;
+    if (settings_ == nullptr || statisticKey_.isEmpty())
+        return widths;
+    const QJsonObject stored =
+        QJsonDocument::fromJson(settings_->ReadString(WidthsSection, statisticKey_, QString()).toUtf8())
+            .object();
+    const QJsonObject headings = stored.value(QStringLiteral("koppen")).toObject();
+    for (auto it = headings.begin(); it != headings.end(); ++it) {
+        bool number = false;
+        const int column = it.key().toInt(&number);
+        if (number && column >= 0 && it.value().toInt() > 0)
+            widths.headings[column] = std::min(it.value().toInt(), 2000);
+    }
+    const QJsonObject measures = stored.value(QStringLiteral("maten")).toObject();
+    for (int measure = 0; measure < cube.MeasureCount(); ++measure) {
+        const int width = measures.value(cube.Measure(measure).def.name).toInt();
+        if (width > 0)
+            widths.measures[measure] = std::min(width, 2000);
+    }
+    return widths;
 }
 
 void TOLAPFrame::rememberLayout(const TPivotLayout& layout) {

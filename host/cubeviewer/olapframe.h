@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fieldlist.h"
+#include "pivotgrid.h"
 
 #include "host/cube/cubedefinition.h"
 #include "host/cube/pivot.h"
@@ -83,6 +84,9 @@ public:
     void MoveDimension(int dimension, TCubeZone zone, int position);
     /// The filter popup of a dimension; applies the members kept when the user chooses OK.
     void EditFilter(int dimension);
+    /// A column's width set by hand (the grid's edge dragged): a heading column's own, or every
+    /// value column of the same measure; remembered per statistic, forgotten by "Standaardindeling".
+    void ResizeColumn(int column, int width);
     /// Sorts the rows by the values of a column of the model (a measure in one line of the column
     /// axis); the same column again reverses the order.
     void SortRowsByColumn(int column);
@@ -117,6 +121,8 @@ private:
     void fillChart();
     void changeLayout(const std::function<void(TPivotLayout&)>& change);
     void rememberLayout(const TPivotLayout& layout);
+    void rememberWidths();
+    TPivotColumnWidths rememberedWidths(const TCube& cube) const;
     void forgetLayout();
     std::optional<TPivotLayout> rememberedLayout(const TCube& cube) const;
     void apply(const TPivotLayout& layout, std::vector<int> filterZone);
@@ -138,6 +144,7 @@ private:
     std::vector<std::uint32_t> builtOrder_; // the dataset's order when the cube was built
     std::vector<int> filterZone_;
     std::function<TResultHeading()> headingSource_;
+    TPivotColumnWidths widths_;
     bool filtersRestored_ = false; // the shown filters came from the remembered layout
     bool syncing_ = false;
     bool chartStale_ = true;

@@ -16,11 +16,75 @@
 
 namespace vorn {
 
+namespace {
+/// A column dragged narrower keeps room for a digit or two.
+constexpr int MinimumColumnWidth = 16;
+} // namespace
+
 TPivotGrid::TPivotGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-    viewport()->setMouseTracking(false);
+    // The pointer shows where a column's edge can be dragged.
+    viewport()->setMouseTracking(true);
+}
+
+void TPivotGrid::SetColumnWidths(const TPivotColumnWidths& widths) {
+    widths_ = widths;
+    Relayout();
+}
+
+void TPivotGrid::applyColumnWidths() {
+    if (model_ == nullptr || pivot_ == nullptr || geometry_.ColumnCount() == 0)
+        return;
+    const int headerColumns = std::min(model_->HeaderColumnCount(), geometry_.ColumnCount());
+    const int slotCount = std::max(pivot_->MeasureSlotCount(), 1);
+    std::vector<int> widths;
+    for (int column = 0; column < geometry_.ColumnCount(); ++column) {
+        int width = geometry_.Width(column);
+        if (column < headerColumns) {
+            if (const auto found = widths_.headings.find(column); found != widths_.headings.end())
+                width = found->second;
+        } else {
+            const int measure =
+                pivot_->Layout().measures[static_cast<std::size_t>((column - headerColumns) % slotCount)];
+            if (const auto found = widths_.measures.find(measure); found != widths_.measures.end())
+                width = found->second;
+        }
+        widths.push_back(width);
+    }
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        geometry_.left[column + 1] = geometry_.left[column] + widths[column];
+}
+
+int TPivotGrid::edgeAt(const QPoint& point) const {
+    constexpr int Grip = 3;
+    if (model_ == nullptr || point.y() < 0 || point.y() >= fixedHeight())
+        return -1;
+    const int fw = fixedWidth();
+    const int x = point.x() < fw + Grip ? point.x() : point.x() + horizontalScrollBar()->value();
+    for (int column = 0; column < geometry_.ColumnCount(); ++column)
+        if (std::abs(x - geometry_.Left(column + 1)) <= Grip)
+            return column;
+    return -1;
+}
+
+void TPivotGrid::setColumnWidth(int column, int width) {
+    const int change = std::max(MinimumColumnWidth, width) - geometry_.Width(column);
+    for (std::size_t edge = static_cast<std::size_t>(column) + 1; edge < geometry_.left.size(); ++edge)
+        geometry_.left[edge] += change;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TPivotGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (resizing_ < 0) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    const int column = resizing_;
+    resizing_ = -1;
+    emit columnResized(column, geometry_.Width(column));
 }
 
 void TPivotGrid::SetPivot(const TPivot* pivot, const TPivotTableModel* model) {
@@ -33,6 +97,7 @@ void TPivotGrid::Relayout() {
     geometry_ = model_ != nullptr && pivot_ != nullptr
                     ? MeasurePivot(*model_, pivot_->MeasureSlotCount(), font(), viewport())
                     : TPivotGeometry{};
+    applyColumnWidths();
     selection_ = QRect();
     anchor_ = current_ = QPoint(-1, -1);
     refreshHeat();
@@ -216,6 +281,14 @@ bool TPivotGrid::isValueCell(int row, int column) const {
 }
 
 void TPivotGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        resizing_ = edgeAt(event->position().toPoint());
+        if (resizing_ >= 0) {
+            dragStart_ = event->position().toPoint().x();
+            widthAtStart_ = geometry_.Width(resizing_);
+            return;
+        }
+    }
     const QPoint cell = CellAt(event->position().toPoint());
     if (cell.x() < 0 || event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
@@ -240,7 +313,18 @@ void TPivotGrid::mousePressEvent(QMouseEvent* event) {
 }
 
 void TPivotGrid::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton) || anchor_.x() < 0)
+    if (resizing_ >= 0) {
+        setColumnWidth(resizing_, widthAtStart_ + event->position().toPoint().x() - dragStart_);
+        return;
+    }
+    if (!(event->buttons() & Qt::LeftButton)) {
+        if (edgeAt(event->position().toPoint()) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else
+            viewport()->unsetCursor();
+        return;
+    }
+    if (anchor_.x() < 0)
         return;
     const QPoint cell = CellAt(event->position().toPoint());
     if (cell.x() < 0 || cell == current_)

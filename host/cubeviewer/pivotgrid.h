@@ -4,11 +4,21 @@
 
 #include <QAbstractScrollArea>
 #include <QRect>
+#include <map>
 
 namespace vorn {
 
 class TPivot;
 class TPivotTableModel;
+
+/// Column widths a user set by dragging a heading's right edge, in pixels: per heading column, and
+/// per cube measure for all of its value columns.
+struct TPivotColumnWidths {
+    std::map<int, int> headings;
+    std::map<int, int> measures;
+
+    bool operator==(const TPivotColumnWidths&) const = default;
+};
 
 /// The slice grid of the cube viewer: the pivot table with its column headings frozen at the top
 /// and its row headings frozen at the left. Only the cells in view are painted (a pivot of 100,000
@@ -25,6 +35,9 @@ public:
     void SetPivot(const TPivot* pivot, const TPivotTableModel* model);
     void Relayout();
     const TPivotGeometry& Geometry() const { return geometry_; }
+
+    /// Widths that replace the measured ones from the next layout on.
+    void SetColumnWidths(const TPivotColumnWidths& widths);
 
     void SetHeatMap(bool on);
     bool HeatMap() const { return heatMap_; }
@@ -51,6 +64,8 @@ signals:
     /// The measure heading of a value column (the lowest heading row) was clicked.
     void valueHeadingClicked(int column);
     void cellMenuRequested(int row, int column, const QPoint& globalPosition);
+    /// A column's right edge was dragged in the headings to a new width.
+    void columnResized(int column, int width);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,6 +73,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -74,6 +90,10 @@ private:
     void refreshHeat();
     bool isValueCell(int row, int column) const;
     void moveCurrent(int rows, int columns, bool extend);
+    void applyColumnWidths();
+    /// The column whose right edge is at a point of the headings; -1 elsewhere.
+    int edgeAt(const QPoint& point) const;
+    void setColumnWidth(int column, int width);
 
     const TPivot* pivot_ = nullptr;
     const TPivotTableModel* model_ = nullptr;
@@ -83,6 +103,10 @@ private:
     QRect selection_;
     QPoint anchor_{-1, -1};
     QPoint current_{-1, -1};
+    TPivotColumnWidths widths_;
+    int resizing_ = -1; // the column whose edge is being dragged
+    int dragStart_ = 0;
+    int widthAtStart_ = 0;
 };
 
 } // namespace vorn

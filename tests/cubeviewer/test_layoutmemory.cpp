@@ -2,10 +2,13 @@
 // on the next showing, forgotten by "Standaardindeling", and ignored when they no longer fit.
 #include "framefixture.h"
 
+#include "host/cubeviewer/pivotgrid.h"
 #include "host/data/inifile.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 using namespace vorn;
@@ -125,4 +128,49 @@ TEST_F(RememberedLayout, ASortByOneColumnIsShownAgainNextTime) {
     const std::unique_ptr<TOLAPFrame> again = showAgain(*dataSet, fresh);
     EXPECT_EQ(again->Pivot()->Layout().rows.sortLine, frame.Pivot()->Layout().rows.sortLine);
     EXPECT_EQ(again->Pivot()->Layout(), frame.Pivot()->Layout());
+}
+
+namespace {
+
+/// Drags the right edge of a heading column by `by` pixels, as a mouse does.
+void DragEdge(TPivotGrid& grid, int column, int by) {
+    const int x = grid.Geometry().Left(column + 1); // a heading column, which does not scroll
+    const QPoint from(x, 3);
+    const QPoint to(x + by, 3);
+    QWidget* viewport = grid.viewport();
+    QMouseEvent press(QEvent::MouseButtonPress, from, viewport->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, viewport->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+}
+
+} // namespace
+
+TEST_F(RememberedLayout, ColumnsResizedByHandAreShownAgainAndStandaardindelingForgetsThem) {
+    frame.show();
+    TPivotGrid& grid = *frame.Grid();
+    const int heading = grid.Geometry().Width(1); // "Klas"
+    DragEdge(grid, 1, 40);
+    EXPECT_EQ(grid.Geometry().Width(1), heading + 40);
+
+    const int hours = ColumnOf(model(), {"M"}, "Uren");
+    const int otherHours = ColumnOf(model(), {"V"}, "Uren");
+    ASSERT_LT(hours, grid.Geometry().ColumnCount());
+    frame.ResizeColumn(hours, 90);
+    EXPECT_EQ(grid.Geometry().Width(hours), 90);
+    EXPECT_EQ(grid.Geometry().Width(otherHours), 90) << "every column of the measure";
+    EXPECT_NE(grid.Geometry().Width(hours - 1), 90) << "not the other measure";
+
+    TVornIniFile fresh(file);
+    const std::unique_ptr<TOLAPFrame> again = showAgain(*dataSet, fresh);
+    EXPECT_EQ(again->Grid()->Geometry().Width(1), heading + 40);
+    EXPECT_EQ(again->Grid()->Geometry().Width(ColumnOf(*again->Model(), {"V"}, "Uren")), 90);
+
+    again->RestoreDefinedLayout();
+    EXPECT_EQ(again->Grid()->Geometry().Width(1), heading);
 }
