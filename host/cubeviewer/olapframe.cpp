@@ -99,9 +99,15 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     filterNote_->setStyleSheet(QStringLiteral("QLabel { background: #fff4c2; color: #3a3000; padding: 3px; "
                                               "border: 1px solid #e0c860; }"));
     filterNote_->hide();
-    cubeLayout->addWidget(filterNote_);
     auto* splitter = new QSplitter(Qt::Horizontal, cubePage);
-    splitter->addWidget(grid_);
+    // The note sits over the grid, beside the field list, so that it never makes the page taller.
+    auto* gridSide = new QWidget;
+    auto* gridLayout = new QVBoxLayout(gridSide);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    gridLayout->setSpacing(2);
+    gridLayout->addWidget(filterNote_);
+    gridLayout->addWidget(grid_, 1);
+    splitter->addWidget(gridSide);
     splitter->addWidget(fieldList_);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
