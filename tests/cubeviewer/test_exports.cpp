@@ -3,10 +3,10 @@
 // every page down and across.
 #include "framefixture.h"
 
-#include "host/forms/outputcontext.h"
-
 #include "host/cubeviewer/drillthrough.h"
 #include "host/data/provider.h"
+#include "host/forms/outputcontext.h"
+#include "tests/common/programoutput.h"
 
 #include <QFile>
 #include <QLabel>
@@ -24,16 +24,6 @@ namespace {
 QString ReadText(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-/// The output of a program, or nothing when it is not installed.
-std::optional<QString> OutputOf(const QString& program, const QStringList& arguments) {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return std::nullopt;
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 std::set<QString> Matches(const QString& text, const QString& pattern) {

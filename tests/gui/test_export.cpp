@@ -6,6 +6,7 @@
 #include "host/export/chartwriter.h"
 #include "host/export/exportfiles.h"
 #include "host/export/workbookwriter.h"
+#include "tests/common/programoutput.h"
 #include "tests/common/qtprint.h"
 
 #include <QDir>
@@ -21,20 +22,7 @@
 #include <set>
 
 using namespace vorn;
-
-namespace {
-
-/// What a program prints, or nothing when it is not installed.
-std::optional<QString> OutputOf(const QString& program, const QStringList& arguments) {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return std::nullopt;
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-} // namespace
+using vorn::testing::OutputOf;
 
 TEST(Workbook, SheetNamesAreWhatExcelAcceptsAndUnique) {
     EXPECT_EQ(SheetName("Per vak/graad", {}), "Per vak-graad");
