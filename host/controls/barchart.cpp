@@ -42,6 +42,16 @@ void TBarChart::AddBar(const QString& label, int value, TColor color) {
     updateIfActive();
 }
 
+void TBarChart::SetSeries(std::vector<TBarPainter::Series> series, TBarStacking stacking) {
+    painter_.SetSeries(std::move(series), stacking);
+    updateIfActive();
+}
+
+void TBarChart::AddGroup(const QString& label, std::vector<int> values) {
+    painter_.AddGroup(label, std::move(values));
+    updateIfActive();
+}
+
 void TBarChart::SetCaption(const QString& caption) {
     painter_.SetCaption(caption);
     updateIfActive();
@@ -85,13 +95,25 @@ bool TBarChart::event(QEvent* event) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const int bar = BarAt(help->pos());
         if (bar >= 0)
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1: %2").arg(Bars(bar).label).arg(Bars(bar).value), this);
+            QToolTip::showText(help->globalPos(), toolTipOf(bar), this);
         else
             QToolTip::hideText();
         return true;
     }
     return QWidget::event(event);
+}
+
+/// "label: value", or the label with a line per series.
+QString TBarChart::toolTipOf(int bar) const {
+    const Bar& shown = Bars(bar);
+    if (shown.values.empty())
+        return QStringLiteral("%1: %2").arg(shown.label).arg(shown.value);
+    QStringList lines{shown.label};
+    for (int s = 0; s < painter_.SeriesCount(); ++s)
+        lines << QStringLiteral("%1: %2")
+                     .arg(painter_.SeriesAt(s).name)
+                     .arg(shown.values[static_cast<std::size_t>(s)]);
+    return lines.join(u'\n');
 }
 
 void TBarChart::paintEvent(QPaintEvent* event) {

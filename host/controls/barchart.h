@@ -28,6 +28,9 @@ public:
     void BeginUpdate();
     void EndUpdate();
     void AddBar(const QString& label, int value, TColor color);
+    /// Series for the bars added after (see TBarPainter::SetSeries); none: one value per bar.
+    void SetSeries(std::vector<TBarPainter::Series> series, TBarStacking stacking);
+    void AddGroup(const QString& label, std::vector<int> values);
     int BarCount() const { return painter_.BarCount(); }
     const Bar& Bars(int index) const { return painter_.Bars(index); }
     /// The chart's bars and caption, for anything that paints them elsewhere.
@@ -61,6 +64,7 @@ protected:
 
 private:
     void updateIfActive();
+    QString toolTipOf(int bar) const;
     /// The painter with the widget's palette.
     const TBarPainter& painted() const;
 

@@ -7,6 +7,7 @@
 #include "waitcursor.h"
 
 #include "host/controls/barchart.h"
+#include "host/cube/pivotchart.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
@@ -45,6 +46,8 @@ const QString LayoutSection = QStringLiteral("Kubusindeling");
 const QString WidthsSection = QStringLiteral("Kubuskolommen");
 constexpr int ChartBarHeight = 22;
 constexpr int ChartPage = 1;
+/// More series than this make a chart no one can read; the note says how to choose fewer.
+constexpr int MaxChartSeries = 12;
 
 QString AxisName(TPivotAxis axis) {
     return axis == TPivotAxis::Rows ? QStringLiteral("Rijen") : QStringLiteral("Kolommen");
@@ -81,12 +84,13 @@ QString MeasureCaption(const TCube& cube, int measure) {
 TOLAPFrame::TOLAPFrame(QWidget* parent)
     : QWidget(parent), pages_(new QTabWidget(this)), grid_(new TPivotGrid), filterNote_(new QLabel),
       fieldList_(new TCubeFieldList), chart_(new TBarChart), chartScroll_(new QScrollArea),
-      chartMeasure_(new QComboBox) {
+      chartMeasure_(new QComboBox), chartSeries_(new QComboBox), chartNote_(new QLabel) {
     pages_->setObjectName(QStringLiteral("PCOLAP"));
     grid_->setObjectName(QStringLiteral("GOLAP"));
     fieldList_->setObjectName(QStringLiteral("PNVelden"));
     chart_->setObjectName(QStringLiteral("GRKubus"));
     chartMeasure_->setObjectName(QStringLiteral("CBGrafiekWaarde"));
+    chartSeries_->setObjectName(QStringLiteral("CBGrafiekReeksen"));
 
     auto* cubePage = new QWidget;
     cubePage->setObjectName(QStringLiteral("TSCube"));
@@ -121,8 +125,23 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     auto* chooser = new QHBoxLayout;
     chooser->addWidget(new QLabel(QStringLiteral("Waarde:"), chartPage));
     chooser->addWidget(chartMeasure_);
+    auto* seriesLabel = new QLabel(QStringLiteral("&Reeksen:"), chartPage);
+    seriesLabel->setBuddy(chartSeries_);
+    chooser->addSpacing(12);
+    chooser->addWidget(seriesLabel);
+    chartSeries_->addItems({QStringLiteral("Eén staaf per rij"), QStringLiteral("Per kolom, naast elkaar"),
+                            QStringLiteral("Per kolom, gestapeld")});
+    chartSeries_->setToolTip(
+        QStringLiteral("Met een veld in de kolommen: een staaf per kolom, naast elkaar of "
+                       "gestapeld, met een legende"));
+    chooser->addWidget(chartSeries_);
     chooser->addStretch();
     chartLayout->addLayout(chooser);
+    chartNote_->setObjectName(QStringLiteral("LGrafiekNoot"));
+    chartNote_->setWordWrap(true);
+    chartNote_->setStyleSheet(filterNote_->styleSheet());
+    chartNote_->hide();
+    chartLayout->addWidget(chartNote_);
     chartScroll_->setWidget(chart_);
     chartScroll_->setWidgetResizable(true);
     chartLayout->addWidget(chartScroll_, 1);
@@ -166,10 +185,11 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
         if (page == ChartPage && chartStale_)
             RunGuarded([this] { fillChart(); });
     });
-    connect(chartMeasure_, &QComboBox::currentIndexChanged, this, [this] {
-        if (!syncing_)
-            RunGuarded([this] { fillChart(); });
-    });
+    for (QComboBox* chooser : {chartMeasure_, chartSeries_})
+        connect(chooser, &QComboBox::currentIndexChanged, this, [this] {
+            if (!syncing_)
+                RunGuarded([this] { fillChart(); });
+        });
     syncControls();
 }
 
@@ -738,38 +758,68 @@ void TOLAPFrame::openDrillThrough(int row, int column) {
     dialog->exec();
 }
 
-/// One bar per shown row line that is no total (a member of the innermost dimension, or a
-/// collapsed member), labelled by its members, at its value in a column of all columns: the
-/// chosen measure over the whole column axis, shown as the grid shows it.
+/// The chart of the rows as shown (see PivotChartData), by the chosen measure; by the column field
+/// as clustered or stacked bars when the user chose so and the columns have a field.
 void TOLAPFrame::fillChart() {
     chartStale_ = false;
     chart_->BeginUpdate();
     chart_->Clear();
+    chart_->SetSeries({}, TBarStacking::Clustered);
+    chartNote_->hide();
+    const bool columnsHaveAField = pivot_ != nullptr && !pivot_->Layout().columns.dimensions.empty();
+    chartSeries_->setEnabled(columnsHaveAField);
     if (pivot_ != nullptr && chartMeasure_->count() > 0) {
-        TPivotLayout layout = pivot_->Layout();
-        const int measure = chartMeasure_->currentData().toInt();
-        layout.columns = TAxisLayout{};
-        layout.measures = {measure};
-        const TPivot rows(cube_, layout);
-        const bool percent = layout.showAs != TShowAs::Value;
-        const int lines = rows.LineCount(TPivotAxis::Rows);
-        int bars = 0;
-        for (int line = 0; line < lines; ++line) {
-            const TLineKind kind = rows.LineKind(TPivotAxis::Rows, line);
-            if (!layout.rows.dimensions.empty() && kind != TLineKind::Member && kind != TLineKind::Collapsed)
-                continue;
-            QStringList labels;
-            for (int level = 0; level < std::max(rows.LineDepth(TPivotAxis::Rows, line), 1); ++level)
-                labels << rows.LineLabel(TPivotAxis::Rows, line, level);
-            const double value = rows.Value(line, 0, 0).value_or(0.0);
-            chart_->AddBar(labels.join(QStringLiteral(" / ")),
-                           static_cast<int>(std::lround(percent ? value * 100 : value)), clBlue);
-            ++bars;
-        }
-        chart_->SetCaption(chartMeasure_->currentText() + (percent ? QStringLiteral(" (%)") : QString()));
-        chart_->SetHeight(std::max(bars * ChartBarHeight + 40, 100));
+        const auto arrangement = static_cast<TChartArrangement>(chartSeries_->currentIndex());
+        const TPivotChartData data =
+            PivotChartData(cube_, pivot_->Layout(), chartMeasure_->currentData().toInt(),
+                           columnsHaveAField && arrangement != TChartArrangement::RowTotals, MaxChartSeries);
+        showChartData(data, arrangement == TChartArrangement::Stacked ? TBarStacking::Stacked
+                                                                      : TBarStacking::Clustered);
     }
     chart_->EndUpdate();
+}
+
+TBarChart* TOLAPFrame::FreshChart() {
+    if (chartStale_)
+        fillChart();
+    return chart_;
+}
+
+void TOLAPFrame::showChartData(const TPivotChartData& data, TBarStacking stacking) {
+    std::vector<TBarPainter::Series> series;
+    for (int s = 0; s < data.series.size(); ++s)
+        series.push_back({data.series[s], SeriesColour(s)});
+    chart_->SetSeries(std::move(series), stacking);
+    for (const TPivotChartData::Bar& bar : data.bars) {
+        std::vector<int> values;
+        for (const double value : bar.values)
+            values.push_back(static_cast<int>(std::lround(value)));
+        if (data.series.isEmpty())
+            chart_->AddBar(bar.label, values.front(), clBlue);
+        else
+            chart_->AddGroup(bar.label, std::move(values));
+    }
+    QString caption = chartMeasure_->currentText() + (data.percent ? QStringLiteral(" (%)") : QString());
+    if (!data.series.isEmpty()) {
+        QStringList fields;
+        for (const int dimension : pivot_->Layout().columns.dimensions)
+            fields << DimensionCaption(*cube_, dimension);
+        caption += QStringLiteral(" per ") + fields.join(QStringLiteral(" / "));
+    }
+    chart_->SetCaption(caption);
+    const bool clustered = !data.series.isEmpty() && stacking == TBarStacking::Clustered;
+    const int slot =
+        clustered ? std::max(ChartBarHeight, static_cast<int>(data.series.size()) * 13 + 8) : ChartBarHeight;
+    const int legend = data.series.isEmpty() ? 0 : fontMetrics().height() * (1 + data.series.size() / 4) + 6;
+    chart_->SetHeight(std::max(static_cast<int>(data.bars.size()) * slot + 40 + legend, 100));
+    if (data.seriesLeftOut > 0) {
+        chartNote_->setText(
+            QStringLiteral("De grafiek toont de eerste %1 van %2 kolommen; kies er minder met een "
+                           "filter op het kolomveld.")
+                .arg(data.series.size())
+                .arg(data.series.size() + data.seriesLeftOut));
+        chartNote_->show();
+    }
 }
 
 void TOLAPFrame::ResizeColumn(int column, int width) {

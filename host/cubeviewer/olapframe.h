@@ -9,6 +9,7 @@
 #include "host/forms/screenresults.h"
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,6 +28,11 @@ namespace vorn {
 
 class TBarChart;
 class TDrillThroughDialog;
+struct TPivotChartData;
+enum class TBarStacking : std::uint8_t;
+
+/// The items of the chart's "Reeksen" chooser, in order.
+enum class TChartArrangement { RowTotals, Clustered, Stacked };
 class TField;
 class TPivotGrid;
 class TVornClientDataSet;
@@ -106,6 +112,10 @@ public:
     TCubeFieldList* FieldList() const { return fieldList_; }
     TBarChart* Chart() const { return chart_; }
     QComboBox* ChartMeasure() const { return chartMeasure_; }
+    /// Row totals, or series by the column field side by side or stacked (TChartArrangement).
+    QComboBox* ChartSeries() const { return chartSeries_; }
+    /// The chart, filled anew first when the layout changed since it was last shown.
+    TBarChart* FreshChart();
     QComboBox* ShowAs() const { return showAs_; }
     QTabWidget* Pages() const { return pages_; }
 
@@ -119,6 +129,7 @@ private:
     QString emptyText() const;
     void showPivot();
     void fillChart();
+    void showChartData(const TPivotChartData& data, TBarStacking stacking);
     void changeLayout(const std::function<void(TPivotLayout&)>& change);
     void rememberLayout(const TPivotLayout& layout);
     void rememberWidths();
@@ -156,6 +167,8 @@ private:
     TBarChart* chart_;
     QScrollArea* chartScroll_;
     QComboBox* chartMeasure_;
+    QComboBox* chartSeries_;
+    QLabel* chartNote_;
     QComboBox* showAs_ = nullptr;
     QMenu* sortMenu_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "host/data/errors.h"
 #include "host/forms/outputcontext.h"
 
+#include <QFontInfo>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
@@ -41,7 +42,8 @@ int paintTitleBlock(QPainter& painter, int width, const TResultHeading& heading,
     const QFontMetrics metrics(painter.font());
     const QStringList lines = titleLines(heading, series);
     painter.save();
-    QFont bold = painter.font();
+    const QFont plain = painter.font();
+    QFont bold = plain;
     bold.setBold(true);
     painter.setFont(bold);
     painter.setPen(Qt::black);
@@ -49,7 +51,7 @@ int paintTitleBlock(QPainter& painter, int width, const TResultHeading& heading,
     painter.drawText(QRect(Margin, y, width - 2 * Margin, metrics.height() + 4),
                      Qt::AlignLeft | Qt::AlignVCenter, heading.screen);
     y += metrics.height() + 6;
-    painter.setFont(QFont(bold.family(), bold.pointSize()));
+    painter.setFont(plain);
     for (const QString& line : lines) {
         painter.drawText(QRect(Margin, y, width - 2 * Margin, metrics.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, line);
@@ -146,60 +148,82 @@ void writeSvg(const TResultSeries& series, const TResultHeading& heading, const 
     });
 }
 
-/// Each page shows whole bars: the chart is painted at its own size and cut between two bars.
+/// Each page shows whole bars: the chart is painted at its own size (96 units to the inch) and cut
+/// between two bars. Answers false when the device refuses a new page.
+bool paintChartPages(QPainter& painter, QPagedPaintDevice& device, int resolution,
+                     const TResultSeries& series, const TResultHeading& heading) {
+    painter.scale(resolution / 96.0, resolution / 96.0);
+    // Sized in pixels, so that the scale above gives the screen's size on any device.
+    QFont font = series.chart->font();
+    font.setPixelSize(QFontInfo(font).pixelSize());
+    painter.setFont(font);
+    const QRect page = device.pageLayout().paintRectPixels(96);
+    const int pageHeight = page.height();
+    const int title = paintTitleBlock(painter, page.width(), heading, series);
+    const QRect area(0, 0, page.width(), std::max(series.chart->Height(), 40));
+    const TBarChart::BarRows rows = series.chart->BarRowsIn(area, QFontMetrics(painter.font()));
+    // Below the last bar there is only the plot's margin: it gets no page of its own.
+    const int barsEnd =
+        rows.height > 0
+            ? std::min(area.height(),
+                       static_cast<int>(std::ceil(rows.top + series.chart->BarCount() * rows.height)))
+            : area.height();
+    int windowTop = 0;
+    int offset = title; // where the window's top lands on the page
+    while (windowTop < area.height()) {
+        int windowBottom = windowTop + pageHeight - offset;
+        if (windowBottom < area.height() && rows.height > 0 && rows.height < pageHeight) {
+            const int wholeBars = static_cast<int>(std::floor((windowBottom - rows.top) / rows.height));
+            const int cut = rows.top + static_cast<int>(std::floor(wholeBars * rows.height));
+            if (cut > windowTop)
+                windowBottom = cut;
+        }
+        windowBottom = std::min(windowBottom, area.height());
+        painter.save();
+        painter.translate(0, offset - windowTop);
+        const QRect window(0, windowTop, area.width(), windowBottom - windowTop);
+        painter.setClipRect(window);
+        series.chart->Render(painter, area, window);
+        painter.restore();
+        windowTop = windowBottom;
+        offset = 0;
+        if (windowTop >= barsEnd - 1)
+            break;
+        if (!device.newPage())
+            return false;
+    }
+    return true;
+}
+
 void writePdf(const TResultSeries& series, const TResultHeading& heading, const QString& path) {
     WritePdfWhole(path, [&](QIODevice& device) {
         QPdfWriter pdf(&device);
         pdf.setResolution(96);
         pdf.setTitle(QStringLiteral("%1 - %2").arg(heading.screen, FileNameOf(series.caption)));
         pdf.setCreator(QStringLiteral("Vorn"));
-        pdf.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12)));
+        pdf.setPageLayout(ChartPageLayout());
         QPainter painter;
-        if (!painter.begin(&pdf))
-            RaiseClientError("Kon %s niet schrijven", path);
-        painter.setFont(series.chart->font());
-        const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
-        const int pageHeight = page.height();
-        const int title = paintTitleBlock(painter, page.width(), heading, series);
-        const QRect area(0, 0, page.width(), std::max(series.chart->Height(), 40));
-        const TBarChart::BarRows rows = series.chart->BarRowsIn(area, QFontMetrics(painter.font()));
-        // Below the last bar there is only the plot's margin: it gets no page of its own.
-        const int barsEnd =
-            rows.height > 0
-                ? std::min(area.height(),
-                           static_cast<int>(std::ceil(rows.top + series.chart->BarCount() * rows.height)))
-                : area.height();
-        int windowTop = 0;
-        int offset = title; // where the window's top lands on the page
-        while (windowTop < area.height()) {
-            int windowBottom = windowTop + pageHeight - offset;
-            if (windowBottom < area.height() && rows.height > 0 && rows.height < pageHeight) {
-                const int wholeBars = static_cast<int>(std::floor((windowBottom - rows.top) / rows.height));
-                const int cut = rows.top + static_cast<int>(std::floor(wholeBars * rows.height));
-                if (cut > windowTop)
-                    windowBottom = cut;
-            }
-            windowBottom = std::min(windowBottom, area.height());
-            painter.save();
-            painter.translate(0, offset - windowTop);
-            const QRect window(0, windowTop, area.width(), windowBottom - windowTop);
-            painter.setClipRect(window);
-            series.chart->Render(painter, area, window);
-            painter.restore();
-            windowTop = windowBottom;
-            offset = 0;
-            if (windowTop >= barsEnd - 1)
-                break;
-            if (!pdf.newPage())
-                RaiseClientError("Kon %s niet schrijven", path);
-        }
-        if (!painter.end())
+        if (!painter.begin(&pdf) || !paintChartPages(painter, pdf, pdf.resolution(), series, heading) ||
+            !painter.end())
             RaiseClientError("Kon %s niet schrijven", path);
     });
 }
 
 } // namespace
+
+QPageLayout ChartPageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12));
+}
+
+void PrintChart(const TResultSeries& series, const TResultHeading& heading, QPagedPaintDevice& device,
+                int resolution) {
+    QPainter painter;
+    if (!painter.begin(&device))
+        RaiseClientError("De printer kon niet beginnen met afdrukken");
+    const bool printed = paintChartPages(painter, device, resolution, series, heading);
+    if (!painter.end() || !printed)
+        RaiseClientError("Het afdrukken van de grafiek is mislukt");
+}
 
 QString ChartSuffix(ChartFormat format) {
     switch (format) {

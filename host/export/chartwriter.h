@@ -3,6 +3,9 @@
 #include "host/forms/screenresults.h"
 
 #include <QImage>
+#include <QPageLayout>
+
+class QPagedPaintDevice;
 
 namespace vorn {
 
@@ -22,5 +25,12 @@ int PngBarsShown(const TResultSeries& series, const TResultHeading& heading);
 /// or not at all.
 void WriteChart(const TResultSeries& series, const TResultHeading& heading, ChartFormat format,
                 const QString& path);
+
+/// A4 portrait with small margins: how a chart's PDF and printout start.
+QPageLayout ChartPageLayout();
+/// Prints the chart with its title block on a printer (or any paged device) of `resolution` dots
+/// per inch, cut between bars as in the PDF; raises when the device fails.
+void PrintChart(const TResultSeries& series, const TResultHeading& heading, QPagedPaintDevice& device,
+                int resolution);
 
 } // namespace vorn

@@ -19,6 +19,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTabWidget>
 
 namespace vorn {
@@ -109,6 +111,18 @@ void saveChart(const TBarChart& chart, TVornDBForm* screen) {
     });
 }
 
+void printChart(const TBarChart& chart, TVornDBForm* screen) {
+    const TResultSeries series{pageCaptionOf(&chart, chart.Caption()), &chart};
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(ChartPageLayout());
+    printer.setDocName(FileNameOf(series.caption));
+    QPrintDialog dialog(&printer, const_cast<TBarChart*>(&chart));
+    dialog.setWindowTitle(QStringLiteral("Grafiek afdrukken: %1").arg(FileNameOf(series.caption)));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    RunGuarded([&] { PrintChart(series, headingOf(screen), printer, printer.resolution()); });
+}
+
 void showChartMenu(TBarChart& chart, TVornDBForm* screen, const QPoint& where) {
     QMenu menu(&chart);
     menu.addAction(QStringLiteral("&Kopiëren als afbeelding"), &chart, [&chart, screen] {
@@ -116,6 +130,7 @@ void showChartMenu(TBarChart& chart, TVornDBForm* screen, const QPoint& where) {
         QApplication::clipboard()->setImage(ChartImage(series, headingOf(screen)));
     });
     menu.addAction(QStringLiteral("&Opslaan als..."), &chart, [&chart, screen] { saveChart(chart, screen); });
+    menu.addAction(QStringLiteral("&Afdrukken..."), &chart, [&chart, screen] { printChart(chart, screen); });
     menu.exec(where);
 }
 

@@ -31,11 +31,25 @@ void WriteContextFile(const QString& path, const QStringList& context) {
     });
 }
 
+/// "label,value", or with series a column per series named by it.
 void WriteSeriesCsv(const TResultSeries& series, QIODevice& device) {
     QTextStream out(&device);
-    out << "label,value\n";
-    for (int bar = 0; bar < series.chart->BarCount(); ++bar)
-        out << CsvField(series.chart->Bars(bar).label) << ',' << series.chart->Bars(bar).value << '\n';
+    const TBarPainter& painter = series.chart->Painter();
+    out << "label";
+    if (painter.SeriesCount() == 0)
+        out << ",value";
+    for (int s = 0; s < painter.SeriesCount(); ++s)
+        out << ',' << CsvField(painter.SeriesAt(s).name);
+    out << '\n';
+    for (int bar = 0; bar < painter.BarCount(); ++bar) {
+        const TBarPainter::Bar& shown = painter.Bars(bar);
+        out << CsvField(shown.label);
+        if (shown.values.empty())
+            out << ',' << shown.value;
+        for (const int value : shown.values)
+            out << ',' << value;
+        out << '\n';
+    }
     out.flush();
 }
 

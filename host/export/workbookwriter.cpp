@@ -201,10 +201,19 @@ void writeCharts(Workbook& book, const std::vector<TResultSeries>& series, const
     writeHeader(sheet, header, {QStringLiteral("Grafiek / staaf"), QStringLiteral("Waarde")}, book.Bold());
     int row = header + 1;
     for (const TResultSeries& chart : series) {
+        const TBarPainter& painter = chart.chart->Painter();
         writeText(sheet, row++, 0, FileNameOf(chart.caption), book.Bold());
-        for (int bar = 0; bar < chart.chart->BarCount(); ++bar) {
-            writeText(sheet, row, 0, chart.chart->Bars(bar).label);
-            writeNumber(sheet, row, 1, chart.chart->Bars(bar).value);
+        // A chart with series gets a line naming them over their columns.
+        for (int s = 0; s < painter.SeriesCount(); ++s)
+            writeText(sheet, row, 1 + s, painter.SeriesAt(s).name, book.Bold());
+        row += painter.SeriesCount() > 0 ? 1 : 0;
+        for (int bar = 0; bar < painter.BarCount(); ++bar) {
+            const TBarPainter::Bar& shown = painter.Bars(bar);
+            writeText(sheet, row, 0, shown.label);
+            if (shown.values.empty())
+                writeNumber(sheet, row, 1, shown.value);
+            for (std::size_t s = 0; s < shown.values.size(); ++s)
+                writeNumber(sheet, row, 1 + static_cast<int>(s), shown.values[s]);
             ++row;
         }
         ++row;

@@ -5,6 +5,7 @@
 #include "telmod/common/breakdownscreen.h"
 
 #include "host/controls/actions.h"
+#include "host/controls/barchart.h"
 #include "host/controls/editors.h"
 #include "host/controls/lookupedit.h"
 #include "host/cubeviewer/olapframe.h"
@@ -363,7 +364,10 @@ std::vector<TResultTable> TOLAPStatsForm::Tables() const {
 }
 
 std::vector<TResultSeries> TOLAPStatsForm::Series() const {
-    return {};
+    if (FOLAP->Pivot() == nullptr)
+        return {};
+    const TBarChart* chart = FOLAP->FreshChart();
+    return {{chart->Caption(), chart}};
 }
 
 QString TOLAPStatsForm::Totals() const {

@@ -400,6 +400,39 @@ TEST_F(CubeFrame, ChartShowsTheRowLinesByTheChosenMeasure) {
     EXPECT_EQ(chart->BarCount(), 3);
 }
 
+TEST_F(CubeFrame, ChartSeriesByTheColumnFieldSideBySideOrStacked) {
+    frame.show();
+    frame.Pages()->setCurrentIndex(1);
+    TBarChart* chart = frame.Chart();
+    EXPECT_TRUE(frame.ChartSeries()->isEnabled()) << "the columns hold Geslacht";
+    frame.ChartSeries()->setCurrentIndex(static_cast<int>(TChartArrangement::Clustered));
+    ASSERT_EQ(chart->Painter().SeriesCount(), 3);
+    EXPECT_EQ(chart->Painter().SeriesAt(0).name, QStringLiteral("M"));
+    EXPECT_EQ(chart->Painter().SeriesAt(1).name, QStringLiteral("V"));
+    EXPECT_EQ(chart->Painter().Stacking(), TBarStacking::Clustered);
+    KeepScreenshot(frame, "kubus-grafiek-reeksen");
+    for (int bar = 0; bar < chart->BarCount(); ++bar) {
+        const QString klas = chart->Bars(bar).label.section(QStringLiteral(" / "), 1);
+        EXPECT_EQ(chart->Bars(bar).values[0],
+                  recount([&](const TEnrolment& e) { return e.klas == klas && e.geslacht == "M"; }))
+            << klas.toStdString();
+        EXPECT_EQ(chart->Bars(bar).values[1],
+                  recount([&](const TEnrolment& e) { return e.klas == klas && e.geslacht == "V"; }))
+            << klas.toStdString();
+        EXPECT_EQ(chart->Bars(bar).value, recount([&](const TEnrolment& e) { return e.klas == klas; }))
+            << "the sexes and the unknown add up to the class";
+    }
+    frame.ChartSeries()->setCurrentIndex(static_cast<int>(TChartArrangement::Stacked));
+    EXPECT_EQ(chart->Painter().Stacking(), TBarStacking::Stacked);
+    KeepScreenshot(frame, "kubus-grafiek-gestapeld");
+
+    frame.MoveDimension(dimension("GESLACHT"), TCubeZone::Unused, 0);
+    frame.Pages()->setCurrentIndex(1);
+    EXPECT_FALSE(frame.ChartSeries()->isEnabled()) << "no column field, no series";
+    EXPECT_EQ(chart->Painter().SeriesCount(), 0);
+    EXPECT_EQ(chart->Bars(0).value, recount([](const TEnrolment& e) { return e.klas == "1A"; }));
+}
+
 TEST_F(CubeFrame, PrintingWithoutACubeSaysWhy) {
     frame.CloseCube();
     EXPECT_FALSE(frame.CubeShown());

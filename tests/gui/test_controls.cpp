@@ -140,6 +140,102 @@ TEST(BarChart, OnlyVisibleBarsArePaintedAndNegativeBarsLieLeftOfTheAxis) {
     EXPECT_GT(blueRight, 0);
 }
 
+namespace {
+
+/// Where a colour lies on one line of an image: its first and last column, or -1 when absent.
+std::pair<int, int> ColourSpan(const QImage& image, int y, const QColor& colour) {
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y) == colour) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    return {first, last};
+}
+
+/// The lines of an image on which a colour appears.
+std::vector<int> LinesWith(const QImage& image, const QColor& colour, int fromY, int toY) {
+    std::vector<int> lines;
+    for (int y = fromY; y < toY; ++y)
+        if (ColourSpan(image, y, colour).first >= 0)
+            lines.push_back(y);
+    return lines;
+}
+
+QImage Painted(const TBarChart& chart, const QSize& size) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    chart.Render(painter, image.rect(), image.rect());
+    return image;
+}
+
+} // namespace
+
+TEST(BarChart, ClusteredSeriesLieUnderEachOtherAtTheirOwnLengthWithALegendAbove) {
+    TBarChart chart;
+    chart.SetSeries({{"jongens", SeriesColour(0)}, {"meisjes", SeriesColour(1)}}, TBarStacking::Clustered);
+    chart.AddGroup("1A", {40, 20});
+    chart.AddGroup("1B", {10, 0});
+    const QImage image = Painted(chart, QSize(600, 200));
+    const TBarChart::BarRows rows = chart.BarRowsIn(QRect(0, 0, 600, 200), chart.fontMetrics());
+    const QColor boys = ToQColor(SeriesColour(0));
+    const QColor girls = ToQColor(SeriesColour(1));
+    // The legend: both colours above the first bar.
+    EXPECT_FALSE(LinesWith(image, boys, 0, rows.top).empty());
+    EXPECT_FALSE(LinesWith(image, girls, 0, rows.top).empty());
+    const int firstBarEnd = rows.top + static_cast<int>(rows.height);
+    const std::vector<int> boysLines = LinesWith(image, boys, rows.top, firstBarEnd);
+    const std::vector<int> girlsLines = LinesWith(image, girls, rows.top, firstBarEnd);
+    ASSERT_FALSE(boysLines.empty());
+    ASSERT_FALSE(girlsLines.empty());
+    EXPECT_LT(boysLines.back(), girlsLines.front()) << "the first series above the second";
+    const auto [boysStart, boysEnd] = ColourSpan(image, boysLines[boysLines.size() / 2], boys);
+    const auto [girlsStart, girlsEnd] = ColourSpan(image, girlsLines[girlsLines.size() / 2], girls);
+    EXPECT_NEAR(boysStart, girlsStart, 1) << "both start at the axis";
+    EXPECT_NEAR(boysEnd - boysStart, 2 * (girlsEnd - girlsStart), 3);
+    EXPECT_EQ(chart.Bars(0).value, 60) << "a group's value is the sum of its series";
+}
+
+TEST(BarChart, StackedSeriesFollowEachOtherAndNegativeOnesLieLeftOfTheAxis) {
+    TBarChart chart;
+    chart.SetSeries({{"a", SeriesColour(0)}, {"b", SeriesColour(1)}, {"c", SeriesColour(2)}},
+                    TBarStacking::Stacked);
+    chart.AddGroup("eerste", {30, 10, -20});
+    chart.AddGroup("tweede", {5, 5, 0});
+    const QImage image = Painted(chart, QSize(600, 200));
+    const TBarChart::BarRows rows = chart.BarRowsIn(QRect(0, 0, 600, 200), chart.fontMetrics());
+    const int middle = rows.top + static_cast<int>(rows.height / 2);
+    const auto [aStart, aEnd] = ColourSpan(image, middle, ToQColor(SeriesColour(0)));
+    const auto [bStart, bEnd] = ColourSpan(image, middle, ToQColor(SeriesColour(1)));
+    const auto [cStart, cEnd] = ColourSpan(image, middle, ToQColor(SeriesColour(2)));
+    ASSERT_GE(aStart, 0);
+    ASSERT_GE(bStart, 0);
+    ASSERT_GE(cStart, 0);
+    EXPECT_LT(cEnd, aStart) << "the negative value left of the axis";
+    EXPECT_NEAR(bStart, aEnd + 2, 2) << "the second series where the first ends";
+    // Numbers inside the segments take pixels of other colours: compare the segments' extents.
+    // Outlines take a pixel or two of each segment's fill.
+    EXPECT_NEAR(double(aEnd - aStart) / (bEnd - bStart), 3.0, 0.15);
+    EXPECT_NEAR(double(cEnd - cStart) / (bEnd - bStart), 2.0, 0.15);
+    // The scale spans the stacks: 40 to the right, 20 to the left.
+    EXPECT_GT(bEnd, 600 / 2);
+}
+
+TEST(BarChart, AGroupsToolTipNamesEverySeries) {
+    TBarChart chart;
+    chart.SetSeries({{"M", SeriesColour(0)}, {"V", SeriesColour(1)}}, TBarStacking::Clustered);
+    chart.AddGroup("1A", {4, 7});
+    chart.resize(300, 100);
+    chart.show();
+    const TBarChart::BarRows rows = chart.BarRowsIn(chart.rect(), chart.fontMetrics());
+    const QPoint onBar(150, rows.top + 2);
+    QHelpEvent help(QEvent::ToolTip, onBar, chart.mapToGlobal(onBar));
+    QApplication::sendEvent(&chart, &help);
+    EXPECT_EQ(QToolTip::text(), "1A\nM: 4\nV: 7");
+}
+
 TEST(BarChart, FillBarChartJoinsTheLabelFieldsFromTheCurrentRowOn) {
     TVornClientDataSet table("CDSPerKlas");
     FillTable(table, 3);

@@ -5,13 +5,16 @@
 #include "host/data/errors.h"
 #include "host/export/chartwriter.h"
 #include "host/export/exportfiles.h"
+#include "host/export/textwriters.h"
 #include "host/export/workbookwriter.h"
 #include "tests/common/programoutput.h"
 #include "tests/common/qtprint.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -243,4 +246,43 @@ TEST(ChartFiles, EveryPageOfAChartPdfShowsBars) {
     }
     if (!checked)
         GTEST_SKIP() << "pdfinfo and pdftotext (poppler-utils) are not installed";
+}
+
+TEST(ChartFiles, APrintedChartHasThePagesAndBarsOfItsPdfAtThePrintersResolution) {
+    TResultHeading heading;
+    heading.screen = QStringLiteral("Statistieken");
+    heading.institution = QStringLiteral("CVOBR CVO Brugge");
+    TBarChart chart;
+    chart.resize(700, 100);
+    for (int i = 0; i < 60; ++i)
+        chart.AddBar(QStringLiteral("Klas %1").arg(i), 10 + i % 7, clYellow);
+    chart.SetHeight(60 * 26);
+    const TResultSeries series{QStringLiteral("Grafiek"), &chart};
+    QTemporaryDir dir;
+    WriteChart(series, heading, ChartFormat::Pdf, dir.filePath("bestand.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("afdruk.pdf"));
+    printer.setPageLayout(ChartPageLayout());
+    PrintChart(series, heading, printer, printer.resolution());
+    const QStringList written = PdfPageTexts(dir.filePath("bestand.pdf"));
+    const QStringList printed = PdfPageTexts(dir.filePath("afdruk.pdf"));
+    if (written.isEmpty())
+        GTEST_SKIP() << "pdfinfo and pdftotext (poppler-utils) are not installed";
+    ASSERT_EQ(printed.size(), written.size()) << "the same pages at " << printer.resolution() << " dpi";
+    ASSERT_GE(printed.size(), 2);
+    EXPECT_TRUE(printed.first().contains("CVOBR CVO Brugge"));
+    for (int page = 0; page < printed.size(); ++page)
+        EXPECT_EQ(printed[page].count("Klas "), written[page].count("Klas ")) << "page " << page + 1;
+}
+
+TEST(ChartFiles, AChartWithSeriesWritesAColumnPerSeries) {
+    TBarChart chart;
+    chart.SetSeries({{"M", SeriesColour(0)}, {"V, ander", SeriesColour(1)}}, TBarStacking::Stacked);
+    chart.AddGroup("1A", {3, 4});
+    chart.AddGroup("1B", {0, -2});
+    QBuffer csv;
+    csv.open(QIODevice::WriteOnly);
+    WriteSeriesCsv(TResultSeries{QStringLiteral("Grafiek"), &chart}, csv);
+    EXPECT_EQ(csv.data(), QByteArray("label,M,\"V, ander\"\n1A,3,4\n1B,0,-2\n"));
 }

@@ -85,6 +85,17 @@ TEST_F(VornExportTest, TheCubeScreenWritesThePivotOfTheDefinitionsLayout) {
     EXPECT_TRUE(pivot.first().startsWith("Graad,Klas,")) << pivot.first().toStdString();
     EXPECT_TRUE(pivot.first().endsWith("Eindtotaal / Leerlingen")) << pivot.first().toStdString();
     EXPECT_TRUE(pivot.last().startsWith("Eindtotaal,")) << pivot.last().toStdString();
+    // The chart: a bar per class at the class's grand total in the grid.
+    const QStringList bars = Lines("charts/Leerlingen.csv");
+    ASSERT_EQ(bars.value(0), QStringLiteral("label,value"));
+    EXPECT_EQ(bars.size(), pivot.filter(QRegularExpression("^\\d+,\\w")).size() + 1);
+    for (const QString& bar : bars.mid(1)) {
+        const QString row = bar.section(',', 0, 0).replace(QStringLiteral(" / "), QStringLiteral(","));
+        const QStringList rows =
+            pivot.filter(QRegularExpression('^' + QRegularExpression::escape(row) + ','));
+        ASSERT_EQ(rows.size(), 1) << bar.toStdString();
+        EXPECT_EQ(rows.first().section(',', -1), bar.section(',', -1)) << bar.toStdString();
+    }
     EXPECT_EQ(Export({"--screen", "TOLAPStatsForm", "--institution", "SJCAA", "--statistic", "LLKLAS",
                       "--from", "2025-09-01", "--to", "2025-12-01"},
                      &errors),
@@ -258,8 +269,7 @@ TEST_F(VornExportTest, TheCommandLineSaysWhatIsWrong) {
     const QString sheet = QString::fromUtf8(unzip.readAllStandardOutput());
     // What the sheet shows comes first, then the frozen header row and the figures under it.
     EXPECT_TRUE(sheet.contains("<t>Scherm: Cursistenstatistieken per instelling</t>"));
-    EXPECT_TRUE(
-        sheet.contains("<t>Periode: 01/09/2024 tot en met 30/06/2025 (schooljaar 2024-2025)</t>"));
+    EXPECT_TRUE(sheet.contains("<t>Periode: 01/09/2024 tot en met 30/06/2025 (schooljaar 2024-2025)</t>"));
     const QRegularExpressionMatch frozen = QRegularExpression(R"re(<pane ySplit="(\d+)")re").match(sheet);
     ASSERT_TRUE(frozen.hasMatch()) << "the header row is frozen";
     const QString firstFigure = QStringLiteral("D%1").arg(frozen.captured(1).toInt() + 1);
