@@ -871,6 +871,15 @@ private:
     }
 
     void cubes() {
+        // L_FLAGS says which kinds of institution a statistic is for (docs/cube.md): 1 secondary
+        // schools, 2 centres of the OSP regime, 4 of the VWO regime, none: every kind.
+        const auto kindFlags = [](const QString& code) {
+            static const std::map<QString, int> kinds{{"LLKLAS", 1}, {"LLGRAAD", 1}, {"KLASSJ", 1},
+                                                      {"PSUREN", 1}, {"PSLEEFT", 1}, {"CURSSTG", 2},
+                                                      {"TRAAG", 2},  {"VWOMOD", 4}};
+            const auto found = kinds.find(code);
+            return found == kinds.end() ? 0 : found->second;
+        };
         struct Cube {
             const char* code;
             const char* name;
@@ -1048,8 +1057,8 @@ private:
         for (std::size_t i = 0; i < list.size(); ++i) {
             const int id = static_cast<int>(i) + 1;
             queries.add({I(id), S(list[i].sql)});
-            olap.add({I(id), S(list[i].code), S(list[i].name), S(QString::fromUtf8(list[i].definition)), I(0),
-                      S(list[i].explanation), I(id)});
+            olap.add({I(id), S(list[i].code), S(list[i].name), S(QString::fromUtf8(list[i].definition)),
+                      I(kindFlags(list[i].code)), S(list[i].explanation), I(id)});
         }
         queries.flush();
         olap.flush();

@@ -47,6 +47,11 @@ void TBarChart::SetSeries(std::vector<TBarPainter::Series> series, TBarStacking 
     updateIfActive();
 }
 
+void TBarChart::SetStackSumShown(bool shown) {
+    painter_.SetStackSumShown(shown);
+    updateIfActive();
+}
+
 void TBarChart::AddGroup(const QString& label, std::vector<int> values) {
     painter_.AddGroup(label, std::move(values));
     updateIfActive();

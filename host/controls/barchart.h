@@ -31,6 +31,7 @@ public:
     /// Series for the bars added after (see TBarPainter::SetSeries); none: one value per bar.
     void SetSeries(std::vector<TBarPainter::Series> series, TBarStacking stacking);
     void AddGroup(const QString& label, std::vector<int> values);
+    void SetStackSumShown(bool shown);
     int BarCount() const { return painter_.BarCount(); }
     const Bar& Bars(int index) const { return painter_.Bars(index); }
     /// The chart's bars and caption, for anything that paints them elsewhere.

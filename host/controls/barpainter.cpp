@@ -182,8 +182,9 @@ TBarPainter::BarShapes TBarPainter::shapesOf(const Bar& bar, const Layout& layou
                                        metrics.horizontalAdvance(number) + 6 <= length});
         }
         const bool anyPositive = right > layout.zeroX;
-        shapes.beside.push_back({bar.value, anyPositive ? double(layout.zeroX) : left,
-                                 anyPositive ? right : double(layout.zeroX), top, layout.slot});
+        if (stackSumShown_)
+            shapes.beside.push_back({bar.value, anyPositive ? double(layout.zeroX) : left,
+                                     anyPositive ? right : double(layout.zeroX), top, layout.slot});
     }
     return shapes;
 }

@@ -53,6 +53,9 @@ public:
     int SeriesCount() const { return static_cast<int>(series_.size()); }
     const Series& SeriesAt(int index) const { return series_.at(static_cast<std::size_t>(index)); }
     TBarStacking Stacking() const { return stacking_; }
+    /// Whether a stacked bar says the sum of its series at its end (not when the series do not add
+    /// up to a total, as distinct counts do not).
+    void SetStackSumShown(bool shown) { stackSumShown_ = shown; }
     /// A bar of one value per series, in the order of the series.
     void AddGroup(const QString& label, std::vector<int> values);
     int BarCount() const { return static_cast<int>(bars_.size()); }
@@ -126,6 +129,7 @@ private:
     std::vector<Bar> bars_;
     std::vector<Series> series_;
     TBarStacking stacking_ = TBarStacking::Clustered;
+    bool stackSumShown_ = true;
     QString caption_;
     bool showCaption_ = false;
     Colours colours_;

@@ -23,6 +23,7 @@ public:
     QString KeyField;
     /// The columns of the drop-down list; the first is shown in the edit.
     void SetListColumns(const QStringList& fields);
+    const QStringList& ListColumns() const { return columns_; }
     int MinColumnWidth = 64;
     void SetDropDownWidth(int pixels);
     bool SyncList = true;

@@ -1,5 +1,7 @@
 #include "pivotchart.h"
 
+#include "cube.h"
+
 #include <algorithm>
 
 namespace vorn {
@@ -41,6 +43,9 @@ TPivotChartData PivotChartData(std::shared_ptr<const TCube> cube, const TPivotLa
 
     TPivotChartData data;
     data.percent = charted.showAs != TShowAs::Value;
+    const TCubeAggregate aggregate = pivot.Cube().Measure(measure).def.aggregate;
+    data.seriesAddUp = (aggregate == TCubeAggregate::Count || aggregate == TCubeAggregate::Sum) &&
+                       (charted.showAs == TShowAs::Value || charted.showAs == TShowAs::PercentOfRow);
     std::vector<int> columns = ChartLines(pivot, TPivotAxis::Columns, series);
     if (series) {
         const int kept = std::min(static_cast<int>(columns.size()), std::max(maxSeries, 1));

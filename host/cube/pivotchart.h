@@ -23,6 +23,10 @@ struct TPivotChartData {
     std::vector<Bar> bars;
     int seriesLeftOut = 0; // column members beyond the most a chart shows
     bool percent = false;
+    /// Whether a bar's series add up to its row's total: a count or a sum shown as values. A
+    /// distinct count, average, minimum or maximum (or a percentage of the column or the whole)
+    /// does not, so a stacked bar's length is then no total.
+    bool seriesAddUp = true;
 };
 
 /// The chart of the pivot of `cube` in `layout` for one cube measure; `byColumns` makes the column

@@ -790,6 +790,7 @@ void TOLAPFrame::showChartData(const TPivotChartData& data, TBarStacking stackin
     for (int s = 0; s < data.series.size(); ++s)
         series.push_back({data.series[s], SeriesColour(s)});
     chart_->SetSeries(std::move(series), stacking);
+    chart_->SetStackSumShown(data.seriesAddUp);
     for (const TPivotChartData::Bar& bar : data.bars) {
         std::vector<int> values;
         for (const double value : bar.values)
@@ -812,14 +813,21 @@ void TOLAPFrame::showChartData(const TPivotChartData& data, TBarStacking stackin
         clustered ? std::max(ChartBarHeight, static_cast<int>(data.series.size()) * 13 + 8) : ChartBarHeight;
     const int legend = data.series.isEmpty() ? 0 : fontMetrics().height() * (1 + data.series.size() / 4) + 6;
     chart_->SetHeight(std::max(static_cast<int>(data.bars.size()) * slot + 40 + legend, 100));
-    if (data.seriesLeftOut > 0) {
-        chartNote_->setText(
-            QStringLiteral("De grafiek toont de eerste %1 van %2 kolommen; kies er minder met een "
-                           "filter op het kolomveld.")
-                .arg(data.series.size())
-                .arg(data.series.size() + data.seriesLeftOut));
-        chartNote_->show();
-    }
+    QStringList notes;
+    if (data.seriesLeftOut > 0)
+        notes << QStringLiteral(
+                     "De grafiek toont de eerste %1 van %2 kolommen; kies er minder met een filter op "
+                     "het kolomveld.")
+                     .arg(data.series.size())
+                     .arg(data.series.size() + data.seriesLeftOut);
+    if (!data.series.isEmpty() && stacking == TBarStacking::Stacked && !data.seriesAddUp)
+        notes << QStringLiteral(
+                     "De delen van een gestapelde staaf tellen niet op tot het totaal van de rij: bij "
+                     "%1 kan eenzelfde waarde in meer kolommen meetellen, of het is een gemiddelde, "
+                     "minimum, maximum of percentage. Het totaal staat in het rooster.")
+                     .arg(chartMeasure_->currentText());
+    chartNote_->setText(notes.join(u'\n'));
+    chartNote_->setVisible(!notes.isEmpty());
 }
 
 void TOLAPFrame::ResizeColumn(int column, int width) {

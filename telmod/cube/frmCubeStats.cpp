@@ -67,6 +67,17 @@ TOLAPStatsForm::TOLAPStatsForm(QWidget* parent)
 
 TOLAPStatsForm::~TOLAPStatsForm() = default;
 
+QString StatisticKindText(int flags) {
+    QStringList kinds;
+    if ((flags & StatisticForSecondary) != 0)
+        kinds << QStringLiteral("secundair onderwijs");
+    if ((flags & StatisticForOsp) != 0)
+        kinds << QStringLiteral("CVO");
+    if ((flags & StatisticForVwo) != 0)
+        kinds << QStringLiteral("VWO");
+    return kinds.isEmpty() ? QStringLiteral("alle instellingen") : kinds.join(QStringLiteral(", "));
+}
+
 const TFormClass& TOLAPStatsForm::Class() {
     static const TFormClass formClass(QStringLiteral("TOLAPStatsForm"), [] { return new TOLAPStatsForm; });
     return formClass;
@@ -83,6 +94,12 @@ void TOLAPStatsForm::declareDataSets() {
     CDSOLAP.AddField(FieldDef::wideString("L_OMSCHRIJVING", 50).label("Omschrijving").req());
     CDSOLAP.AddField(FieldDef::memo("L_UITLEG"));
     CDSOLAP.AddField(FieldDef::memo("Q_SQL"));
+    // Which kinds of institution a statistic is for, so that the list can say it.
+    CDSOLAP.AddField(FieldDef::wideString("L_SOORT", 40).label("Voor").calculated());
+    CDSOLAP.OnCalcFields = [](TVornClientDataSet& dataSet) {
+        dataSet.FieldByName(QStringLiteral("L_SOORT"))
+            .SetAsString(StatisticKindText(dataSet.FieldByName(QStringLiteral("L_FLAGS")).AsInteger()));
+    };
     RegisterDataSet(&CDSOLAP);
     DSOLAP->setObjectName(QStringLiteral("DSOLAP"));
     DSOLAP->SetDataSet(&CDSOLAP);
@@ -142,10 +159,11 @@ void TOLAPStatsForm::buildTopPanel() {
     LOLAP = new TVornLabel(PTop);
     LOLAP->setObjectName(QStringLiteral("LOLAP"));
     LEOlap->KeyField = QStringLiteral("L_ID");
-    LEOlap->SetListColumns({QStringLiteral("L_CODE"), QStringLiteral("L_OMSCHRIJVING")});
+    LEOlap->SetListColumns(
+        {QStringLiteral("L_CODE"), QStringLiteral("L_OMSCHRIJVING"), QStringLiteral("L_SOORT")});
     LEOlap->MinColumnWidth = 64;
-    // Wide enough for a statistic's description on one line.
-    LEOlap->SetDropDownWidth(450);
+    // Wide enough for a statistic's description on one line and the kinds it is for.
+    LEOlap->SetDropDownWidth(600);
     LEOlap->SyncList = true;
     LEOlap->SetListSource(DSOLAP);
     LEOlap->SetAssociatedLabel(LOLAP, QStringLiteral("L_OMSCHRIJVING"));

@@ -22,6 +22,14 @@ class TVornPanel;
 
 namespace telmod {
 
+/// The bits of a stored statistic's L_FLAGS that say which kinds of institution it is for; a
+/// statistic with none of them is for every kind.
+constexpr int StatisticForSecondary = 0x1;
+constexpr int StatisticForOsp = 0x2;
+constexpr int StatisticForVwo = 0x4;
+/// "CVO", "secundair onderwijs, VWO", ... or "alle instellingen".
+QString StatisticKindText(int flags);
+
 /// A stored cube statistic of one institution: its query, with the parameters filled from the
 /// institution and the work date, fetched through "DSPReports" and pivoted in the host's cube viewer.
 class TOLAPStatsForm : public vorn::TVornDBForm, public vorn::IScreenResults {

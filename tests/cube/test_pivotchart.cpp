@@ -15,13 +15,14 @@ using vorn::testing::TMemoryColumns;
 namespace {
 
 enum Dimension { Graad, Klas, Geslacht };
-enum Measure { Uren };
+enum Measure { Uren, Leerlingen };
 
 TOLAPDefinition HoursCube() {
     return ParseCubeDefinition(QByteArray(R"({"format": "vorn-cube", "version": 1,
         "dimensions": [{"field": "GRAAD", "caption": "Graad"}, {"field": "KLAS", "caption": "Klas"},
                        {"field": "GESLACHT", "caption": "Geslacht"}],
-        "measures": [{"name": "Uren", "field": "UREN", "aggregate": "sum"}]})"));
+        "measures": [{"name": "Uren", "field": "UREN", "aggregate": "sum"},
+                     {"name": "Leerlingen", "field": "LL_ID", "aggregate": "countDistinct"}]})"));
 }
 
 // The rows of Enrolments() once more, read by hand, so that the sums below are counted apart from
@@ -124,4 +125,16 @@ TEST_F(PivotChart, PercentagesAreInPercentAndARowsSeriesAddUpToAHundred) {
         EXPECT_NEAR(bar.values[0], 100.0 * HoursOf(bar.label, "M") / HoursOf(bar.label), 1e-9)
             << bar.label.toStdString();
     }
+}
+
+TEST_F(PivotChart, OnlyCountsAndSumsOfValuesOrOfTheRowAddUpAcrossTheSeries) {
+    TPivotLayout layout = byClassAndSex();
+    EXPECT_TRUE(PivotChartData(cube, layout, Uren, true, 12).seriesAddUp);
+    // Pupil 3 of class 2A is counted once in the class, and once among the girls.
+    const TPivotChartData distinct = PivotChartData(cube, layout, Leerlingen, true, 12);
+    EXPECT_FALSE(distinct.seriesAddUp);
+    layout.showAs = TShowAs::PercentOfColumn;
+    EXPECT_FALSE(PivotChartData(cube, layout, Uren, true, 12).seriesAddUp);
+    layout.showAs = TShowAs::PercentOfRow;
+    EXPECT_TRUE(PivotChartData(cube, layout, Uren, true, 12).seriesAddUp);
 }

@@ -424,7 +424,17 @@ TEST_F(CubeFrame, ChartSeriesByTheColumnFieldSideBySideOrStacked) {
     }
     frame.ChartSeries()->setCurrentIndex(static_cast<int>(TChartArrangement::Stacked));
     EXPECT_EQ(chart->Painter().Stacking(), TBarStacking::Stacked);
+    auto* note = frame.findChild<QLabel*>("LGrafiekNoot");
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isVisible()) << "counted rows add up";
     KeepScreenshot(frame, "kubus-grafiek-gestapeld");
+    TPivotLayout distinctPupils = frame.Pivot()->Layout();
+    distinctPupils.measures = {frame.Definition().MeasureIndex("Cursisten")};
+    frame.ApplyLayout(distinctPupils);
+    EXPECT_TRUE(note->isVisible()) << "distinct pupils do not add up over the sexes";
+    EXPECT_TRUE(note->text().contains("tellen niet op")) << note->text().toStdString();
+    distinctPupils.measures = {frame.Definition().MeasureIndex("Aantal")};
+    frame.ApplyLayout(distinctPupils);
 
     frame.MoveDimension(dimension("GESLACHT"), TCubeZone::Unused, 0);
     frame.Pages()->setCurrentIndex(1);

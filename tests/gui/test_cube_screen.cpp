@@ -258,3 +258,21 @@ TEST_F(CubeScreenTest, AStatisticWithoutRowsSaysSoOverTheEmptyPivot) {
     EXPECT_EQ(Show(), "");
     EXPECT_TRUE(note->isHidden()) << "a pivot with rows needs no note";
 }
+
+TEST_F(CubeScreenTest, TheStatisticListSaysWhichKindOfInstitutionEachStatisticIsFor) {
+    EXPECT_EQ(telmod::StatisticKindText(0), "alle instellingen");
+    EXPECT_EQ(telmod::StatisticKindText(0x10), "alle instellingen") << "other bits are no kind";
+    EXPECT_EQ(telmod::StatisticKindText(telmod::StatisticForSecondary | telmod::StatisticForVwo),
+              "secundair onderwijs, VWO");
+    form_->LEInstelling->SetLookupID(5);
+    ASSERT_TRUE(form_->CDSOLAP.Active());
+    QMap<QString, QString> kinds;
+    for (form_->CDSOLAP.First(); !form_->CDSOLAP.Eof(); form_->CDSOLAP.Next())
+        kinds[form_->CDSOLAP.FieldByName("L_CODE").AsString()] =
+            form_->CDSOLAP.FieldByName("L_SOORT").AsString();
+    EXPECT_EQ(kinds.value("LLKLAS"), "secundair onderwijs");
+    EXPECT_EQ(kinds.value("CURSSTG"), "CVO");
+    EXPECT_EQ(kinds.value("VWOMOD"), "VWO");
+    EXPECT_EQ(kinds.value("PARAMS"), "alle instellingen");
+    EXPECT_TRUE(form_->LEOlap->ListColumns().contains("L_SOORT"));
+}
