@@ -89,6 +89,7 @@ TOLAPFrame::TOLAPFrame(QWidget* parent)
     grid_->setObjectName(QStringLiteral("GOLAP"));
     fieldList_->setObjectName(QStringLiteral("PNVelden"));
     chart_->setObjectName(QStringLiteral("GRKubus"));
+    chart_->SetShowCaption(true); // the measure, and by which field the series are
     chartMeasure_->setObjectName(QStringLiteral("CBGrafiekWaarde"));
     chartSeries_->setObjectName(QStringLiteral("CBGrafiekReeksen"));
 
