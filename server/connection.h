@@ -84,6 +84,14 @@ public:
     /// Inserts many rows at once (demo data); values in column order.
     virtual void insertRows(const QString& table, const QStringList& columns,
                             const std::vector<BindList>& rows) = 0;
+    /// Inserts rows (values in the order of `columns`) into `table` with one statement prepared
+    /// once, inside the open transaction, and answers the value of the serial column `idColumn`
+    /// (the table's integer primary key) that each row got, in row order. A failing row raises,
+    /// after `failedRow` was set to it.
+    virtual std::vector<std::int64_t> insertRowsWithIds(const QString& table, const QString& idColumn,
+                                                        const QStringList& columns,
+                                                        const std::vector<BindList>& rows,
+                                                        std::size_t& failedRow) = 0;
     /// The next value of the job-id sequence; unique across every client of the database.
     virtual std::int64_t nextJobId() = 0;
 

@@ -135,8 +135,8 @@ void SqlBroker::stream(const QString& providerName, const TParams& params,
                                batch);
 }
 
-SqlBroker::JobColumns SqlBroker::jobColumns(const ProviderDef& def, const Delta& delta, const DeltaRow& row) {
-    JobColumns result;
+SqlBroker::JobColumnPlan SqlBroker::jobColumnPlan(const ProviderDef& def, const Delta& delta) {
+    JobColumnPlan plan;
     for (std::size_t f = 0; f < delta.fields.size(); ++f) {
         const FieldDef& sent = delta.fields[f];
         const FieldDef* column = providerField(def, sent.name);
@@ -145,19 +145,30 @@ SqlBroker::JobColumns SqlBroker::jobColumns(const ProviderDef& def, const Delta&
                                {sent.name, def.name});
         if (column->name == QStringLiteral("J_ID") || (sent.providerFlags & pfInUpdate) == 0)
             continue;
-        const QVariant& value = row.values[f];
-        if (column->required && (value.isNull() || !value.isValid()))
-            RaiseDatabaseError(QStringLiteral("Veld '%s' moet een waarde hebben"), {column->name});
-        ToCell(*column, value); // refuses a value that does not fit the column
-        result.names << column->name;
-        result.binds.push_back(BindValueOf(value, column->type));
+        plan.names << column->name;
+        plan.fields.push_back(f);
+        plan.defs.push_back(column);
     }
-    return result;
+    return plan;
 }
 
-void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const DeltaRow& row,
+BindList SqlBroker::jobBinds(const JobColumnPlan& plan, const DeltaRow& row) {
+    BindList binds;
+    binds.reserve(plan.fields.size());
+    for (std::size_t c = 0; c < plan.fields.size(); ++c) {
+        const FieldDef& column = *plan.defs[c];
+        const QVariant& value = row.values[plan.fields[c]];
+        if (column.required && (value.isNull() || !value.isValid()))
+            RaiseDatabaseError(QStringLiteral("Veld '%s' moet een waarde hebben"), {column.name});
+        ToCell(column, value); // refuses a value that does not fit the column
+        binds.push_back(BindValueOf(value, column.type));
+    }
+    return binds;
+}
+
+void SqlBroker::applyJobRow(const JobColumnPlan& plan, const Delta& delta, const DeltaRow& row,
                             ApplyRowResult& result) {
-    JobColumns columns = jobColumns(def, delta, row);
+    BindList binds = jobBinds(plan, row);
     const auto originalId = [&]() -> BindValue {
         for (std::size_t f = 0; f < delta.fields.size(); ++f)
             if (delta.fields[f].name.compare(QStringLiteral("J_ID"), Qt::CaseInsensitive) == 0)
@@ -165,23 +176,23 @@ void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const De
         RaiseDatabaseError(QStringLiteral("Het veld J_ID ontbreekt in de wijzigingen"));
     };
     QStringList placeholders;
-    for (qsizetype i = 0; i < columns.names.size(); ++i)
+    for (qsizetype i = 0; i < plan.names.size(); ++i)
         placeholders << QStringLiteral(":P%1").arg(i + 1);
     if (row.kind == DeltaRow::Kind::Insert) {
         const auto id =
             connection_.queryInteger(QStringLiteral("INSERT INTO JOBDATA (%1) VALUES (%2) RETURNING J_ID")
-                                         .arg(columns.names.join(u','), placeholders.join(u',')),
-                                     columns.binds);
+                                         .arg(plan.names.join(u','), placeholders.join(u',')),
+                                     binds);
         result.assignedId = QVariant::fromValue<qint64>(id.value_or(0));
     } else if (row.kind == DeltaRow::Kind::Modify) {
         QStringList assignments;
-        for (qsizetype i = 0; i < columns.names.size(); ++i)
-            assignments << columns.names[i] + QStringLiteral(" = ") + placeholders[i];
-        columns.binds.push_back(originalId());
+        for (qsizetype i = 0; i < plan.names.size(); ++i)
+            assignments << plan.names[i] + QStringLiteral(" = ") + placeholders[i];
+        binds.push_back(originalId());
         if (connection_.execute(QStringLiteral("UPDATE JOBDATA SET %1 WHERE J_ID = :P%2")
                                     .arg(assignments.join(u','))
-                                    .arg(columns.binds.size()),
-                                columns.binds) == 0)
+                                    .arg(binds.size()),
+                                binds) == 0)
             RaiseDatabaseError(QStringLiteral("De rij werd niet gevonden; ze is intussen verwijderd"));
     } else {
         if (connection_.execute(QStringLiteral("DELETE FROM JOBDATA WHERE J_ID = :P1"), {originalId()}) == 0)
@@ -190,44 +201,21 @@ void SqlBroker::applyJobRow(const ProviderDef& def, const Delta& delta, const De
     result.ok = true;
 }
 
-void SqlBroker::insertJobRowsTogether(const ProviderDef& def, const Delta& delta, ApplyResult& result) {
-    // The ids first, in one statement: a sequence hands them out in increasing order.
-    TParams count;
-    count.CreateParam(TFieldType::Integer, QStringLiteral("N"))
-        .SetAsInteger(static_cast<qint64>(delta.rows.size()));
-    const Table ids =
-        connection_.query(QStringLiteral("SELECT nextval(pg_get_serial_sequence('jobdata', 'j_id')) "
-                                         "AS J_ID FROM generate_series(1, :N) ORDER BY 1"),
-                          count, {FieldDef::largeint(QStringLiteral("J_ID"))});
-    if (ids.rowCount() != delta.rows.size())
-        RaiseDatabaseError(QStringLiteral("De server gaf te weinig id's voor de rijen van de job"));
-    // Many rows a statement, each row with its own id; far fewer round trips than a row at a time.
-    constexpr std::size_t RowsPerStatement = 500;
-    for (std::size_t first = 0; first < delta.rows.size(); first += RowsPerStatement) {
-        const std::size_t last = std::min(delta.rows.size(), first + RowsPerStatement);
-        QString columnList;
-        QStringList tuples;
-        BindList binds;
-        for (std::size_t r = first; r < last; ++r) {
-            JobColumns columns = jobColumns(def, delta, delta.rows[r]);
-            if (r == first)
-                columnList = QStringLiteral("J_ID,") + columns.names.join(u',');
-            else if (QStringLiteral("J_ID,") + columns.names.join(u',') != columnList)
-                RaiseDatabaseError(QStringLiteral("De rijen van een job hebben niet dezelfde velden"));
-            const std::int64_t id = ids.columns.front().intAt(r);
-            QStringList placeholders;
-            binds.push_back(BindValue{BindValue::Kind::Integer, id, {}});
-            placeholders << QStringLiteral(":P%1").arg(binds.size());
-            for (BindValue& value : columns.binds) {
-                binds.push_back(std::move(value));
-                placeholders << QStringLiteral(":P%1").arg(binds.size());
-            }
-            tuples << u'(' + placeholders.join(u',') + u')';
-            result.rows[r] = ApplyRowResult{true, {}, QVariant::fromValue<qint64>(id)};
-        }
-        connection_.execute(
-            QStringLiteral("INSERT INTO JOBDATA (%1) VALUES %2").arg(columnList, tuples.join(u',')), binds);
-    }
+/// Every row sends the same fields, so the columns are those of the first row; each row is still
+/// checked as one applied alone would be.
+void SqlBroker::insertJobRowsTogether(const JobColumnPlan& plan, const Delta& delta, ApplyResult& result,
+                                      std::size_t& failedRow) {
+    failedRow = 0;
+    if (delta.rows.empty())
+        return;
+    std::vector<BindList> rows;
+    rows.reserve(delta.rows.size());
+    for (failedRow = 0; failedRow < delta.rows.size(); ++failedRow)
+        rows.push_back(jobBinds(plan, delta.rows[failedRow]));
+    const std::vector<std::int64_t> ids = connection_.insertRowsWithIds(
+        QStringLiteral("JOBDATA"), QStringLiteral("J_ID"), plan.names, rows, failedRow);
+    for (std::size_t r = 0; r < ids.size(); ++r)
+        result.rows[r] = ApplyRowResult{true, {}, QVariant::fromValue<qint64>(ids[r])};
 }
 
 /// The jobs that the inserted rows of a delta belong to.
@@ -262,18 +250,30 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
     const bool allInserts = std::all_of(delta.rows.begin(), delta.rows.end(), [](const DeltaRow& row) {
         return row.kind == DeltaRow::Kind::Insert;
     });
-    const bool together = maxErrors == 0 && allInserts && connection_.dialect() == Dialect::PostgreSQL;
+    const bool together = maxErrors == 0 && allInserts;
     const bool savepoints = maxErrors != 0;
+    JobColumnPlan plan;
+    try {
+        plan = jobColumnPlan(def, delta);
+    } catch (const EVornError& error) {
+        // A field the provider does not know: nothing was written, every row fails with the first.
+        result.rolledBack = true;
+        result.errorCount = 1;
+        if (!result.rows.empty())
+            result.rows.front().error = error.message();
+        return result;
+    }
     connection_.begin();
     try {
         for (const int job : jobIdsOf(delta))
             RegisterJob(connection_, job);
         if (together) {
+            std::size_t failedRow = 0;
             try {
-                insertJobRowsTogether(def, delta, result);
+                insertJobRowsTogether(plan, delta, result, failedRow);
             } catch (const EVornError& error) {
                 result.errorCount = 1;
-                return rolledBack(error.message(), 0);
+                return rolledBack(error.message(), std::min(failedRow, delta.rows.size() - 1));
             }
             connection_.commit();
             return result;
@@ -282,7 +282,7 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
             if (savepoints)
                 connection_.execute(QStringLiteral("SAVEPOINT vorn_row"));
             try {
-                applyJobRow(def, delta, delta.rows[i], result.rows[i]);
+                applyJobRow(plan, delta, delta.rows[i], result.rows[i]);
                 if (savepoints)
                     connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
             } catch (const EVornError& error) {

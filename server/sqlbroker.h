@@ -37,17 +37,22 @@ private:
     const ProviderDef& provider(const QString& name) const;
     /// A command text must be given, and every parameter it names.
     void checkCommand(const ProviderDef& provider, const TParams& params, const QString& commandText);
-    struct JobColumns {
-        QStringList names; // the columns a row writes, J_ID not among them
-        BindList binds;
+    /// Which of a delta's fields a job row writes, to which column of the provider: the same for
+    /// every row of the delta, so worked out once.
+    struct JobColumnPlan {
+        QStringList names;                 // the columns a row writes, J_ID not among them
+        std::vector<std::size_t> fields;   // for each, the delta's field
+        std::vector<const FieldDef*> defs; // for each, the provider's column
     };
-    /// The values of a job row checked against the provider's fields.
-    JobColumns jobColumns(const ProviderDef& provider, const Delta& delta, const DeltaRow& row);
-    /// Inserts every row of the delta in a few statements (PostgreSQL): ids drawn first, then many
-    /// rows a statement. Raises at the first refusal; the caller rolls back.
-    void insertJobRowsTogether(const ProviderDef& provider, const Delta& delta, ApplyResult& result);
+    JobColumnPlan jobColumnPlan(const ProviderDef& provider, const Delta& delta);
+    /// The values of a job row, checked against the provider's columns.
+    static BindList jobBinds(const JobColumnPlan& plan, const DeltaRow& row);
+    /// Inserts every row of the delta with one statement prepared once; `failedRow` is the row that
+    /// made it fail.
+    void insertJobRowsTogether(const JobColumnPlan& plan, const Delta& delta, ApplyResult& result,
+                               std::size_t& failedRow);
     static std::set<int> jobIdsOf(const Delta& delta);
-    void applyJobRow(const ProviderDef& provider, const Delta& delta, const DeltaRow& row,
+    void applyJobRow(const JobColumnPlan& plan, const Delta& delta, const DeltaRow& row,
                      ApplyRowResult& result);
 
     Connection& connection_;

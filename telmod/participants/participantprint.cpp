@@ -134,23 +134,29 @@ std::int32_t TParticipantStatsForm::SavePrintStats(TIDList& list) {
     print.Close();
     print.Params().ParamByName(QStringLiteral("JobID")).SetAsInteger(FJobID);
     print.Open();
+    // The fields once, not by name for every row of a long list.
+    const auto field = [&print](const char* name) { return &print.FieldByName(QLatin1String(name)); };
+    TField* const category = field("J_INTEGER1");
+    TField* const recordType = field("J_TYPERECORD");
+    TField* const jobType = field("J_JOBTYPE");
+    TField* const code = field("J_SHORTTEXT1");
+    TField* const description = field("J_LONGTEXT1");
+    TField* const counts[] = {field("J_INTEGER2"), field("J_INTEGER3"), field("J_INTEGER4"),
+                              field("J_INTEGER5"), field("J_INTEGER6"), field("J_INTEGER7"),
+                              field("J_INTEGER8"), field("J_INTEGER9"), field("J_INTEGER10")};
     for (int i = 0; i < list.Count(); ++i) {
         const auto* stat = list.GetObjectAs<TParticipantStatistic>(i);
         print.Append();
-        print.FieldByName(QStringLiteral("J_INTEGER1")).SetAsInteger(list.GetID(i));
-        print.FieldByName(QStringLiteral("J_TYPERECORD")).SetAsInteger(0);
-        print.FieldByName(QStringLiteral("J_JOBTYPE")).SetAsInteger(-1);
-        print.FieldByName(QStringLiteral("J_SHORTTEXT1")).SetAsString(stat->Code());
-        print.FieldByName(QStringLiteral("J_LONGTEXT1")).SetAsString(stat->Omschrijving());
-        print.FieldByName(QStringLiteral("J_INTEGER2")).SetAsInteger(stat->Count());
-        print.FieldByName(QStringLiteral("J_INTEGER3")).SetAsInteger(stat->FinCount());
-        print.FieldByName(QStringLiteral("J_INTEGER4")).SetAsInteger(stat->NotFinNount());
-        print.FieldByName(QStringLiteral("J_INTEGER5")).SetAsInteger(stat->ManCount());
-        print.FieldByName(QStringLiteral("J_INTEGER6")).SetAsInteger(stat->GetVrouwCount());
-        print.FieldByName(QStringLiteral("J_INTEGER7")).SetAsInteger(stat->GetPersoonCount());
-        print.FieldByName(QStringLiteral("J_INTEGER8")).SetAsInteger(CreditHoursOf(*stat));
-        print.FieldByName(QStringLiteral("J_INTEGER9")).SetAsInteger(stat->C98Count());
-        print.FieldByName(QStringLiteral("J_INTEGER10")).SetAsInteger(stat->LesurenCursist());
+        category->SetAsInteger(list.GetID(i));
+        recordType->SetAsInteger(0);
+        jobType->SetAsInteger(-1);
+        code->SetAsString(stat->Code());
+        description->SetAsString(stat->Omschrijving());
+        const int values[] = {stat->Count(),        stat->FinCount(),      stat->NotFinNount(),
+                              stat->ManCount(),     stat->GetVrouwCount(), stat->GetPersoonCount(),
+                              CreditHoursOf(*stat), stat->C98Count(),      stat->LesurenCursist()};
+        for (std::size_t v = 0; v < std::size(values); ++v)
+            counts[v]->SetAsInteger(values[v]);
         print.Post();
     }
     print.ApplyUpdates(0);

@@ -137,6 +137,104 @@ TEST_P(JobTest, ManyRowsAreWrittenInOrderWithTheirOwnIdsAndNullsKept) {
     }
 }
 
+TEST_P(JobTest, TextsWithQuotesBackslashesBracesOrTheWordNullAreStoredAsTyped) {
+    TVornClientDataSet print("CDSPrint", broker_.get());
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.ParamToFields = "J_JOBID=JobID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(17);
+    DeclareJobFields(print);
+    print.Open();
+    const QStringList texts{"a\"b", "c\\d", "{e,f}", "NULL", "", "Ünïcode ✓", "x'y", " spatie "};
+    for (int i = 0; i < texts.size(); ++i)
+        AppendStatistic(print, i + 1, i, texts[i]);
+    print.Append(); // a row whose texts are null
+    print.FieldByName("J_TYPERECORD").SetAsInteger(0);
+    print.FieldByName("J_JOBTYPE").SetAsInteger(-1);
+    print.FieldByName("J_INTEGER1").SetAsInteger(99);
+    print.Post();
+    ASSERT_EQ(print.ApplyUpdates(0), 0);
+    print.Close();
+    print.Open();
+    ASSERT_EQ(print.RecordCount(), texts.size() + 1);
+    for (print.First(); !print.Eof(); print.Next()) {
+        const int row = print.FieldByName("J_INTEGER1").AsInteger() - 1;
+        if (row == 98) {
+            EXPECT_TRUE(print.FieldByName("J_SHORTTEXT1").IsNull());
+            EXPECT_TRUE(print.FieldByName("J_INTEGER2").IsNull());
+            continue;
+        }
+        EXPECT_EQ(print.FieldByName("J_SHORTTEXT1").AsString(), texts.value(row)) << row;
+        EXPECT_FALSE(print.FieldByName("J_SHORTTEXT1").IsNull() && !texts.value(row).isEmpty()) << row;
+        EXPECT_EQ(print.FieldByName("J_LONGTEXT1").AsString(), texts.value(row) + " omschrijving") << row;
+    }
+}
+
+TEST_P(JobTest, AFieldNullInEveryRowIsStoredAsNull) {
+    TVornClientDataSet print("CDSPrint", broker_.get());
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.ParamToFields = "J_JOBID=JobID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(19);
+    DeclareJobFields(print);
+    print.Open();
+    for (int i = 1; i <= 3; ++i) {
+        AppendStatistic(print, i, i, QStringLiteral("K%1").arg(i));
+        print.Edit();
+        print.FieldByName("J_LONGTEXT1").Clear();
+        print.FieldByName("J_INTEGER2").Clear();
+        print.Post();
+    }
+    ASSERT_EQ(print.ApplyUpdates(0), 0);
+    print.Close();
+    print.Open();
+    ASSERT_EQ(print.RecordCount(), 3);
+    for (print.First(); !print.Eof(); print.Next()) {
+        EXPECT_TRUE(print.FieldByName("J_LONGTEXT1").IsNull());
+        EXPECT_TRUE(print.FieldByName("J_INTEGER2").IsNull());
+        EXPECT_FALSE(print.FieldByName("J_SHORTTEXT1").IsNull());
+    }
+}
+
+TEST_P(JobTest, ARowTheDatabaseRefusesMidwayRollsBackAllAndTheConnectionGoesOn) {
+    // A trigger refuses one row far into the apply, past the first rows the server has answered.
+    if (GetParam() == server::Dialect::SQLite) {
+        connection_->executeScript("CREATE TRIGGER weiger BEFORE INSERT ON JOBDATA WHEN NEW.J_SHORTTEXT1 = "
+                                   "'WEIGER' BEGIN SELECT RAISE(ABORT, 'rij geweigerd'); END");
+    } else {
+        connection_->executeScript(
+            "CREATE FUNCTION weiger() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF NEW.J_SHORTTEXT1 = "
+            "'WEIGER' THEN RAISE EXCEPTION 'rij geweigerd'; END IF; RETURN NEW; END $$; "
+            "CREATE TRIGGER weiger BEFORE INSERT ON JOBDATA FOR EACH ROW EXECUTE FUNCTION weiger()");
+    }
+    TVornClientDataSet print("CDSPrint", broker_.get());
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.ParamToFields = "J_JOBID=JobID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(13);
+    DeclareJobFields(print);
+    print.Open();
+    constexpr int RowCount = 5000;
+    constexpr int Refused = 3500;
+    for (int i = 1; i <= RowCount; ++i)
+        AppendStatistic(print, i, i, i == Refused ? QStringLiteral("WEIGER") : QStringLiteral("C%1").arg(i));
+    try {
+        print.ApplyUpdates(0);
+        ADD_FAILURE() << "the refused row did not stop the apply";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.message().contains("rij geweigerd")) << error.message().toStdString();
+    }
+    EXPECT_EQ(print.ChangeCount(), RowCount) << "nothing was taken as saved";
+    EXPECT_TRUE(Rows("DSPOSPPrintStats", {{"JobID", 13}}).isEmpty()) << "no row of the job stays";
+
+    // The same connection writes the next job whole.
+    print.CancelUpdates();
+    for (int i = 1; i <= 3; ++i)
+        AppendStatistic(print, i, i, QStringLiteral("C%1").arg(i));
+    EXPECT_EQ(print.ApplyUpdates(0), 0);
+    EXPECT_EQ(Rows("DSPOSPPrintStats", {{"JobID", 13}}).size(), 3);
+}
+
 using ReportTest = DatabaseTest;
 
 TEST_P(ReportTest, StoredStatisticsAndTheirQueryRunWithBoundParameters) {
