@@ -1,11 +1,6 @@
-// vorn: the desktop client. Loads the modules, opens the database and shows the main window.
-//   vorn [--database DB]
-//   vorn --list-forms                         the registered screens, one a line
-//   vorn --screenshot FILE [--open CLASS]     the main window as a PNG, drawn off screen
-//   vorn export --screen CLASS --institution CODE (--date D | --from D --to D) [--figure N] [--scale N]
-//               [--format csv|xlsx|all] [--screenshot FILE] --out DIR
-//   vorn print --screen CLASS --institution CODE (--date D | --from D --to D) --report NAME
-//              [--category N] --pdf FILE
+// vorn: the desktop client. Loads the modules, opens the database and shows the main window, or
+// runs one verb without a screen (see UsageText in commandline.h).
+#include "commandline.h"
 #include "export.h"
 #include "mainwindow.h"
 #include "querywatch.h"
@@ -21,7 +16,6 @@
 #include "host/forms/moduleloader.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -39,73 +33,6 @@
 using namespace vorn;
 
 namespace {
-
-bool hasArgument(int argc, char* argv[], const char* name) {
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], name) == 0)
-            return true;
-    return false;
-}
-
-/// Options that take a value, so that a value is never taken for the verb.
-bool takesValue(const char* argument) {
-    static const char* const withValue[] = {
-        "-d",       "--database", "--screenshot", "--open",   "--modules", "--screen", "--institution",
-        "--date",   "--from",     "--to",         "--figure", "--scale",   "--out",    "--format",
-        "--report", "--pdf",      "--category"};
-    for (const char* option : withValue)
-        if (qstrcmp(argument, option) == 0)
-            return true;
-    return false;
-}
-
-/// Whether the verb is on the command line, before or after the options.
-bool hasVerb(int argc, char* argv[], const char* verb) {
-    for (int i = 1; i < argc; ++i) {
-        if (takesValue(argv[i]))
-            ++i;
-        else if (qstrcmp(argv[i], verb) == 0)
-            return true;
-    }
-    return false;
-}
-
-const char* const Usage =
-    "Gebruik:\n"
-    "  vorn [--database DB] [--open KLASSE]             start de client\n"
-    "  vorn --list-forms                                toont de geregistreerde schermen\n"
-    "  vorn --version                                   toont de versie\n"
-    "  vorn --screenshot BESTAND [--open KLASSE]        het hoofdvenster als PNG, zonder scherm\n"
-    "  vorn [--database DB] export --screen KLASSE --institution CODE\n"
-    "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
-    "       [--figure N] [--scale N] [--format csv|xlsx|all] [--screenshot BESTAND] --out MAP\n"
-    "  vorn [--database DB] print --screen KLASSE --institution CODE\n"
-    "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
-    "       --report \"RAPPORTNAAM\" [--category N] --pdf BESTAND\n"
-    "  vorn [--database DB] export|print --screen TOLAPStatsForm --institution CODE\n"
-    "       --statistic L_CODE [--date WERKDATUM] (--out MAP | --report \"Afdruk rooster\" --pdf BESTAND)\n"
-    "\n"
-    "Opties:\n"
-    "  -d, --database DB     SQLite-bestand of PostgreSQL-verbinding (anders $VORN_DATABASE of de\n"
-    "                        voorbeelddatabank)\n"
-    "  --open KLASSE         opent dit scherm (met zijn overzichtsscherm)\n"
-    "  --modules MAP         map met de modules\n"
-    "  --screen KLASSE       export: het scherm\n"
-    "  --institution CODE    export: de instelling (IS_CODE)\n"
-    "  --date DATUM          export: de datum\n"
-    "  --from DATUM          export: begin van de periode (samen met --to)\n"
-    "  --to DATUM            export: einde van de periode (samen met --from)\n"
-    "  --figure N            export: het cijfer van de grafieken\n"
-    "  --scale N             export: de granulariteit (een positief getal)\n"
-    "  --format F            export: csv (standaard), xlsx of all\n"
-    "  --out MAP             export: de map voor de bestanden\n"
-    "  --report NAAM         print: het rapport, zoals het scherm het noemt\n"
-    "  --category N          print: de statistiek (nummer in de keuzelijst) als de naam er geen noemt\n"
-    "  --pdf BESTAND         print: het PDF-bestand dat geschreven wordt\n"
-    "  --statistic CODE      export, print: de bewaarde statistiek (kubusscherm); --date is dan de\n"
-    "                        werkdatum\n"
-    "  --version             toont de versie\n"
-    "  -h, --help            toont deze hulp\n";
 
 /// Whether what went to standard output got there: a full disk or a closed pipe is a failure.
 bool wroteWholly(QTextStream& out) {
@@ -228,25 +155,57 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
         QTextStream(stderr) << message << '\n';
 }
 
+namespace {
+
+/// The arguments as the program got them, before Qt takes its own out.
+QStringList rawArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+/// The verb's request run against the window; its output on standard output.
+int runVerb(MainWindow& window, const TCommandLine& line, QTextStream& err) {
+    const bool exporting = line.command == TCommand::Export;
+    const char* const verb = exporting ? "vorn export: " : "vorn print: ";
+    try {
+        QTextStream out(stdout);
+        if (exporting)
+            RunExport(window, line.exportRequest, out);
+        else
+            RunPrintToPdf(window, line.printRequest, out);
+        if (!wroteWholly(out))
+            return 1;
+        if (exporting && !line.screenshot.isEmpty())
+            return screenshot(window, line.screenshot, false, {});
+        return 0;
+    } catch (const EVornError& error) {
+        err << verb << error.message() << '\n';
+    } catch (const std::bad_alloc&) {
+        err << verb << OutOfMemoryMessage() << '\n';
+    }
+    return 1;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     // SOURCE_DATE_EPOCH asks for the same output from the same input: Qt's hashes then take a fixed
     // seed, so that a PDF's fonts are written in the same order every time.
     if (qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH"))
         QHashSeed::setDeterministicGlobalSeed();
-    if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
+    const QStringList raw = rawArguments(argc, argv);
+    const TCommand early = ParseCommandLine(raw).command;
+    if (early == TCommand::Help || early == TCommand::Version) {
         QTextStream out(stdout);
-        out << Usage;
+        if (early == TCommand::Help)
+            out << UsageText();
+        else
+            out << "vorn " << ProgramVersion() << '\n';
         return wroteWholly(out) ? 0 : 1;
     }
-    if (hasArgument(argc, argv, "--version")) {
-        QTextStream out(stdout);
-        out << "vorn " << ProgramVersion() << '\n';
-        return wroteWholly(out) ? 0 : 1;
-    }
-    const bool exporting = hasVerb(argc, argv, "export");
-    const bool printing = hasVerb(argc, argv, "print");
-    const bool offscreen = exporting || printing || hasArgument(argc, argv, "--screenshot") ||
-                           hasArgument(argc, argv, "--list-forms");
+    const bool offscreen = RunsOffscreen(raw);
     if (offscreen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (offscreen)
@@ -262,49 +221,18 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("vorn"));
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Vorn: statistieken van scholen en centra volwassenenonderwijs."));
-    const QCommandLineOption database({"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db");
-    const QCommandLineOption listFormsOption("list-forms", "Toont de geregistreerde schermen.");
-    const QCommandLineOption screenshotOption("screenshot", "Schrijft het hoofdvenster als PNG.", "bestand");
-    const QCommandLineOption openOption("open", "Opent dit scherm (met zijn overzichtsscherm).", "klasse");
-    const QCommandLineOption modulesOption("modules", "Map met de modules.", "map");
-    const QCommandLineOption screenOption("screen", "export: het scherm (klasse).", "klasse");
-    const QCommandLineOption institutionOption("institution", "export: de instelling (IS_CODE).", "code");
-    const QCommandLineOption dateOption("date", "export: de datum JJJJ-MM-DD.", "datum");
-    const QCommandLineOption fromOption("from", "export: begin van de periode.", "datum");
-    const QCommandLineOption toOption("to", "export: einde van de periode.", "datum");
-    const QCommandLineOption figureOption("figure", "export: het cijfer van de grafieken.", "n");
-    const QCommandLineOption scaleOption("scale", "export: de granulariteit.", "n");
-    const QCommandLineOption outOption("out", "export: de map voor de bestanden.", "map");
-    const QCommandLineOption formatOption("format", "export: csv, xlsx of all.", "formaat");
-    const QCommandLineOption reportOption("report", "print: het rapport.", "naam");
-    const QCommandLineOption categoryOption("category", "print: de statistiek.", "n");
-    const QCommandLineOption pdfOption("pdf", "print: het PDF-bestand.", "bestand");
-    const QCommandLineOption statisticOption("statistic", "export, print: de statistiek (L_CODE).", "code");
-    parser.addOptions({database, listFormsOption, screenshotOption, openOption, modulesOption, screenOption,
-                       institutionOption, dateOption, fromOption, toOption, figureOption, scaleOption,
-                       outOption, formatOption, reportOption, categoryOption, pdfOption, statisticOption});
+    // Read again now that Qt has taken its own options (-platform, -style) out.
+    const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
     QTextStream err(stderr);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << "vorn: " << parser.errorText() << "\nvorn --help toont het gebruik.\n";
-        return 1;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (exporting && printing) {
-        err << "vorn: export en print gaan niet samen\n";
-        return 1;
-    }
-    if (positional.size() > (exporting || printing ? 1 : 0)) {
-        err << "vorn: onbekend argument '" << positional.last() << "'\nvorn --help toont het gebruik.\n";
+    if (!line.error.isEmpty()) {
+        err << line.error;
         return 1;
     }
     LoadQtTranslations();
     TModuleLoader loader;
-    const QStringList moduleErrors = loader.LoadFolder(
-        parser.isSet(modulesOption) ? parser.value(modulesOption) : TModuleLoader::DefaultFolder());
-    if (parser.isSet(listFormsOption)) {
+    const QStringList moduleErrors =
+        loader.LoadFolder(line.modules.isEmpty() ? TModuleLoader::DefaultFolder() : line.modules);
+    if (line.command == TCommand::ListForms) {
         for (const QString& error : moduleErrors)
             err << "vorn: " << error << '\n';
         QTextStream out(stdout);
@@ -313,7 +241,7 @@ int main(int argc, char* argv[]) {
     }
 
     TDatabaseSession session;
-    if (!openStartDatabase(session, parser.value(database), settingsFile(), offscreen, err))
+    if (!openStartDatabase(session, line.database, settingsFile(), offscreen, err))
         return 1;
     // What the user must know before working: an upgrade, or that they see no institution.
     QStringList notices{server::UpgradeMessage(session.Upgrade()), session.AccessMessage()};
@@ -324,9 +252,10 @@ int main(int argc, char* argv[]) {
 
     // The verbs read the user's settings (page set-up, pivot layouts) but leave them as they were:
     // what the screens remember when they close goes to a copy that is thrown away.
+    const bool verb = line.command == TCommand::Export || line.command == TCommand::Print;
     QTemporaryDir unattendedSettings;
     QString windowSettings = settingsFile();
-    if (exporting || printing) {
+    if (verb) {
         const QString copy = unattendedSettings.filePath(QStringLiteral("vorn.ini"));
         if (!unattendedSettings.isValid() ||
             (QFileInfo::exists(windowSettings) && !QFile::copy(windowSettings, copy))) {
@@ -355,82 +284,13 @@ int main(int argc, char* argv[]) {
         ReportError(error);
 
     int result = 0;
-    const auto screenRequest = [&] {
-        if (parser.value(screenOption).isEmpty() || parser.value(institutionOption).isEmpty())
-            RaiseClientError("Geef --screen en --institution");
-        if (parser.isSet(fromOption) != parser.isSet(toOption))
-            RaiseClientError("Een periode verwacht --from en --to samen");
-        if (parser.isSet(dateOption) && parser.isSet(fromOption))
-            RaiseClientError("Geef --date of een periode (--from en --to), niet beide");
-        TScreenRequest screen;
-        screen.institutionCode = parser.value(institutionOption);
-        screen.statistic = parser.value(statisticOption);
-        if (parser.isSet(dateOption))
-            screen.date = ParseExportDate("--date", parser.value(dateOption));
-        if (parser.isSet(fromOption))
-            screen.from = ParseExportDate("--from", parser.value(fromOption));
-        if (parser.isSet(toOption))
-            screen.to = ParseExportDate("--to", parser.value(toOption));
-        if (IsDateSet(screen.from) && screen.from > screen.to)
-            RaiseClientError("--from ligt na --to");
-        bool ok = true;
-        if (parser.isSet(figureOption) &&
-            ((screen.figure = parser.value(figureOption).toInt(&ok)), !ok || screen.figure < 0))
-            RaiseClientError("--figure verwacht een getal vanaf 0");
-        if (parser.isSet(scaleOption) &&
-            ((screen.scale = parser.value(scaleOption).toInt(&ok)), !ok || screen.scale <= 0))
-            RaiseClientError("--scale verwacht een positief getal");
-        return screen;
-    };
-    if (exporting || printing) {
-        const char* const verb = exporting ? "vorn export: " : "vorn print: ";
-        try {
-            QTextStream out(stdout);
-            if (exporting) {
-                ExportRequest request;
-                request.screenClass = parser.value(screenOption);
-                request.outputFolder = parser.value(outOption);
-                if (request.outputFolder.isEmpty())
-                    RaiseClientError("export verwacht --out");
-                request.screen = screenRequest();
-                if (parser.isSet(formatOption))
-                    request.format = ParseExportFormat(parser.value(formatOption));
-                RunExport(window, request, out);
-            } else {
-                PrintRequest request;
-                request.screenClass = parser.value(screenOption);
-                request.report = parser.value(reportOption);
-                request.pdfPath = parser.value(pdfOption);
-                if (request.report.isEmpty() || request.pdfPath.isEmpty())
-                    RaiseClientError("print verwacht --report en --pdf");
-                request.screen = screenRequest();
-                if (!IsDateSet(request.screen.date) && !IsDateSet(request.screen.from) &&
-                    request.screen.statistic.isEmpty())
-                    RaiseClientError("print verwacht --date of een periode (--from en --to)");
-                bool ok = true;
-                if (parser.isSet(categoryOption) &&
-                    ((request.category = parser.value(categoryOption).toInt(&ok)),
-                     !ok || request.category < 0))
-                    RaiseClientError("--category verwacht een getal vanaf 0");
-                RunPrintToPdf(window, request, out);
-            }
-            if (!wroteWholly(out))
-                result = 1;
-            if (exporting && parser.isSet(screenshotOption))
-                result = screenshot(window, parser.value(screenshotOption), false, {});
-        } catch (const EVornError& error) {
-            err << verb << error.message() << '\n';
-            result = 1;
-        } catch (const std::bad_alloc&) {
-            err << verb << OutOfMemoryMessage() << '\n';
-            result = 1;
-        }
-    } else if (parser.isSet(screenshotOption)) {
-        result = screenshot(window, parser.value(screenshotOption), true, parser.value(openOption));
+    if (verb) {
+        result = runVerb(window, line, err);
+    } else if (line.command == TCommand::Screenshot) {
+        result = screenshot(window, line.screenshot, true, line.openScreen);
     } else {
         window.show();
-        QTimer::singleShot(0, &window,
-                           [&] { RunGuarded([&] { window.OpenFirstScreen(parser.value(openOption)); }); });
+        QTimer::singleShot(0, &window, [&] { RunGuarded([&] { window.OpenFirstScreen(line.openScreen); }); });
         result = QApplication::exec();
     }
     SetErrorReporter(nullptr);

@@ -43,10 +43,15 @@ const TNames<TCubeGroup>& GroupNames() {
 }
 
 const TNames<TShowAs>& ShowAsNames() {
-    static const TNames<TShowAs> names{{QStringLiteral("value"), TShowAs::Value},
-                                       {QStringLiteral("percentOfRow"), TShowAs::PercentOfRow},
-                                       {QStringLiteral("percentOfColumn"), TShowAs::PercentOfColumn},
-                                       {QStringLiteral("percentOfTotal"), TShowAs::PercentOfTotal}};
+    static const TNames<TShowAs> names{
+        {QStringLiteral("value"), TShowAs::Value},
+        {QStringLiteral("percentOfRow"), TShowAs::PercentOfRow},
+        {QStringLiteral("percentOfColumn"), TShowAs::PercentOfColumn},
+        {QStringLiteral("percentOfTotal"), TShowAs::PercentOfTotal},
+        {QStringLiteral("differenceFromPrevious"), TShowAs::DifferenceFromPrevious},
+        {QStringLiteral("percentDifferenceFromPrevious"), TShowAs::PercentDifferenceFromPrevious},
+        {QStringLiteral("runningTotal"), TShowAs::RunningTotal},
+        {QStringLiteral("rank"), TShowAs::Rank}};
     return names;
 }
 
@@ -320,7 +325,8 @@ void ReadSortAndTotals(const QJsonObject& object, const TOLAPDefinition& definit
 
 TCubeLayoutDef Layout(const QJsonObject& object, const TOLAPDefinition& definition) {
     const QString where = QStringLiteral("de indeling");
-    OnlyKeys(object, {"rows", "columns", "filters", "measures", "showAs", "sort", "totals"}, where);
+    OnlyKeys(object, {"rows", "columns", "filters", "measures", "showAs", "showAsField", "sort", "totals"},
+             where);
     TCubeLayoutDef layout = DefaultLayout(definition);
     const QString dimension = QStringLiteral("dimensie");
     if (object.contains(QStringLiteral("columns")))
@@ -343,10 +349,15 @@ TCubeLayoutDef Layout(const QJsonObject& object, const TOLAPDefinition& definiti
     const QString showAs = Text(object, QStringLiteral("showAs"), where, QStringLiteral("value"));
     const TShowAs* shown = Lookup(ShowAsNames(), showAs);
     if (shown == nullptr)
-        Fail(QStringLiteral(
-                 "onbekende weergave \"%1\" (value, percentOfRow, percentOfColumn of percentOfTotal)")
-                 .arg(showAs));
+        Fail(
+            QStringLiteral("onbekende weergave \"%1\" (value, percentOfRow, percentOfColumn, percentOfTotal, "
+                           "differenceFromPrevious, percentDifferenceFromPrevious, runningTotal of rank)")
+                .arg(showAs));
     layout.showAs = *shown;
+    if (object.contains(QStringLiteral("showAsField")))
+        layout.showAsField = ResolveNames({Text(object, QStringLiteral("showAsField"), where, QString())},
+                                          definition.dimensions, dimension)
+                                 .front();
     ReadSortAndTotals(object, definition, layout);
     return layout;
 }
@@ -453,7 +464,7 @@ QJsonObject LayoutToJson(const TCubeLayoutDef& layout) {
     QJsonObject filters;
     for (const TCubeFilterDef& filter : layout.filters)
         filters.insert(filter.dimension, QJsonArray::fromStringList(filter.members));
-    return QJsonObject{{"rows", QJsonArray::fromStringList(layout.rows)},
+    QJsonObject object{{"rows", QJsonArray::fromStringList(layout.rows)},
                        {"columns", QJsonArray::fromStringList(layout.columns)},
                        {"filters", filters},
                        {"measures", QJsonArray::fromStringList(layout.measures)},
@@ -462,6 +473,9 @@ QJsonObject LayoutToJson(const TCubeLayoutDef& layout) {
                                             {"columns", SortToJson(layout.columnSort)}}},
                        {"totals", QJsonObject{{"rows", TotalsToJson(layout.rowTotals)},
                                               {"columns", TotalsToJson(layout.columnTotals)}}}};
+    if (!layout.showAsField.isEmpty())
+        object.insert(QStringLiteral("showAsField"), layout.showAsField);
+    return object;
 }
 
 QJsonObject DimensionToJson(const TCubeDimensionDef& dimension) {
@@ -562,6 +576,16 @@ QString AggregateName(TCubeAggregate aggregate) {
 
 QString GroupName(TCubeGroup group) {
     return NameOf(GroupNames(), group);
+}
+
+bool IsAlongAField(TShowAs showAs) {
+    return showAs == TShowAs::DifferenceFromPrevious || showAs == TShowAs::PercentDifferenceFromPrevious ||
+           showAs == TShowAs::RunningTotal || showAs == TShowAs::Rank;
+}
+
+bool ShowsFraction(TShowAs showAs) {
+    return showAs == TShowAs::PercentOfRow || showAs == TShowAs::PercentOfColumn ||
+           showAs == TShowAs::PercentOfTotal || showAs == TShowAs::PercentDifferenceFromPrevious;
 }
 
 QString ShowAsName(TShowAs showAs) {

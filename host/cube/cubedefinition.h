@@ -31,8 +31,24 @@ enum class TCubeGroup : std::uint8_t {
 
 enum class TCubeAggregate : std::uint8_t { Count, CountDistinct, Sum, Average, Minimum, Maximum };
 
-/// What a cell shows: its value, or its value as a fraction of a total.
-enum class TShowAs : std::uint8_t { Value, PercentOfRow, PercentOfColumn, PercentOfTotal };
+/// What a cell shows: its value, or its value as a fraction of a total, or against the other
+/// members of a field (the base field) in the order shown: the difference from the previous
+/// member, that difference as a fraction of the previous member's value, the running total, or the
+/// rank (1 for the highest value) among the members of the same parent.
+enum class TShowAs : std::uint8_t {
+    Value,
+    PercentOfRow,
+    PercentOfColumn,
+    PercentOfTotal,
+    DifferenceFromPrevious,
+    PercentDifferenceFromPrevious,
+    RunningTotal,
+    Rank
+};
+/// Whether a show-as compares a member with the other members of the base field.
+bool IsAlongAField(TShowAs showAs);
+/// Whether a show-as gives a fraction, shown as a percentage.
+bool ShowsFraction(TShowAs showAs);
 
 enum class TSortBy : std::uint8_t { Label, Measure };
 
@@ -87,6 +103,7 @@ struct TCubeLayoutDef {
     std::vector<TCubeFilterDef> filters;
     QStringList measures;
     TShowAs showAs = TShowAs::Value;
+    QString showAsField; // the base field of a show-as along a field; empty: the innermost row field
     TCubeSortDef rowSort;
     TCubeSortDef columnSort;
     TCubeTotalsDef rowTotals;

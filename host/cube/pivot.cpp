@@ -655,6 +655,33 @@ std::unique_ptr<TPivotLines> LayOutAxis(const TCube& cube, const TPivotAggregate
     return lines;
 }
 
+/// The node on `level` that a node on a deeper level of the tree lies under.
+std::uint32_t AncestorAt(const TAxisTree& tree, std::uint32_t nodeLevel, std::uint32_t node,
+                         std::uint32_t level) {
+    for (std::uint32_t k = nodeLevel; k > level; --k)
+        node = tree.levels[k].parent[node];
+    return node;
+}
+
+/// The node below `node` (on `level`) whose members further down are `codes`; NoId when absent.
+std::uint32_t Descend(const TAxisTree& tree, std::uint32_t level, std::uint32_t node,
+                      const std::vector<std::uint32_t>& codes) {
+    for (const std::uint32_t code : codes) {
+        const TAxisTree::TLevel& here = tree.levels[level];
+        const TAxisTree::TLevel& below = tree.levels[level + 1];
+        std::uint32_t found = NoId;
+        for (std::uint32_t child = here.childStart[node]; child < here.childStart[node + 1] && found == NoId;
+             ++child)
+            if (below.code[child] == code)
+                found = child;
+        if (found == NoId)
+            return NoId;
+        node = found;
+        ++level;
+    }
+    return node;
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ the pivot
@@ -688,6 +715,9 @@ void TPivot::check(const TPivotLayout& layout) const {
     for (const int measure : layout.measures)
         if (measure < 0 || measure >= cube_->MeasureCount())
             FailLayout(QStringLiteral("maat %1 bestaat niet").arg(measure));
+    if (layout.showAsDimension < -1 || layout.showAsDimension >= cube_->DimensionCount())
+        FailLayout(
+            QStringLiteral("weergave langs dimensie %1, die niet bestaat").arg(layout.showAsDimension));
     for (const TAxisLayout* axis : {&layout.rows, &layout.columns})
         if (axis->sortBy == TSortBy::Measure &&
             (axis->sortMeasure < 0 || axis->sortMeasure >= cube_->MeasureCount()))
@@ -705,6 +735,34 @@ void TPivot::SetLayout(const TPivotLayout& layout) {
     rowLines_ = std::move(rowLines);
     columnLines_ = std::move(columnLines);
     layout_ = layout;
+    layOutBase();
+}
+
+/// Where the base field of a show-as along a field lies and its members in the order shown.
+void TPivot::layOutBase() {
+    base_ = TBase{};
+    alongCache_.clear();
+    const int dimension = ShowAsBaseDimension(layout_);
+    if (!IsAlongAField(layout_.showAs) || dimension < 0)
+        return;
+    const auto onRows = std::find(layout_.rows.dimensions.begin(), layout_.rows.dimensions.end(), dimension);
+    base_.axis = onRows != layout_.rows.dimensions.end() ? TPivotAxis::Rows : TPivotAxis::Columns;
+    const std::vector<int>& dimensions =
+        base_.axis == TPivotAxis::Rows ? layout_.rows.dimensions : layout_.columns.dimensions;
+    base_.level =
+        static_cast<int>(std::find(dimensions.begin(), dimensions.end(), dimension) - dimensions.begin()) + 1;
+    const TAxisTree& tree = TreeOf(*aggregates_, base_.axis);
+    const auto level = static_cast<std::uint32_t>(base_.level);
+    base_.position.assign(tree.levels[level].size(), NoId);
+    for (const TPivotLine& line : (base_.axis == TPivotAxis::Rows ? rowLines_ : columnLines_)->lines) {
+        if (line.level < level)
+            continue;
+        const std::uint32_t node = AncestorAt(tree, line.level, line.node, level);
+        if (base_.order.empty() || base_.order.back() != node) {
+            base_.position[node] = static_cast<std::uint32_t>(base_.order.size());
+            base_.order.push_back(node);
+        }
+    }
 }
 
 int TPivot::LineCount(TPivotAxis axis) const {
@@ -782,6 +840,8 @@ std::optional<double> TPivot::Aggregate(int rowLine, int columnLine, int measure
 
 std::optional<double> TPivot::Value(int rowLine, int columnLine, int slot) const {
     const int measure = layout_.measures.at(static_cast<std::size_t>(slot));
+    if (IsAlongAField(layout_.showAs))
+        return alongAField(rowLine, columnLine, measure);
     const std::optional<double> value = aggregateOf(rowLine, columnLine, measure);
     if (layout_.showAs == TShowAs::Value || !value)
         return value;
@@ -802,11 +862,84 @@ QString TPivot::Text(int rowLine, int columnLine, int slot) const {
     const std::optional<double> value = Value(rowLine, columnLine, slot);
     if (!value)
         return {};
-    if (layout_.showAs != TShowAs::Value) {
+    if (ShowsFraction(layout_.showAs)) {
         static const TNumberFormat percentage = *TNumberFormat::Parse(QStringLiteral("0.0%"));
         return percentage.Format(*value);
     }
+    if (layout_.showAs == TShowAs::Rank) {
+        static const TNumberFormat whole = *TNumberFormat::Parse(QStringLiteral("0"));
+        return whole.Format(*value);
+    }
     return cube_->Measure(layout_.measures.at(static_cast<std::size_t>(slot))).format.Format(*value);
+}
+
+std::optional<double> TPivot::alongAField(int rowLine, int columnLine, int measure) const {
+    if (base_.level == 0)
+        return std::nullopt;
+    const bool onRows = base_.axis == TPivotAxis::Rows;
+    const TPivotLine& line = (onRows ? rowLines_ : columnLines_)
+                                 ->lines.at(static_cast<std::size_t>(onRows ? rowLine : columnLine));
+    const int otherLine = onRows ? columnLine : rowLine;
+    const auto level = static_cast<std::uint32_t>(base_.level);
+    if (line.level < level) // a total over members of the base field
+        return std::nullopt;
+    const TAxisTree& tree = TreeOf(*aggregates_, base_.axis);
+    std::vector<std::uint32_t> below;
+    std::uint32_t node = line.node;
+    for (std::uint32_t k = line.level; k > level; --k) {
+        below.push_back(tree.levels[k].code[node]);
+        node = tree.levels[k].parent[node];
+    }
+    std::reverse(below.begin(), below.end());
+    if (!below.empty()) {
+        const TRun run = runOf(node, below, static_cast<int>(line.level), otherLine, measure);
+        const std::vector<std::optional<double>> shown = AlongAField(layout_.showAs, run.values);
+        const auto at = std::find(run.nodes.begin(), run.nodes.end(), node) - run.nodes.begin();
+        return shown.at(static_cast<std::size_t>(at));
+    }
+    // On the base level itself: every run at once, kept for the other cells of this line.
+    std::vector<std::optional<double>>& cached = alongCache_[{otherLine, measure}];
+    if (cached.empty()) {
+        cached.resize(tree.levels[level].size());
+        for (std::size_t first = 0; first < base_.order.size();) {
+            const TRun run = runOf(base_.order[first], {}, base_.level, otherLine, measure);
+            const std::vector<std::optional<double>> shown = AlongAField(layout_.showAs, run.values);
+            for (std::size_t i = 0; i < run.nodes.size(); ++i)
+                cached[run.nodes[i]] = shown[i];
+            first += run.nodes.size();
+        }
+    }
+    return cached.at(node);
+}
+
+/// The run of members with the same parent around `baseNode` in the order shown, each with its value
+/// at the members `below` it (on the line's level) in the other axis's line.
+TPivot::TRun TPivot::runOf(std::uint32_t baseNode, const std::vector<std::uint32_t>& below, int lineLevel,
+                           int otherLine, int measure) const {
+    const bool onRows = base_.axis == TPivotAxis::Rows;
+    const TAxisTree& tree = TreeOf(*aggregates_, base_.axis);
+    const auto level = static_cast<std::uint32_t>(base_.level);
+    const std::vector<std::uint32_t>& parents = tree.levels[level].parent;
+    const TPivotLine& other =
+        (onRows ? columnLines_ : rowLines_)->lines.at(static_cast<std::size_t>(otherLine));
+    std::size_t first = base_.position.at(baseNode);
+    while (first > 0 && parents[base_.order[first - 1]] == parents[baseNode])
+        --first;
+    TRun run;
+    for (std::size_t i = first; i < base_.order.size() && parents[base_.order[i]] == parents[baseNode]; ++i) {
+        const std::uint32_t member = base_.order[i];
+        run.nodes.push_back(member);
+        const std::uint32_t node = Descend(tree, level, member, below);
+        if (node == NoId) {
+            run.values.emplace_back();
+            continue;
+        }
+        const auto at = static_cast<std::uint32_t>(lineLevel);
+        run.values.push_back(
+            onRows ? CellAggregate(*cube_, *aggregates_, measure, at, node, other.level, other.node)
+                   : CellAggregate(*cube_, *aggregates_, measure, other.level, other.node, at, node));
+    }
+    return run;
 }
 
 std::vector<std::uint32_t> TPivot::DrillThrough(int rowLine, int columnLine) const {
@@ -994,6 +1127,8 @@ TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored) {
     for (const QString& name : stored.measures)
         layout.measures.push_back(cube.Definition().MeasureIndex(name));
     layout.showAs = stored.showAs;
+    if (!stored.showAsField.isEmpty())
+        layout.showAsDimension = cube.Definition().DimensionIndex(stored.showAsField);
     ApplySort(cube, stored.rowSort, layout.columns.dimensions, layout.rows);
     ApplySort(cube, stored.columnSort, layout.rows.dimensions, layout.columns);
     layout.rows.grandTotal = stored.rowTotals.grand;
@@ -1001,6 +1136,58 @@ TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored) {
     layout.columns.grandTotal = stored.columnTotals.grand;
     layout.columns.subtotals = stored.columnTotals.sub;
     return layout;
+}
+
+std::vector<std::optional<double>> AlongAField(TShowAs showAs,
+                                               const std::vector<std::optional<double>>& values) {
+    std::vector<std::optional<double>> shown(values.size());
+    double running = 0;
+    bool anyRunning = false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::optional<double>& value = values[i];
+        const std::optional<double> previous = i > 0 ? values[i - 1] : std::nullopt;
+        switch (showAs) {
+        case TShowAs::DifferenceFromPrevious:
+            if (i > 0 && (value || previous))
+                shown[i] = value.value_or(0) - previous.value_or(0);
+            break;
+        case TShowAs::PercentDifferenceFromPrevious:
+            if (i > 0 && previous && *previous != 0)
+                shown[i] = (value.value_or(0) - *previous) / *previous;
+            break;
+        case TShowAs::RunningTotal:
+            if (value) {
+                running += *value;
+                anyRunning = true;
+            }
+            if (anyRunning)
+                shown[i] = running;
+            break;
+        case TShowAs::Rank:
+            if (value)
+                shown[i] = 1.0 + static_cast<double>(
+                                     std::count_if(values.begin(), values.end(), [&](const auto& other) {
+                                         return other && *other > *value;
+                                     }));
+            break;
+        default:
+            shown[i] = value;
+        }
+    }
+    return shown;
+}
+
+int ShowAsBaseDimension(const TPivotLayout& layout) {
+    const auto onAxis = [&](const std::vector<int>& dimensions) {
+        return std::find(dimensions.begin(), dimensions.end(), layout.showAsDimension) != dimensions.end();
+    };
+    if (layout.showAsDimension >= 0 && (onAxis(layout.rows.dimensions) || onAxis(layout.columns.dimensions)))
+        return layout.showAsDimension;
+    if (!layout.rows.dimensions.empty())
+        return layout.rows.dimensions.back();
+    if (!layout.columns.dimensions.empty())
+        return layout.columns.dimensions.back();
+    return -1;
 }
 
 TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout) {
@@ -1016,6 +1203,8 @@ TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout) {
     for (const int measure : layout.measures)
         stored.measures << cube.Measure(measure).def.name;
     stored.showAs = layout.showAs;
+    if (layout.showAsDimension >= 0 && layout.showAsDimension < cube.DimensionCount())
+        stored.showAsField = cube.Dimension(layout.showAsDimension).def.name;
     stored.rowSort = SortDefinition(cube, layout.rows, layout.columns.dimensions);
     stored.columnSort = SortDefinition(cube, layout.columns, layout.rows.dimensions);
     stored.rowTotals = {layout.rows.grandTotal, layout.rows.subtotals};

@@ -54,6 +54,9 @@ struct TPivotLayout {
     std::map<int, std::set<std::uint32_t>> filters;
     std::vector<int> measures; // cube measures shown side by side
     TShowAs showAs = TShowAs::Value;
+    /// The base field of a show-as along a field: a cube dimension on an axis; -1 (or one on no
+    /// axis): the innermost row dimension, else the innermost column dimension.
+    int showAsDimension = -1;
 
     bool operator==(const TPivotLayout&) const = default;
 };
@@ -69,6 +72,16 @@ TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout);
 
 /// What a dimension is called: its caption, else its field's name.
 QString DimensionCaption(const TCube& cube, int dimension);
+/// A show-as along a field for one run of members of the same parent in the order shown, from
+/// their values (nothing for a member without rows): the difference from the previous member
+/// (nothing for the first; a member without rows counts as 0 when the other has rows), that
+/// difference as a fraction of the previous value (nothing when that is 0 or absent), the running
+/// total, or the rank (1 for the highest; equal values share a rank). Anything else: the values.
+std::vector<std::optional<double>> AlongAField(TShowAs showAs,
+                                               const std::vector<std::optional<double>>& values);
+/// The dimension a layout's show-as along a field goes along; -1 when the axes have none.
+int ShowAsBaseDimension(const TPivotLayout& layout);
+
 /// The filters of a layout as a reader needs them on every output, one "Caption: member, member"
 /// each in member order; a long list is cut with how many of how many members are kept.
 QStringList FilterDescriptions(const TCube& cube, const TPivotLayout& layout);
@@ -160,13 +173,35 @@ public:
 
 private:
     void check(const TPivotLayout& layout) const;
+    void layOutBase();
     std::optional<double> aggregateOf(int rowLine, int columnLine, int measure) const;
+    /// The value of a cell shown along the base field (see AlongAField).
+    std::optional<double> alongAField(int rowLine, int columnLine, int measure) const;
+    /// The values of the members of the base field's run that holds `node` (on the base level),
+    /// each at the members below it that the line's node has, in the other axis's line.
+    struct TRun {
+        std::vector<std::uint32_t> nodes;
+        std::vector<std::optional<double>> values;
+    };
+    TRun runOf(std::uint32_t baseNode, const std::vector<std::uint32_t>& below, int lineLevel, int otherLine,
+               int measure) const;
 
     std::shared_ptr<const TCube> cube_;
     TPivotLayout layout_;
     std::unique_ptr<cube::TPivotAggregates> aggregates_;
     std::unique_ptr<cube::TPivotLines> rowLines_;
     std::unique_ptr<cube::TPivotLines> columnLines_;
+    /// The base field of a show-as along a field: its axis, its level in the axis (1 for the
+    /// outermost dimension; 0 when there is none), and its nodes in the order shown.
+    struct TBase {
+        TPivotAxis axis = TPivotAxis::Rows;
+        int level = 0;
+        std::vector<std::uint32_t> order;    // the base level's nodes as the lines show them
+        std::vector<std::uint32_t> position; // per node, its place in `order`
+    };
+    TBase base_;
+    /// Cells on the base level, worked out a whole run at a time: per other line and measure.
+    mutable std::map<std::pair<int, int>, std::vector<std::optional<double>>> alongCache_;
 };
 
 } // namespace vorn

@@ -42,7 +42,7 @@ TPivotChartData PivotChartData(std::shared_ptr<const TCube> cube, const TPivotLa
     const TPivot pivot(std::move(cube), charted);
 
     TPivotChartData data;
-    data.percent = charted.showAs != TShowAs::Value;
+    data.percent = ShowsFraction(charted.showAs);
     const TCubeAggregate aggregate = pivot.Cube().Measure(measure).def.aggregate;
     data.seriesAddUp = (aggregate == TCubeAggregate::Count || aggregate == TCubeAggregate::Sum) &&
                        (charted.showAs == TShowAs::Value || charted.showAs == TShowAs::PercentOfRow);

@@ -48,14 +48,25 @@ bool SamePrefix(const TAxisLine& a, const TAxisLine& b, int length) {
            std::equal(a.path.begin(), a.path.begin() + length, b.path.begin());
 }
 
-QString ShowAsSuffix(TShowAs showAs) {
-    switch (showAs) {
+/// What the measure headings add when the cells show something else than the value.
+QString ShowAsSuffix(const TPivot& pivot) {
+    const int base = ShowAsBaseDimension(pivot.Layout());
+    const QString field = base >= 0 ? DimensionCaption(pivot.Cube(), base) : QString();
+    switch (pivot.Layout().showAs) {
     case TShowAs::PercentOfRow:
         return QStringLiteral(" (% van rij)");
     case TShowAs::PercentOfColumn:
         return QStringLiteral(" (% van kolom)");
     case TShowAs::PercentOfTotal:
         return QStringLiteral(" (% van totaal)");
+    case TShowAs::DifferenceFromPrevious:
+        return QStringLiteral(" (verschil met vorige %1)").arg(field);
+    case TShowAs::PercentDifferenceFromPrevious:
+        return QStringLiteral(" (% verschil met vorige %1)").arg(field);
+    case TShowAs::RunningTotal:
+        return QStringLiteral(" (lopend totaal langs %1)").arg(field);
+    case TShowAs::Rank:
+        return QStringLiteral(" (rang binnen %1)").arg(field);
     case TShowAs::Value:
         break;
     }
@@ -198,8 +209,7 @@ bool TPivotTableModel::isTotalLine(TPivotAxis axis, int line) const {
 QString TPivotTableModel::measureCaption(int slot) const {
     const TCubeMeasureDef& measure =
         pivot_.Cube().Measure(pivot_.Layout().measures.at(static_cast<std::size_t>(slot))).def;
-    return (measure.caption.isEmpty() ? measure.name : measure.caption) +
-           ShowAsSuffix(pivot_.Layout().showAs);
+    return (measure.caption.isEmpty() ? measure.name : measure.caption) + ShowAsSuffix(pivot_);
 }
 
 QVariant TPivotTableModel::cornerData(int row, int column, int role) const {

@@ -245,8 +245,11 @@ QToolBar* TOLAPFrame::createToolBar() {
     bar->addWidget(new QLabel(QStringLiteral(" Tonen als: "), bar));
     showAs_ = new QComboBox(bar);
     showAs_->setObjectName(QStringLiteral("CBTonenAls"));
+    // In the order of TShowAs.
     showAs_->addItems({QStringLiteral("Waarde"), QStringLiteral("% van rij"), QStringLiteral("% van kolom"),
-                       QStringLiteral("% van totaal")});
+                       QStringLiteral("% van totaal"), QStringLiteral("Verschil met vorige"),
+                       QStringLiteral("% verschil met vorige"), QStringLiteral("Lopend totaal"),
+                       QStringLiteral("Rang")});
     connect(showAs_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (syncing_)
             return;
@@ -255,6 +258,20 @@ QToolBar* TOLAPFrame::createToolBar() {
         });
     });
     bar->addWidget(showAs_);
+    showAsField_ = new QComboBox(bar);
+    showAsField_->setObjectName(QStringLiteral("CBTonenLangs"));
+    showAsField_->setToolTip(QStringLiteral("Het veld waarlangs vergeleken, opgeteld of gerangschikt wordt"));
+    connect(showAsField_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (syncing_ || index < 0)
+            return;
+        RunGuarded([&] {
+            changeLayout([&](TPivotLayout& layout) {
+                layout.showAsDimension = showAsField_->itemData(index).toInt();
+            });
+        });
+    });
+    showAsFieldAction_ = bar->addWidget(showAsField_);
+    showAsFieldAction_->setObjectName(QStringLiteral("ACTonenLangs"));
 
     QAction* heat = addAction(QStringLiteral("ACHeatmap"), QStringLiteral("Heatmap"), true);
     connect(heat, &QAction::triggered, this, [this](bool on) {
@@ -359,6 +376,14 @@ void TOLAPFrame::syncControls() {
                 descending->setChecked(shownAxis.descending);
         }
         showAs_->setCurrentIndex(static_cast<int>(layout.showAs));
+        // The base field: any field on the axes, shown only when the cells go along one.
+        showAsField_->clear();
+        for (const std::vector<int>* axis : {&layout.rows.dimensions, &layout.columns.dimensions})
+            for (const int dimension : *axis)
+                showAsField_->addItem(QStringLiteral("langs ") + DimensionCaption(*cube_, dimension),
+                                      dimension);
+        showAsField_->setCurrentIndex(showAsField_->findData(ShowAsBaseDimension(layout)));
+        showAsFieldAction_->setVisible(IsAlongAField(layout.showAs));
         const QString chosen = chartMeasure_->currentText();
         chartMeasure_->clear();
         for (const int measure : layout.measures)

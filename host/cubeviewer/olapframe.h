@@ -170,6 +170,8 @@ private:
     QComboBox* chartSeries_;
     QLabel* chartNote_;
     QComboBox* showAs_ = nullptr;
+    QComboBox* showAsField_ = nullptr;
+    QAction* showAsFieldAction_ = nullptr;
     QMenu* sortMenu_ = nullptr;
 };
 

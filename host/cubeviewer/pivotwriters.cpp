@@ -161,8 +161,12 @@ private:
 std::vector<QString> SlotFormats(const TPivot& pivot) {
     std::vector<QString> formats;
     for (const int measure : pivot.Layout().measures) {
-        if (pivot.Layout().showAs != TShowAs::Value) {
+        if (ShowsFraction(pivot.Layout().showAs)) {
             formats.push_back(QStringLiteral("0.0%"));
+            continue;
+        }
+        if (pivot.Layout().showAs == TShowAs::Rank) {
+            formats.push_back(QStringLiteral("0"));
             continue;
         }
         const TCubeMeasureDef& def = pivot.Cube().Measure(measure).def;

@@ -249,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(Measures, CubeDefinitionFaults, ::testing::Values(
 INSTANTIATE_TEST_SUITE_P(Layout, CubeDefinitionFaults, ::testing::Values(
     TFault{"unknown key", Cube(Dimensions, Measures, ", 'layout': {'pages': []}"),
            "Kubusdefinitie: de indeling: onbekende sleutel \"pages\" (toegelaten: rows, columns, filters, measures, "
-           "showAs, sort, totals)"},
+           "showAs, showAsField, sort, totals)"},
     TFault{"unknown dimension", Cube(Dimensions, Measures, ", 'layout': {'rows': ['VAK']}"),
            "Kubusdefinitie: de indeling noemt een onbekende dimensie \"VAK\""},
     TFault{"rows type", Cube(Dimensions, Measures, ", 'layout': {'rows': 'KLAS'}"),
@@ -267,7 +267,8 @@ INSTANTIATE_TEST_SUITE_P(Layout, CubeDefinitionFaults, ::testing::Values(
     TFault{"filter twice", Cube(Dimensions, Measures, ", 'layout': {'filters': {'GRAAD': [], 'graad': []}}"),
            "Kubusdefinitie: de filters van de indeling noemen dimensie \"GRAAD\" meer dan eens"},
     TFault{"show as", Cube(Dimensions, Measures, ", 'layout': {'showAs': 'percent'}"),
-           "Kubusdefinitie: onbekende weergave \"percent\" (value, percentOfRow, percentOfColumn of percentOfTotal)"},
+           "Kubusdefinitie: onbekende weergave \"percent\" (value, percentOfRow, percentOfColumn, percentOfTotal, "
+           "differenceFromPrevious, percentDifferenceFromPrevious, runningTotal of rank)"},
     TFault{"sort by", Cube(Dimensions, Measures, ", 'layout': {'sort': {'rows': {'by': 'value'}}}"),
            "Kubusdefinitie: de sortering van de rijen: \"by\" is \"label\" of \"measure\""},
     TFault{"sort without measure", Cube(Dimensions, Measures, ", 'layout': {'sort': {'columns': {'by': 'measure'}}}"),

@@ -316,6 +316,30 @@ TEST_F(CubeFrame, TotalsAreSwitchedPerAxis) {
     EXPECT_FALSE(frame.Pivot()->Layout().rows.subtotals);
 }
 
+TEST_F(CubeFrame, ShowsCellsAlongAChosenFieldAndNamesItInTheHeading) {
+    frame.show();
+    auto* along = frame.findChild<QComboBox*>("CBTonenLangs");
+    ASSERT_NE(along, nullptr);
+    QAction* alongAction = FrameAction(frame, "ACTonenLangs");
+    EXPECT_FALSE(alongAction->isVisible()) << "only for a show-as along a field";
+    frame.ShowAs()->setCurrentIndex(static_cast<int>(TShowAs::Rank));
+    ASSERT_EQ(frame.Pivot()->Layout().showAs, TShowAs::Rank);
+    EXPECT_TRUE(alongAction->isVisible());
+    EXPECT_EQ(along->currentText(), QStringLiteral("langs Klas")) << "the innermost row field";
+    EXPECT_EQ(along->count(), 3) << "Graad, Klas, Geslacht";
+    // The classes of grade 2 ranked by their number of enrolments among each other.
+    const int column = ColumnOf(model(), {"Eindtotaal"}, "Aantal (rang binnen Klas)");
+    ASSERT_GE(column, 0);
+    const int twoA = recount([](const TEnrolment& e) { return e.klas == "2A"; });
+    const int twoB = recount([](const TEnrolment& e) { return e.klas == "2B"; });
+    EXPECT_DOUBLE_EQ(number(RowOf(model(), {"2", "2A"}), column), twoA >= twoB ? 1.0 : 2.0);
+    EXPECT_DOUBLE_EQ(number(RowOf(model(), {"2", "2B"}), column), twoB >= twoA ? 1.0 : 2.0);
+
+    along->setCurrentIndex(along->findText(QStringLiteral("langs Geslacht")));
+    EXPECT_EQ(frame.Pivot()->Layout().showAsDimension, dimension("GESLACHT"));
+    EXPECT_GE(ColumnOf(model(), {"M"}, "Aantal (rang binnen Geslacht)"), 0);
+}
+
 TEST_F(CubeFrame, ShowsCellsAsAShareOfTheTotal) {
     frame.ShowAs()->setCurrentIndex(3);
     ASSERT_EQ(frame.Pivot()->Layout().showAs, TShowAs::PercentOfTotal);
