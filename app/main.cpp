@@ -15,6 +15,7 @@
 #include "host/forms/formmanager.h"
 #include "host/forms/moduleloader.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -104,6 +105,20 @@ QString settingsFile() {
     return folder + QStringLiteral("/vorn.ini");
 }
 
+/// Runs the event loop until it has no more work, so that idle updates (enabled actions) are done,
+/// and no longer than a second.
+void runUntilIdle() {
+    QEventLoop idle;
+    // Connected after the action lists, so their idle updates run first.
+    const QMetaObject::Connection idleNow =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &idle,
+                         &QEventLoop::quit);
+    QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    QObject::disconnect(idleNow);
+    QCoreApplication::sendPostedEvents();
+}
+
 /// The main window as a PNG; `openFirst` opens the client's first screen (or `openClass`) first, as
 /// the client does when it starts.
 int screenshot(MainWindow& window, const QString& file, bool openFirst, const QString& openClass) {
@@ -116,10 +131,7 @@ int screenshot(MainWindow& window, const QString& file, bool openFirst, const QS
         QTextStream(stderr) << "vorn: " << error.message() << '\n';
         return 1;
     }
-    // Let the event loop run out of work once, so idle updates (enabled actions) are done.
-    QEventLoop idle;
-    QTimer::singleShot(50, &idle, &QEventLoop::quit);
-    idle.exec();
+    runUntilIdle();
     if (!window.grab().save(file, "PNG")) {
         QTextStream(stderr) << "vorn: kon " << file << " niet schrijven\n";
         return 1;

@@ -272,6 +272,7 @@ QToolBar* TOLAPFrame::createToolBar() {
     });
     showAsFieldAction_ = bar->addWidget(showAsField_);
     showAsFieldAction_->setObjectName(QStringLiteral("ACTonenLangs"));
+    showAsFieldAction_->setVisible(false);
 
     QAction* heat = addAction(QStringLiteral("ACHeatmap"), QStringLiteral("Heatmap"), true);
     connect(heat, &QAction::triggered, this, [this](bool on) {
@@ -392,6 +393,7 @@ void TOLAPFrame::syncControls() {
         fieldList_->Show(cube_.get(), layout, filterZone_);
     } else {
         chartMeasure_->clear();
+        showAsFieldAction_->setVisible(false);
         fieldList_->Show(nullptr, {}, {});
     }
     syncing_ = false;

@@ -322,6 +322,10 @@ TEST_F(CubeFrame, ShowsCellsAlongAChosenFieldAndNamesItInTheHeading) {
     ASSERT_NE(along, nullptr);
     QAction* alongAction = FrameAction(frame, "ACTonenLangs");
     EXPECT_FALSE(alongAction->isVisible()) << "only for a show-as along a field";
+    {
+        TOLAPFrame empty;
+        EXPECT_FALSE(FrameAction(empty, "ACTonenLangs")->isVisible()) << "nor without a cube";
+    }
     frame.ShowAs()->setCurrentIndex(static_cast<int>(TShowAs::Rank));
     ASSERT_EQ(frame.Pivot()->Layout().showAs, TShowAs::Rank);
     EXPECT_TRUE(alongAction->isVisible());
