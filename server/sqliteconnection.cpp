@@ -102,6 +102,15 @@ int reportAuthorizer(void*, int action, const char* third, const char* fourth, c
     }
 }
 
+/// An INSERT of one row into the columns, with numbered placeholders.
+QString InsertText(const QString& table, const QStringList& columns) {
+    QStringList placeholders;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        placeholders << QStringLiteral("?%1").arg(i + 1);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(table, columns.join(u','), placeholders.join(u','));
+}
+
 /// Owns a prepared statement.
 class Statement {
 public:
@@ -336,13 +345,7 @@ public:
 
     void insertRows(const QString& table, const QStringList& columns,
                     const std::vector<BindList>& rows) override {
-        QStringList placeholders;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            placeholders << QStringLiteral("?%1").arg(i + 1);
-        Statement statement(db_,
-                            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table, columns.join(u','), placeholders.join(u',')),
-                            false);
+        Statement statement(db_, InsertText(table, columns), false);
         for (const BindList& row : rows) {
             statement.bind(row);
             statement.step();
@@ -354,13 +357,7 @@ public:
     std::vector<std::int64_t> insertRowsWithIds(const QString& table, const QString& /*idColumn*/,
                                                 const QStringList& columns, const std::vector<BindList>& rows,
                                                 std::size_t& failedRow) override {
-        QStringList placeholders;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            placeholders << QStringLiteral("?%1").arg(i + 1);
-        Statement statement(db_,
-                            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table, columns.join(u','), placeholders.join(u',')),
-                            false);
+        Statement statement(db_, InsertText(table, columns), false);
         std::vector<std::int64_t> ids;
         ids.reserve(rows.size());
         for (failedRow = 0; failedRow < rows.size(); ++failedRow) {

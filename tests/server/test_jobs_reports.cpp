@@ -36,6 +36,16 @@ void AppendStatistic(TVornClientDataSet& print, int category, int count, const Q
     print.Post();
 }
 
+/// The print table of the OSP screens, opened on the rows of one job.
+void OpenJobRows(TVornClientDataSet& print, int job) {
+    print.SetProviderName("DSPOSPPrintStats");
+    print.IDField = "J_ID";
+    print.ParamToFields = "J_JOBID=JobID";
+    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(job);
+    DeclareJobFields(print);
+    print.Open();
+}
+
 /// The first cell of a report's answer, or the message it was refused with.
 QString ReportAnswer(server::SqlBroker& broker, const QString& sql) {
     TVornClientDataSet cube("CubeData", &broker);
@@ -56,12 +66,7 @@ using JobTest = DatabaseTest;
 TEST_P(JobTest, PrintRowsAreWrittenUnderTheJobIdReadBackAndCleaned) {
     const int job = broker_->newJobId();
     TVornClientDataSet print("CDSPrint", broker_.get());
-    print.SetProviderName("DSPOSPPrintStats");
-    print.IDField = "J_ID";
-    print.ParamToFields = "J_JOBID=JobID";
-    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(job);
-    DeclareJobFields(print);
-    print.Open();
+    OpenJobRows(print, job);
     EXPECT_EQ(print.RecordCount(), 0);
     AppendStatistic(print, 121, 2, "NT2A");
     AppendStatistic(print, 122, 1, "ICT1");
@@ -102,12 +107,7 @@ TEST_P(JobTest, ARowTheServerRefusesRollsBackTheWholeApply) {
 
 TEST_P(JobTest, ManyRowsAreWrittenInOrderWithTheirOwnIdsAndNullsKept) {
     TVornClientDataSet print("CDSPrint", broker_.get());
-    print.SetProviderName("DSPOSPPrintStats");
-    print.IDField = "J_ID";
-    print.ParamToFields = "J_JOBID=JobID";
-    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(11);
-    DeclareJobFields(print);
-    print.Open();
+    OpenJobRows(print, 11);
     constexpr int Rows = 1234; // more than one statement's worth on PostgreSQL
     for (int i = 1; i <= Rows; ++i) {
         AppendStatistic(print, i, i * 3, QStringLiteral("C%1").arg(i));
@@ -139,12 +139,7 @@ TEST_P(JobTest, ManyRowsAreWrittenInOrderWithTheirOwnIdsAndNullsKept) {
 
 TEST_P(JobTest, TextsWithQuotesBackslashesBracesOrTheWordNullAreStoredAsTyped) {
     TVornClientDataSet print("CDSPrint", broker_.get());
-    print.SetProviderName("DSPOSPPrintStats");
-    print.IDField = "J_ID";
-    print.ParamToFields = "J_JOBID=JobID";
-    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(17);
-    DeclareJobFields(print);
-    print.Open();
+    OpenJobRows(print, 17);
     const QStringList texts{"a\"b", "c\\d", "{e,f}", "NULL", "", "Ünïcode ✓", "x'y", " spatie "};
     for (int i = 0; i < texts.size(); ++i)
         AppendStatistic(print, i + 1, i, texts[i]);
@@ -172,12 +167,7 @@ TEST_P(JobTest, TextsWithQuotesBackslashesBracesOrTheWordNullAreStoredAsTyped) {
 
 TEST_P(JobTest, AFieldNullInEveryRowIsStoredAsNull) {
     TVornClientDataSet print("CDSPrint", broker_.get());
-    print.SetProviderName("DSPOSPPrintStats");
-    print.IDField = "J_ID";
-    print.ParamToFields = "J_JOBID=JobID";
-    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(19);
-    DeclareJobFields(print);
-    print.Open();
+    OpenJobRows(print, 19);
     for (int i = 1; i <= 3; ++i) {
         AppendStatistic(print, i, i, QStringLiteral("K%1").arg(i));
         print.Edit();
@@ -208,12 +198,7 @@ TEST_P(JobTest, ARowTheDatabaseRefusesMidwayRollsBackAllAndTheConnectionGoesOn) 
             "CREATE TRIGGER weiger BEFORE INSERT ON JOBDATA FOR EACH ROW EXECUTE FUNCTION weiger()");
     }
     TVornClientDataSet print("CDSPrint", broker_.get());
-    print.SetProviderName("DSPOSPPrintStats");
-    print.IDField = "J_ID";
-    print.ParamToFields = "J_JOBID=JobID";
-    print.Params().CreateParam(TFieldType::Integer, "JobID").SetAsInteger(13);
-    DeclareJobFields(print);
-    print.Open();
+    OpenJobRows(print, 13);
     constexpr int RowCount = 5000;
     constexpr int Refused = 3500;
     for (int i = 1; i <= RowCount; ++i)
