@@ -124,6 +124,36 @@ private:
     ReadOnlyLimits readOnlyLimits_;
 };
 
+/// A transaction of its own while it lives: begun at once, rolled back on the way out unless it was
+/// committed or rolled back (an error of that rollback is dropped: the first one is the one to
+/// report).
+class Transaction {
+public:
+    explicit Transaction(Connection& connection) : connection_(connection) { connection_.begin(); }
+    ~Transaction() {
+        if (open_)
+            try {
+                connection_.rollback();
+            } catch (...) {
+            }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit() {
+        open_ = false;
+        connection_.commit();
+    }
+    void rollback() {
+        open_ = false;
+        connection_.rollback();
+    }
+
+private:
+    Connection& connection_;
+    bool open_ = true;
+};
+
 /// Where the database is: a SQLite file, or a PostgreSQL connection string (URI or key=value).
 struct ConnectionSettings {
     Dialect dialect = Dialect::SQLite;

@@ -58,20 +58,15 @@ void DeleteJobRows(Connection& connection, int jobId) {
 
 /// PostgreSQL: a job is stale when its lock can be had; the lock ends with the transaction.
 bool RemoveIfUnlocked(Connection& connection, int jobId) {
-    connection.begin();
-    try {
-        const bool free = connection
-                              .queryInteger(QStringLiteral("SELECT pg_try_advisory_xact_lock(:K, :J)::int"),
-                                            {Integer(JobLockSpace), Integer(jobId)})
-                              .value_or(0) == 1;
-        if (free)
-            DeleteJobRows(connection, jobId);
-        connection.commit();
-        return free;
-    } catch (...) {
-        connection.rollback();
-        throw;
-    }
+    Transaction transaction(connection);
+    const bool free = connection
+                          .queryInteger(QStringLiteral("SELECT pg_try_advisory_xact_lock(:K, :J)::int"),
+                                        {Integer(JobLockSpace), Integer(jobId)})
+                          .value_or(0) == 1;
+    if (free)
+        DeleteJobRows(connection, jobId);
+    transaction.commit();
+    return free;
 }
 
 bool IsStaleOnThisDatabase(const QString& machine, qint64 pid, const QString& started) {

@@ -160,14 +160,9 @@ UpgradeReport UpgradeSqliteCopy(const QString& path, const std::vector<Migration
         {
             const auto upgraded = OpenSqlite(copy, false);
             upgraded->executeScript(QStringLiteral("PRAGMA mmap_size = 0; PRAGMA cache_size = -8192"));
-            upgraded->begin();
-            try {
-                ApplySteps(*upgraded, steps, report.from);
-                upgraded->commit();
-            } catch (...) {
-                upgraded->rollback();
-                throw;
-            }
+            Transaction transaction(*upgraded);
+            ApplySteps(*upgraded, steps, report.from);
+            transaction.commit();
             IntegrityCheck(*upgraded);
         }
         report.keptFile = KeptFileName(path, report.from);
@@ -238,16 +233,11 @@ UpgradeReport UpgradePostgres(Connection& connection, const std::vector<Migratio
     report.from = report.to = CheckedSchemaVersion(connection, connection.describe(), target);
     if (report.from == 0 || report.from == target)
         return report;
-    connection.begin();
-    try {
-        connection.queryInteger(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(7406761)"));
-        report.from = CheckedSchemaVersion(connection, connection.describe(), target);
-        ApplySteps(connection, steps, report.from);
-        connection.commit();
-    } catch (...) {
-        connection.rollback();
-        throw;
-    }
+    Transaction transaction(connection);
+    connection.queryInteger(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(7406761)"));
+    report.from = CheckedSchemaVersion(connection, connection.describe(), target);
+    ApplySteps(connection, steps, report.from);
+    transaction.commit();
     report.to = target;
     return report;
 }

@@ -118,15 +118,10 @@ std::vector<std::int64_t> InstitutionIds(Connection& connection, const QStringLi
 /// Runs `change` in a transaction of its own, so that a user is made or removed whole, after the
 /// other changes of rights in this database (the same lock as the rules script takes).
 template <typename Change> void InTransaction(Connection& connection, Change change) {
-    connection.begin();
-    try {
-        connection.queryInteger(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(1987011182, 1)"));
-        change();
-        connection.commit();
-    } catch (...) {
-        connection.rollback();
-        throw;
-    }
+    Transaction transaction(connection);
+    connection.queryInteger(QStringLiteral("SELECT 1 FROM pg_advisory_xact_lock(1987011182, 1)"));
+    change();
+    transaction.commit();
 }
 
 void MakeReadingLogin(Connection& connection, const QString& user) {

@@ -46,20 +46,14 @@ QStringList SchemaTables(Dialect dialect) {
 
 void CreateSchema(Connection& connection) {
     // Joins a transaction the caller has open, so that a whole replacement can be one.
-    const bool own = !connection.inTransaction();
+    std::optional<Transaction> own;
+    if (!connection.inTransaction())
+        own.emplace(connection);
+    connection.executeScript(SchemaScript(connection.dialect()));
+    SetSchemaVersion(connection, CurrentSchemaVersion());
+    InstallAccessRules(connection);
     if (own)
-        connection.begin();
-    try {
-        connection.executeScript(SchemaScript(connection.dialect()));
-        SetSchemaVersion(connection, CurrentSchemaVersion());
-        InstallAccessRules(connection);
-        if (own)
-            connection.commit();
-    } catch (...) {
-        if (own)
-            connection.rollback();
-        throw;
-    }
+        own->commit();
 }
 
 bool HasTable(Connection& connection, const QString& table) {

@@ -238,8 +238,9 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
         RaiseDatabaseError(QStringLiteral("Provider \"%s\" kan geen wijzigingen bewaren"), {def.name});
     ApplyResult result;
     result.rows.resize(delta.rows.size());
+    std::optional<Transaction> transaction;
     const auto rolledBack = [&](const QString& error, std::size_t failedRow) {
-        connection_.rollback();
+        transaction->rollback();
         result.rolledBack = true;
         for (ApplyRowResult& row : result.rows)
             row = ApplyRowResult{false, {}, {}};
@@ -263,47 +264,42 @@ ApplyResult SqlBroker::applyUpdates(const QString& providerName, const TParams&,
             result.rows.front().error = error.message();
         return result;
     }
-    connection_.begin();
-    try {
-        for (const int job : jobIdsOf(delta))
-            RegisterJob(connection_, job);
-        if (together) {
-            std::size_t failedRow = 0;
-            try {
-                insertJobRowsTogether(plan, delta, result, failedRow);
-            } catch (const EVornError& error) {
-                result.errorCount = 1;
-                return rolledBack(error.message(), std::min(failedRow, delta.rows.size() - 1));
-            }
-            connection_.commit();
-            return result;
+    transaction.emplace(connection_);
+    for (const int job : jobIdsOf(delta))
+        RegisterJob(connection_, job);
+    if (together) {
+        std::size_t failedRow = 0;
+        try {
+            insertJobRowsTogether(plan, delta, result, failedRow);
+        } catch (const EVornError& error) {
+            result.errorCount = 1;
+            return rolledBack(error.message(), std::min(failedRow, delta.rows.size() - 1));
         }
-        for (std::size_t i = 0; i < delta.rows.size(); ++i) {
-            if (savepoints)
-                connection_.execute(QStringLiteral("SAVEPOINT vorn_row"));
-            try {
-                applyJobRow(plan, delta, delta.rows[i], result.rows[i]);
-                if (savepoints)
-                    connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
-            } catch (const EVornError& error) {
-                if (!savepoints) {
-                    result.errorCount = 1;
-                    return rolledBack(error.message(), i);
-                }
-                connection_.execute(QStringLiteral("ROLLBACK TO SAVEPOINT vorn_row"));
-                connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
-                result.rows[i] = ApplyRowResult{false, error.message(), {}};
-                if (maxErrors >= 0 && ++result.errorCount > maxErrors)
-                    return rolledBack(error.message(), i);
-                if (maxErrors < 0)
-                    ++result.errorCount; // any number may fail
-            }
-        }
-        connection_.commit();
-    } catch (...) {
-        connection_.rollback();
-        throw;
+        transaction->commit();
+        return result;
     }
+    for (std::size_t i = 0; i < delta.rows.size(); ++i) {
+        if (savepoints)
+            connection_.execute(QStringLiteral("SAVEPOINT vorn_row"));
+        try {
+            applyJobRow(plan, delta, delta.rows[i], result.rows[i]);
+            if (savepoints)
+                connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
+        } catch (const EVornError& error) {
+            if (!savepoints) {
+                result.errorCount = 1;
+                return rolledBack(error.message(), i);
+            }
+            connection_.execute(QStringLiteral("ROLLBACK TO SAVEPOINT vorn_row"));
+            connection_.execute(QStringLiteral("RELEASE SAVEPOINT vorn_row"));
+            result.rows[i] = ApplyRowResult{false, error.message(), {}};
+            if (maxErrors >= 0 && ++result.errorCount > maxErrors)
+                return rolledBack(error.message(), i);
+            if (maxErrors < 0)
+                ++result.errorCount; // any number may fail
+        }
+    }
+    transaction->commit();
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "host/data/cell.h"
 #include "host/data/errors.h"
+#include "host/data/scopeguards.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -230,14 +231,10 @@ public:
         if (create)
             createPrivately(path_);
         db_ = openHandle(SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
-        try {
-            executeScript(QStringLiteral("PRAGMA foreign_keys = ON"));
-            // Reading the schema tells a database from another file at once.
-            queryInteger(QStringLiteral("SELECT count(*) FROM sqlite_master"), {});
-        } catch (...) {
-            sqlite3_close_v2(db_);
-            throw;
-        }
+        const TOnFailure close([this] { sqlite3_close_v2(db_); });
+        executeScript(QStringLiteral("PRAGMA foreign_keys = ON"));
+        // Reading the schema tells a database from another file at once.
+        queryInteger(QStringLiteral("SELECT count(*) FROM sqlite_master"), {});
     }
 
     /// A new database file is readable by its owner only (pupil and staff data): made empty with

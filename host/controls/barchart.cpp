@@ -1,6 +1,7 @@
 #include "barchart.h"
 
 #include "host/data/clientdataset.h"
+#include "host/data/scopeguards.h"
 
 #include <QHelpEvent>
 #include <QImage>
@@ -142,18 +143,13 @@ void FillBarChart(TBarChart& chart, TVornClientDataSet& dataSet, const QString& 
         labels.push_back(&dataSet.FieldByName(name));
     TField& value = dataSet.FieldByName(valueField);
     chart.BeginUpdate();
-    try {
-        for (; !dataSet.Eof(); dataSet.Next()) {
-            QStringList parts;
-            for (const TField* field : labels)
-                parts << field->AsString();
-            chart.AddBar(parts.join(u' '), value.AsInteger(), color);
-        }
-    } catch (...) {
-        chart.EndUpdate();
-        throw;
+    const TOnExit endUpdate([&chart] { chart.EndUpdate(); });
+    for (; !dataSet.Eof(); dataSet.Next()) {
+        QStringList parts;
+        for (const TField* field : labels)
+            parts << field->AsString();
+        chart.AddBar(parts.join(u' '), value.AsInteger(), color);
     }
-    chart.EndUpdate();
 }
 
 } // namespace vorn

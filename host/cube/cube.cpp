@@ -1,6 +1,6 @@
 #include "cube.h"
 
-#include "idmap.h"
+#include "host/data/idmap.h"
 
 #include "host/data/datetime.h"
 #include "host/data/schoolyear.h"
@@ -13,8 +13,6 @@
 #include <limits>
 
 namespace vorn {
-
-using cube::NoId;
 
 namespace {
 
@@ -36,7 +34,7 @@ TDistinct<std::int64_t> DistinctIntegers(const ICubeColumns& columns, int column
     const std::size_t rows = columns.RowCount();
     TDistinct<std::int64_t> distinct;
     distinct.ids.resize(rows);
-    cube::TIntegerIds ids;
+    TIntegerIds ids;
     std::vector<std::int64_t> values(BlockRows);
     std::vector<std::uint8_t> nulls(BlockRows);
     for (std::size_t first = 0; first < rows; first += BlockRows) {
@@ -65,7 +63,7 @@ TDistinct<double> DistinctNumbers(const ICubeColumns& columns, int column) {
     const std::size_t rows = columns.RowCount();
     TDistinct<double> distinct;
     distinct.ids.resize(rows);
-    cube::TIntegerIds ids;
+    TIntegerIds ids;
     std::vector<double> values(BlockRows);
     std::vector<std::uint8_t> nulls(BlockRows);
     for (std::size_t first = 0; first < rows; first += BlockRows) {
@@ -84,7 +82,7 @@ TDistinct<std::string_view> DistinctTexts(const ICubeColumns& columns, int colum
     const std::size_t rows = columns.RowCount();
     TDistinct<std::string_view> distinct;
     distinct.ids.resize(rows);
-    cube::TTextIds ids;
+    TTextIds ids;
     std::vector<std::string_view> values(BlockRows);
     std::vector<std::uint8_t> nulls(BlockRows);
     for (std::size_t first = 0; first < rows; first += BlockRows) {

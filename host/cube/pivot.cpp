@@ -1,6 +1,6 @@
 #include "pivot.h"
 
-#include "idmap.h"
+#include "host/data/idmap.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +10,6 @@
 #include <optional>
 
 namespace vorn {
-
-using cube::NoId;
 
 namespace {
 
@@ -78,7 +76,7 @@ std::uint32_t NumberKeys(std::uint64_t keyBound, const std::vector<std::uint8_t>
             ids[row] = number[slotOf(row)];
         return next;
     }
-    cube::TIntegerIds seen;
+    TIntegerIds seen;
     for (std::size_t row = 0; row < rows; ++row)
         if (IsKept(kept, row))
             ids[row] = seen.Insert(keyOf(row));
@@ -238,7 +236,7 @@ struct TCellLevel {
     std::uint64_t columnNodes = 0;
     bool dense = true;
     std::vector<std::uint32_t> denseIds;
-    cube::TIntegerIds sparseIds;
+    TIntegerIds sparseIds;
     std::uint32_t cellCount = 0;
     std::vector<std::vector<double>> values;        // per measure, per cell
     std::vector<std::vector<std::uint32_t>> counts; // per measure, per cell: values counted

@@ -5,6 +5,7 @@
 #include "host/cube/pivotmodel.h"
 #include "host/data/csv.h"
 #include "host/data/errors.h"
+#include "host/data/scopeguards.h"
 #include "host/export/exportfiles.h"
 
 #include <QDir>
@@ -251,24 +252,20 @@ void WritePivotXlsx(const TPivot& pivot, const TPivotTableModel& model, const QS
     lxw_workbook* book = workbook_new_opt(temporaryName.constData(), &options);
     if (book == nullptr)
         RaiseClientError("Kon %s niet schrijven", path);
-    try {
+    {
+        const TOnFailure discard([&] {
+            workbook_close(book);
+            QFile::remove(temporary);
+        });
         WriteSheet(book, pivot, model, context);
-    } catch (...) {
-        workbook_close(book);
-        QFile::remove(temporary);
-        throw;
     }
     const lxw_error closed = workbook_close(book);
     if (closed != LXW_NO_ERROR) {
         QFile::remove(temporary);
         RaiseClientError("Kon %s niet schrijven: %s", path, QString::fromLatin1(lxw_strerror(closed)));
     }
-    try {
-        ReplaceFile(temporary, target);
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
+    const TOnFailure discard([&temporary] { QFile::remove(temporary); });
+    ReplaceFile(temporary, target);
 }
 
 } // namespace vorn

@@ -2,6 +2,7 @@
 
 #include "datasource.h"
 #include "errors.h"
+#include "scopeguards.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -293,13 +294,11 @@ void TVornClientDataSet::activate(Table table) {
     keyIndexes_.clear();
     ++generation_;
     state_ = TDataSetState::Browse;
-    try {
+    {
+        const TOnFailure close([this] { Close(); });
         computeCalculatedFields(0);
         if (!SortFields.isEmpty())
             Sort(SortFields, SortDescFields);
-    } catch (...) {
-        Close();
-        throw;
     }
     resetCursor();
     if (disableCount_ == 0)
@@ -372,16 +371,11 @@ void TVornClientDataSet::computeCalculatedFields(std::size_t firstRow) {
         return;
     const TDataSetState previous = state_;
     state_ = TDataSetState::CalcFields;
-    try {
-        for (std::size_t row = firstRow; row < data_.rowCount(); ++row) {
-            calcRow_ = row;
-            OnCalcFields(*this);
-        }
-    } catch (...) {
-        state_ = previous;
-        throw;
+    const TOnExit restore([this, previous] { state_ = previous; });
+    for (std::size_t row = firstRow; row < data_.rowCount(); ++row) {
+        calcRow_ = row;
+        OnCalcFields(*this);
     }
-    state_ = previous;
 }
 
 // ---------------------------------------------------------------- navigation

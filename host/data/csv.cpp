@@ -1,6 +1,7 @@
 #include "csv.h"
 
 #include "clientdataset.h"
+#include "scopeguards.h"
 
 #include <QStringList>
 
@@ -19,19 +20,13 @@ void WriteCsv(TVornClientDataSet& dataSet, QTextStream& out) {
     for (int i = 0; i < dataSet.FieldCount(); ++i)
         header << CsvField(dataSet.Fields(i).FieldName());
     out << header.join(u',') << '\n';
-    dataSet.DisableControls();
-    try {
-        for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
-            QStringList row;
-            for (int i = 0; i < dataSet.FieldCount(); ++i)
-                row << CsvField(dataSet.Fields(i).AsString());
-            out << row.join(u',') << '\n';
-        }
-    } catch (...) {
-        dataSet.EnableControls();
-        throw;
+    const TControlsDisabled quiet(dataSet);
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        QStringList row;
+        for (int i = 0; i < dataSet.FieldCount(); ++i)
+            row << CsvField(dataSet.Fields(i).AsString());
+        out << row.join(u',') << '\n';
     }
-    dataSet.EnableControls();
 }
 
 } // namespace vorn

@@ -1,6 +1,7 @@
 #include "exportfiles.h"
 
 #include "host/data/errors.h"
+#include "host/data/scopeguards.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -82,11 +83,9 @@ void WriteFileWhole(const QString& path, const std::function<void(QIODevice& dev
     QSaveFile file(OutputTarget(path));
     if (!file.open(QIODevice::WriteOnly))
         RaiseClientError("Kon %s niet schrijven: %s", path, file.errorString());
-    try {
+    {
+        const TOnFailure cancel([&file] { file.cancelWriting(); });
         write(file);
-    } catch (...) {
-        file.cancelWriting();
-        throw;
     }
     // What is still in the buffer reaches the disk here: a full disk shows itself now, and
     // QSaveFile would not notice it when it closes.

@@ -2,6 +2,7 @@
 
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
+#include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 namespace telmod {
@@ -92,25 +93,14 @@ void FillBreakdownChart(TBarChart& chart, TVornClientDataSet& dataSet, const QSt
                         const QString& valueField, int rowHeight, bool fromFirstRow) {
     chart.Clear();
     chart.BeginUpdate();
-    try {
-        if (fromFirstRow)
-            dataSet.First();
-        dataSet.DisableControls();
-        try {
-            FillBarChart(chart, dataSet, labelFields, valueField, clBlue);
-            const int height = chart.BarCount() * rowHeight;
-            if (height > chart.Height())
-                chart.SetHeight(height);
-        } catch (...) {
-            dataSet.EnableControls();
-            throw;
-        }
-        dataSet.EnableControls();
-    } catch (...) {
-        chart.EndUpdate();
-        throw;
-    }
-    chart.EndUpdate();
+    const TOnExit endUpdate([&chart] { chart.EndUpdate(); });
+    if (fromFirstRow)
+        dataSet.First();
+    const TControlsDisabled quiet(dataSet);
+    FillBarChart(chart, dataSet, labelFields, valueField, clBlue);
+    const int height = chart.BarCount() * rowHeight;
+    if (height > chart.Height())
+        chart.SetHeight(height);
 }
 
 } // namespace telmod

@@ -22,29 +22,6 @@ QString UnknownCategoryName(std::int32_t id) {
     return QStringLiteral("? ID : %1").arg(id);
 }
 
-void TIdMap::Insert(std::int32_t id, std::uint32_t value) {
-    if (2 * (used_ + 1) > slots_.size())
-        grow();
-    std::size_t i = slotOf(id);
-    while (slots_[i].value != Absent && slots_[i].id != id)
-        i = (i + 1) & mask_;
-    if (slots_[i].value == Absent)
-        ++used_;
-    slots_[i] = {id, value};
-}
-
-void TIdMap::grow() {
-    std::vector<Slot> old = std::move(slots_);
-    const std::size_t size = std::max<std::size_t>(64, old.size() * 2);
-    slots_.assign(size, Slot{0, Absent});
-    mask_ = size - 1;
-    shift_ = 32 - std::countr_zero(size);
-    used_ = 0;
-    for (const Slot& slot : old)
-        if (slot.value != Absent)
-            Insert(slot.id, slot.value);
-}
-
 std::vector<std::int32_t> TIdOrdinals::Prepare(const TRowIds& rows) {
     std::int32_t low = std::numeric_limits<std::int32_t>::max();
     std::int32_t high = std::numeric_limits<std::int32_t>::min();
@@ -60,11 +37,11 @@ std::vector<std::int32_t> TIdOrdinals::Prepare(const TRowIds& rows) {
     dense_ = range <= DenseLimit && range <= 8 * static_cast<std::int64_t>(rows.size()) + 64;
     if (dense_) {
         low_ = low;
-        table_.assign(static_cast<std::size_t>(range), TIdMap::Absent);
+        table_.assign(static_cast<std::size_t>(range), Absent);
         for (std::size_t i = 0; i < rows.size(); ++i)
             table_[static_cast<std::size_t>(std::int64_t{rows[i]} - low)] = NotCounted;
         for (std::size_t slot = 0; slot < table_.size(); ++slot)
-            if (table_[slot] != TIdMap::Absent)
+            if (table_[slot] != Absent)
                 distinct.push_back(static_cast<std::int32_t>(low + static_cast<std::int64_t>(slot)));
         return distinct;
     }
@@ -79,8 +56,14 @@ std::vector<std::int32_t> TIdOrdinals::Prepare(const TRowIds& rows) {
 void TIdOrdinals::Assign(std::int32_t id, std::uint32_t ordinal) {
     if (dense_)
         table_[static_cast<std::size_t>(std::int64_t{id} - low_)] = ordinal;
-    else
-        map_.Insert(id, ordinal);
+    else {
+        // Dense map places in first-seen order: a new id's place is the next one.
+        const std::uint32_t slot = sparse_.Insert(static_cast<std::uint32_t>(id));
+        if (slot == sparseOrdinals_.size())
+            sparseOrdinals_.push_back(ordinal);
+        else
+            sparseOrdinals_[slot] = ordinal;
+    }
 }
 
 std::vector<std::uint32_t> PersonOrder(std::size_t rows,

@@ -7,6 +7,7 @@
 #include "host/controls/barchart.h"
 #include "host/data/clientdataset.h"
 #include "host/data/idlist.h"
+#include "host/data/idmap.h"
 #include "statistic.h"
 
 #include <QCollator>
@@ -111,38 +112,6 @@ private:
     std::unordered_map<std::string, int, TextHash, std::equal_to<>> seen_;
 };
 
-/// A small map from 32-bit ids to 32-bit values, found with one probe mostly (open addressing).
-class TIdMap {
-public:
-    static constexpr std::uint32_t Absent = 0xFFFFFFFFu;
-    std::uint32_t Find(std::int32_t id) const {
-        if (slots_.empty())
-            return Absent;
-        for (std::size_t i = slotOf(id);; i = (i + 1) & mask_) {
-            if (slots_[i].value == Absent)
-                return Absent;
-            if (slots_[i].id == id)
-                return slots_[i].value;
-        }
-    }
-    /// `value` must not be Absent.
-    void Insert(std::int32_t id, std::uint32_t value);
-
-private:
-    struct Slot {
-        std::int32_t id;
-        std::uint32_t value;
-    };
-    std::size_t slotOf(std::int32_t id) const {
-        return (static_cast<std::uint32_t>(id) * 2654435769u) >> shift_; // Fibonacci hashing
-    }
-    void grow();
-    std::vector<Slot> slots_;
-    std::size_t mask_ = 0;
-    int shift_ = 32;
-    std::size_t used_ = 0;
-};
-
 /// What the counting pass reads of one enrolment row.
 struct RowCounts {
     std::int32_t person;
@@ -187,12 +156,16 @@ private:
 /// together (the usual case: one step), a hash map otherwise.
 class TIdOrdinals {
 public:
+    static constexpr std::uint32_t Absent = 0xFFFFFFFFu;
     static constexpr std::uint32_t NotCounted = 0xFFFFFFFEu;
     /// Makes room for the ids of the rows and answers each distinct one once, in ascending order.
     std::vector<std::int32_t> Prepare(const TRowIds& rows);
     void Assign(std::int32_t id, std::uint32_t ordinal);
     std::uint32_t Find(std::int32_t id) const {
-        return dense_ ? table_[static_cast<std::size_t>(std::int64_t{id} - low_)] : map_.Find(id);
+        if (dense_)
+            return table_[static_cast<std::size_t>(std::int64_t{id} - low_)];
+        const std::uint32_t slot = sparse_.Find(static_cast<std::uint32_t>(id));
+        return slot == vorn::NoId ? Absent : sparseOrdinals_[slot];
     }
 
 private:
@@ -200,7 +173,9 @@ private:
     bool dense_ = false;
     std::int32_t low_ = 0;
     std::vector<std::uint32_t> table_;
-    TIdMap map_;
+    // Ids far apart: each id's place in the map, and the ordinal at that place.
+    vorn::TIntegerIds sparse_;
+    std::vector<std::uint32_t> sparseOrdinals_;
 };
 
 /// One category of the counting pass: the statistic of each of its values, made once per value in

@@ -3,6 +3,7 @@
 #include "dlgSelectVWOStat.h"
 #include "participantrows.h"
 
+#include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 #include <array>
@@ -455,7 +456,7 @@ void TStatVWOCursistenPerInstellingForm::DisplayTotalen(TVornClientDataSet& tabl
         vorn::TIDList persons(10, true, vorn::dupIgnore), men(10, true, vorn::dupIgnore),
             women(10, true, vorn::dupIgnore);
         const EnrolmentReader row(CDSAllStats);
-        ScrollWithoutControls walk(CDSAllStats);
+        const vorn::TControlsDisabled walk(CDSAllStats);
         for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
             const std::int32_t id = row.PersonID();
             persons.Add(id);

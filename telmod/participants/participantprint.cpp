@@ -2,6 +2,7 @@
 
 #include "host/data/errors.h"
 #include "host/data/schoolyear.h"
+#include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 #include <QLocale>
@@ -15,29 +16,6 @@ namespace {
 QString ShortDate(TDateTime date) {
     return QLocale().toString(DateTimeToDate(date), QLocale::ShortFormat);
 }
-
-/// Pops what was pushed when it goes out of scope, so that an error still restores the status line.
-struct StatusPushed {
-    explicit StatusPushed(const QString& text) { Host().PushStatus(text); }
-    ~StatusPushed() { Host().PopStatus(); }
-    StatusPushed(const StatusPushed&) = delete;
-    StatusPushed& operator=(const StatusPushed&) = delete;
-};
-struct CursorPushed {
-    CursorPushed() { Host().PushCursor(Qt::WaitCursor); }
-    ~CursorPushed() { Host().PopCursor(); }
-    CursorPushed(const CursorPushed&) = delete;
-    CursorPushed& operator=(const CursorPushed&) = delete;
-};
-struct ControlsDisabled {
-    explicit ControlsDisabled(TVornClientDataSet& dataSet) : dataSet_(dataSet) { dataSet_.DisableControls(); }
-    ~ControlsDisabled() { dataSet_.EnableControls(); }
-    ControlsDisabled(const ControlsDisabled&) = delete;
-    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
-
-private:
-    TVornClientDataSet& dataSet_;
-};
 
 } // namespace
 
@@ -120,8 +98,7 @@ void TParticipantStatsForm::VornDBFormBeforePrint(QObject*, QString& description
     permission = list != nullptr;
     if (!permission)
         return;
-    const StatusPushed status(QStringLiteral("Bewaren statistiek in tijdelijke tabel"));
-    const CursorPushed cursor;
+    const BusyScope busy(QStringLiteral("Bewaren statistiek in tijdelijke tabel"));
     SavePrintStats(*list);
 }
 
@@ -130,7 +107,7 @@ std::int32_t TParticipantStatsForm::SavePrintStats(TIDList& list) {
         FJobID = GetJobID();
     const std::int32_t result = FJobID;
     TVornClientDataSet& print = PrintTable();
-    const ControlsDisabled disabled(print);
+    const TControlsDisabled disabled(print);
     print.Close();
     print.Params().ParamByName(QStringLiteral("JobID")).SetAsInteger(FJobID);
     print.Open();

@@ -64,16 +64,4 @@ inline std::vector<std::uint8_t> TextIs(const vorn::TVornClientDataSet& rows, co
     return rows.TextEquals(rows.FieldByName(QString::fromLatin1(field)), text);
 }
 
-/// Keeps a dataset's controls from following its cursor while it is walked.
-class ScrollWithoutControls {
-public:
-    explicit ScrollWithoutControls(vorn::TVornClientDataSet& rows) : rows_(rows) { rows_.DisableControls(); }
-    ~ScrollWithoutControls() { rows_.EnableControls(); }
-    ScrollWithoutControls(const ScrollWithoutControls&) = delete;
-    ScrollWithoutControls& operator=(const ScrollWithoutControls&) = delete;
-
-private:
-    vorn::TVornClientDataSet& rows_;
-};
-
 } // namespace telmod

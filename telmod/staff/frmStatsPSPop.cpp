@@ -3,6 +3,7 @@
 #include "telmod/common/breakdownscreen.h"
 
 #include "host/data/errors.h"
+#include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 #include <QLocale>
@@ -240,21 +241,16 @@ void TStatsPSPopulatieForm::FillCharts() {
                 FDatasets[slot]->EnableControls();
         }
     };
-    try {
-        TCountList bands;
-        TCountList sexes;
-        TCountList bandSexes;
-        count(bands, sexes, bandSexes);
-        const std::array<std::pair<TCountList*, TBarChart*>, 3> targets{
-            {{&bands, BCPerLeeftijd}, {&sexes, BCPerGeslacht}, {&bandSexes, BCPerGeslachtLeeftijd}}};
-        for (const auto& [list, chart] : targets)
-            for (int i = list->Count() - 1; i >= 0; --i)
-                chart->AddBar(list->Key(i), list->Object(i)->FCount, clBlue);
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    const TOnExit finished(finish);
+    TCountList bands;
+    TCountList sexes;
+    TCountList bandSexes;
+    count(bands, sexes, bandSexes);
+    const std::array<std::pair<TCountList*, TBarChart*>, 3> targets{
+        {{&bands, BCPerLeeftijd}, {&sexes, BCPerGeslacht}, {&bandSexes, BCPerGeslachtLeeftijd}}};
+    for (const auto& [list, chart] : targets)
+        for (int i = list->Count() - 1; i >= 0; --i)
+            chart->AddBar(list->Key(i), list->Object(i)->FCount, clBlue);
 }
 
 } // namespace telmod

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vorn::cube {
+namespace vorn {
 
 /// Mixes the bits of a 64-bit key so that neighbouring keys land far apart (the finaliser of MurmurHash3).
 inline std::size_t MixBits(std::uint64_t key) {
@@ -99,4 +99,4 @@ private:
 using TIntegerIds = TIdMap<std::uint64_t, TIntegerHash>;
 using TTextIds = TIdMap<std::string_view, TTextHash>;
 
-} // namespace vorn::cube
+} // namespace vorn
