@@ -1,0 +1,66 @@
+#pragma once
+
+#include "table.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vorn {
+
+class TVornClientDataSet;
+
+/// How the rows of a grid are set against the rows of the same grid for another date or period.
+struct TComparisonLayout {
+    /// Two rows are the same category when these fields hold the same texts (spaces around and
+    /// letter case ignored); rows where all of them are empty are matched on `fallbackFields`.
+    QStringList matchFields;
+    QStringList fallbackFields;
+    /// Shown once per row, from the side that has it.
+    QStringList labelFields;
+    /// The numbers compared: each becomes a group of four columns (see ComparedFieldName).
+    QStringList figureFields;
+    /// False where a category of one school year is not that of another (a class): no row is
+    /// matched and the rows of the other side are left out, so no difference is ever made up.
+    bool matchable = true;
+};
+
+enum class TComparedPart : std::uint8_t { Current, Other, Difference, Change };
+
+/// The field of one part of a compared figure: the figure's own name for the current value, with
+/// "_VGL", "_VERSCHIL" and "_PROCENT" for the others.
+QString ComparedFieldName(const QString& figure, TComparedPart part);
+/// The column caption of one part: "Aantal", "Aantal vgl.", "Aantal verschil", "Aantal %".
+QString ComparedCaption(const QString& figureCaption, TComparedPart part);
+
+/// The change from `other` to `current` as a user reads it: "+12,5 %", "-100 %" (a value that went
+/// to zero), "nieuw" (from zero to a value), "0 %"; empty when either side has no value.
+QString ChangeText(std::optional<double> current, std::optional<double> other);
+
+/// Where a compared row's values come from: a position in the current or the other dataset, or
+/// none when the category is only on one side.
+struct TComparedRow {
+    std::optional<int> current;
+    std::optional<int> other;
+};
+
+/// Pairs the rows of both sides: the current rows in their order, each with the first unpaired row
+/// of the other side with the same key, then the other side's unpaired rows in their order.
+std::vector<TComparedRow> PairRows(const TVornClientDataSet& current, const TVornClientDataSet& other,
+                                   const TComparisonLayout& layout);
+
+/// The compared rows as a table: the label fields, then for every figure its current value, the
+/// other value, the difference (only when both sides have the row) and the change text.
+Table CompareRows(const TVornClientDataSet& current, const TVornClientDataSet& other,
+                  const TComparisonLayout& layout);
+
+/// A copy of a dataset's data fields and rows in its current order, to keep one side of a
+/// comparison while the dataset is fetched again.
+Table RowsInOrder(const TVornClientDataSet& dataSet);
+
+/// The sum of a figure over one side's rows; empty when the dataset has no such field.
+std::optional<double> SumOf(const TVornClientDataSet& dataSet, const QString& figure);
+
+} // namespace vorn
