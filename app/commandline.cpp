@@ -10,10 +10,12 @@ namespace {
 
 /// Options that take a value, so that a value is never taken for the verb.
 bool takesValue(const QString& argument) {
-    static const QStringList withValue{"-d",       "--database",    "--screenshot", "--open",   "--modules",
-                                       "--screen", "--institution", "--date",       "--from",   "--to",
-                                       "--figure", "--scale",       "--out",        "--format", "--report",
-                                       "--pdf",    "--category",    "--statistic"};
+    static const QStringList withValue{"-d",          "--database",  "--screenshot",   "--open",
+                                       "--modules",   "--screen",    "--institution",  "--date",
+                                       "--from",      "--to",        "--figure",       "--scale",
+                                       "--out",       "--format",    "--report",       "--pdf",
+                                       "--category",  "--statistic", "--compare-date", "--compare-from",
+                                       "--compare-to"};
     return withValue.contains(argument);
 }
 
@@ -55,10 +57,15 @@ struct TOptions {
     QCommandLineOption category{"category", "print: de statistiek.", "n"};
     QCommandLineOption pdf{"pdf", "print: het PDF-bestand.", "bestand"};
     QCommandLineOption statistic{"statistic", "export, print: de statistiek (L_CODE).", "code"};
+    QCommandLineOption compareDate{"compare-date", "export, print: vergelijken met deze datum.", "datum"};
+    QCommandLineOption compareFrom{"compare-from", "export, print: begin van de vergelijkingsperiode.",
+                                   "datum"};
+    QCommandLineOption compareTo{"compare-to", "export, print: einde van de vergelijkingsperiode.", "datum"};
 
     QList<QCommandLineOption> all() const {
-        return {database, listForms, screenshot, open, modules, screen, institution, date, from,
-                to,       figure,    scale,      out,  format,  report, category,    pdf,  statistic};
+        return {database, listForms, screenshot, open,      modules,     screen,      institution,
+                date,     from,      to,         figure,    scale,       out,         format,
+                report,   category,  pdf,        statistic, compareDate, compareFrom, compareTo};
     }
 };
 
@@ -70,6 +77,26 @@ int numberOf(const QCommandLineParser& parser, const QCommandLineOption& option,
     if (!ok || number < lowest)
         RaiseClientError(message);
     return number;
+}
+
+/// The other date or period of a comparison; a verb without one compares with nothing.
+void readComparison(const QCommandLineParser& parser, const TOptions& options, TScreenRequest& screen) {
+    screen.setsComparison = true;
+    if (parser.isSet(options.compareFrom) != parser.isSet(options.compareTo))
+        RaiseClientError("Een vergelijkingsperiode verwacht --compare-from en --compare-to samen");
+    if (parser.isSet(options.compareDate) && parser.isSet(options.compareFrom))
+        RaiseClientError("Geef --compare-date of een vergelijkingsperiode (--compare-from en --compare-to), "
+                         "niet beide");
+    if (parser.isSet(options.compareDate))
+        screen.compareFrom = ParseExportDate("--compare-date", parser.value(options.compareDate));
+    if (parser.isSet(options.compareFrom)) {
+        screen.compareFrom = ParseExportDate("--compare-from", parser.value(options.compareFrom));
+        screen.compareTo = ParseExportDate("--compare-to", parser.value(options.compareTo));
+        if (screen.compareFrom > screen.compareTo)
+            RaiseClientError("--compare-from ligt na --compare-to");
+    }
+    if (IsDateSet(screen.compareFrom) && !IsDateSet(screen.date) && !IsDateSet(screen.from))
+        RaiseClientError("Een vergelijking verwacht ook --date of een periode (--from en --to)");
 }
 
 /// The screen, institution and date or period of a verb.
@@ -91,6 +118,7 @@ TScreenRequest screenRequest(const QCommandLineParser& parser, const TOptions& o
         screen.to = ParseExportDate("--to", parser.value(options.to));
     if (IsDateSet(screen.from) && screen.from > screen.to)
         RaiseClientError("--from ligt na --to");
+    readComparison(parser, options, screen);
     if (parser.isSet(options.figure))
         screen.figure = numberOf(parser, options.figure, 0, "--figure verwacht een getal vanaf 0");
     if (parser.isSet(options.scale))
@@ -197,9 +225,11 @@ const char* UsageText() {
            "  vorn --screenshot BESTAND [--open KLASSE]        het hoofdvenster als PNG, zonder scherm\n"
            "  vorn [--database DB] export --screen KLASSE --institution CODE\n"
            "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
+           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD]\n"
            "       [--figure N] [--scale N] [--format csv|xlsx|all] [--screenshot BESTAND] --out MAP\n"
            "  vorn [--database DB] print --screen KLASSE --institution CODE\n"
            "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
+           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD]\n"
            "       --report \"RAPPORTNAAM\" [--category N] --pdf BESTAND\n"
            "  vorn [--database DB] export|print --screen TOLAPStatsForm --institution CODE\n"
            "       --statistic L_CODE [--date WERKDATUM] (--out MAP | --report \"Afdruk rooster\" --pdf "
@@ -215,6 +245,9 @@ const char* UsageText() {
            "  --date DATUM          export: de datum\n"
            "  --from DATUM          export: begin van de periode (samen met --to)\n"
            "  --to DATUM            export: einde van de periode (samen met --from)\n"
+           "  --compare-date DATUM  export, print: de cijfers naast die van deze datum\n"
+           "  --compare-from DATUM  export, print: de cijfers naast die van deze periode (samen met\n"
+           "  --compare-to DATUM    --compare-to; bv. dezelfde periode vorig schooljaar)\n"
            "  --figure N            export: het cijfer van de grafieken\n"
            "  --scale N             export: de granulariteit (een positief getal)\n"
            "  --format F            export: csv (standaard), xlsx of all\n"

@@ -5,6 +5,7 @@
 #include "errors.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <unordered_map>
@@ -167,13 +168,25 @@ std::vector<TComparedRow> PairRows(const TVornClientDataSet& current, const TVor
         unpaired[otherKeys.KeyAt(position)].push_back(position);
     std::vector<bool> paired(static_cast<std::size_t>(other.RecordCount()), false);
     const TRowKeys currentKeys(current, layout);
+    const TField* currentId = layout.idField.isEmpty() ? nullptr : &current.FieldByName(layout.idField);
+    const TField* otherId = layout.idField.isEmpty() ? nullptr : &other.FieldByName(layout.idField);
     for (int position = 0; position < current.RecordCount(); ++position) {
         TComparedRow row{position, std::nullopt};
         const auto found = unpaired.find(currentKeys.KeyAt(position));
         if (found != unpaired.end() && !found->second.empty()) {
-            row.other = found->second.front();
+            std::deque<int>& candidates = found->second;
+            auto chosen = candidates.begin();
+            if (currentId != nullptr && candidates.size() > 1) {
+                const Cell id = current.cellAtPosition(*currentId, position);
+                const auto sameId = std::find_if(candidates.begin(), candidates.end(), [&](int candidate) {
+                    return other.cellAtPosition(*otherId, candidate) == id;
+                });
+                if (sameId != candidates.end())
+                    chosen = sameId;
+            }
+            row.other = *chosen;
             paired[static_cast<std::size_t>(*row.other)] = true;
-            found->second.pop_front();
+            candidates.erase(chosen);
         }
         rows.push_back(row);
     }
@@ -247,6 +260,14 @@ Table RowsInOrder(const TVornClientDataSet& dataSet) {
             AppendCell(table.columns[i], dataSet.cellAtPosition(*fields[i], position));
     }
     return table;
+}
+
+void LoadTable(TVornClientDataSet& dataSet, Table rows) {
+    dataSet.Close();
+    dataSet.ClearFields();
+    for (const FieldDef& def : rows.fields)
+        dataSet.AddField(def);
+    dataSet.CreateDataSet(std::move(rows));
 }
 
 std::optional<double> SumOf(const TVornClientDataSet& dataSet, const QString& figure) {

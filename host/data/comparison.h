@@ -18,6 +18,9 @@ struct TComparisonLayout {
     /// letter case ignored); rows where all of them are empty are matched on `fallbackFields`.
     QStringList matchFields;
     QStringList fallbackFields;
+    /// Among rows of the same category (a code used twice), the row with the same value here is
+    /// paired first; empty: in their order.
+    QString idField;
     /// Shown once per row, from the side that has it.
     QStringList labelFields;
     /// The numbers compared: each becomes a group of four columns (see ComparedFieldName).
@@ -46,8 +49,9 @@ struct TComparedRow {
     std::optional<int> other;
 };
 
-/// Pairs the rows of both sides: the current rows in their order, each with the first unpaired row
-/// of the other side with the same key, then the other side's unpaired rows in their order.
+/// Pairs the rows of both sides: the current rows in their order, each with the unpaired row of the
+/// other side with the same key (the one with the same id, else the first), then the other side's
+/// unpaired rows in their order.
 std::vector<TComparedRow> PairRows(const TVornClientDataSet& current, const TVornClientDataSet& other,
                                    const TComparisonLayout& layout);
 
@@ -59,6 +63,9 @@ Table CompareRows(const TVornClientDataSet& current, const TVornClientDataSet& o
 /// A copy of a dataset's data fields and rows in its current order, to keep one side of a
 /// comparison while the dataset is fetched again.
 Table RowsInOrder(const TVornClientDataSet& dataSet);
+
+/// Makes `dataSet` a local dataset of the table's fields and rows (its own fields are replaced).
+void LoadTable(TVornClientDataSet& dataSet, Table rows);
 
 /// The sum of a figure over one side's rows; empty when the dataset has no such field.
 std::optional<double> SumOf(const TVornClientDataSet& dataSet, const QString& figure);

@@ -49,6 +49,7 @@ QStringList ContextLines(const TResultHeading& heading) {
         period += period.isEmpty() ? QStringLiteral("schooljaar %1").arg(heading.schoolYear)
                                    : QStringLiteral(" (schooljaar %1)").arg(heading.schoolYear);
     add(heading.periodLabel, period);
+    add(QStringLiteral("Vergeleken met"), heading.comparison);
     add(QStringLiteral("Statistiek"), heading.statistic);
     add(QStringLiteral("Cijfer"), heading.figure);
     for (const QString& filter : heading.filters)

@@ -135,6 +135,41 @@ void setRequestedDate(TVornDateEdit* edit, TDateTime date, const char* option) {
     edit->SetDate(date);
 }
 
+QString comparisonText(const TResultControls& controls) {
+    if (controls.compare == nullptr || controls.compare->currentIndex() <= 0 ||
+        controls.compareFrom == nullptr)
+        return {};
+    const TDateTime from = controls.compareFrom->Date();
+    if (!IsDateSet(from))
+        return {};
+    QString text = dateText(from);
+    if (controls.compareTo != nullptr)
+        text = QStringLiteral("%1 tot en met %2").arg(text, dateText(controls.compareTo->Date()));
+    return QStringLiteral("%1 (schooljaar %2)").arg(text, SchoolYearText(from));
+}
+
+void setRequestedComparison(const TResultControls& controls, const TScreenRequest& request) {
+    const bool compares = IsDateSet(request.compareFrom);
+    if (controls.compare == nullptr) {
+        if (compares)
+            RaiseClientError(
+                "Dit scherm kent geen vergelijking (--compare-date, --compare-from, --compare-to)");
+        return;
+    }
+    const bool period = controls.compareTo != nullptr;
+    if (compares && period != IsDateSet(request.compareTo))
+        RaiseClientError(period ? "Dit scherm vergelijkt met een periode: geef --compare-from en --compare-to"
+                                : "Dit scherm vergelijkt met een datum: geef --compare-date");
+    if (!compares) {
+        controls.compare->SetItemIndex(0);
+        return;
+    }
+    controls.compare->SetItemIndex(controls.compare->count() - 1);
+    controls.compareFrom->SetDate(request.compareFrom);
+    if (period)
+        controls.compareTo->SetDate(request.compareTo);
+}
+
 } // namespace
 
 TScreenInputs TControlResults::Inputs() const {
@@ -142,6 +177,7 @@ TScreenInputs TControlResults::Inputs() const {
     TScreenInputs inputs;
     inputs.date = controls.date != nullptr;
     inputs.period = controls.from != nullptr && controls.to != nullptr;
+    inputs.comparison = controls.compare != nullptr;
     inputs.figures = controls.figure != nullptr ? controls.figure->count() : 0;
     if (controls.scale != nullptr) {
         inputs.scaleMinimum = controls.scale->minimum();
@@ -175,6 +211,8 @@ void TControlResults::SetRequest(const TScreenRequest& request) {
                              controls.scale->maximum());
         controls.scale->setValue(request.scale);
     }
+    if (request.setsComparison)
+        setRequestedComparison(controls, request);
     if (request.figure >= 0) {
         if (controls.figure == nullptr)
             RaiseClientError("Dit scherm kent geen --figure");
@@ -225,6 +263,7 @@ TResultHeading TControlResults::Heading() const {
     }
     if (controls.figure != nullptr && controls.figure->currentIndex() >= 0)
         heading.figure = controls.figure->currentText();
+    heading.comparison = comparisonText(controls);
     return heading;
 }
 

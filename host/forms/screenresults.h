@@ -25,6 +25,11 @@ struct TScreenRequest {
     int figure = -1;   // the figure the charts show, where the screen has a choice
     int scale = 0;     // the band width, where the screen has one
     QString statistic; // the code of a stored statistic, where the screen runs one
+    /// The other date (from only) or period a comparison sets the figures against; only when
+    /// `setsComparison`, else the screen's comparison stays as the user left it.
+    TDateTime compareFrom = NoDate;
+    TDateTime compareTo = NoDate;
+    bool setsComparison = false;
 };
 
 /// The inputs a screen takes, so that a caller can say what a request asks that the screen lacks.
@@ -38,6 +43,7 @@ struct TScreenInputs {
     /// Counts over the user's work date (its school year) instead of a date of its own: a request's
     /// date is then the work date to run with.
     bool workDate = false;
+    bool comparison = false; // sets its figures against another date or period
 };
 
 /// A column of a result table as its grid shows it.
@@ -75,6 +81,7 @@ struct TResultHeading {
     QString figure;      // the figure shown, where the screen has a choice
     QString statistic;   // the stored statistic shown, where the screen runs one
     QStringList filters; // the filters a pivot applies, one "field: members" each
+    QString comparison;  // the other date or period figures are set against, with its school year
 };
 
 /// The results of a data screen, for everything that takes figures out of it: exports, printing,
@@ -141,6 +148,11 @@ struct TResultControls {
     TVornPageControl* grids = nullptr;
     TVornPageControl* charts = nullptr;
     QLabel* totals = nullptr;
+    /// The comparison choice (item 0: none, the last item: the date or period in the edits) and
+    /// the other date or period as used; `compareTo` on period screens only.
+    TVornComboBox* compare = nullptr;
+    TVornDateEdit* compareFrom = nullptr;
+    TVornDateEdit* compareTo = nullptr;
 };
 
 /// The results contract of a screen whose inputs and results are its controls: the screen names

@@ -427,4 +427,9 @@ std::int32_t TStatCursistenPerInstellingForm::CreditHoursOf(const TParticipantSt
     return static_cast<const osp::TStatistic&>(statistic).KredietUrenCount();
 }
 
+QStringList TStatCursistenPerInstellingForm::FigureFields() const {
+    return {"Count",      "CountFin",     "CountNotFin", "CountPersoon",  "CountMan",
+            "CountVrouw", "CountKrediet", "CountC98",    "LesurenCursist"};
+}
+
 } // namespace telmod

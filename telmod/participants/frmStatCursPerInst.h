@@ -98,6 +98,7 @@ protected:
     int PrintJobKind() const override { return 241; }
     bool PrintsSchoolYearId() const override { return true; }
     std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const override;
+    QStringList FigureFields() const override;
     void CreateCategoryLists() override;
     void ShowPageChart(int page, int figure) override;
 

@@ -514,4 +514,9 @@ std::int32_t TStatVWOCursistenPerInstellingForm::CreditHoursOf(const TParticipan
     return 0; // the VWO statistic has no credit hours
 }
 
+QStringList TStatVWOCursistenPerInstellingForm::FigureFields() const {
+    return {"Count",    "CountFin",   "CountNotFin", "CountPersoon",
+            "CountMan", "CountVrouw", "CountC98",    "LesurenCursist"};
+}
+
 } // namespace telmod

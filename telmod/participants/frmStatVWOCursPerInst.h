@@ -96,6 +96,7 @@ protected:
     int PrintJobKind() const override { return 327; }
     bool PrintsSchoolYearId() const override { return false; }
     std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const override;
+    QStringList FigureFields() const override;
     void CreateCategoryLists() override;
     void ShowPageChart(int page, int figure) override;
 

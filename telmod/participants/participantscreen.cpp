@@ -6,6 +6,8 @@
 
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
+#include "host/data/schoolyear.h"
+#include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 #include <QMenu>
@@ -20,7 +22,8 @@ using namespace vorn;
 
 namespace {
 constexpr int DesignWidth = 701;
-constexpr int TopBarHeight = 97;
+constexpr int TopBarHeight = 125;
+constexpr int ComparisonTop = 94;
 constexpr int TotalsHeight = 24;
 constexpr int DesignedChartHeight = 397;
 const QString SettingsSection = QStringLiteral("Settings");
@@ -111,6 +114,7 @@ void TParticipantStatsForm::buildTopBar(const ParticipantTopBar& topBar) {
     BPeriodes->setMenu(presets);
 
     placeTopBar(topBar);
+    Comparison = new TComparisonBar(PTop, ComparisonTop, true);
 }
 
 void TParticipantStatsForm::FillPeriodMenu(QMenu& menu) {
@@ -131,6 +135,10 @@ void TParticipantStatsForm::FillPeriodMenu(QMenu& menu) {
 
 void TParticipantStatsForm::PlacePeriodPresets(int left) {
     PTop->Place(BPeriodes, QRect(left, 33, BPeriodes->sizeHint().width() + 14, 25));
+    setTabOrder(BPeriodes, Comparison->CBVergelijk);
+    setTabOrder(Comparison->CBVergelijk, Comparison->EVergelijkVanaf);
+    setTabOrder(Comparison->EVergelijkVanaf, Comparison->EVergelijkTot);
+    setTabOrder(Comparison->EVergelijkTot, Comparison->BKolommen);
 }
 
 void TParticipantStatsForm::placeTopBar(const ParticipantTopBar& topBar) {
@@ -225,6 +233,8 @@ void TParticipantStatsForm::connectHandlers() {
     connect(CBView, &QCheckBox::toggled, this, [this] { CBViewClick(CBView); });
     connect(CBStatType, &QComboBox::currentIndexChanged, this,
             [this] { RunGuarded([this] { CBStatTypeChange(CBStatType); }); });
+    connect(Comparison, &TComparisonBar::columnsChanged, this,
+            [this] { RunGuarded([this] { FComparison.ShowColumns(Comparison->HiddenFigures()); }); });
 }
 
 void TParticipantStatsForm::VornDBFormCreate(QObject*) {
@@ -250,6 +260,9 @@ TResultControls TParticipantStatsForm::ResultControls() const {
     controls.grids = PCGrids;
     controls.charts = PCStats;
     controls.totals = PTotalen;
+    controls.compare = Comparison->CBVergelijk;
+    controls.compareFrom = Comparison->EVergelijkVanaf;
+    controls.compareTo = Comparison->EVergelijkTot;
     return controls;
 }
 
@@ -271,6 +284,7 @@ void TParticipantStatsForm::LEinstellingChange(QObject*) {
 
 void TParticipantStatsForm::EVanafDatumChange(QObject*) {
     FVanaf = EVanafDatum->Date();
+    Comparison->Follow({FVanaf, FTot});
 }
 
 /// Tab goes from "Vanaf" to the check box, past "Tot en met": after a typed start the end is said
@@ -290,6 +304,7 @@ void TParticipantStatsForm::TellWhereThePeriodEnds() {
 
 void TParticipantStatsForm::ETotDatumChange(QObject*) {
     FTot = ETotDatum->Date();
+    Comparison->Follow({FVanaf, FTot});
 }
 
 void TParticipantStatsForm::AFetchUpdate(QObject* sender) {
@@ -298,10 +313,81 @@ void TParticipantStatsForm::AFetchUpdate(QObject* sender) {
 
 void TParticipantStatsForm::AFetchExecute(QObject*) {
     BusyScope busy(QStringLiteral("Ophalen van de cursistenstatistieken"));
+    FComparison.Restore();
+    const TDateSpan own{FVanaf, FTot};
+    TDateSpan other;
+    if (Comparison->Active()) {
+        other = Comparison->OtherFor(own);
+        // The other period first, so that the lists left for printing are those of the screen's own.
+        FetchAndCount(other);
+        FComparison.KeepOther(ComparedPages(other), PTotalen->text());
+    }
+    FetchAndCount(own);
+    if (Comparison->Active())
+        ShowComparison(other);
+}
+
+void TParticipantStatsForm::FetchAndCount(const TDateSpan& span) {
+    const TDateSpan own{FVanaf, FTot};
+    const TOnExit restore([this, own] {
+        FVanaf = own.from;
+        FTot = own.to;
+    });
+    FVanaf = span.from;
+    FTot = span.to;
     ClearStats();
     CloseDatasets();
     OpenDatasets();
     FillCharts();
+}
+
+std::vector<TComparedPage> TParticipantStatsForm::ComparedPages(const TDateSpan& other) const {
+    // A class is a class of one school year: the same code another year is another class.
+    const bool sameSchoolYear = GetSchooljaarFrom(other.from) == GetSchooljaarFrom(FVanaf);
+    std::vector<TComparedPage> pages;
+    for (std::size_t i = 0; i < CategoryTables.size(); ++i) {
+        TVornClientDataSet& table = *CategoryTables[i];
+        TComparedPage page;
+        page.grid = Grids[i];
+        page.table = &table;
+        page.chart = Charts[i];
+        page.layout.matchFields = {QStringLiteral("Code")};
+        page.layout.fallbackFields = {QStringLiteral("Omschrijving")};
+        page.layout.labelFields = {QStringLiteral("ID"), QStringLiteral("Code"),
+                                   QStringLiteral("Omschrijving")};
+        page.layout.idField = QStringLiteral("ID");
+        for (int field = 0; field < table.FieldCount(); ++field)
+            if (IsIntegerType(table.Fields(field).DataType()) && table.Fields(field).Visible())
+                page.layout.figureFields << table.Fields(field).FieldName();
+        page.layout.matchable = sameSchoolYear || table.Name() != QLatin1String("CDSStatKlas");
+        page.barLabelFields = {QStringLiteral("Omschrijving"), QStringLiteral("Code")};
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+void TParticipantStatsForm::ShowComparison(const TDateSpan& other) {
+    const std::vector<TComparedPage> pages = ComparedPages(other);
+    FComparison.Show(pages, Comparison->HiddenFigures());
+    Comparison->OfferFigures(FComparison.FigureCaptions());
+    DisplayCharts();
+    PTotalen->setText(FComparison.TotalsLine(PTotalen->text()));
+    QString note =
+        FComparison.OtherHasRows()
+            ? QStringLiteral("Vergeleken met %1 (schooljaar %2-%3).")
+                  .arg(SpanText(other, true))
+                  .arg(GetSchooljaarFrom(other.from))
+                  .arg(GetSchooljaarFrom(other.from) + 1)
+            : QStringLiteral("Geen cursisten bij deze instelling in %1: de vergelijking blijft leeg.")
+                  .arg(SpanText(other, true));
+    const bool classesApart = std::any_of(pages.begin(), pages.end(),
+                                          [](const TComparedPage& page) { return !page.layout.matchable; });
+    if (classesApart)
+        note +=
+            QStringLiteral(" Klassen van een ander schooljaar worden niet vergeleken: een klascode is elk "
+                           "jaar een andere klas.");
+    Comparison->LVergelijkNoot->setText(note);
+    Comparison->LVergelijkNoot->setToolTip(note);
 }
 
 void TParticipantStatsForm::CheckView() {
@@ -329,8 +415,16 @@ QString TParticipantStatsForm::ChartCaptionOf(int page, int figure) const {
 
 void TParticipantStatsForm::DisplayCharts() {
     const int figure = ChosenFigure();
+    if (!FComparison.Shown()) {
+        for (int page = 0; page < static_cast<int>(Charts.size()); ++page)
+            ShowPageChart(page, figure);
+        return;
+    }
+    const TDateSpan other{Comparison->EVergelijkVanaf->Date(), Comparison->EVergelijkTot->Date()};
+    FComparison.DrawCharts(FigureFields().value(figure), SpanText({FVanaf, FTot}, true),
+                           SpanText(other, true), 2 * ParticipantBarHeight);
     for (int page = 0; page < static_cast<int>(Charts.size()); ++page)
-        ShowPageChart(page, figure);
+        Charts[static_cast<std::size_t>(page)]->SetCaption(ChartCaptionOf(page, figure));
 }
 
 TVornClientDataSet& TParticipantStatsForm::CategoryTable(const char* name) const {
@@ -367,6 +461,7 @@ void TParticipantStatsForm::DisplayTotalen(TVornClientDataSet& table) {
 void TParticipantStatsForm::VornDBFormSaveSettings(TVornIniFile& settings) {
     settings.WriteBool(SettingsSection, QStringLiteral("Graphical"), CBView->Checked());
     settings.WriteInteger(SettingsSection, QStringLiteral("StatType"), CBStatType->ItemIndex());
+    Comparison->Save(settings, SettingsSection);
 }
 
 void TParticipantStatsForm::VornDBFormRestoreSettings(TVornIniFile& settings) {
@@ -376,6 +471,7 @@ void TParticipantStatsForm::VornDBFormRestoreSettings(TVornIniFile& settings) {
         settings.ReadInteger(SettingsSection, QStringLiteral("StatType"), CBStatType->ItemIndex()));
     if (CBStatType->ItemIndex() == -1)
         CBStatType->SetItemIndex(0);
+    Comparison->Restore(settings, SettingsSection);
 }
 
 std::vector<TGridColumn> BranchColumns() {

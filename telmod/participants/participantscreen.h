@@ -4,6 +4,8 @@
 #include "selectstatdialog.h"
 #include "statistic.h"
 
+#include "telmod/common/screencomparison.h"
+
 #include "host/controls/actions.h"
 #include "host/controls/barchart.h"
 #include "host/controls/dbgrid.h"
@@ -81,6 +83,8 @@ public:
     vorn::TVornButton* BFetch;
     vorn::TVornActionList* ActionList1;
     vorn::TVornAction* AFetch;
+    /// "Vergelijken met": the other period the figures are set against.
+    TComparisonBar* Comparison;
     /// "Periode": a menu of often used periods (PeriodPresets around today) that fills both dates.
     QToolButton* BPeriodes;
 
@@ -110,6 +114,8 @@ public:
     vorn::TDateTime FTot = vorn::NoDate;
     int FJobID = -1;
     TLesplaatsen FLesplaatsen;
+    /// The other period's rows and the compared rows the grids show while a comparison is on.
+    TScreenComparison FComparison;
 
     // Handlers.
     void VornDBFormCreate(QObject* sender);
@@ -146,6 +152,12 @@ public:
     virtual void FillCharts() = 0;
     void CheckView();
     void DisplayCharts();
+    /// Fetches and counts the period `span` (the screen's own period stays as chosen).
+    void FetchAndCount(const TDateSpan& span);
+    /// The grids and charts as they are compared with the period `other`.
+    std::vector<TComparedPage> ComparedPages(const TDateSpan& other) const;
+    /// Shows the compared rows, paired bars and totals after both periods are counted.
+    void ShowComparison(const TDateSpan& other);
     /// The totals line from the sums of a category table.
     virtual void DisplayTotalen(vorn::TVornClientDataSet& table);
 
@@ -166,6 +178,8 @@ protected:
     virtual int PrintJobKind() const = 0;
     virtual bool PrintsSchoolYearId() const = 0;
     virtual std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const = 0;
+    /// The category table's field of each figure of CBStatType, in its order.
+    virtual QStringList FigureFields() const = 0;
 
     TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar,
                           const std::vector<CategoryPage>& pages);

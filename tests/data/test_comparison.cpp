@@ -96,6 +96,40 @@ TEST(Comparison, PairsRepeatedCodesInOrderAndNeverPairsAnEmptyCodeWithADescripti
     EXPECT_EQ(rows[2].other, 1) << "matched on the description, since it has no code";
 }
 
+TEST(Comparison, AmongRowsOfTheSameCodeTheOneWithTheSameIdIsPairedFirst) {
+    TVornClientDataSet now("now");
+    TVornClientDataSet then("then");
+    for (auto* table : {&now, &then}) {
+        table->AddField(FieldDef::integer("ID"));
+        table->AddField(FieldDef::string("Code", 10));
+        table->AddField(FieldDef::integer("Count"));
+        table->CreateDataSet();
+    }
+    const auto add = [](TVornClientDataSet& table, int id, const char* code) {
+        table.Append();
+        table.FieldByName("ID").SetAsInteger(id);
+        table.FieldByName("Code").SetAsString(code);
+        table.FieldByName("Count").SetAsInteger(id);
+        table.Post();
+    };
+    add(now, 16, "VM008");
+    add(now, 15, "VM008");
+    add(now, 30, "VM009");
+    add(then, 15, "VM008");
+    add(then, 16, "VM008");
+    add(then, 31, "VM009");
+    TComparisonLayout layout;
+    layout.matchFields = {"Code"};
+    layout.labelFields = {"ID", "Code"};
+    layout.figureFields = {"Count"};
+    layout.idField = "ID";
+    const std::vector<TComparedRow> rows = PairRows(now, then, layout);
+    ASSERT_EQ(rows.size(), 3U);
+    EXPECT_EQ(rows[0].other, 1);
+    EXPECT_EQ(rows[1].other, 0);
+    EXPECT_EQ(rows[2].other, 2) << "one row of a code on each side: paired whatever their ids";
+}
+
 TEST(Comparison, CategoriesThatMeanSomethingElseEachYearAreNeverPaired) {
     TVornClientDataSet now("now");
     TVornClientDataSet then("then");

@@ -75,8 +75,45 @@ TEST(CommandLine, AnExportGivesItsWholeRequestWhereverTheVerbStands) {
     EXPECT_EQ(named.exportRequest.outputFolder, "print");
     EXPECT_EQ(named.exportRequest.screen.from, EncodeDate(2025, 9, 1));
     EXPECT_EQ(named.exportRequest.screen.to, EncodeDate(2026, 6, 30));
+    EXPECT_TRUE(named.exportRequest.screen.setsComparison)
+        << "a verb without a comparison compares with nothing";
+    EXPECT_FALSE(IsDateSet(named.exportRequest.screen.compareFrom));
     EXPECT_TRUE(RunsOffscreen({"vorn", "--out", "print", "export"}));
     EXPECT_FALSE(RunsOffscreen({"vorn", "--out", "print"})) << "print is the folder here";
+}
+
+TEST(CommandLine, AComparisonTakesADateOrAPeriod) {
+    const TCommandLine period =
+        Parse({"export", "--screen", "S", "--institution", "I", "--from", "2026-09-01", "--to", "2027-06-30",
+               "--compare-from", "2025-09-01", "--compare-to", "2026-06-30", "--out", "d"});
+    ASSERT_TRUE(period.error.isEmpty()) << period.error.toStdString();
+    EXPECT_EQ(period.exportRequest.screen.compareFrom, EncodeDate(2025, 9, 1));
+    EXPECT_EQ(period.exportRequest.screen.compareTo, EncodeDate(2026, 6, 30));
+    const TCommandLine date = Parse({"print", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
+                                     "--compare-date", "2025-10-01", "--report", "R", "--pdf", "a.pdf"});
+    ASSERT_TRUE(date.error.isEmpty()) << date.error.toStdString();
+    EXPECT_EQ(date.printRequest.screen.compareFrom, EncodeDate(2025, 10, 1));
+    EXPECT_FALSE(IsDateSet(date.printRequest.screen.compareTo));
+
+    const QStringList base{"export",     "--screen", "S", "--institution", "I", "--date",
+                           "2026-10-01", "--out",    "d"};
+    const std::vector<std::pair<QStringList, QString>> wrong{
+        {base + QStringList{"--compare-from", "2025-09-01"}, "--compare-from en --compare-to samen"},
+        {base + QStringList{"--compare-date", "2025-10-01", "--compare-from", "2025-09-01", "--compare-to",
+                            "2026-06-30"},
+         "niet beide"},
+        {base + QStringList{"--compare-from", "2026-06-30", "--compare-to", "2025-09-01"},
+         "--compare-from ligt na --compare-to"},
+        {base + QStringList{"--compare-date", "vorig jaar"}, "--compare-date"},
+        {QStringList{"export", "--screen", "S", "--institution", "I", "--statistic", "C", "--compare-date",
+                     "2025-10-01", "--out", "d"},
+         "verwacht ook --date of een periode"},
+    };
+    for (const auto& [arguments, expected] : wrong) {
+        const QString error = Parse(arguments).error;
+        EXPECT_TRUE(error.startsWith("vorn export: ") && error.contains(expected))
+            << arguments.join(' ').toStdString() << " gave: " << error.toStdString();
+    }
 }
 
 TEST(CommandLine, APrintGivesItsReportCategoryAndPdf) {

@@ -1,0 +1,393 @@
+#include "screencomparison.h"
+
+#include "host/data/errors.h"
+#include "host/data/schoolyear.h"
+#include "host/data/scopeguards.h"
+
+#include <QMenu>
+#include <QRegularExpression>
+
+namespace telmod {
+
+using namespace vorn;
+
+namespace {
+
+TDateTime yearEarlier(TDateTime date) {
+    return DateToDateTime(DateTimeToDate(date).addYears(-1));
+}
+
+QString dayText(TDateTime date) {
+    return DateTimeToDate(date).toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+const QString ChoiceKey = QStringLiteral("Vergelijken");
+const QString FromKey = QStringLiteral("VergelijkVanaf");
+const QString ToKey = QStringLiteral("VergelijkTot");
+const QString HiddenKey = QStringLiteral("VerborgenVergelijking");
+
+std::vector<FieldDef> dataFieldsOf(const TVornClientDataSet& dataSet) {
+    std::vector<FieldDef> defs;
+    for (const FieldDef& def : dataSet.FieldDefs())
+        if (def.kind == TFieldKind::Data)
+            defs.push_back(def);
+    return defs;
+}
+
+} // namespace
+
+TDateSpan PreviousSchoolYearOf(const TDateSpan& span) {
+    if (!IsDateSet(span.from) || !IsDateSet(span.to))
+        return {};
+    return {yearEarlier(span.from), yearEarlier(span.to)};
+}
+
+QString SpanText(const TDateSpan& span, bool period) {
+    if (!period)
+        return dayText(span.from);
+    return dayText(span.from) + QStringLiteral(" - ") + dayText(span.to);
+}
+
+void CheckComparable(const TDateSpan& current, const TDateSpan& other, bool period) {
+    const QString what =
+        period ? QStringLiteral("vergelijkingsperiode") : QStringLiteral("vergelijkingsdatum");
+    if (!IsDateSet(other.from) || !IsDateSet(other.to))
+        RaiseClientError("Vul de %s in (Alt+L).", what);
+    if (period && other.to < other.from)
+        RaiseClientError("De vergelijkingsperiode eindigt (%s) voor ze begint (%s).", dayText(other.to),
+                         dayText(other.from));
+    if (other.from == current.from && other.to == current.to)
+        RaiseClientError("De %s is dezelfde als de gekozen: kies een andere om mee te vergelijken.", what);
+    if (period && other.from <= current.to && other.to >= current.from)
+        RaiseClientError("De vergelijkingsperiode (%s) overlapt de gekozen periode (%s): kies een periode "
+                         "die er niet mee samenvalt.",
+                         SpanText(other, true), SpanText(current, true));
+    const int year = GetSchooljaarFrom(other.from);
+    if (GetSchooljaarIDFrom(year) < 0)
+        RaiseClientError("Er is geen schooljaar %s-%s op de server voor de %s %s.", QString::number(year),
+                         QString::number(year + 1), what, SpanText(other, period));
+}
+
+TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period) : QObject(panel), period_(period) {
+    LVergelijk = new TVornLabel(QStringLiteral("Verge&lijken met"), panel);
+    LVergelijk->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    CBVergelijk = new TVornComboBox(panel);
+    CBVergelijk->setObjectName(QStringLiteral("CBVergelijk"));
+    CBVergelijk->addItems({QStringLiteral("(niets)"),
+                           period ? QStringLiteral("dezelfde periode vorig schooljaar")
+                                  : QStringLiteral("dezelfde datum vorig schooljaar"),
+                           period ? QStringLiteral("andere periode") : QStringLiteral("andere datum")});
+    LVergelijk->setBuddy(CBVergelijk);
+    EVergelijkVanaf = new TVornDateEdit(panel, false, false);
+    EVergelijkVanaf->setObjectName(QStringLiteral("EVergelijkVanaf"));
+    EVergelijkVanaf->setToolTip(period ? QStringLiteral("Begin van de vergelijkingsperiode")
+                                       : QStringLiteral("Vergelijkingsdatum"));
+    int left = 80;
+    panel->Place(LVergelijk, QRect(0, top, 74, 24));
+    panel->Place(CBVergelijk, QRect(left, top, 221, 24));
+    left += 227;
+    panel->Place(EVergelijkVanaf, QRect(left, top, 110, 24));
+    left += 116;
+    if (period) {
+        EVergelijkTot = new TVornDateEdit(panel, false, false);
+        EVergelijkTot->setObjectName(QStringLiteral("EVergelijkTot"));
+        EVergelijkTot->setToolTip(QStringLiteral("Einde van de vergelijkingsperiode"));
+        panel->Place(EVergelijkTot, QRect(left, top, 110, 24));
+        left += 116;
+    }
+    BKolommen = new QToolButton(panel);
+    BKolommen->setObjectName(QStringLiteral("BKolommen"));
+    BKolommen->setText(QStringLiteral("&Kolommen"));
+    BKolommen->setToolTip(QStringLiteral("Kiezen van welke cijfers de vergelijking getoond wordt"));
+    BKolommen->setPopupMode(QToolButton::InstantPopup);
+    BKolommen->setFocusPolicy(Qt::StrongFocus);
+    auto* menu = new QMenu(BKolommen);
+    BKolommen->setMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        menu->clear();
+        for (const QString& caption : offered_) {
+            QAction* action = menu->addAction(caption);
+            action->setCheckable(true);
+            action->setChecked(!hidden_.contains(caption));
+            connect(action, &QAction::toggled, this, [this, caption](bool shown) {
+                if (shown)
+                    hidden_.remove(caption);
+                else
+                    hidden_.insert(caption);
+                emit columnsChanged();
+            });
+        }
+    });
+    const int buttonWidth = BKolommen->sizeHint().width() + 14;
+    panel->Place(BKolommen, QRect(left, top, buttonWidth, 24));
+    left += buttonWidth + 8;
+    LVergelijkNoot = new TVornLabel(QString(), panel);
+    LVergelijkNoot->setObjectName(QStringLiteral("LVergelijkNoot"));
+    LVergelijkNoot->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    panel->Place(LVergelijkNoot, QRect(left, top, std::max(60, panel->width() - left - 8), 24),
+                 TVornPanel::akLeftRight);
+    connect(CBVergelijk, &QComboBox::currentIndexChanged, this, [this] { choiceChanged(); });
+    choiceChanged();
+}
+
+TComparisonChoice TComparisonBar::Choice() const {
+    const int index = CBVergelijk->ItemIndex();
+    return index <= 0 ? TComparisonChoice::None : static_cast<TComparisonChoice>(index);
+}
+
+void TComparisonBar::choiceChanged() {
+    const bool other = Choice() == TComparisonChoice::Other;
+    EVergelijkVanaf->setEnabled(other);
+    if (EVergelijkTot != nullptr)
+        EVergelijkTot->setEnabled(other);
+    BKolommen->setEnabled(Active());
+    if (Choice() == TComparisonChoice::PreviousSchoolYear || (other && !IsDateSet(EVergelijkVanaf->Date())))
+        showSpan(PreviousSchoolYearOf(current_));
+    if (!Active())
+        LVergelijkNoot->setText(QString());
+}
+
+TDateSpan TComparisonBar::typedSpan() const {
+    const TDateTime from = EVergelijkVanaf->Date();
+    return {from, EVergelijkTot != nullptr ? EVergelijkTot->Date() : from};
+}
+
+void TComparisonBar::showSpan(const TDateSpan& span) {
+    EVergelijkVanaf->SetDate(span.from);
+    if (EVergelijkTot != nullptr)
+        EVergelijkTot->SetDate(span.to);
+}
+
+void TComparisonBar::Follow(const TDateSpan& current) {
+    current_ = current;
+    if (Choice() == TComparisonChoice::PreviousSchoolYear)
+        showSpan(PreviousSchoolYearOf(current));
+}
+
+TDateSpan TComparisonBar::OtherFor(const TDateSpan& current) {
+    Follow(current);
+    const TDateSpan other = typedSpan();
+    CheckComparable(current, other, period_);
+    return other;
+}
+
+void TComparisonBar::OfferFigures(const QStringList& captions) {
+    offered_ = captions;
+}
+
+void TComparisonBar::Save(TVornIniFile& settings, const QString& section) const {
+    settings.WriteInteger(section, ChoiceKey, CBVergelijk->ItemIndex());
+    const TDateSpan span = typedSpan();
+    settings.WriteString(section, FromKey,
+                         IsDateSet(span.from) ? DateTimeToDate(span.from).toString(Qt::ISODate) : QString());
+    settings.WriteString(section, ToKey,
+                         IsDateSet(span.to) ? DateTimeToDate(span.to).toString(Qt::ISODate) : QString());
+    QStringList hidden(hidden_.begin(), hidden_.end());
+    hidden.sort();
+    settings.WriteString(section, HiddenKey, hidden.join(u';'));
+}
+
+void TComparisonBar::Restore(const TVornIniFile& settings, const QString& section) {
+    const auto dateOf = [&](const QString& key) {
+        const QDate date = QDate::fromString(settings.ReadString(section, key, QString()), Qt::ISODate);
+        return date.isValid() ? DateToDateTime(date) : NoDate;
+    };
+    const int choice = settings.ReadInteger(section, ChoiceKey, 0);
+    if (choice == static_cast<int>(TComparisonChoice::Other))
+        showSpan({dateOf(FromKey), dateOf(ToKey)});
+    CBVergelijk->SetItemIndex(choice >= 0 && choice < CBVergelijk->count() ? choice : 0);
+    const QString hidden = settings.ReadString(section, HiddenKey, QString());
+    hidden_.clear();
+    for (const QString& caption : hidden.split(u';', Qt::SkipEmptyParts))
+        hidden_.insert(caption);
+    choiceChanged();
+}
+
+void TScreenComparison::KeepOther(const std::vector<TComparedPage>& pages, const QString& totals) {
+    kept_.clear();
+    for (const TComparedPage& page : pages) {
+        auto copy = std::make_unique<TVornClientDataSet>(page.table->Name() + QStringLiteral("Vgl"));
+        LoadTable(*copy, page.table->Active() ? RowsInOrder(*page.table) : Table(dataFieldsOf(*page.table)));
+        kept_.push_back(std::move(copy));
+    }
+    otherTotals_ = totals;
+}
+
+void TScreenComparison::Show(const std::vector<TComparedPage>& pages, const QSet<QString>& hidden) {
+    Restore();
+    if (kept_.size() != pages.size())
+        RaiseClientError("De vergelijking heeft %s tabellen, het scherm %s", QString::number(kept_.size()),
+                         QString::number(pages.size()));
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const TComparedPage& page = pages[i];
+        if (!page.table->Active())
+            continue;
+        Compared compared;
+        compared.page = page;
+        compared.other = std::move(kept_[i]);
+        compared.rows =
+            std::make_unique<TVornClientDataSet>(page.table->Name() + QStringLiteral("Vergeleken"));
+        LoadTable(*compared.rows, CompareRows(*page.table, *compared.other, page.layout));
+        compared.rows->First();
+        compared.source = std::make_unique<TVornDatasource>();
+        compared.source->SetDataSet(compared.rows.get());
+        TVornGridDBTableView* view = page.grid->GetActiveDBView();
+        compared.ownSource = view->DataSource();
+        compared.ownColumns = view->Columns();
+        compared_.push_back(std::move(compared));
+        showColumns(compared_.back(), hidden);
+    }
+    kept_.clear();
+}
+
+void TScreenComparison::showColumns(Compared& compared, const QSet<QString>& hidden) const {
+    TVornGridDBTableView* view = compared.page.grid->GetActiveDBView();
+    std::vector<TGridColumn> columns;
+    const TVornClientDataSet& own = *compared.page.table;
+    for (const TGridColumn& column : compared.ownColumns) {
+        if (!compared.page.layout.figureFields.contains(column.FieldName, Qt::CaseInsensitive)) {
+            if (compared.page.layout.labelFields.contains(column.FieldName, Qt::CaseInsensitive))
+                columns.push_back(column);
+            continue;
+        }
+        const TField& field = own.FieldByName(column.FieldName);
+        const QString caption = column.Caption.isEmpty() ? field.DisplayLabel() : column.Caption;
+        columns.push_back({field.FieldName(), caption, column.Width});
+        if (hidden.contains(caption))
+            continue;
+        for (const TComparedPart part :
+             {TComparedPart::Other, TComparedPart::Difference, TComparedPart::Change})
+            columns.push_back(
+                {ComparedFieldName(field.FieldName(), part), ComparedCaption(caption, part), 0});
+    }
+    view->SetDataSource(compared.source.get());
+    view->Columns() = columns;
+    view->ColumnsChanged();
+}
+
+void TScreenComparison::ShowColumns(const QSet<QString>& hidden) {
+    for (Compared& compared : compared_)
+        showColumns(compared, hidden);
+}
+
+void TScreenComparison::Restore() {
+    for (Compared& compared : compared_) {
+        TVornGridDBTableView* view = compared.page.grid->GetActiveDBView();
+        view->SetDataSource(compared.ownSource);
+        view->Columns() = compared.ownColumns;
+        view->ColumnsChanged();
+        if (TBarChart* chart = compared.page.chart) {
+            chart->Clear();
+            chart->SetSeries({}, TBarStacking::Clustered);
+        }
+    }
+    compared_.clear();
+}
+
+QStringList TScreenComparison::FigureCaptions() const {
+    QStringList captions;
+    for (const Compared& compared : compared_)
+        for (const QString& figure : compared.page.layout.figureFields) {
+            const QString caption = compared.page.table->FieldByName(figure).DisplayLabel();
+            if (!captions.contains(caption))
+                captions << caption;
+        }
+    return captions;
+}
+
+bool TScreenComparison::OtherHasRows() const {
+    for (const Compared& compared : compared_)
+        if (compared.other->RecordCount() > 0)
+            return true;
+    return false;
+}
+
+namespace {
+
+QString barLabel(const TVornClientDataSet& rows, const TComparedPage& page, int position) {
+    QStringList parts;
+    for (const QString& name : page.barLabelFields) {
+        const TField* field = rows.FindField(name);
+        if (field == nullptr)
+            continue;
+        const QString text = CellText(field->Def(), rows.cellAtPosition(*field, position)).trimmed();
+        if (!page.joinLabels && !text.isEmpty())
+            return text;
+        parts << text;
+    }
+    return parts.join(u' ');
+}
+
+int barValue(const TVornClientDataSet& rows, const QString& field, int position) {
+    const Cell cell = rows.cellAtPosition(rows.FieldByName(field), position);
+    if (const auto* value = std::get_if<std::int64_t>(&cell))
+        return static_cast<int>(*value);
+    if (const auto* value = std::get_if<double>(&cell))
+        return static_cast<int>(*value);
+    return 0;
+}
+
+} // namespace
+
+void TScreenComparison::DrawCharts(const QString& figureField, const QString& currentName,
+                                   const QString& otherName, int rowHeight) {
+    for (Compared& compared : compared_) {
+        TBarChart* chart = compared.page.chart;
+        if (chart == nullptr)
+            continue;
+        const TVornClientDataSet& rows = *compared.rows;
+        QString field = figureField;
+        if (rows.FindField(field) == nullptr)
+            field = compared.page.layout.figureFields.value(0);
+        chart->BeginUpdate();
+        const TOnExit endUpdate([chart] { chart->EndUpdate(); });
+        chart->Clear();
+        chart->SetSeries({{currentName, SeriesColour(0)}, {otherName, SeriesColour(1)}},
+                         TBarStacking::Clustered);
+        for (int position = 0; position < rows.RecordCount(); ++position)
+            chart->AddGroup(barLabel(rows, compared.page, position),
+                            {barValue(rows, ComparedFieldName(field, TComparedPart::Current), position),
+                             barValue(rows, ComparedFieldName(field, TComparedPart::Other), position)});
+        const int height = rows.RecordCount() * rowHeight;
+        if (height > chart->Height())
+            chart->SetHeight(height);
+    }
+}
+
+std::vector<std::pair<QString, qint64>> TotalsOf(const QString& line) {
+    static const QRegularExpression part(QStringLiteral("([^:]+?):\\s*(-?\\d+)"));
+    QString body = line;
+    const qsizetype colon = body.indexOf(QStringLiteral("Totalen :"));
+    if (colon >= 0)
+        body = body.mid(colon + 9);
+    std::vector<std::pair<QString, qint64>> totals;
+    auto matches = part.globalMatch(body);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        totals.emplace_back(match.captured(1).trimmed(), match.captured(2).toLongLong());
+    }
+    return totals;
+}
+
+QString TScreenComparison::TotalsLine(const QString& current) const {
+    const auto others = TotalsOf(otherTotals_);
+    QString text;
+    for (const auto& [label, value] : TotalsOf(current)) {
+        if (!text.isEmpty())
+            text += QStringLiteral("    ");
+        text += QStringLiteral("%1: %2").arg(label).arg(value);
+        const auto other = std::find_if(others.begin(), others.end(),
+                                        [&label](const auto& pair) { return pair.first == label; });
+        if (other == others.end())
+            continue;
+        const qint64 difference = value - other->second;
+        text += QStringLiteral(" (vgl. %1, %2%3, %4)")
+                    .arg(other->second)
+                    .arg(difference > 0 ? QStringLiteral("+") : QString())
+                    .arg(difference)
+                    .arg(ChangeText(static_cast<double>(value), static_cast<double>(other->second)));
+    }
+    return QStringLiteral("Totalen :    ") + text;
+}
+
+} // namespace telmod

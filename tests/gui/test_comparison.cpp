@@ -1,0 +1,316 @@
+// The comparison with another period on the participant screens, checked against two fetches of
+// one period each: every compared figure is recounted from those, not from the comparison itself.
+#include "telmod/participants/frmStatCursPerInst.h"
+#include "telmod/participants/frmStatVWOCursPerInst.h"
+
+#include "participantviews.h"
+#include "screenfixture.h"
+
+#include "host/data/cell.h"
+#include "host/data/comparison.h"
+#include "host/data/errors.h"
+#include "host/data/inifile.h"
+#include "host/forms/outputcontext.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <map>
+
+using namespace vorn;
+using telmod::TParticipantStatsForm;
+
+namespace {
+
+TDateTime day(const char* text) {
+    return DateToDateTime(QDate::fromString(QString::fromLatin1(text), Qt::ISODate));
+}
+
+struct Span {
+    const char* from;
+    const char* to;
+};
+
+const Span ThisYear{"2025-09-01", "2026-06-30"};
+const Span LastYear{"2024-09-01", "2025-06-30"};
+
+/// One category row of one period: its key (code, else description), its id and every field.
+struct Row {
+    QString key;
+    QString id;
+    std::map<QString, QString> values;
+};
+using ScreenRows = std::map<QString, std::vector<Row>>;
+
+QString textAt(const TVornClientDataSet& rows, const QString& field, int position) {
+    const TField& f = rows.FieldByName(field);
+    return CellText(f.Def(), rows.cellAtPosition(f, position));
+}
+
+QString keyOf(const TVornClientDataSet& rows, int position) {
+    const QString code = textAt(rows, "Code", position).trimmed();
+    if (!code.isEmpty())
+        return "c" + code.toCaseFolded();
+    return "f" + textAt(rows, "Omschrijving", position).trimmed().toCaseFolded();
+}
+
+/// The other period's row for each of this period's rows, by the rule a user is told: same code
+/// (else description); of several, the one with the same id, else the first left.
+std::vector<int> Partners(const std::vector<Row>& now, const std::vector<Row>& then) {
+    std::vector<bool> taken(then.size(), false);
+    std::vector<int> partners;
+    for (const Row& row : now) {
+        int chosen = -1;
+        for (std::size_t i = 0; i < then.size(); ++i) {
+            if (taken[i] || then[i].key != row.key)
+                continue;
+            if (chosen < 0 || then[i].id == row.id)
+                chosen = static_cast<int>(i);
+            if (then[i].id == row.id)
+                break;
+        }
+        if (chosen >= 0)
+            taken[static_cast<std::size_t>(chosen)] = true;
+        partners.push_back(chosen);
+    }
+    return partners;
+}
+
+class ComparisonTest : public vorn::testing::DemoScreenTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        DemoScreenTest::SetUp();
+        if (GetParam()) {
+            form_ = std::make_unique<telmod::TStatCursistenPerInstellingForm>();
+            ScreenTest::Attach(*form_, "DSPBrowseOSPInstellingen");
+        } else {
+            form_ = std::make_unique<telmod::TStatVWOCursistenPerInstellingForm>();
+            ScreenTest::Attach(*form_, "DSPBrowseVWOInstellingen");
+        }
+        results_ = form_->Results();
+        institution_ = results_->InstitutionCodes().value(0);
+        ASSERT_FALSE(institution_.isEmpty());
+    }
+    void TearDown() override {
+        form_.reset();
+        DemoScreenTest::TearDown();
+    }
+
+    void Fetch(const Span& period, const Span* other = nullptr) {
+        TScreenRequest request;
+        request.institutionCode = institution_;
+        request.from = day(period.from);
+        request.to = day(period.to);
+        request.setsComparison = true;
+        if (other != nullptr) {
+            request.compareFrom = day(other->from);
+            request.compareTo = day(other->to);
+        }
+        results_->SetRequest(request);
+        results_->Fetch();
+    }
+
+    /// Every page's rows of one period, fetched without comparison.
+    ScreenRows FetchAlone(const Span& period) {
+        Fetch(period);
+        ScreenRows screen;
+        for (const TResultTable& table : results_->Tables()) {
+            std::vector<Row>& page = screen[table.caption];
+            const TVornClientDataSet& rows = *table.dataSet;
+            for (int position = 0; position < rows.RecordCount(); ++position) {
+                Row row{keyOf(rows, position), textAt(rows, "ID", position), {}};
+                for (int field = 0; field < rows.FieldCount(); ++field)
+                    row.values[rows.Fields(field).FieldName()] =
+                        textAt(rows, rows.Fields(field).FieldName(), position);
+                page.push_back(row);
+            }
+        }
+        return screen;
+    }
+
+    /// The figure fields of a compared grid: those with a comparison column.
+    static QStringList Figures(const TVornClientDataSet& rows) {
+        QStringList figures;
+        for (int field = 0; field < rows.FieldCount(); ++field) {
+            const QString name = rows.Fields(field).FieldName();
+            if (name.endsWith("_VGL"))
+                figures << name.chopped(4);
+        }
+        return figures;
+    }
+
+    std::unique_ptr<TParticipantStatsForm> form_;
+    IScreenResults* results_ = nullptr;
+    QString institution_;
+};
+
+TEST_P(ComparisonTest, EveryComparedFigureIsWhatTwoSeparateFetchesCounted) {
+    const ScreenRows now = FetchAlone(ThisYear);
+    const ScreenRows then = FetchAlone(LastYear);
+    Fetch(ThisYear, &LastYear);
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+
+    int compared = 0;
+    for (const TResultTable& table : results_->Tables()) {
+        const bool classes = table.caption == "Per Klas";
+        const std::vector<Row>& current = now.at(table.caption);
+        const std::vector<Row>& other = then.at(table.caption);
+        // What the grid must hold: this period's rows with their partners, then the other's left over.
+        std::vector<std::pair<const Row*, const Row*>> expected;
+        const std::vector<int> partners =
+            classes ? std::vector<int>(current.size(), -1) : Partners(current, other);
+        std::vector<bool> used(other.size(), false);
+        for (std::size_t i = 0; i < current.size(); ++i) {
+            const Row* partner = partners[i] >= 0 ? &other[static_cast<std::size_t>(partners[i])] : nullptr;
+            if (partner != nullptr)
+                used[static_cast<std::size_t>(partners[i])] = true;
+            expected.emplace_back(&current[i], partner);
+        }
+        for (std::size_t i = 0; i < other.size() && !classes; ++i)
+            if (!used[i])
+                expected.emplace_back(nullptr, &other[i]);
+
+        const TVornClientDataSet& rows = *table.dataSet;
+        const QStringList figures = Figures(rows);
+        ASSERT_FALSE(figures.isEmpty()) << table.caption.toStdString();
+        ASSERT_EQ(rows.RecordCount(), static_cast<int>(expected.size())) << table.caption.toStdString();
+        for (int position = 0; position < rows.RecordCount(); ++position) {
+            const auto& [mine, theirs] = expected[static_cast<std::size_t>(position)];
+            const Row& shown = mine != nullptr ? *mine : *theirs;
+            const std::string where = table.caption.toStdString() + " " + shown.key.toStdString();
+            EXPECT_EQ(textAt(rows, "ID", position), shown.id) << where;
+            for (const QString& figure : figures) {
+                const QString a = mine != nullptr ? mine->values.at(figure) : QString();
+                const QString b = theirs != nullptr ? theirs->values.at(figure) : QString();
+                EXPECT_EQ(textAt(rows, figure, position), a) << where;
+                EXPECT_EQ(textAt(rows, figure + "_VGL", position), b) << where;
+                const bool both = !a.isEmpty() && !b.isEmpty();
+                EXPECT_EQ(textAt(rows, figure + "_VERSCHIL", position),
+                          both ? QString::number(a.toLongLong() - b.toLongLong()) : "")
+                    << where;
+                EXPECT_EQ(textAt(rows, figure + "_PROCENT", position),
+                          both ? ChangeText(a.toDouble(), b.toDouble()) : QString())
+                    << where;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 100);
+
+    const auto& bars = vorn::testing::ResultChart(*results_, "Per Opleiding");
+    ASSERT_EQ(bars.Painter().SeriesCount(), 2);
+    EXPECT_EQ(bars.Painter().SeriesAt(1).name, "01/09/2024 - 30/06/2025");
+
+    const QStringList lines = ContextLines(results_->Heading());
+    EXPECT_TRUE(lines.contains("Vergeleken met: 01/09/2024 tot en met 30/06/2025 (schooljaar 2024-2025)"))
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(form_->Comparison->LVergelijkNoot->text().contains("Klassen van een ander schooljaar"));
+}
+
+TEST_P(ComparisonTest, TheTotalsLineSetsBothPeriodsTotalsSideBySide) {
+    Fetch(LastYear);
+    const auto then = telmod::TotalsOf(results_->Totals());
+    Fetch(ThisYear);
+    const auto now = telmod::TotalsOf(results_->Totals());
+    Fetch(ThisYear, &LastYear);
+    const QString line = results_->Totals();
+    ASSERT_EQ(now.size(), then.size());
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        const qint64 difference = now[i].second - then[i].second;
+        const QString part =
+            QStringLiteral("%1: %2 (vgl. %3, %4%5, %6)")
+                .arg(now[i].first)
+                .arg(now[i].second)
+                .arg(then[i].second)
+                .arg(difference > 0 ? "+" : "")
+                .arg(difference)
+                .arg(ChangeText(static_cast<double>(now[i].second), static_cast<double>(then[i].second)));
+        EXPECT_TRUE(line.contains(part)) << part.toStdString() << "\nin " << line.toStdString();
+    }
+    Fetch(ThisYear);
+    EXPECT_FALSE(results_->Totals().contains("vgl.")) << "without comparison the plain line comes back";
+    EXPECT_TRUE(ContextLines(results_->Heading()).filter("Vergeleken").isEmpty());
+    EXPECT_EQ(vorn::testing::ResultChart(*results_, "Per Opleiding").Painter().SeriesCount(), 0);
+}
+
+TEST_P(ComparisonTest, WithinOneSchoolYearClassesAreMatched) {
+    const Span autumn{"2025-09-01", "2025-12-31"};
+    const Span spring{"2026-01-01", "2026-06-30"};
+    Fetch(spring, &autumn);
+    const TResultTable classes = results_->Tables().front();
+    ASSERT_EQ(classes.caption, "Per Klas");
+    int matched = 0;
+    for (int position = 0; position < classes.dataSet->RecordCount(); ++position)
+        matched +=
+            classes.dataSet->cellAtPosition(classes.dataSet->FieldByName("Count_VGL"), position).index() != 0;
+    EXPECT_GT(matched, 0);
+    EXPECT_FALSE(form_->Comparison->LVergelijkNoot->text().contains("Klassen"));
+}
+
+TEST_P(ComparisonTest, AComparisonThatCannotBeMadeSaysWhyAndAnEmptyOtherSideStaysEmpty) {
+    const std::vector<std::pair<Span, QString>> wrong{
+        {ThisYear, "dezelfde als de gekozen"},
+        {{"2026-01-01", "2026-08-31"}, "overlapt de gekozen periode"},
+        {{"2019-09-01", "2020-06-30"}, "geen schooljaar 2019-2020 op de server"},
+    };
+    for (const auto& [other, message] : wrong) {
+        try {
+            Fetch(ThisYear, &other);
+            ADD_FAILURE() << "no error for " << other.from;
+        } catch (const EVornError& error) {
+            EXPECT_TRUE(error.message().contains(message)) << error.message().toStdString();
+        }
+    }
+    const Span summer{"2024-07-01", "2024-08-31"};
+    Fetch(ThisYear, &summer);
+    EXPECT_TRUE(form_->Comparison->LVergelijkNoot->text().startsWith("Geen cursisten"))
+        << form_->Comparison->LVergelijkNoot->text().toStdString();
+    for (const TResultTable& table : results_->Tables())
+        for (int position = 0; position < table.dataSet->RecordCount(); ++position)
+            EXPECT_EQ(
+                table.dataSet->cellAtPosition(table.dataSet->FieldByName("Count_VERSCHIL"), position).index(),
+                0U)
+                << "no difference against nothing";
+}
+
+TEST_P(ComparisonTest, TheChoiceAndTheHiddenFiguresAreRememberedAndHiddenGroupsLeaveTheGrid) {
+    Fetch(ThisYear, &LastYear);
+    telmod::TComparisonBar& bar = *form_->Comparison;
+    ASSERT_TRUE(bar.BKolommen->isEnabled());
+    bar.BKolommen->menu()->aboutToShow();
+    QAction* men = nullptr;
+    for (QAction* action : bar.BKolommen->menu()->actions())
+        if (action->text() == "Mannen")
+            men = action;
+    ASSERT_NE(men, nullptr);
+    men->setChecked(false);
+    const QString header = vorn::testing::GridHeader(vorn::testing::ResultGrid(*results_, "Per Opleiding"));
+    EXPECT_TRUE(header.contains("|Mannen|")) << header.toStdString();
+    EXPECT_FALSE(header.contains("Mannen vgl.")) << header.toStdString();
+    EXPECT_TRUE(header.contains("Vrouwen")) << header.toStdString();
+
+    TVornIniFile settings(dir_.filePath("settings.ini"));
+    form_->RaiseSaveSettings(settings);
+    auto again = GetParam()
+                     ? std::unique_ptr<TParticipantStatsForm>(new telmod::TStatCursistenPerInstellingForm)
+                     : std::unique_ptr<TParticipantStatsForm>(new telmod::TStatVWOCursistenPerInstellingForm);
+    again->RaiseRestoreSettings(settings);
+    EXPECT_EQ(again->Comparison->Choice(), telmod::TComparisonChoice::Other);
+    EXPECT_EQ(again->Comparison->EVergelijkVanaf->Date(), day(LastYear.from));
+    EXPECT_EQ(again->Comparison->EVergelijkTot->Date(), day(LastYear.to));
+    EXPECT_TRUE(again->Comparison->HiddenFigures().contains("Mannen"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ComparisonTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "OSP" : "VWO";
+                         });
+
+TEST(ComparisonPeriods, TheSamePeriodLastSchoolYearIsEachDateAYearBack) {
+    const telmod::TDateSpan leap{EncodeDate(2024, 2, 29), EncodeDate(2024, 6, 30)};
+    const telmod::TDateSpan back = telmod::PreviousSchoolYearOf(leap);
+    EXPECT_EQ(back.from, EncodeDate(2023, 2, 28));
+    EXPECT_EQ(back.to, EncodeDate(2023, 6, 30));
+    EXPECT_FALSE(IsDateSet(telmod::PreviousSchoolYearOf({}).from));
+}
+
+} // namespace
