@@ -248,8 +248,6 @@ Table RowsInOrder(const TVornClientDataSet& dataSet) {
     std::vector<const TField*> fields;
     for (int i = 0; i < dataSet.FieldCount(); ++i) {
         const TField& field = dataSet.Fields(i);
-        if (field.FieldKind() != TFieldKind::Data)
-            continue;
         defs.push_back(labelDef(field.Def()));
         fields.push_back(&field);
     }

@@ -60,8 +60,8 @@ std::vector<TComparedRow> PairRows(const TVornClientDataSet& current, const TVor
 Table CompareRows(const TVornClientDataSet& current, const TVornClientDataSet& other,
                   const TComparisonLayout& layout);
 
-/// A copy of a dataset's data fields and rows in its current order, to keep one side of a
-/// comparison while the dataset is fetched again.
+/// A copy of a dataset's rows in its current order, every field (calculated and looked-up ones
+/// as they read) a data field, to keep one side of a comparison while the dataset is fetched again.
 Table RowsInOrder(const TVornClientDataSet& dataSet);
 
 /// Makes `dataSet` a local dataset of the table's fields and rows (its own fields are replaced).

@@ -1,19 +1,37 @@
 #include "institutionscreen.h"
 
 #include "host/data/errors.h"
+#include "host/data/inifile.h"
+#include "host/data/schoolyear.h"
+#include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace telmod {
 
 using namespace vorn;
 
-TInstitutionDateForm::TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout)
+namespace {
+constexpr int ComparisonLine = 30;
+const QString ComparisonSection = QStringLiteral("Vergelijking");
+} // namespace
+
+TInstitutionDateForm::TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout,
+                                           bool compares)
     : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)) {
     AttachInstitutionList(*this, CDSSelectInstelling, *DSSelectInstelling, listAutoOpen);
 
     buildTopBar(layout);
+    if (compares) {
+        PTop->setFixedHeight(layout.height + ComparisonLine);
+        Comparison = new TComparisonBar(PTop, layout.height - 4, false);
+        connect(Comparison, &TComparisonBar::columnsChanged, this,
+                [this] { RunGuarded([this] { FComparison.ShowColumns(Comparison->HiddenFigures()); }); });
+        OnSaveSettings = [this](TVornIniFile& settings) { SaveComparison(settings); };
+        OnRestoreSettings = [this](TVornIniFile& settings) { RestoreComparison(settings); };
+    }
     OnSetMasterBrowser = [this](QObject* sender, QObject* master) {
         VornDBFormSetMasterBrowser(sender, master);
     };
@@ -47,7 +65,7 @@ void TInstitutionDateForm::buildTopBar(const TopBarLayout& layout) {
     PTop->Place(DEDate, QRect(80, 40, 121, 25));
     PTop->Place(CBView, layout.view, TVornPanel::akRight);
     PTop->Place(BFetch, layout.fetch, TVornPanel::akRight);
-    AFetch->OnExecute = [this](QObject* sender) { AFetchExecute(sender); };
+    AFetch->OnExecute = [this](QObject* sender) { RunFetch(sender); };
     AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
     connect(LEinstelling, &TVornLookupEdit::changed, this,
             [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
@@ -76,6 +94,10 @@ TResultControls TInstitutionDateForm::ResultControls() const {
     controls.institution = LEinstelling;
     controls.date = DEDate;
     controls.fetch = AFetch;
+    if (Comparison != nullptr) {
+        controls.compare = Comparison->CBVergelijk;
+        controls.compareFrom = Comparison->EVergelijkVanaf;
+    }
     if (PCViews != nullptr) {
         controls.grids = qobject_cast<TVornPageControl*>(PCViews->widget(0));
         controls.charts = qobject_cast<TVornPageControl*>(PCViews->widget(1));
@@ -93,6 +115,85 @@ void TInstitutionDateForm::LEinstellingChange(QObject*) {
 
 void TInstitutionDateForm::DEDateChange(QObject*) {
     FDate = DEDate->Date();
+    if (Comparison != nullptr)
+        Comparison->Follow({FDate, FDate});
+}
+
+void TInstitutionDateForm::RunFetch(QObject* sender) {
+    if (Comparison == nullptr || !Comparison->Active()) {
+        FComparison.Restore();
+        if (Comparison != nullptr)
+            Comparison->LVergelijkNoot->clear();
+        AFetchExecute(sender);
+        return;
+    }
+    BusyScope busy(QStringLiteral("Ophalen van beide datums"));
+    const TDateTime own = FDate;
+    // A comparison that cannot be made is refused before anything shown changes.
+    const TDateTime other = Comparison->OtherFor({own, own}).from;
+    FComparison.Restore();
+    Comparison->LVergelijkNoot->clear();
+    {
+        const TOnExit restore([this, own] { FDate = own; });
+        FDate = other;
+        AFetchExecute(sender);
+        FComparison.KeepOther(ComparedPages(other), QString());
+    }
+    AFetchExecute(sender);
+    showComparison(other);
+}
+
+std::vector<TComparedPage> TInstitutionDateForm::ComparedPages(TDateTime) const {
+    return {};
+}
+
+QString TInstitutionDateForm::ChartFigure(std::size_t) const {
+    return QStringLiteral("THECOUNT");
+}
+
+bool TInstitutionDateForm::SameSchoolYear(TDateTime other) const {
+    return GetSchooljaarFrom(other) == GetSchooljaarFrom(FDate);
+}
+
+void TInstitutionDateForm::showComparison(TDateTime other) {
+    const std::vector<TComparedPage> pages = ComparedPages(other);
+    FComparison.Show(pages, Comparison->HiddenFigures());
+    Comparison->OfferFigures(FComparison.FigureCaptions());
+    const QString own = SpanText({FDate, FDate}, false);
+    const QString then = SpanText({other, other}, false);
+    for (std::size_t page = 0; page < pages.size(); ++page)
+        FComparison.DrawChart(page, ChartFigure(page), own, then, ComparedRowHeight());
+    const int year = GetSchooljaarFrom(other);
+    QString note =
+        FComparison.OtherHasRows()
+            ? QStringLiteral("Vergeleken met %1 (schooljaar %2-%3).").arg(then).arg(year).arg(year + 1)
+            : QStringLiteral("Geen gegevens bij deze instelling op %1: de vergelijking blijft leeg.")
+                  .arg(then);
+    if (std::any_of(pages.begin(), pages.end(),
+                    [](const TComparedPage& page) { return !page.layout.matchable; }))
+        note +=
+            QStringLiteral(" Klassen van een ander schooljaar worden niet vergeleken: een klascode is elk "
+                           "jaar een andere klas.");
+    Comparison->LVergelijkNoot->setText(note);
+    Comparison->LVergelijkNoot->setToolTip(note);
+}
+
+void TInstitutionDateForm::ChainComparisonTabOrder(QWidget* previous) {
+    if (Comparison == nullptr)
+        return;
+    setTabOrder(previous, Comparison->CBVergelijk);
+    setTabOrder(Comparison->CBVergelijk, Comparison->EVergelijkVanaf);
+    setTabOrder(Comparison->EVergelijkVanaf, Comparison->BKolommen);
+}
+
+void TInstitutionDateForm::SaveComparison(TVornIniFile& settings) {
+    if (Comparison != nullptr)
+        Comparison->Save(settings, ComparisonSection);
+}
+
+void TInstitutionDateForm::RestoreComparison(TVornIniFile& settings) {
+    if (Comparison != nullptr)
+        Comparison->Restore(settings, ComparisonSection);
 }
 
 void TInstitutionDateForm::AFetchUpdate(QObject* sender) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "breakdownscreen.h"
+#include "screencomparison.h"
 
 #include "host/data/clientdataset.h"
 #include "host/forms/screenresults.h"
@@ -24,6 +25,9 @@ public:
     vorn::TVornActionList* ActionList1;
     vorn::TVornAction* AFetch;
     vorn::TVornPageControl* PCViews = nullptr;
+    /// "Vergelijken met": the other date the figures are set against; null on a screen that does
+    /// not compare.
+    TComparisonBar* Comparison = nullptr;
 
     vorn::TVornClientDataSet CDSSelectInstelling{QStringLiteral("CDSSelectInstelling")};
     vorn::TVornDatasource* DSSelectInstelling;
@@ -37,19 +41,39 @@ public:
     void AFetchUpdate(QObject* sender);
     void CBViewClick(QObject* sender);
     virtual void AFetchExecute(QObject* sender) = 0;
+    /// The fetch action: the other date first when comparing, then the screen's own.
+    void RunFetch(QObject* sender);
 
     vorn::IScreenResults* Results() override { return this; }
 
 protected:
-    TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout);
+    /// `compares`: the top bar gets the comparison line under the date.
+    TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout,
+                         bool compares = false);
     /// The common part of creation: the work date in the date edit, no institution chosen.
     void StartOnWorkDate();
     /// The top bar above the view area, which fills the rest.
     void LayOut(vorn::TVornPageControl* views);
     vorn::TResultControls ResultControls() const override;
+    /// The grids and charts as they are compared with the date `other`; none: the screen shows no
+    /// comparison line.
+    virtual std::vector<TComparedPage> ComparedPages(vorn::TDateTime other) const;
+    /// Whether a class code of one date is the same class on the other: only within a school year.
+    bool SameSchoolYear(vorn::TDateTime other) const;
+    /// The chart's value field of a compared page (the figure its bars show).
+    virtual QString ChartFigure(std::size_t page) const;
+    /// Bars per pair of the compared charts.
+    virtual int ComparedRowHeight() const { return 36; }
+    /// Puts the comparison line's controls in the tab order after `previous`.
+    void ChainComparisonTabOrder(QWidget* previous);
+    void SaveComparison(vorn::TVornIniFile& settings);
+    void RestoreComparison(vorn::TVornIniFile& settings);
+
+    TScreenComparison FComparison;
 
 private:
     void buildTopBar(const TopBarLayout& layout);
+    void showComparison(vorn::TDateTime other);
 };
 
 } // namespace telmod

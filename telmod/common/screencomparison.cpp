@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace telmod {
 
@@ -27,10 +28,12 @@ const QString ToKey = QStringLiteral("VergelijkTot");
 const QString HiddenKey = QStringLiteral("VerborgenVergelijking");
 
 std::vector<FieldDef> dataFieldsOf(const TVornClientDataSet& dataSet) {
-    std::vector<FieldDef> defs;
-    for (const FieldDef& def : dataSet.FieldDefs())
-        if (def.kind == TFieldKind::Data)
-            defs.push_back(def);
+    std::vector<FieldDef> defs = dataSet.FieldDefs();
+    for (FieldDef& def : defs) {
+        def.kind = TFieldKind::Data;
+        def.required = false;
+        def.lookupDataSet = nullptr;
+    }
     return defs;
 }
 
@@ -82,10 +85,11 @@ TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period) : QObjec
     EVergelijkVanaf->setObjectName(QStringLiteral("EVergelijkVanaf"));
     EVergelijkVanaf->setToolTip(period ? QStringLiteral("Begin van de vergelijkingsperiode")
                                        : QStringLiteral("Vergelijkingsdatum"));
-    int left = 80;
-    panel->Place(LVergelijk, QRect(0, top, 74, 24));
-    panel->Place(CBVergelijk, QRect(left, top, 221, 24));
-    left += 227;
+    const int captionWidth = std::max(74, LVergelijk->sizeHint().width() + 4);
+    panel->Place(LVergelijk, QRect(4, top, captionWidth, 24));
+    int left = 4 + captionWidth + 6;
+    panel->Place(CBVergelijk, QRect(left, top, 236, 24));
+    left += 242;
     panel->Place(EVergelijkVanaf, QRect(left, top, 110, 24));
     left += 116;
     if (period) {
@@ -138,9 +142,13 @@ TComparisonChoice TComparisonBar::Choice() const {
 void TComparisonBar::choiceChanged() {
     const bool other = Choice() == TComparisonChoice::Other;
     EVergelijkVanaf->setEnabled(other);
-    if (EVergelijkTot != nullptr)
+    EVergelijkVanaf->setVisible(Active());
+    if (EVergelijkTot != nullptr) {
         EVergelijkTot->setEnabled(other);
+        EVergelijkTot->setVisible(Active());
+    }
     BKolommen->setEnabled(Active());
+    BKolommen->setVisible(Active());
     if (Choice() == TComparisonChoice::PreviousSchoolYear || (other && !IsDateSet(EVergelijkVanaf->Date())))
         showSpan(PreviousSchoolYearOf(current_));
     if (!Active())
@@ -223,6 +231,7 @@ void TScreenComparison::Show(const std::vector<TComparedPage>& pages, const QSet
         if (!page.table->Active())
             continue;
         Compared compared;
+        compared.index = i;
         compared.page = page;
         compared.other = std::move(kept_[i]);
         compared.rows =
@@ -318,40 +327,48 @@ QString barLabel(const TVornClientDataSet& rows, const TComparedPage& page, int 
     return parts.join(u' ');
 }
 
+/// A bar's value as the screens' own charts take it: rounded to a whole number.
 int barValue(const TVornClientDataSet& rows, const QString& field, int position) {
-    const Cell cell = rows.cellAtPosition(rows.FieldByName(field), position);
-    if (const auto* value = std::get_if<std::int64_t>(&cell))
-        return static_cast<int>(*value);
-    if (const auto* value = std::get_if<double>(&cell))
-        return static_cast<int>(*value);
-    return 0;
+    const TField& column = rows.FieldByName(field);
+    const QVariant value = FromCell(column.Def(), rows.cellAtPosition(column, position));
+    return value.isNull() ? 0 : static_cast<int>(std::llround(value.toDouble()));
 }
 
 } // namespace
 
 void TScreenComparison::DrawCharts(const QString& figureField, const QString& currentName,
                                    const QString& otherName, int rowHeight) {
-    for (Compared& compared : compared_) {
-        TBarChart* chart = compared.page.chart;
-        if (chart == nullptr)
-            continue;
-        const TVornClientDataSet& rows = *compared.rows;
-        QString field = figureField;
-        if (rows.FindField(field) == nullptr)
-            field = compared.page.layout.figureFields.value(0);
-        chart->BeginUpdate();
-        const TOnExit endUpdate([chart] { chart->EndUpdate(); });
-        chart->Clear();
-        chart->SetSeries({{currentName, SeriesColour(0)}, {otherName, SeriesColour(1)}},
-                         TBarStacking::Clustered);
-        for (int position = 0; position < rows.RecordCount(); ++position)
-            chart->AddGroup(barLabel(rows, compared.page, position),
-                            {barValue(rows, ComparedFieldName(field, TComparedPart::Current), position),
-                             barValue(rows, ComparedFieldName(field, TComparedPart::Other), position)});
-        const int height = rows.RecordCount() * rowHeight;
-        if (height > chart->Height())
-            chart->SetHeight(height);
-    }
+    for (const Compared& compared : compared_)
+        drawChart(compared, figureField, currentName, otherName, rowHeight);
+}
+
+void TScreenComparison::DrawChart(std::size_t index, const QString& figureField, const QString& currentName,
+                                  const QString& otherName, int rowHeight) {
+    for (const Compared& compared : compared_)
+        if (compared.index == index)
+            drawChart(compared, figureField, currentName, otherName, rowHeight);
+}
+
+void TScreenComparison::drawChart(const Compared& compared, const QString& figureField,
+                                  const QString& currentName, const QString& otherName, int rowHeight) {
+    TBarChart* chart = compared.page.chart;
+    if (chart == nullptr)
+        return;
+    const TVornClientDataSet& rows = *compared.rows;
+    QString field = figureField;
+    if (rows.FindField(field) == nullptr)
+        field = compared.page.layout.figureFields.value(0);
+    chart->BeginUpdate();
+    const TOnExit endUpdate([chart] { chart->EndUpdate(); });
+    chart->Clear();
+    chart->SetSeries({{currentName, SeriesColour(0)}, {otherName, SeriesColour(1)}}, TBarStacking::Clustered);
+    for (int position = 0; position < rows.RecordCount(); ++position)
+        chart->AddGroup(barLabel(rows, compared.page, position),
+                        {barValue(rows, ComparedFieldName(field, TComparedPart::Current), position),
+                         barValue(rows, ComparedFieldName(field, TComparedPart::Other), position)});
+    const int height = rows.RecordCount() * rowHeight;
+    if (height > chart->Height())
+        chart->SetHeight(height);
 }
 
 std::vector<std::pair<QString, qint64>> TotalsOf(const QString& line) {

@@ -108,6 +108,9 @@ public:
     /// of its grid; `rowHeight` pixels a pair.
     void DrawCharts(const QString& figureField, const QString& currentName, const QString& otherName,
                     int rowHeight);
+    /// As DrawCharts, for the page at `index` of those given to Show.
+    void DrawChart(std::size_t index, const QString& figureField, const QString& currentName,
+                   const QString& otherName, int rowHeight);
     /// The figure captions of the first compared page, for the column menu.
     QStringList FigureCaptions() const;
     /// Shows the columns again after the hidden figures changed.
@@ -119,6 +122,7 @@ public:
 
 private:
     struct Compared {
+        std::size_t index = 0; // of the page as given to Show
         TComparedPage page;
         std::unique_ptr<vorn::TVornClientDataSet> other;
         std::unique_ptr<vorn::TVornClientDataSet> rows;
@@ -127,6 +131,8 @@ private:
         std::vector<vorn::TGridColumn> ownColumns;
     };
     void showColumns(Compared& compared, const QSet<QString>& hidden) const;
+    static void drawChart(const Compared& compared, const QString& figureField, const QString& currentName,
+                          const QString& otherName, int rowHeight);
 
     std::vector<std::unique_ptr<vorn::TVornClientDataSet>> kept_;
     QString otherTotals_;

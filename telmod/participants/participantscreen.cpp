@@ -313,11 +313,12 @@ void TParticipantStatsForm::AFetchUpdate(QObject* sender) {
 
 void TParticipantStatsForm::AFetchExecute(QObject*) {
     BusyScope busy(QStringLiteral("Ophalen van de cursistenstatistieken"));
-    FComparison.Restore();
     const TDateSpan own{FVanaf, FTot};
-    TDateSpan other;
+    // A comparison that cannot be made is refused before anything shown changes.
+    const TDateSpan other = Comparison->Active() ? Comparison->OtherFor(own) : TDateSpan{};
+    FComparison.Restore();
+    Comparison->LVergelijkNoot->clear();
     if (Comparison->Active()) {
-        other = Comparison->OtherFor(own);
         // The other period first, so that the lists left for printing are those of the screen's own.
         FetchAndCount(other);
         FComparison.KeepOther(ComparedPages(other), PTotalen->text());

@@ -139,8 +139,8 @@ const std::vector<Breakdown>& Breakdowns() {
 } // namespace
 
 TStatLLPerInstellingForm::TStatLLPerInstellingForm(QWidget* parent)
-    : TInstitutionDateForm(parent, false,
-                           {DesignWidth, 81, QRect(440, 40, 161, 25), QRect(616, 40, 83, 25)}) {
+    : TInstitutionDateForm(parent, false, {DesignWidth, 81, QRect(440, 40, 161, 25), QRect(616, 40, 83, 25)},
+                           true) {
     Caption = QStringLiteral("Stat Leerlingen per instelling");
     TabCaption = QStringLiteral("Leerlingstatistieken per instelling");
     Group = QStringLiteral("Statistieken");
@@ -152,6 +152,7 @@ TStatLLPerInstellingForm::TStatLLPerInstellingForm(QWidget* parent)
     setTabOrder(LEinstelling, DEDate);
     setTabOrder(DEDate, CBView);
     setTabOrder(CBView, BFetch);
+    ChainComparisonTabOrder(BFetch);
     OnCreate = [this](QObject* sender) { VornDBFormCreate(sender); };
     OnGetPrintParams = [this](QObject* sender, const QString& report, QStringList& params) {
         VornDBFormGetPrintParams(sender, report, params);
@@ -217,6 +218,35 @@ void TStatLLPerInstellingForm::AFetchExecute(QObject*) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
+}
+
+std::vector<TComparedPage> TStatLLPerInstellingForm::ComparedPages(TDateTime other) const {
+    std::vector<TComparedPage> pages;
+    for (std::size_t i = 0; i < Breakdowns; ++i) {
+        const Breakdown& spec = telmod::Breakdowns()[i];
+        TComparedPage page;
+        page.grid = Grids[i];
+        page.table = FDatasets[i];
+        page.chart = FBarCharts[i];
+        // A breakdown is matched on what its bars are labelled with: the codes.
+        page.layout.matchFields = SplitFieldList(QString::fromLatin1(spec.labelFields));
+        for (const FieldDef& field : spec.fields) {
+            if (field.name == QLatin1String("THECOUNT"))
+                continue;
+            page.layout.labelFields << field.name;
+            if (field.name.endsWith(QLatin1String("_OMSCHRIJVING")))
+                page.layout.fallbackFields << field.name;
+            if (field.name.endsWith(QLatin1String("_ID")))
+                page.layout.idField = field.name;
+        }
+        page.layout.figureFields = {QStringLiteral("THECOUNT")};
+        page.layout.matchable =
+            QLatin1String(spec.dataSet) != QLatin1String("CDSPerKlas") || SameSchoolYear(other);
+        page.barLabelFields = page.layout.matchFields;
+        page.joinLabels = true;
+        pages.push_back(page);
+    }
+    return pages;
 }
 
 void TStatLLPerInstellingForm::CloseDatasets() {

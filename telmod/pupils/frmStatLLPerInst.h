@@ -43,6 +43,7 @@ public:
 
     void VornDBFormCreate(QObject* sender);
     void AFetchExecute(QObject* sender) override;
+    std::vector<TComparedPage> ComparedPages(vorn::TDateTime other) const override;
     void VornDBFormGetPrintParams(QObject* sender, const QString& report, QStringList& params);
     void CloseDatasets();
     void OpenDatasets();

@@ -24,7 +24,8 @@ void effectiveHours(TVornClientDataSet& dataSet) {
 } // namespace
 
 TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
-    : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(424, 40, 161, 25), QRect(608, 40, 91, 25)}),
+    : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(424, 40, 161, 25), QRect(608, 40, 91, 25)},
+                           true),
       DSselectRubricering(new TVornDatasource(this)), DSPerVak(new TVornDatasource(this)),
       DSPerVakGraad(new TVornDatasource(this)) {
     Caption = QStringLiteral("StatsPSUrenForm");
@@ -54,6 +55,7 @@ TStatsPSUrenForm::TStatsPSUrenForm(QWidget* parent)
     setTabOrder(LEinstelling, DEDate);
     setTabOrder(DEDate, BFetch);
     setTabOrder(BFetch, CBView);
+    ChainComparisonTabOrder(CBView);
 
     const BreakdownViews views = BuildBreakdownViews({{QStringLiteral("Per vak"),
                                                        DSPerVak,
@@ -131,6 +133,37 @@ void TStatsPSUrenForm::AFetchExecute(QObject*) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
+}
+
+std::vector<TComparedPage> TStatsPSUrenForm::ComparedPages(TDateTime) const {
+    std::vector<TComparedPage> pages;
+    for (std::size_t i = 0; i < FDatasets.size(); ++i) {
+        const bool byGrade = FDatasets[i] == &CDSPerVakGraad;
+        TComparedPage page;
+        page.grid = i == 0 ? GPerVak : GPerVakGraad;
+        page.table = FDatasets[i];
+        page.chart = FBarCharts[i];
+        // An official subject keeps its code from one school year to the next.
+        page.layout.matchFields = {QStringLiteral("OV_CODE")};
+        if (byGrade)
+            page.layout.matchFields << QStringLiteral("OP_GRAAD");
+        page.layout.fallbackFields = {QStringLiteral("OV_OMSCHRIJVING")};
+        page.layout.idField = QStringLiteral("OV_ID");
+        page.layout.labelFields = {QStringLiteral("OV_ID"), QStringLiteral("OV_CODE"),
+                                   QStringLiteral("OV_OMSCHRIJVING"), QStringLiteral("OV_RUBRICERING")};
+        if (byGrade)
+            page.layout.labelFields << QStringLiteral("OP_GRAAD");
+        page.layout.figureFields = {QStringLiteral("EFFCOUNT"), QStringLiteral("THECOUNT"),
+                                    QStringLiteral("THETBSOB")};
+        page.barLabelFields = SplitFieldList(FLabelFields[i]);
+        page.joinLabels = true;
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+QString TStatsPSUrenForm::ChartFigure(std::size_t) const {
+    return QStringLiteral("EFFCOUNT");
 }
 
 void TStatsPSUrenForm::CDSPerVakCalcFields(TVornClientDataSet& dataSet) {

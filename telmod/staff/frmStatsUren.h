@@ -43,6 +43,8 @@ public:
 
     void VornDBFormCreate(QObject* sender);
     void AFetchExecute(QObject* sender) override;
+    std::vector<TComparedPage> ComparedPages(vorn::TDateTime other) const override;
+    QString ChartFigure(std::size_t page) const override;
     void CDSPerVakCalcFields(vorn::TVornClientDataSet& dataSet);
     void CDSPerVakGraadCalcFields(vorn::TVornClientDataSet& dataSet);
     void CloseDatasets();

@@ -2,6 +2,8 @@
 // one period each: every compared figure is recounted from those, not from the comparison itself.
 #include "telmod/participants/frmStatCursPerInst.h"
 #include "telmod/participants/frmStatVWOCursPerInst.h"
+#include "telmod/pupils/frmStatLLPerInst.h"
+#include "telmod/staff/frmStatsUren.h"
 
 #include "participantviews.h"
 #include "screenfixture.h"
@@ -260,6 +262,13 @@ TEST_P(ComparisonTest, AComparisonThatCannotBeMadeSaysWhyAndAnEmptyOtherSideStay
             EXPECT_TRUE(error.message().contains(message)) << error.message().toStdString();
         }
     }
+    // A refused comparison leaves what was shown as it was.
+    Fetch(ThisYear, &LastYear);
+    const Span overlap{"2026-01-01", "2026-08-31"};
+    EXPECT_THROW(Fetch(ThisYear, &overlap), EVornError);
+    EXPECT_NE(results_->Tables().front().dataSet->FindField("Count_VGL"), nullptr);
+    EXPECT_TRUE(results_->Totals().contains("vgl."));
+
     const Span summer{"2024-07-01", "2024-08-31"};
     Fetch(ThisYear, &summer);
     EXPECT_TRUE(form_->Comparison->LVergelijkNoot->text().startsWith("Geen cursisten"))
@@ -303,6 +312,114 @@ TEST_P(ComparisonTest, TheChoiceAndTheHiddenFiguresAreRememberedAndHiddenGroupsL
 INSTANTIATE_TEST_SUITE_P(Screens, ComparisonTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "OSP" : "VWO";
+                         });
+
+/// The pupil and staff-hours screens compare two dates.
+class DateComparisonTest : public vorn::testing::DemoScreenTest,
+                           public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        DemoScreenTest::SetUp();
+        const QString screen = GetParam();
+        if (screen == "pupils")
+            form_ = std::make_unique<telmod::TStatLLPerInstellingForm>();
+        else
+            form_ = std::make_unique<telmod::TStatsPSUrenForm>();
+        Attach(*form_);
+        results_ = form_->Results();
+        ASSERT_TRUE(results_->Inputs().comparison);
+    }
+    void TearDown() override {
+        form_.reset();
+        DemoScreenTest::TearDown();
+    }
+    void Fetch(const char* date, const char* other = nullptr) {
+        TScreenRequest request;
+        request.institutionCode = results_->InstitutionCodes().value(0);
+        request.date = day(date);
+        request.setsComparison = true;
+        if (other != nullptr)
+            request.compareFrom = day(other);
+        results_->SetRequest(request);
+        results_->Fetch();
+    }
+    /// Each grid's rows as "field=value|..." over `fields`, counted.
+    static std::map<QString, int> Lines(const TVornClientDataSet& rows, const QStringList& labels,
+                                        const QStringList& figures, const QString& suffix) {
+        std::map<QString, int> lines;
+        for (int position = 0; position < rows.RecordCount(); ++position) {
+            QStringList cells;
+            bool any = false;
+            for (const QString& figure : figures) {
+                const QString value = textAt(rows, figure + suffix, position);
+                any = any || !value.isEmpty();
+                cells << value;
+            }
+            if (!any)
+                continue;
+            for (const QString& label : labels)
+                cells << textAt(rows, label, position);
+            ++lines[cells.join(u'|')];
+        }
+        return lines;
+    }
+
+    std::unique_ptr<telmod::TInstitutionDateForm> form_;
+    IScreenResults* results_ = nullptr;
+};
+
+TEST_P(DateComparisonTest, EachSideHoldsExactlyTheRowsOfItsOwnDate) {
+    std::map<QString, const TVornClientDataSet*> compared;
+    std::map<QString, std::unique_ptr<TVornClientDataSet>> now;
+    std::map<QString, std::unique_ptr<TVornClientDataSet>> then;
+    const auto keep = [this](std::map<QString, std::unique_ptr<TVornClientDataSet>>& into) {
+        for (const TResultTable& table : results_->Tables()) {
+            auto copy = std::make_unique<TVornClientDataSet>(table.caption);
+            LoadTable(*copy, RowsInOrder(*table.dataSet));
+            into[table.caption] = std::move(copy);
+        }
+    };
+    Fetch("2025-10-01");
+    keep(now);
+    Fetch("2024-10-01");
+    keep(then);
+    Fetch("2025-10-01", "2024-10-01");
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+    int checked = 0;
+    for (const TResultTable& table : results_->Tables()) {
+        const TVornClientDataSet& rows = *table.dataSet;
+        QStringList figures;
+        QStringList labels;
+        for (int field = 0; field < rows.FieldCount(); ++field) {
+            const QString name = rows.Fields(field).FieldName();
+            if (name.endsWith("_VGL"))
+                figures << name.chopped(4);
+        }
+        for (int field = 0; field < rows.FieldCount(); ++field) {
+            const QString name = rows.Fields(field).FieldName();
+            if (!name.contains('_') || !figures.contains(name.section('_', 0, -2)))
+                if (!figures.contains(name))
+                    labels << name;
+        }
+        ASSERT_FALSE(figures.isEmpty()) << table.caption.toStdString();
+        EXPECT_EQ(Lines(rows, labels, figures, ""), Lines(*now.at(table.caption), labels, figures, ""))
+            << table.caption.toStdString();
+        const bool classes = table.caption == "Per klas";
+        if (classes)
+            EXPECT_TRUE(Lines(rows, {}, figures, "_VGL").empty()) << "classes of another school year";
+        else
+            EXPECT_EQ(Lines(rows, {}, figures, "_VGL"), Lines(*then.at(table.caption), {}, figures, ""))
+                << table.caption.toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 2);
+    EXPECT_EQ(
+        vorn::testing::ResultChart(*results_, results_->Series().front().caption).Painter().SeriesCount(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, DateComparisonTest, ::testing::Values("pupils", "staffhours"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
                          });
 
 TEST(ComparisonPeriods, TheSamePeriodLastSchoolYearIsEachDateAYearBack) {
