@@ -2,7 +2,8 @@
 # Builds what is missing, makes a million-enrolment demo database on SQLite and on a throwaway
 # PostgreSQL server, and runs bench_providers (the participant provider) and bench_participants
 # (the participant screen's fetch and counting pass, against GROUP BY in the databases) and
-# bench_print (printing the class report of the largest centre) on them.
+# bench_print (printing the class report of the largest centre) on them, and the participant
+# screen's comparison with last school year against one fetch.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -21,4 +22,7 @@ pg=$(./scripts/pg-test-server.sh start "$pgdir")
 build/bin/vorn-demo --database "$pg" --first-year 2024 --enrolments 1000000
 build/bin/bench_providers "$sqlite_file" "$pg"
 build/bin/bench_participants "$sqlite_file" "$pg"
+# The comparison with the same period a school year earlier (a million enrolments each), against
+# one period's fetch in the same run.
+build/bin/bench_participants --compare --from 2025-09-01 --to 2026-06-30 "$sqlite_file"
 build/bin/bench_print "$sqlite_file" "$pg"
