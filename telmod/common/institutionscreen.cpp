@@ -138,6 +138,7 @@ void TInstitutionDateForm::RunFetch(QObject* sender) {
         FDate = other;
         AFetchExecute(sender);
         FComparison.KeepOther(ComparedPages(other), QString());
+        FComparison.KeepOtherBars(ComparedCharts());
     }
     AFetchExecute(sender);
     showComparison(other);
@@ -163,9 +164,11 @@ void TInstitutionDateForm::showComparison(TDateTime other) {
     const QString then = SpanText({other, other}, false);
     for (std::size_t page = 0; page < pages.size(); ++page)
         FComparison.DrawChart(page, ChartFigure(page), own, then, ComparedRowHeight());
+    FComparison.PairBars(ComparedCharts(), own, then);
     const int year = GetSchooljaarFrom(other);
+    const bool otherHasFigures = FComparison.OtherHasRows() || !ComparedCharts().empty();
     QString note =
-        FComparison.OtherHasRows()
+        otherHasFigures
             ? QStringLiteral("Vergeleken met %1 (schooljaar %2-%3).").arg(then).arg(year).arg(year + 1)
             : QStringLiteral("Geen gegevens bij deze instelling op %1: de vergelijking blijft leeg.")
                   .arg(then);
@@ -174,6 +177,8 @@ void TInstitutionDateForm::showComparison(TDateTime other) {
         note +=
             QStringLiteral(" Klassen van een ander schooljaar worden niet vergeleken: een klascode is elk "
                            "jaar een andere klas.");
+    if (!ComparisonRemark().isEmpty())
+        note += u' ' + ComparisonRemark();
     Comparison->LVergelijkNoot->setText(note);
     Comparison->LVergelijkNoot->setToolTip(note);
 }

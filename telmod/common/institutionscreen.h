@@ -60,6 +60,10 @@ protected:
     virtual std::vector<TComparedPage> ComparedPages(vorn::TDateTime other) const;
     /// Whether a class code of one date is the same class on the other: only within a school year.
     bool SameSchoolYear(vorn::TDateTime other) const;
+    /// Charts the screen counts itself, compared bar by bar on their labels.
+    virtual std::vector<vorn::TBarChart*> ComparedCharts() const { return {}; }
+    /// What the note under the comparison line adds for this screen.
+    virtual QString ComparisonRemark() const { return {}; }
     /// The chart's value field of a compared page (the figure its bars show).
     virtual QString ChartFigure(std::size_t page) const;
     /// Bars per pair of the compared charts.

@@ -291,6 +291,64 @@ void TScreenComparison::Restore() {
         }
     }
     compared_.clear();
+    for (TBarChart* chart : pairedCharts_) {
+        chart->Clear();
+        chart->SetSeries({}, TBarStacking::Clustered);
+    }
+    pairedCharts_.clear();
+}
+
+namespace {
+
+std::vector<std::pair<QString, int>> barsOf(const TBarChart& chart) {
+    std::vector<std::pair<QString, int>> bars;
+    for (int i = 0; i < chart.BarCount(); ++i)
+        bars.emplace_back(chart.Bars(i).label, chart.Bars(i).value);
+    return bars;
+}
+
+} // namespace
+
+void TScreenComparison::KeepOtherBars(const std::vector<TBarChart*>& charts) {
+    keptBars_.clear();
+    for (const TBarChart* chart : charts)
+        keptBars_.push_back(barsOf(*chart));
+}
+
+void TScreenComparison::PairBars(const std::vector<TBarChart*>& charts, const QString& currentName,
+                                 const QString& otherName) {
+    if (keptBars_.size() != charts.size())
+        return;
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+        TBarChart& chart = *charts[i];
+        const std::vector<std::pair<QString, int>> own = barsOf(chart);
+        std::vector<std::pair<QString, int>> other = std::move(keptBars_[i]);
+        std::vector<bool> paired(other.size(), false);
+        const int height = chart.Height();
+        chart.BeginUpdate();
+        const TOnExit endUpdate([&chart] { chart.EndUpdate(); });
+        chart.Clear();
+        chart.SetSeries({{currentName, SeriesColour(0)}, {otherName, SeriesColour(1)}},
+                        TBarStacking::Clustered);
+        for (const auto& [label, value] : own) {
+            int then = 0;
+            for (std::size_t j = 0; j < other.size(); ++j)
+                if (!paired[j] && other[j].first == label) {
+                    paired[j] = true;
+                    then = other[j].second;
+                    break;
+                }
+            chart.AddGroup(label, {value, then});
+        }
+        for (std::size_t j = 0; j < other.size(); ++j)
+            if (!paired[j])
+                chart.AddGroup(other[j].first, {0, other[j].second});
+        // A pair of bars needs about twice the room of one.
+        chart.SetHeight(
+            std::max(height, 2 * height * chart.BarCount() / std::max<int>(1, static_cast<int>(own.size()))));
+        pairedCharts_.push_back(&chart);
+    }
+    keptBars_.clear();
 }
 
 QStringList TScreenComparison::FigureCaptions() const {

@@ -101,9 +101,17 @@ public:
     /// Shows each page's compared rows in its grid (the figures of `hidden` without their
     /// comparison columns), and remembers the pages for Redraw.
     void Show(const std::vector<TComparedPage>& pages, const QSet<QString>& hidden);
-    /// Puts the grids back on the screen's own rows and forgets the other side.
+    /// Keeps the bars of charts the screen counts itself (no grid behind them), drawn for the other
+    /// date or period.
+    void KeepOtherBars(const std::vector<vorn::TBarChart*>& charts);
+    /// Redraws those charts with paired bars: each of the screen's own bars with the other's bar of
+    /// the same label (none: 0), then the other's bars without a partner.
+    void PairBars(const std::vector<vorn::TBarChart*>& charts, const QString& currentName,
+                  const QString& otherName);
+    /// Puts the grids back on the screen's own rows, the charts back to one value a bar, and forgets
+    /// the other side.
     void Restore();
-    bool Shown() const { return !compared_.empty(); }
+    bool Shown() const { return !compared_.empty() || !pairedCharts_.empty(); }
     /// Paired bars of one figure (current and other) on every compared page's chart, in the order
     /// of its grid; `rowHeight` pixels a pair.
     void DrawCharts(const QString& figureField, const QString& currentName, const QString& otherName,
@@ -137,6 +145,8 @@ private:
     std::vector<std::unique_ptr<vorn::TVornClientDataSet>> kept_;
     QString otherTotals_;
     std::vector<Compared> compared_;
+    std::vector<std::vector<std::pair<QString, int>>> keptBars_;
+    std::vector<vorn::TBarChart*> pairedCharts_;
 };
 
 /// The totals line "Totalen :    label: number    ..." as pairs of label and number.

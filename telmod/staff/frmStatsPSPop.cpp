@@ -68,7 +68,8 @@ TCountObject* TCountList::GetCountObject(const QString& key, bool create) {
 // ------------------------------------------------------------------ the screen
 
 TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
-    : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(507, 40, 161, 25), QRect(683, 40, 91, 25)}),
+    : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(507, 40, 161, 25), QRect(683, 40, 91, 25)},
+                           true),
       DSPopulatie(new TVornDatasource(this)) {
     Caption = QStringLiteral("Stat Personeel populatie");
     TabCaption = QStringLiteral("Personeelspopulatie");
@@ -101,6 +102,7 @@ TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     setTabOrder(DEDate, BFetch);
     setTabOrder(BFetch, CBView);
     setTabOrder(CBView, SEScale);
+    ChainComparisonTabOrder(SEScale);
     connect(SEScale, &QSpinBox::valueChanged, this,
             [this] { RunGuarded([this] { SEScaleChange(SEScale); }); });
 
@@ -170,8 +172,21 @@ int TStatsPSPopulatieForm::designedHeight(const TBarChart& chart) const {
 
 void TStatsPSPopulatieForm::SEScaleChange(QObject*) {
     // Before the first fetch there are no rows to count again: nothing happens.
-    if (CDSPopulatie.Active())
+    if (!CDSPopulatie.Active())
+        return;
+    // The other date's bands are counted from its own rows: both are fetched again.
+    if (FComparison.Shown())
+        RunFetch(SEScale);
+    else
         FillCharts();
+}
+
+std::vector<TBarChart*> TStatsPSPopulatieForm::ComparedCharts() const {
+    return {BCPerLeeftijd, BCPerGeslacht, BCPerGeslachtLeeftijd};
+}
+
+QString TStatsPSPopulatieForm::ComparisonRemark() const {
+    return QStringLiteral("\"Ruwe data\" toont de personeelsleden op de gekozen datum.");
 }
 
 void TStatsPSPopulatieForm::CloseDatasets() {

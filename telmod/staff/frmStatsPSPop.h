@@ -78,6 +78,8 @@ public:
 
     void VornDBFormCreate(QObject* sender);
     void AFetchExecute(QObject* sender) override;
+    std::vector<vorn::TBarChart*> ComparedCharts() const override;
+    QString ComparisonRemark() const override;
     void SEScaleChange(QObject* sender);
     int designedHeight(const vorn::TBarChart& chart) const;
     void CloseDatasets();

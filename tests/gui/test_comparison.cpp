@@ -3,6 +3,7 @@
 #include "telmod/participants/frmStatCursPerInst.h"
 #include "telmod/participants/frmStatVWOCursPerInst.h"
 #include "telmod/pupils/frmStatLLPerInst.h"
+#include "telmod/staff/frmStatsPSPop.h"
 #include "telmod/staff/frmStatsUren.h"
 
 #include "participantviews.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <map>
+#include <set>
 
 using namespace vorn;
 using telmod::TParticipantStatsForm;
@@ -421,6 +423,65 @@ INSTANTIATE_TEST_SUITE_P(Screens, DateComparisonTest, ::testing::Values("pupils"
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param);
                          });
+
+using PopulationComparisonTest = vorn::testing::DemoScreenTest;
+
+TEST_F(PopulationComparisonTest, PairsEachBandWithTheSameBandOnTheOtherDate) {
+    telmod::TStatsPSPopulatieForm form;
+    Attach(form);
+    IScreenResults& results = *form.Results();
+    const auto fetch = [&](const char* date, const char* other) {
+        TScreenRequest request;
+        request.institutionCode = results.InstitutionCodes().value(0);
+        request.date = day(date);
+        request.scale = 5;
+        request.setsComparison = true;
+        if (other != nullptr)
+            request.compareFrom = day(other);
+        results.SetRequest(request);
+        results.Fetch();
+    };
+    // Each chart's bars by label, counted on one date.
+    const auto bars = [&] {
+        std::map<QString, std::map<QString, int>> charts;
+        for (const TResultSeries& series : results.Series())
+            for (int i = 0; i < series.chart->BarCount(); ++i)
+                charts[series.caption][series.chart->Bars(i).label] = series.chart->Bars(i).value;
+        return charts;
+    };
+    fetch("2025-10-01", nullptr);
+    const auto now = bars();
+    fetch("2023-10-01", nullptr);
+    const auto then = bars();
+    fetch("2025-10-01", "2023-10-01");
+    int pairs = 0;
+    for (const TResultSeries& series : results.Series()) {
+        const TBarChart& chart = *series.chart;
+        ASSERT_EQ(chart.Painter().SeriesCount(), 2) << series.caption.toStdString();
+        std::set<QString> labels;
+        for (const auto& [label, value] : now.at(series.caption))
+            labels.insert(label);
+        for (const auto& [label, value] : then.at(series.caption))
+            labels.insert(label);
+        ASSERT_EQ(chart.BarCount(), static_cast<int>(labels.size())) << series.caption.toStdString();
+        for (int i = 0; i < chart.BarCount(); ++i) {
+            const auto& bar = chart.Bars(i);
+            const auto valueIn = [&](const auto& side) {
+                const auto& chartBars = side.at(series.caption);
+                const auto found = chartBars.find(bar.label);
+                return found == chartBars.end() ? 0 : found->second;
+            };
+            EXPECT_EQ(bar.values, (std::vector<int>{valueIn(now), valueIn(then)})) << bar.label.toStdString();
+            ++pairs;
+        }
+    }
+    EXPECT_GT(pairs, 5);
+    EXPECT_TRUE(form.Comparison->LVergelijkNoot->text().contains("Ruwe data"));
+    // A new band width counts both dates again.
+    form.SEScale->setValue(10);
+    EXPECT_EQ(results.Series().front().chart->Painter().SeriesCount(), 2);
+    EXPECT_TRUE(results.Series().front().chart->Bars(0).label.contains(" - "));
+}
 
 TEST(ComparisonPeriods, TheSamePeriodLastSchoolYearIsEachDateAYearBack) {
     const telmod::TDateSpan leap{EncodeDate(2024, 2, 29), EncodeDate(2024, 6, 30)};
