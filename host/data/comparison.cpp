@@ -243,6 +243,91 @@ Table CompareRows(const TVornClientDataSet& current, const TVornClientDataSet& o
     return table;
 }
 
+namespace {
+
+/// The positions of the last year's rows by their figure, largest first; equal values keep their
+/// order.
+std::vector<int> largestFirst(const TVornClientDataSet& rows, const QString& figure) {
+    const TField& field = rows.FieldByName(figure);
+    std::vector<std::pair<double, int>> values;
+    for (int position = 0; position < rows.RecordCount(); ++position)
+        values.emplace_back(numberOf(field.Def(), rows.cellAtPosition(field, position)).value_or(0),
+                            position);
+    std::stable_sort(values.begin(), values.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<int> positions;
+    for (const auto& [value, position] : values)
+        positions.push_back(position);
+    return positions;
+}
+
+} // namespace
+
+Table TrendRows(const std::vector<TTrendYear>& years, const TComparisonLayout& layout, const QString& figure,
+                int top) {
+    if (years.empty())
+        return {};
+    const TVornClientDataSet& last = *years.back().rows;
+    const FieldDef& figureDef = last.FieldByName(figure).Def();
+    std::vector<FieldDef> defs;
+    for (const QString& name : layout.labelFields) {
+        FieldDef def = FieldDef::wideString(name, 200);
+        def.displayLabel = last.FieldByName(name).DisplayLabel();
+        def.visible = last.FieldByName(name).Visible();
+        defs.push_back(def);
+    }
+    for (std::size_t year = 0; year < years.size(); ++year) {
+        FieldDef def = FieldDef::floating(QStringLiteral("JAAR%1").arg(year + 1));
+        if (figureDef.type != TFieldType::Decimal && figureDef.type != TFieldType::Float)
+            def = FieldDef::largeint(def.name);
+        def.displayLabel = years[year].caption;
+        defs.push_back(def);
+    }
+    Table table(defs);
+    const auto appendNumber = [&table](std::size_t column, std::optional<double> value) {
+        if (!value)
+            table.columns[column].appendNull();
+        else if (table.fields[column].type == TFieldType::Largeint)
+            table.columns[column].appendInt(std::llround(*value));
+        else
+            table.columns[column].appendDouble(*value);
+    };
+    const std::size_t labels = static_cast<std::size_t>(layout.labelFields.size());
+    for (std::size_t column = 0; column < labels; ++column)
+        AppendText(table.columns[column], table.fields[column],
+                   column == 0 ? QStringLiteral("Totaal") : QString());
+    for (std::size_t year = 0; year < years.size(); ++year)
+        appendNumber(labels + year, years[year].total ? years[year].total : SumOf(*years[year].rows, figure));
+
+    // Each older year's partner of every row of the last year.
+    std::vector<std::vector<std::optional<int>>> partners(years.size());
+    for (std::size_t year = 0; year + 1 < years.size(); ++year) {
+        partners[year].assign(static_cast<std::size_t>(last.RecordCount()), std::nullopt);
+        for (const TComparedRow& row : PairRows(last, *years[year].rows, layout))
+            if (row.current)
+                partners[year][static_cast<std::size_t>(*row.current)] = row.other;
+    }
+    const std::vector<int> order = largestFirst(last, figure);
+    for (std::size_t shown = 0; shown < order.size() && static_cast<int>(shown) < top; ++shown) {
+        const int position = order[shown];
+        for (std::size_t column = 0; column < labels; ++column) {
+            const TField& field = last.FieldByName(layout.labelFields[static_cast<int>(column)]);
+            AppendText(table.columns[column], table.fields[column],
+                       CellText(field.Def(), last.cellAtPosition(field, position)));
+        }
+        for (std::size_t year = 0; year < years.size(); ++year) {
+            const bool isLast = year + 1 == years.size();
+            const std::optional<int> at =
+                isLast ? std::optional<int>(position) : partners[year][static_cast<std::size_t>(position)];
+            const TVornClientDataSet& rows = *years[year].rows;
+            appendNumber(labels + year,
+                         at ? numberOf(figureDef, rows.cellAtPosition(rows.FieldByName(figure), *at))
+                            : std::nullopt);
+        }
+    }
+    return table;
+}
+
 Table RowsInOrder(const TVornClientDataSet& dataSet) {
     std::vector<FieldDef> defs;
     std::vector<const TField*> fields;

@@ -60,6 +60,21 @@ std::vector<TComparedRow> PairRows(const TVornClientDataSet& current, const TVor
 Table CompareRows(const TVornClientDataSet& current, const TVornClientDataSet& other,
                   const TComparisonLayout& layout);
 
+/// One school year of a trend: its rows, the caption of its column ("2025-2026") and its total of
+/// the figure (the screen's own total where it has one: a distinct count does not add up).
+struct TTrendYear {
+    const TVornClientDataSet* rows = nullptr;
+    QString caption;
+    std::optional<double> total;
+};
+
+/// A figure over several school years (oldest first, the last one the screen's own): a row
+/// "Totaal" with each year's total, then the `top` largest categories of the last year, each with
+/// its value in every year where it is paired (as PairRows pairs it with the last year's row).
+/// The label fields become texts; the years are the fields "JAAR1", "JAAR2", ... captioned by year.
+Table TrendRows(const std::vector<TTrendYear>& years, const TComparisonLayout& layout, const QString& figure,
+                int top);
+
 /// A copy of a dataset's rows in its current order, every field (calculated and looked-up ones
 /// as they read) a data field, to keep one side of a comparison while the dataset is fetched again.
 Table RowsInOrder(const TVornClientDataSet& dataSet);

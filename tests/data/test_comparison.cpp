@@ -178,3 +178,22 @@ TEST(Comparison, RowsInOrderCopiesTheDataFieldsInTheDatasetsOrder) {
     EXPECT_EQ(SumOf(table, "Count"), 6.0);
     EXPECT_FALSE(SumOf(table, "Missing").has_value());
 }
+
+TEST(Trend, ShowsTheTotalAndTheLargestCategoriesOfTheLastYearInEveryYearTheyHad) {
+    TVornClientDataSet first("2023");
+    TVornClientDataSet second("2024");
+    TVornClientDataSet last("2025");
+    Fill(first, {{"A", "Alfa", 5}, {"GONE", "Weg", 50}});
+    Fill(second, {{"B", "Beta", 7}, {"a", "Alfa", 6}});
+    Fill(last, {{"A", "Alfa", 8}, {"C", "Gamma", 1}, {"B", "Beta", 9}});
+    const std::vector<TTrendYear> years{{&first, "2023-2024", std::nullopt},
+                                        {&second, "2024-2025", std::nullopt},
+                                        {&last, "2025-2026", 30.0}};
+    const Table table = TrendRows(years, ByCode(), "Count", 2);
+    ASSERT_EQ(table.fields.size(), 5U);
+    EXPECT_EQ(table.fields[2].displayLabel, "2023-2024");
+    EXPECT_EQ(table.fields[4].name, "JAAR3");
+    EXPECT_EQ(Lines(table), (std::vector<QString>{"Totaal||55|13|30", "B|Beta||7|9", "A|Alfa|5|6|8"}))
+        << "the given total wins over the sum; C is not among the two largest; GONE only counts in its total";
+    EXPECT_EQ(TrendRows(years, ByCode(), "Count", 0).rowCount(), 1U);
+}
