@@ -61,11 +61,12 @@ struct TOptions {
     QCommandLineOption compareFrom{"compare-from", "export, print: begin van de vergelijkingsperiode.",
                                    "datum"};
     QCommandLineOption compareTo{"compare-to", "export, print: einde van de vergelijkingsperiode.", "datum"};
+    QCommandLineOption trend{"trend", "export, print: het verloop over zoveel schooljaren.", "n"};
 
     QList<QCommandLineOption> all() const {
-        return {database, listForms, screenshot, open,      modules,     screen,      institution,
-                date,     from,      to,         figure,    scale,       out,         format,
-                report,   category,  pdf,        statistic, compareDate, compareFrom, compareTo};
+        return {database, listForms, screenshot,  open,        modules,   screen, institution, date,
+                from,     to,        figure,      scale,       out,       format, report,      category,
+                pdf,      statistic, compareDate, compareFrom, compareTo, trend};
     }
 };
 
@@ -95,8 +96,15 @@ void readComparison(const QCommandLineParser& parser, const TOptions& options, T
         if (screen.compareFrom > screen.compareTo)
             RaiseClientError("--compare-from ligt na --compare-to");
     }
-    if (IsDateSet(screen.compareFrom) && !IsDateSet(screen.date) && !IsDateSet(screen.from))
-        RaiseClientError("Een vergelijking verwacht ook --date of een periode (--from en --to)");
+    if (parser.isSet(options.trend)) {
+        if (IsDateSet(screen.compareFrom))
+            RaiseClientError("Geef --trend of een vergelijking (--compare-...), niet beide");
+        screen.trendYears =
+            numberOf(parser, options.trend, 2, "--trend verwacht een aantal schooljaren vanaf 2");
+    }
+    if ((IsDateSet(screen.compareFrom) || screen.trendYears > 0) && !IsDateSet(screen.date) &&
+        !IsDateSet(screen.from))
+        RaiseClientError("Een vergelijking of verloop verwacht ook --date of een periode (--from en --to)");
 }
 
 /// The screen, institution and date or period of a verb.
@@ -225,11 +233,13 @@ const char* UsageText() {
            "  vorn --screenshot BESTAND [--open KLASSE]        het hoofdvenster als PNG, zonder scherm\n"
            "  vorn [--database DB] export --screen KLASSE --institution CODE\n"
            "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
-           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD]\n"
+           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD | --trend "
+           "N]\n"
            "       [--figure N] [--scale N] [--format csv|xlsx|all] [--screenshot BESTAND] --out MAP\n"
            "  vorn [--database DB] print --screen KLASSE --institution CODE\n"
            "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
-           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD]\n"
+           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD | --trend "
+           "N]\n"
            "       --report \"RAPPORTNAAM\" [--category N] --pdf BESTAND\n"
            "  vorn [--database DB] export|print --screen TOLAPStatsForm --institution CODE\n"
            "       --statistic L_CODE [--date WERKDATUM] (--out MAP | --report \"Afdruk rooster\" --pdf "
@@ -248,6 +258,8 @@ const char* UsageText() {
            "  --compare-date DATUM  export, print: de cijfers naast die van deze datum\n"
            "  --compare-from DATUM  export, print: de cijfers naast die van deze periode (samen met\n"
            "  --compare-to DATUM    --compare-to; bv. dezelfde periode vorig schooljaar)\n"
+           "  --trend N             export, print: het verloop over de laatste N schooljaren (2 tot 10):\n"
+           "                        het totaal en de grootste categorieën\n"
            "  --figure N            export: het cijfer van de grafieken\n"
            "  --scale N             export: de granulariteit (een positief getal)\n"
            "  --format F            export: csv (standaard), xlsx of all\n"

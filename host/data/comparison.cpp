@@ -263,6 +263,13 @@ std::vector<int> largestFirst(const TVornClientDataSet& rows, const QString& fig
 
 } // namespace
 
+QString TrendFieldName(const QString& caption, int index) {
+    QString name = QStringLiteral("SJ_");
+    for (const QChar c : caption)
+        name += c.isLetterOrNumber() ? c : u'_';
+    return caption.isEmpty() ? QStringLiteral("JAAR%1").arg(index + 1) : name;
+}
+
 Table TrendRows(const std::vector<TTrendYear>& years, const TComparisonLayout& layout, const QString& figure,
                 int top) {
     if (years.empty())
@@ -277,7 +284,7 @@ Table TrendRows(const std::vector<TTrendYear>& years, const TComparisonLayout& l
         defs.push_back(def);
     }
     for (std::size_t year = 0; year < years.size(); ++year) {
-        FieldDef def = FieldDef::floating(QStringLiteral("JAAR%1").arg(year + 1));
+        FieldDef def = FieldDef::floating(TrendFieldName(years[year].caption, static_cast<int>(year)));
         if (figureDef.type != TFieldType::Decimal && figureDef.type != TFieldType::Float)
             def = FieldDef::largeint(def.name);
         def.displayLabel = years[year].caption;
@@ -293,9 +300,13 @@ Table TrendRows(const std::vector<TTrendYear>& years, const TComparisonLayout& l
             table.columns[column].appendDouble(*value);
     };
     const std::size_t labels = static_cast<std::size_t>(layout.labelFields.size());
+    // "Totaal" stands in the first label a user sees (an id is often first and hidden).
+    std::size_t totalLabel = 0;
+    while (totalLabel + 1 < labels && !table.fields[totalLabel].visible)
+        ++totalLabel;
     for (std::size_t column = 0; column < labels; ++column)
         AppendText(table.columns[column], table.fields[column],
-                   column == 0 ? QStringLiteral("Totaal") : QString());
+                   column == totalLabel ? QStringLiteral("Totaal") : QString());
     for (std::size_t year = 0; year < years.size(); ++year)
         appendNumber(labels + year, years[year].total ? years[year].total : SumOf(*years[year].rows, figure));
 

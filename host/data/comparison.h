@@ -71,7 +71,9 @@ struct TTrendYear {
 /// A figure over several school years (oldest first, the last one the screen's own): a row
 /// "Totaal" with each year's total, then the `top` largest categories of the last year, each with
 /// its value in every year where it is paired (as PairRows pairs it with the last year's row).
-/// The label fields become texts; the years are the fields "JAAR1", "JAAR2", ... captioned by year.
+/// The label fields become texts; each year a field named by TrendFieldName, captioned by the year.
+/// "SJ_2025_2026" for the year captioned "2025-2026" (the `index`-th: "JAAR<index+1>" without caption).
+QString TrendFieldName(const QString& caption, int index);
 Table TrendRows(const std::vector<TTrendYear>& years, const TComparisonLayout& layout, const QString& figure,
                 int top);
 

@@ -50,6 +50,7 @@ QStringList ContextLines(const TResultHeading& heading) {
                                    : QStringLiteral(" (schooljaar %1)").arg(heading.schoolYear);
     add(heading.periodLabel, period);
     add(QStringLiteral("Vergeleken met"), heading.comparison);
+    add(QStringLiteral("Verloop"), heading.trend);
     add(QStringLiteral("Statistiek"), heading.statistic);
     add(QStringLiteral("Cijfer"), heading.figure);
     for (const QString& filter : heading.filters)

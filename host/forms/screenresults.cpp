@@ -9,6 +9,7 @@
 #include "host/controls/lookupedit.h"
 #include "host/data/clientdataset.h"
 #include "host/data/errors.h"
+#include "host/data/schoolyear.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -148,7 +149,36 @@ QString comparisonText(const TResultControls& controls) {
     return QStringLiteral("%1 (schooljaar %2)").arg(text, SchoolYearText(from));
 }
 
+constexpr int OtherDateItem = 2;
+constexpr int TrendItem = 3;
+
+QString trendText(const TResultControls& controls, const TDateTime lastYear) {
+    if (controls.compare == nullptr || controls.compare->currentIndex() != TrendItem ||
+        controls.trendYears == nullptr || !IsDateSet(lastYear))
+        return {};
+    const int years = controls.trendYears->value();
+    const int last = GetSchooljaarFrom(lastYear);
+    return QStringLiteral("%1 schooljaren, %2-%3 tot en met %4-%5; het totaal en de %6 grootste")
+        .arg(years)
+        .arg(last - years + 1)
+        .arg(last - years + 2)
+        .arg(last)
+        .arg(last + 1)
+        .arg(controls.trendTop != nullptr ? controls.trendTop->value() : 0);
+}
+
 void setRequestedComparison(const TResultControls& controls, const TScreenRequest& request) {
+    if (request.trendYears > 0) {
+        if (controls.trendYears == nullptr)
+            RaiseClientError("Dit scherm kent geen verloop (--trend)");
+        if (request.trendYears < controls.trendYears->minimum() ||
+            request.trendYears > controls.trendYears->maximum())
+            RaiseClientError("--trend moet tussen %d en %d liggen", controls.trendYears->minimum(),
+                             controls.trendYears->maximum());
+        controls.trendYears->setValue(request.trendYears);
+        controls.compare->SetItemIndex(TrendItem);
+        return;
+    }
     const bool compares = IsDateSet(request.compareFrom);
     if (controls.compare == nullptr) {
         if (compares)
@@ -164,7 +194,7 @@ void setRequestedComparison(const TResultControls& controls, const TScreenReques
         controls.compare->SetItemIndex(0);
         return;
     }
-    controls.compare->SetItemIndex(controls.compare->count() - 1);
+    controls.compare->SetItemIndex(OtherDateItem);
     controls.compareFrom->SetDate(request.compareFrom);
     if (period)
         controls.compareTo->SetDate(request.compareTo);
@@ -264,6 +294,9 @@ TResultHeading TControlResults::Heading() const {
     if (controls.figure != nullptr && controls.figure->currentIndex() >= 0)
         heading.figure = controls.figure->currentText();
     heading.comparison = comparisonText(controls);
+    heading.trend = trendText(controls, controls.date != nullptr   ? controls.date->Date()
+                                        : controls.from != nullptr ? controls.from->Date()
+                                                                   : NoDate);
     return heading;
 }
 

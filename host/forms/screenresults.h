@@ -29,6 +29,8 @@ struct TScreenRequest {
     /// `setsComparison`, else the screen's comparison stays as the user left it.
     TDateTime compareFrom = NoDate;
     TDateTime compareTo = NoDate;
+    /// A trend over this many school years instead (0: none); also only when `setsComparison`.
+    int trendYears = 0;
     bool setsComparison = false;
 };
 
@@ -82,6 +84,7 @@ struct TResultHeading {
     QString statistic;   // the stored statistic shown, where the screen runs one
     QStringList filters; // the filters a pivot applies, one "field: members" each
     QString comparison;  // the other date or period figures are set against, with its school year
+    QString trend;       // the school years a trend shows, and how many categories
 };
 
 /// The results of a data screen, for everything that takes figures out of it: exports, printing,
@@ -148,11 +151,14 @@ struct TResultControls {
     TVornPageControl* grids = nullptr;
     TVornPageControl* charts = nullptr;
     QLabel* totals = nullptr;
-    /// The comparison choice (item 0: none, the last item: the date or period in the edits) and
+    /// The comparison choice (item 0: none, item 2: the date or period in the edits) and
     /// the other date or period as used; `compareTo` on period screens only.
     TVornComboBox* compare = nullptr;
     TVornDateEdit* compareFrom = nullptr;
     TVornDateEdit* compareTo = nullptr;
+    /// A trend (item 3 of `compare`): its school years and its largest categories.
+    TVornSpinEdit* trendYears = nullptr;
+    TVornSpinEdit* trendTop = nullptr;
 };
 
 /// The results contract of a screen whose inputs and results are its controls: the screen names

@@ -19,14 +19,14 @@ const QString ComparisonSection = QStringLiteral("Vergelijking");
 } // namespace
 
 TInstitutionDateForm::TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout,
-                                           bool compares)
+                                           bool compares, bool trend)
     : TVornDBForm(parent), DSSelectInstelling(new TVornDatasource(this)) {
     AttachInstitutionList(*this, CDSSelectInstelling, *DSSelectInstelling, listAutoOpen);
 
     buildTopBar(layout);
     if (compares) {
         PTop->setFixedHeight(layout.height + ComparisonLine);
-        Comparison = new TComparisonBar(PTop, layout.height - 4, false);
+        Comparison = new TComparisonBar(PTop, layout.height - 4, false, trend);
         connect(Comparison, &TComparisonBar::columnsChanged, this,
                 [this] { RunGuarded([this] { FComparison.ShowColumns(Comparison->HiddenFigures()); }); });
         OnSaveSettings = [this](TVornIniFile& settings) { SaveComparison(settings); };
@@ -97,6 +97,10 @@ TResultControls TInstitutionDateForm::ResultControls() const {
     if (Comparison != nullptr) {
         controls.compare = Comparison->CBVergelijk;
         controls.compareFrom = Comparison->EVergelijkVanaf;
+        if (Comparison->OffersTrend()) {
+            controls.trendYears = Comparison->SEJaren;
+            controls.trendTop = Comparison->SEGrootste;
+        }
     }
     if (PCViews != nullptr) {
         controls.grids = qobject_cast<TVornPageControl*>(PCViews->widget(0));
@@ -120,8 +124,13 @@ void TInstitutionDateForm::DEDateChange(QObject*) {
 }
 
 void TInstitutionDateForm::RunFetch(QObject* sender) {
+    if (Comparison != nullptr && Comparison->Trend()) {
+        fetchTrend(sender);
+        return;
+    }
     if (Comparison == nullptr || !Comparison->Active()) {
         FComparison.Restore();
+        FTrend.Restore();
         if (Comparison != nullptr)
             Comparison->LVergelijkNoot->clear();
         AFetchExecute(sender);
@@ -132,6 +141,7 @@ void TInstitutionDateForm::RunFetch(QObject* sender) {
     // A comparison that cannot be made is refused before anything shown changes.
     const TDateTime other = Comparison->OtherFor({own, own}).from;
     FComparison.Restore();
+    FTrend.Restore();
     Comparison->LVergelijkNoot->clear();
     {
         const TOnExit restore([this, own] { FDate = own; });
@@ -142,6 +152,36 @@ void TInstitutionDateForm::RunFetch(QObject* sender) {
     }
     AFetchExecute(sender);
     showComparison(other);
+}
+
+void TInstitutionDateForm::fetchTrend(QObject* sender) {
+    BusyScope busy(QStringLiteral("Ophalen van de schooljaren van het verloop"));
+    const TDateTime own = FDate;
+    const int years = Comparison->SEJaren->GetI();
+    CheckTrendYears({own, own}, years);
+    FComparison.Restore();
+    FTrend.Restore();
+    Comparison->LVergelijkNoot->clear();
+    {
+        const TOnExit restore([this, own] { FDate = own; });
+        for (int back = years - 1; back >= 1; --back) {
+            FDate = YearsEarlier({own, own}, back).from;
+            AFetchExecute(sender);
+            FTrend.KeepYear(ComparedPages(FDate), SchoolYearCaption(FDate), QString());
+        }
+    }
+    AFetchExecute(sender);
+    FTrend.Show(ComparedPages(own), SchoolYearCaption(own), QString(), ChartFigure(0),
+                Comparison->SEGrootste->GetI());
+    const QString note =
+        QStringLiteral("Verloop over %1 schooljaren (%2 tot en met %3), telkens op %4: het totaal en de %5 "
+                       "grootste van %3. Klassen staan alleen in hun eigen schooljaar.")
+            .arg(years)
+            .arg(SchoolYearCaption(YearsEarlier({own, own}, years - 1).from), SchoolYearCaption(own),
+                 DateTimeToDate(own).toString(QStringLiteral("dd/MM")))
+            .arg(Comparison->SEGrootste->GetI());
+    Comparison->LVergelijkNoot->setText(note);
+    Comparison->LVergelijkNoot->setToolTip(note);
 }
 
 std::vector<TComparedPage> TInstitutionDateForm::ComparedPages(TDateTime) const {

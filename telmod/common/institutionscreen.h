@@ -47,9 +47,9 @@ public:
     vorn::IScreenResults* Results() override { return this; }
 
 protected:
-    /// `compares`: the top bar gets the comparison line under the date.
+    /// `compares`: the top bar gets the comparison line under the date; `trend`: it offers a trend.
     TInstitutionDateForm(QWidget* parent, bool listAutoOpen, const TopBarLayout& layout,
-                         bool compares = false);
+                         bool compares = false, bool trend = true);
     /// The common part of creation: the work date in the date edit, no institution chosen.
     void StartOnWorkDate();
     /// The top bar above the view area, which fills the rest.
@@ -74,10 +74,12 @@ protected:
     void RestoreComparison(vorn::TVornIniFile& settings);
 
     TScreenComparison FComparison;
+    TScreenTrend FTrend;
 
 private:
     void buildTopBar(const TopBarLayout& layout);
     void showComparison(vorn::TDateTime other);
+    void fetchTrend(QObject* sender);
 };
 
 } // namespace telmod

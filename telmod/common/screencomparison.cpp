@@ -26,6 +26,9 @@ const QString ChoiceKey = QStringLiteral("Vergelijken");
 const QString FromKey = QStringLiteral("VergelijkVanaf");
 const QString ToKey = QStringLiteral("VergelijkTot");
 const QString HiddenKey = QStringLiteral("VerborgenVergelijking");
+const QString YearsKey = QStringLiteral("VerloopJaren");
+const QString TopKey = QStringLiteral("VerloopGrootste");
+constexpr int MaxTrendYears = 10;
 
 std::vector<FieldDef> dataFieldsOf(const TVornClientDataSet& dataSet) {
     std::vector<FieldDef> defs = dataSet.FieldDefs();
@@ -43,6 +46,26 @@ TDateSpan PreviousSchoolYearOf(const TDateSpan& span) {
     if (!IsDateSet(span.from) || !IsDateSet(span.to))
         return {};
     return {yearEarlier(span.from), yearEarlier(span.to)};
+}
+
+TDateSpan YearsEarlier(const TDateSpan& span, int years) {
+    return {DateToDateTime(DateTimeToDate(span.from).addYears(-years)),
+            DateToDateTime(DateTimeToDate(span.to).addYears(-years))};
+}
+
+QString SchoolYearCaption(TDateTime date) {
+    const int year = GetSchooljaarFrom(date);
+    return QStringLiteral("%1-%2").arg(year).arg(year + 1);
+}
+
+void CheckTrendYears(const TDateSpan& current, int years) {
+    for (int back = 1; back < years; ++back) {
+        const TDateTime from = YearsEarlier(current, back).from;
+        if (GetSchooljaarIDFrom(GetSchooljaarFrom(from)) < 0)
+            RaiseClientError("Er is geen schooljaar %s op de server: het verloop kan hier hoogstens %s "
+                             "schooljaren tonen.",
+                             SchoolYearCaption(from), QString::number(back));
+    }
 }
 
 QString SpanText(const TDateSpan& span, bool period) {
@@ -71,7 +94,8 @@ void CheckComparable(const TDateSpan& current, const TDateSpan& other, bool peri
                          QString::number(year + 1), what, SpanText(other, period));
 }
 
-TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period) : QObject(panel), period_(period) {
+TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period, bool trend)
+    : QObject(panel), period_(period) {
     LVergelijk = new TVornLabel(QStringLiteral("Verge&lijken met"), panel);
     LVergelijk->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     CBVergelijk = new TVornComboBox(panel);
@@ -80,6 +104,8 @@ TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period) : QObjec
                            period ? QStringLiteral("dezelfde periode vorig schooljaar")
                                   : QStringLiteral("dezelfde datum vorig schooljaar"),
                            period ? QStringLiteral("andere periode") : QStringLiteral("andere datum")});
+    if (trend)
+        CBVergelijk->addItem(QStringLiteral("verloop over de laatste schooljaren"));
     LVergelijk->setBuddy(CBVergelijk);
     EVergelijkVanaf = new TVornDateEdit(panel, false, false);
     EVergelijkVanaf->setObjectName(QStringLiteral("EVergelijkVanaf"));
@@ -99,6 +125,20 @@ TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period) : QObjec
         panel->Place(EVergelijkTot, QRect(left, top, 110, 24));
         left += 116;
     }
+    // A trend's choices sit where the other date or period is typed.
+    SEJaren = new TVornSpinEdit(2, MaxTrendYears, 5, panel);
+    SEJaren->setObjectName(QStringLiteral("SEJaren"));
+    SEJaren->setSuffix(QStringLiteral(" schooljaren"));
+    SEJaren->setToolTip(
+        QStringLiteral("Over hoeveel schooljaren het verloop gaat (dit schooljaar meegeteld)"));
+    SEGrootste = new TVornSpinEdit(1, 100, 10, panel);
+    SEGrootste->setObjectName(QStringLiteral("SEGrootste"));
+    SEGrootste->setPrefix(QStringLiteral("grootste "));
+    SEGrootste->setToolTip(
+        QStringLiteral("Hoeveel van de grootste categorieën van dit schooljaar getoond worden"));
+    const int trendLeft = 4 + captionWidth + 6 + 242;
+    panel->Place(SEJaren, QRect(trendLeft, top, 110, 24));
+    panel->Place(SEGrootste, QRect(trendLeft + 116, top, 110, 24));
     BKolommen = new QToolButton(panel);
     BKolommen->setObjectName(QStringLiteral("BKolommen"));
     BKolommen->setText(QStringLiteral("&Kolommen"));
@@ -149,6 +189,8 @@ void TComparisonBar::choiceChanged() {
     }
     BKolommen->setEnabled(Active());
     BKolommen->setVisible(Active());
+    SEJaren->setVisible(Trend());
+    SEGrootste->setVisible(Trend());
     if (Choice() == TComparisonChoice::PreviousSchoolYear || (other && !IsDateSet(EVergelijkVanaf->Date())))
         showSpan(PreviousSchoolYearOf(current_));
     if (!Active())
@@ -193,6 +235,18 @@ void TComparisonBar::Save(TVornIniFile& settings, const QString& section) const 
     QStringList hidden(hidden_.begin(), hidden_.end());
     hidden.sort();
     settings.WriteString(section, HiddenKey, hidden.join(u';'));
+    settings.WriteInteger(section, YearsKey, SEJaren->GetI());
+    settings.WriteInteger(section, TopKey, SEGrootste->GetI());
+}
+
+void TComparisonBar::ChooseTrend(int years) {
+    if (years <= 0)
+        return;
+    if (years < SEJaren->minimum() || years > SEJaren->maximum())
+        RaiseClientError("Een verloop gaat over %s tot %s schooljaren", QString::number(SEJaren->minimum()),
+                         QString::number(SEJaren->maximum()));
+    SEJaren->setValue(years);
+    CBVergelijk->SetItemIndex(static_cast<int>(TComparisonChoice::Trend));
 }
 
 void TComparisonBar::Restore(const TVornIniFile& settings, const QString& section) {
@@ -204,6 +258,8 @@ void TComparisonBar::Restore(const TVornIniFile& settings, const QString& sectio
     if (choice == static_cast<int>(TComparisonChoice::Other))
         showSpan({dateOf(FromKey), dateOf(ToKey)});
     CBVergelijk->SetItemIndex(choice >= 0 && choice < CBVergelijk->count() ? choice : 0);
+    SEJaren->setValue(settings.ReadInteger(section, YearsKey, SEJaren->GetI()));
+    SEGrootste->setValue(settings.ReadInteger(section, TopKey, SEGrootste->GetI()));
     const QString hidden = settings.ReadString(section, HiddenKey, QString());
     hidden_.clear();
     for (const QString& caption : hidden.split(u';', Qt::SkipEmptyParts))
@@ -427,6 +483,105 @@ void TScreenComparison::drawChart(const Compared& compared, const QString& figur
     const int height = rows.RecordCount() * rowHeight;
     if (height > chart->Height())
         chart->SetHeight(height);
+}
+
+void TScreenTrend::Restore() {
+    for (Page& page : pages_) {
+        TVornGridDBTableView* view = page.page.grid->GetActiveDBView();
+        view->SetDataSource(page.ownSource);
+        view->Columns() = page.ownColumns;
+        view->ColumnsChanged();
+        if (TBarChart* chart = page.page.chart) {
+            chart->Clear();
+            chart->SetSeries({}, TBarStacking::Clustered);
+        }
+    }
+    pages_.clear();
+    years_.clear();
+}
+
+void TScreenTrend::KeepYear(const std::vector<TComparedPage>& pages, const QString& caption,
+                            const QString& totals) {
+    Year year{caption, totals, {}};
+    for (const TComparedPage& page : pages) {
+        auto copy = std::make_unique<TVornClientDataSet>(page.table->Name() + caption);
+        LoadTable(*copy, page.table->Active() ? RowsInOrder(*page.table) : Table(dataFieldsOf(*page.table)));
+        year.tables.push_back(std::move(copy));
+    }
+    years_.push_back(std::move(year));
+}
+
+void TScreenTrend::Show(const std::vector<TComparedPage>& pages, const QString& caption,
+                        const QString& totals, const QString& figure, int top) {
+    KeepYear(pages, caption, totals);
+    for (const TComparedPage& page : pages) {
+        Page shown;
+        shown.page = page;
+        shown.rows = std::make_unique<TVornClientDataSet>(page.table->Name() + QStringLiteral("Verloop"));
+        shown.source = std::make_unique<TVornDatasource>();
+        shown.source->SetDataSet(shown.rows.get());
+        TVornGridDBTableView* view = page.grid->GetActiveDBView();
+        shown.ownSource = view->DataSource();
+        shown.ownColumns = view->Columns();
+        pages_.push_back(std::move(shown));
+    }
+    Redraw(figure, top);
+}
+
+void TScreenTrend::Redraw(const QString& figure, int top) {
+    for (std::size_t index = 0; index < pages_.size(); ++index)
+        showPage(index, figure, top);
+}
+
+void TScreenTrend::showPage(std::size_t index, const QString& figure, int top) {
+    Page& page = pages_[index];
+    const QString field =
+        page.page.table->FindField(figure) != nullptr ? figure : page.page.layout.figureFields.value(0);
+    const QString label = page.page.table->FieldByName(field).DisplayLabel();
+    std::vector<TTrendYear> years;
+    for (const Year& year : years_) {
+        TTrendYear trendYear{year.tables[index].get(), year.caption, std::nullopt};
+        for (const auto& [totalLabel, value] : TotalsOf(year.totals))
+            if (totalLabel == label)
+                trendYear.total = static_cast<double>(value);
+        years.push_back(trendYear);
+    }
+    LoadTable(*page.rows, TrendRows(years, page.page.layout, field, top));
+    page.rows->First();
+
+    std::vector<TGridColumn> columns;
+    for (const TGridColumn& column : page.ownColumns)
+        if (page.page.layout.labelFields.contains(column.FieldName, Qt::CaseInsensitive))
+            columns.push_back(column);
+    for (std::size_t year = 0; year < years.size(); ++year)
+        columns.push_back(
+            {TrendFieldName(years[year].caption, static_cast<int>(year)), years[year].caption, 0});
+    TVornGridDBTableView* view = page.page.grid->GetActiveDBView();
+    view->SetDataSource(page.source.get());
+    view->Columns() = columns;
+    view->ColumnsChanged();
+
+    TBarChart* chart = page.page.chart;
+    if (chart == nullptr)
+        return;
+    chart->BeginUpdate();
+    const TOnExit endUpdate([chart] { chart->EndUpdate(); });
+    chart->Clear();
+    std::vector<TBarPainter::Series> series;
+    for (std::size_t year = 0; year < years.size(); ++year)
+        series.push_back({years[year].caption, SeriesColour(static_cast<int>(year))});
+    chart->SetSeries(series, TBarStacking::Clustered);
+    // The total is left out: beside it the categories would not show.
+    const TVornClientDataSet& rows = *page.rows;
+    for (int position = 1; position < rows.RecordCount(); ++position) {
+        std::vector<int> values;
+        for (std::size_t year = 0; year < years.size(); ++year)
+            values.push_back(
+                barValue(rows, TrendFieldName(years[year].caption, static_cast<int>(year)), position));
+        chart->AddGroup(barLabel(rows, page.page, position), std::move(values));
+    }
+    chart->SetHeight(
+        std::max(chart->Height(), (rows.RecordCount() - 1) * (10 * static_cast<int>(years.size()) + 12)));
 }
 
 std::vector<std::pair<QString, qint64>> TotalsOf(const QString& line) {

@@ -24,7 +24,15 @@ struct TDateSpan {
 };
 
 /// What the comparison choice offers, in the order of its items.
-enum class TComparisonChoice : std::uint8_t { None, PreviousSchoolYear, Other };
+enum class TComparisonChoice : std::uint8_t { None, PreviousSchoolYear, Other, Trend };
+
+/// The date or period `years` school years earlier (each date that many years back).
+TDateSpan YearsEarlier(const TDateSpan& span, int years);
+/// "2025-2026": the school year of a date.
+QString SchoolYearCaption(vorn::TDateTime date);
+/// Raises, in Dutch, when the server lacks a school year of a trend of `years` ending at `current`,
+/// naming how many it can show.
+void CheckTrendYears(const TDateSpan& current, int years);
 
 /// The same date or period one school year earlier: each date a year back (29 February becomes 28).
 TDateSpan PreviousSchoolYearOf(const TDateSpan& span);
@@ -40,19 +48,27 @@ QString SpanText(const TDateSpan& span, bool period);
 class TComparisonBar : public QObject {
     Q_OBJECT
 public:
-    /// Builds the controls on `panel` at `top`, for a screen of one date or of a period.
-    TComparisonBar(vorn::TVornPanel* panel, int top, bool period);
+    /// Builds the controls on `panel` at `top`, for a screen of one date or of a period; `trend`:
+    /// a trend over school years is offered too.
+    TComparisonBar(vorn::TVornPanel* panel, int top, bool period, bool trend = true);
 
     vorn::TVornLabel* LVergelijk;
     vorn::TVornComboBox* CBVergelijk;
     vorn::TVornDateEdit* EVergelijkVanaf;
     vorn::TVornDateEdit* EVergelijkTot = nullptr; // period screens only
+    vorn::TVornSpinEdit* SEJaren;                 // a trend's school years
+    vorn::TVornSpinEdit* SEGrootste;              // a trend's largest categories
     QToolButton* BKolommen;
     vorn::TVornLabel* LVergelijkNoot;
 
     bool Period() const { return period_; }
+    bool OffersTrend() const { return CBVergelijk->count() > static_cast<int>(TComparisonChoice::Trend); }
     TComparisonChoice Choice() const;
-    bool Active() const { return Choice() != TComparisonChoice::None; }
+    /// Set against another date or period (not a trend).
+    bool Active() const {
+        return Choice() == TComparisonChoice::PreviousSchoolYear || Choice() == TComparisonChoice::Other;
+    }
+    bool Trend() const { return Choice() == TComparisonChoice::Trend; }
     /// The other date or period for the current one, shown in the edits; raises when not comparable.
     TDateSpan OtherFor(const TDateSpan& current);
     /// Shows what the choice would compare with while the screen's date or period changes.
@@ -65,6 +81,8 @@ public:
 
     void Save(vorn::TVornIniFile& settings, const QString& section) const;
     void Restore(const vorn::TVornIniFile& settings, const QString& section);
+    /// Sets a trend over `years` school years (0: no trend, the choice as it is).
+    void ChooseTrend(int years);
 
 signals:
     /// The columns shown changed.
@@ -147,6 +165,41 @@ private:
     std::vector<Compared> compared_;
     std::vector<std::vector<std::pair<QString, int>>> keptBars_;
     std::vector<vorn::TBarChart*> pairedCharts_;
+};
+
+/// A screen's figures over several school years: each year's rows are kept as they are fetched,
+/// and each grid shows the trend of the chosen figure instead of its own rows.
+class TScreenTrend {
+public:
+    /// Forgets the years kept and puts the grids and charts back on the screen's own rows.
+    void Restore();
+    /// Keeps every page's rows of one school year, oldest first, with its totals line.
+    void KeepYear(const std::vector<TComparedPage>& pages, const QString& caption, const QString& totals);
+    /// Shows the trend of `figure` on every page, the screen's own rows as the last year.
+    void Show(const std::vector<TComparedPage>& pages, const QString& caption, const QString& totals,
+              const QString& figure, int top);
+    /// Shows the trend of another figure.
+    void Redraw(const QString& figure, int top);
+    bool Shown() const { return !pages_.empty(); }
+    int Years() const { return static_cast<int>(years_.size()); }
+
+private:
+    struct Year {
+        QString caption;
+        QString totals;
+        std::vector<std::unique_ptr<vorn::TVornClientDataSet>> tables;
+    };
+    struct Page {
+        TComparedPage page;
+        std::unique_ptr<vorn::TVornClientDataSet> rows;
+        std::unique_ptr<vorn::TVornDatasource> source;
+        vorn::TVornDatasource* ownSource = nullptr;
+        std::vector<vorn::TGridColumn> ownColumns;
+    };
+    void showPage(std::size_t index, const QString& figure, int top);
+
+    std::vector<Year> years_;
+    std::vector<Page> pages_;
 };
 
 /// The totals line "Totalen :    label: number    ..." as pairs of label and number.

@@ -263,6 +263,8 @@ TResultControls TParticipantStatsForm::ResultControls() const {
     controls.compare = Comparison->CBVergelijk;
     controls.compareFrom = Comparison->EVergelijkVanaf;
     controls.compareTo = Comparison->EVergelijkTot;
+    controls.trendYears = Comparison->SEJaren;
+    controls.trendTop = Comparison->SEGrootste;
     return controls;
 }
 
@@ -316,8 +318,15 @@ void TParticipantStatsForm::AFetchExecute(QObject*) {
     const TDateSpan own{FVanaf, FTot};
     // A comparison that cannot be made is refused before anything shown changes.
     const TDateSpan other = Comparison->Active() ? Comparison->OtherFor(own) : TDateSpan{};
+    if (Comparison->Trend())
+        CheckTrendYears(own, Comparison->SEJaren->GetI());
     FComparison.Restore();
+    FTrend.Restore();
     Comparison->LVergelijkNoot->clear();
+    if (Comparison->Trend()) {
+        FetchTrend(own);
+        return;
+    }
     if (Comparison->Active()) {
         // The other period first, so that the lists left for printing are those of the screen's own.
         FetchAndCount(other);
@@ -340,6 +349,28 @@ void TParticipantStatsForm::FetchAndCount(const TDateSpan& span) {
     CloseDatasets();
     OpenDatasets();
     FillCharts();
+}
+
+void TParticipantStatsForm::FetchTrend(const TDateSpan& own) {
+    const int years = Comparison->SEJaren->GetI();
+    for (int back = years - 1; back >= 1; --back) {
+        const TDateSpan earlier = YearsEarlier(own, back);
+        FetchAndCount(earlier);
+        FTrend.KeepYear(ComparedPages(earlier), SchoolYearCaption(earlier.from), PTotalen->text());
+    }
+    FetchAndCount(own);
+    FTrend.Show(ComparedPages(own), SchoolYearCaption(own.from), PTotalen->text(),
+                FigureFields().value(ChosenFigure()), Comparison->SEGrootste->GetI());
+    DisplayCharts();
+    QString note =
+        QStringLiteral("Verloop over %1 schooljaren (%2 tot en met %3): het totaal en de %4 grootste "
+                       "van %3.")
+            .arg(years)
+            .arg(SchoolYearCaption(YearsEarlier(own, years - 1).from), SchoolYearCaption(own.from))
+            .arg(Comparison->SEGrootste->GetI());
+    note += QStringLiteral(" Klassen staan alleen in hun eigen schooljaar.");
+    Comparison->LVergelijkNoot->setText(note);
+    Comparison->LVergelijkNoot->setToolTip(note);
 }
 
 std::vector<TComparedPage> TParticipantStatsForm::ComparedPages(const TDateSpan& other) const {
@@ -416,6 +447,12 @@ QString TParticipantStatsForm::ChartCaptionOf(int page, int figure) const {
 
 void TParticipantStatsForm::DisplayCharts() {
     const int figure = ChosenFigure();
+    if (FTrend.Shown()) {
+        FTrend.Redraw(FigureFields().value(figure), Comparison->SEGrootste->GetI());
+        for (int page = 0; page < static_cast<int>(Charts.size()); ++page)
+            Charts[static_cast<std::size_t>(page)]->SetCaption(ChartCaptionOf(page, figure));
+        return;
+    }
     if (!FComparison.Shown()) {
         for (int page = 0; page < static_cast<int>(Charts.size()); ++page)
             ShowPageChart(page, figure);

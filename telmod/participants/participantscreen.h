@@ -116,6 +116,8 @@ public:
     TLesplaatsen FLesplaatsen;
     /// The other period's rows and the compared rows the grids show while a comparison is on.
     TScreenComparison FComparison;
+    /// The school years of a trend ("verloop") while one is shown.
+    TScreenTrend FTrend;
 
     // Handlers.
     void VornDBFormCreate(QObject* sender);
@@ -158,6 +160,8 @@ public:
     std::vector<TComparedPage> ComparedPages(const TDateSpan& other) const;
     /// Shows the compared rows, paired bars and totals after both periods are counted.
     void ShowComparison(const TDateSpan& other);
+    /// Fetches the earlier school years of a trend, then the screen's own period, and shows it.
+    void FetchTrend(const TDateSpan& own);
     /// The totals line from the sums of a category table.
     virtual void DisplayTotalen(vorn::TVornClientDataSet& table);
 

@@ -69,7 +69,7 @@ TCountObject* TCountList::GetCountObject(const QString& key, bool create) {
 
 TStatsPSPopulatieForm::TStatsPSPopulatieForm(QWidget* parent)
     : TInstitutionDateForm(parent, true, {DesignWidth, 73, QRect(507, 40, 161, 25), QRect(683, 40, 91, 25)},
-                           true),
+                           true, false),
       DSPopulatie(new TVornDatasource(this)) {
     Caption = QStringLiteral("Stat Personeel populatie");
     TabCaption = QStringLiteral("Personeelspopulatie");

@@ -94,6 +94,10 @@ TEST(CommandLine, AComparisonTakesADateOrAPeriod) {
     ASSERT_TRUE(date.error.isEmpty()) << date.error.toStdString();
     EXPECT_EQ(date.printRequest.screen.compareFrom, EncodeDate(2025, 10, 1));
     EXPECT_FALSE(IsDateSet(date.printRequest.screen.compareTo));
+    const TCommandLine trend = Parse({"export", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
+                                      "--trend", "5", "--out", "d"});
+    ASSERT_TRUE(trend.error.isEmpty()) << trend.error.toStdString();
+    EXPECT_EQ(trend.exportRequest.screen.trendYears, 5);
 
     const QStringList base{"export",     "--screen", "S", "--institution", "I", "--date",
                            "2026-10-01", "--out",    "d"};
@@ -105,6 +109,9 @@ TEST(CommandLine, AComparisonTakesADateOrAPeriod) {
         {base + QStringList{"--compare-from", "2026-06-30", "--compare-to", "2025-09-01"},
          "--compare-from ligt na --compare-to"},
         {base + QStringList{"--compare-date", "vorig jaar"}, "--compare-date"},
+        {base + QStringList{"--trend", "1"}, "--trend verwacht een aantal schooljaren vanaf 2"},
+        {base + QStringList{"--trend", "5", "--compare-date", "2025-10-01"},
+         "Geef --trend of een vergelijking"},
         {QStringList{"export", "--screen", "S", "--institution", "I", "--statistic", "C", "--compare-date",
                      "2025-10-01", "--out", "d"},
          "verwacht ook --date of een periode"},

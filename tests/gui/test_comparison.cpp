@@ -311,6 +311,79 @@ TEST_P(ComparisonTest, TheChoiceAndTheHiddenFiguresAreRememberedAndHiddenGroupsL
     EXPECT_TRUE(again->Comparison->HiddenFigures().contains("Mannen"));
 }
 
+TEST_P(ComparisonTest, ATrendShowsEachYearsTotalAndTheLargestCategoriesAsSeparateFetchesCountedThem) {
+    const Span years[] = {{"2023-09-01", "2024-06-30"}, LastYear, ThisYear};
+    std::vector<ScreenRows> alone;
+    std::vector<qint64> totals;
+    for (const Span& year : years) {
+        alone.push_back(FetchAlone(year));
+        for (const auto& [label, value] : telmod::TotalsOf(results_->Totals()))
+            if (label == "Inschrijvingen")
+                totals.push_back(value);
+    }
+    ASSERT_EQ(totals.size(), 3U);
+    TScreenRequest request;
+    request.institutionCode = institution_;
+    request.from = day(ThisYear.from);
+    request.to = day(ThisYear.to);
+    request.figure = 0; // enrolments
+    request.setsComparison = true;
+    request.trendYears = 3;
+    results_->SetRequest(request);
+    results_->Fetch();
+    EXPECT_TRUE(
+        ContextLines(results_->Heading())
+            .contains(
+                "Verloop: 3 schooljaren, 2023-2024 tot en met 2025-2026; het totaal en de 10 grootste"));
+    for (const TResultTable& table : results_->Tables()) {
+        const TVornClientDataSet& rows = *table.dataSet;
+        const std::string page = table.caption.toStdString();
+        ASSERT_EQ(rows.FieldCount(), 6) << page; // ID, code, description, three years
+        EXPECT_EQ(textAt(rows, "Code", 0), "Totaal") << page;
+        for (int year = 0; year < 3; ++year)
+            EXPECT_EQ(textAt(rows, rows.Fields(3 + year).FieldName(), 0), QString::number(totals[year]))
+                << page;
+        // The ten largest of the last year, each with its value in the years it is paired.
+        std::vector<Row> last = alone[2].at(table.caption);
+        std::stable_sort(last.begin(), last.end(), [](const Row& a, const Row& b) {
+            return a.values.at("Count").toLongLong() > b.values.at("Count").toLongLong();
+        });
+        const std::size_t shown = std::min<std::size_t>(10, last.size());
+        ASSERT_EQ(rows.RecordCount(), static_cast<int>(shown) + 1) << page;
+        const std::vector<Row>& lastInOrder = alone[2].at(table.caption);
+        for (std::size_t i = 0; i < shown; ++i) {
+            EXPECT_EQ(textAt(rows, "ID", static_cast<int>(i) + 1), last[i].id) << page;
+            for (int year = 0; year < 2; ++year) {
+                QString expected;
+                if (table.caption != "Per Klas") {
+                    const std::vector<Row>& earlier = alone[static_cast<std::size_t>(year)].at(table.caption);
+                    const std::vector<int> partners = Partners(lastInOrder, earlier);
+                    for (std::size_t j = 0; j < lastInOrder.size(); ++j)
+                        if (lastInOrder[j].id == last[i].id && partners[j] >= 0)
+                            expected = earlier[static_cast<std::size_t>(partners[j])].values.at("Count");
+                }
+                EXPECT_EQ(textAt(rows, rows.Fields(3 + year).FieldName(), static_cast<int>(i) + 1), expected)
+                    << page << " " << last[i].key.toStdString();
+            }
+            EXPECT_EQ(textAt(rows, rows.Fields(5).FieldName(), static_cast<int>(i) + 1),
+                      last[i].values.at("Count"));
+        }
+    }
+    const TBarChart& chart = vorn::testing::ResultChart(*results_, "Per Opleiding");
+    ASSERT_EQ(chart.Painter().SeriesCount(), 3);
+    EXPECT_EQ(chart.Painter().SeriesAt(0).name, "2023-2024");
+
+    TScreenRequest tooMany = request;
+    tooMany.trendYears = 5;
+    results_->SetRequest(tooMany);
+    try {
+        results_->Fetch();
+        ADD_FAILURE() << "no school year 2021-2022 in the demo data";
+    } catch (const EVornError& error) {
+        EXPECT_TRUE(error.message().contains("hoogstens 3 schooljaren")) << error.message().toStdString();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, ComparisonTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "OSP" : "VWO";
@@ -417,6 +490,35 @@ TEST_P(DateComparisonTest, EachSideHoldsExactlyTheRowsOfItsOwnDate) {
     EXPECT_GE(checked, 2);
     EXPECT_EQ(
         vorn::testing::ResultChart(*results_, results_->Series().front().caption).Painter().SeriesCount(), 2);
+}
+
+TEST_P(DateComparisonTest, ATrendTotalsEachYearAsItsOwnFetchDoes) {
+    const char* dates[] = {"2023-10-01", "2024-10-01", "2025-10-01"};
+    const QString figure = QString(GetParam()) == "pupils" ? "THECOUNT" : "EFFCOUNT";
+    std::vector<std::map<QString, double>> sums;
+    for (const char* date : dates) {
+        Fetch(date);
+        std::map<QString, double> year;
+        for (const TResultTable& table : results_->Tables())
+            year[table.caption] = SumOf(*table.dataSet, figure).value_or(-1);
+        sums.push_back(year);
+    }
+    TScreenRequest request;
+    request.institutionCode = results_->InstitutionCodes().value(0);
+    request.date = day(dates[2]);
+    request.setsComparison = true;
+    request.trendYears = 3;
+    results_->SetRequest(request);
+    results_->Fetch();
+    for (const TResultTable& table : results_->Tables()) {
+        const TVornClientDataSet& rows = *table.dataSet;
+        const int first = rows.FieldCount() - 3;
+        for (int year = 0; year < 3; ++year)
+            EXPECT_DOUBLE_EQ(rows.Fields(first + year).AsFloat(),
+                             sums[static_cast<std::size_t>(year)].at(table.caption))
+                << table.caption.toStdString() << " " << year;
+        EXPECT_LE(rows.RecordCount(), 11);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DateComparisonTest, ::testing::Values("pupils", "staffhours"),
