@@ -74,6 +74,16 @@ struct OpenScreen {
         results().SetRequest(request);
     }
     IScreenResults& results() { return *screen.Results(); }
+    /// A trend over `years` school years ending with the screen's period.
+    void Trend(int years) {
+        TScreenRequest request;
+        request.institutionCode = overview.FieldByName(QStringLiteral("IS_CODE")).AsString();
+        request.from = Begin;
+        request.to = End;
+        request.setsComparison = true;
+        request.trendYears = years;
+        results().SetRequest(request);
+    }
     /// Sets the figures against the same period a school year earlier, or against nothing.
     void CompareWithLastYear(bool compare) {
         TScreenRequest request;
@@ -248,6 +258,11 @@ int main(int argc, char* argv[]) {
     const bool fetchOnly = args.removeAll(QStringLiteral("--fetch-only")) > 0;
     const bool printSql = args.removeAll(QStringLiteral("--sql")) > 0;
     const bool compare = args.removeAll(QStringLiteral("--compare")) > 0;
+    int trendYears = 0;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--trend")); at >= 0 && at + 1 < args.size()) {
+        trendYears = args[at + 1].toInt();
+        args.remove(at, 2);
+    }
     for (const auto& [option, date] :
          {std::pair{QStringLiteral("--from"), &Begin}, std::pair{QStringLiteral("--to"), &End}})
         if (const qsizetype at = args.indexOf(option); at >= 0 && at + 1 < args.size()) {
@@ -259,7 +274,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (args.isEmpty()) {
-        out << "gebruik: bench_participants [--table] [--fetch-only] [--compare] [--sql] [--from JJJJ-MM-DD "
+        out << "gebruik: bench_participants [--table] [--fetch-only] [--compare] [--trend N] [--sql] [--from "
+               "JJJJ-MM-DD "
                "--to "
                "JJJJ-MM-DD] "
                "SQLITE_BESTAND [POSTGRESQL_VERBINDING]\n";
@@ -285,6 +301,14 @@ int main(int argc, char* argv[]) {
             const double both = bestOf(3, [&] { open.FetchAndDraw(); });
             tableLine(out, QStringLiteral("vergelijken met vorig schooljaar, %1 rijen per periode").arg(rows),
                       both, QStringLiteral("één periode ophalen"), one);
+            return 0;
+        }
+        if (trendYears > 0) { // the trend over the last school years against one period's fetch
+            const double one = bestOf(3, [&] { open.FetchAndDraw(); });
+            open.Trend(trendYears);
+            const double trend = bestOf(3, [&] { open.FetchAndDraw(); });
+            tableLine(out, QStringLiteral("verloop over %1 schooljaren").arg(trendYears), trend,
+                      QStringLiteral("één periode ophalen"), one);
             return 0;
         }
         const double fetch = bestOf(5, [&] { open.FetchAndDraw(); });

@@ -25,4 +25,6 @@ build/bin/bench_participants "$sqlite_file" "$pg"
 # The comparison with the same period a school year earlier (a million enrolments each), against
 # one period's fetch in the same run.
 build/bin/bench_participants --compare --from 2025-09-01 --to 2026-06-30 "$sqlite_file"
+# The trend over the three school years the database holds, against one period's fetch.
+build/bin/bench_participants --trend 3 --from 2026-09-01 --to 2027-06-30 "$sqlite_file"
 build/bin/bench_print "$sqlite_file" "$pg"
