@@ -29,6 +29,7 @@ const QString HiddenKey = QStringLiteral("VerborgenVergelijking");
 const QString YearsKey = QStringLiteral("VerloopJaren");
 const QString TopKey = QStringLiteral("VerloopGrootste");
 constexpr int MaxTrendYears = 10;
+constexpr int ChoiceWidth = 262;
 
 std::vector<FieldDef> dataFieldsOf(const TVornClientDataSet& dataSet) {
     std::vector<FieldDef> defs = dataSet.FieldDefs();
@@ -114,8 +115,8 @@ TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period, bool tre
     const int captionWidth = std::max(74, LVergelijk->sizeHint().width() + 4);
     panel->Place(LVergelijk, QRect(4, top, captionWidth, 24));
     int left = 4 + captionWidth + 6;
-    panel->Place(CBVergelijk, QRect(left, top, 236, 24));
-    left += 242;
+    panel->Place(CBVergelijk, QRect(left, top, ChoiceWidth, 24));
+    left += ChoiceWidth + 6;
     panel->Place(EVergelijkVanaf, QRect(left, top, 110, 24));
     left += 116;
     if (period) {
@@ -136,7 +137,7 @@ TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period, bool tre
     SEGrootste->setPrefix(QStringLiteral("grootste "));
     SEGrootste->setToolTip(
         QStringLiteral("Hoeveel van de grootste categorieën van dit schooljaar getoond worden"));
-    const int trendLeft = 4 + captionWidth + 6 + 242;
+    const int trendLeft = 4 + captionWidth + 6 + ChoiceWidth + 6;
     panel->Place(SEJaren, QRect(trendLeft, top, 110, 24));
     panel->Place(SEGrootste, QRect(trendLeft + 116, top, 110, 24));
     BKolommen = new QToolButton(panel);
@@ -164,7 +165,9 @@ TComparisonBar::TComparisonBar(TVornPanel* panel, int top, bool period, bool tre
     });
     const int buttonWidth = BKolommen->sizeHint().width() + 14;
     panel->Place(BKolommen, QRect(left, top, buttonWidth, 24));
-    left += buttonWidth + 8;
+    // The note starts after whatever the choice shows: the other dates and "Kolommen", or a trend's
+    // two counts.
+    left = std::max(left + buttonWidth + 8, trendLeft + 2 * 116 + 2);
     LVergelijkNoot = new TVornLabel(QString(), panel);
     LVergelijkNoot->setObjectName(QStringLiteral("LVergelijkNoot"));
     LVergelijkNoot->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
