@@ -157,6 +157,9 @@ PrintRequest printRequestOf(const QCommandLineParser& parser, const TOptions& op
     if (!IsDateSet(request.screen.date) && !IsDateSet(request.screen.from) &&
         request.screen.statistic.isEmpty())
         RaiseClientError("print verwacht --date of een periode (--from en --to)");
+    if (IsDateSet(request.screen.compareFrom) || request.screen.trendYears > 0)
+        RaiseClientError("De rapporten drukken de cijfers van één datum of periode af: een vergelijking of "
+                         "verloop gaat met export (CSV, Excel, grafieken)");
     if (parser.isSet(options.category))
         request.category = numberOf(parser, options.category, 0, "--category verwacht een getal vanaf 0");
     return request;
@@ -255,10 +258,10 @@ const char* UsageText() {
            "  --date DATUM          export: de datum\n"
            "  --from DATUM          export: begin van de periode (samen met --to)\n"
            "  --to DATUM            export: einde van de periode (samen met --from)\n"
-           "  --compare-date DATUM  export, print: de cijfers naast die van deze datum\n"
-           "  --compare-from DATUM  export, print: de cijfers naast die van deze periode (samen met\n"
+           "  --compare-date DATUM  export: de cijfers naast die van deze datum\n"
+           "  --compare-from DATUM  export: de cijfers naast die van deze periode (samen met\n"
            "  --compare-to DATUM    --compare-to; bv. dezelfde periode vorig schooljaar)\n"
-           "  --trend N             export, print: het verloop over de laatste N schooljaren (2 tot 10):\n"
+           "  --trend N             export: het verloop over de laatste N schooljaren (2 tot 10):\n"
            "                        het totaal en de grootste categorieën\n"
            "  --figure N            export: het cijfer van de grafieken\n"
            "  --scale N             export: de granulariteit (een positief getal)\n"

@@ -74,23 +74,24 @@ struct OpenScreen {
         results().SetRequest(request);
     }
     IScreenResults& results() { return *screen.Results(); }
-    /// A trend over `years` school years ending with the screen's period.
-    void Trend(int years) {
+    /// The centre and period, with the comparison set (to nothing unless changed).
+    TScreenRequest periodRequest() {
         TScreenRequest request;
         request.institutionCode = overview.FieldByName(QStringLiteral("IS_CODE")).AsString();
         request.from = Begin;
         request.to = End;
         request.setsComparison = true;
+        return request;
+    }
+    /// A trend over `years` school years ending with the screen's period.
+    void Trend(int years) {
+        TScreenRequest request = periodRequest();
         request.trendYears = years;
         results().SetRequest(request);
     }
     /// Sets the figures against the same period a school year earlier, or against nothing.
     void CompareWithLastYear(bool compare) {
-        TScreenRequest request;
-        request.institutionCode = overview.FieldByName(QStringLiteral("IS_CODE")).AsString();
-        request.from = Begin;
-        request.to = End;
-        request.setsComparison = true;
+        TScreenRequest request = periodRequest();
         if (compare) {
             request.compareFrom = DateToDateTime(DateTimeToDate(Begin).addYears(-1));
             request.compareTo = DateToDateTime(DateTimeToDate(End).addYears(-1));

@@ -43,6 +43,20 @@ std::vector<FieldDef> dataFieldsOf(const TVornClientDataSet& dataSet) {
 
 } // namespace
 
+void ShowInGrid(TVornDBgrid& grid, TVornDatasource* source, const std::vector<TGridColumn>& columns) {
+    TVornGridDBTableView* view = grid.GetActiveDBView();
+    view->SetDataSource(source);
+    view->Columns() = columns;
+    view->ColumnsChanged();
+}
+
+void ResetChart(TBarChart* chart) {
+    if (chart == nullptr)
+        return;
+    chart->Clear();
+    chart->SetSeries({}, TBarStacking::Clustered);
+}
+
 TDateSpan PreviousSchoolYearOf(const TDateSpan& span) {
     if (!IsDateSet(span.from) || !IsDateSet(span.to))
         return {};
@@ -309,7 +323,6 @@ void TScreenComparison::Show(const std::vector<TComparedPage>& pages, const QSet
 }
 
 void TScreenComparison::showColumns(Compared& compared, const QSet<QString>& hidden) const {
-    TVornGridDBTableView* view = compared.page.grid->GetActiveDBView();
     std::vector<TGridColumn> columns;
     const TVornClientDataSet& own = *compared.page.table;
     for (const TGridColumn& column : compared.ownColumns) {
@@ -328,9 +341,7 @@ void TScreenComparison::showColumns(Compared& compared, const QSet<QString>& hid
             columns.push_back(
                 {ComparedFieldName(field.FieldName(), part), ComparedCaption(caption, part), 0});
     }
-    view->SetDataSource(compared.source.get());
-    view->Columns() = columns;
-    view->ColumnsChanged();
+    ShowInGrid(*compared.page.grid, compared.source.get(), columns);
 }
 
 void TScreenComparison::ShowColumns(const QSet<QString>& hidden) {
@@ -340,20 +351,12 @@ void TScreenComparison::ShowColumns(const QSet<QString>& hidden) {
 
 void TScreenComparison::Restore() {
     for (Compared& compared : compared_) {
-        TVornGridDBTableView* view = compared.page.grid->GetActiveDBView();
-        view->SetDataSource(compared.ownSource);
-        view->Columns() = compared.ownColumns;
-        view->ColumnsChanged();
-        if (TBarChart* chart = compared.page.chart) {
-            chart->Clear();
-            chart->SetSeries({}, TBarStacking::Clustered);
-        }
+        ShowInGrid(*compared.page.grid, compared.ownSource, compared.ownColumns);
+        ResetChart(compared.page.chart);
     }
     compared_.clear();
-    for (TBarChart* chart : pairedCharts_) {
-        chart->Clear();
-        chart->SetSeries({}, TBarStacking::Clustered);
-    }
+    for (TBarChart* chart : pairedCharts_)
+        ResetChart(chart);
     pairedCharts_.clear();
 }
 
@@ -490,14 +493,8 @@ void TScreenComparison::drawChart(const Compared& compared, const QString& figur
 
 void TScreenTrend::Restore() {
     for (Page& page : pages_) {
-        TVornGridDBTableView* view = page.page.grid->GetActiveDBView();
-        view->SetDataSource(page.ownSource);
-        view->Columns() = page.ownColumns;
-        view->ColumnsChanged();
-        if (TBarChart* chart = page.page.chart) {
-            chart->Clear();
-            chart->SetSeries({}, TBarStacking::Clustered);
-        }
+        ShowInGrid(*page.page.grid, page.ownSource, page.ownColumns);
+        ResetChart(page.page.chart);
     }
     pages_.clear();
     years_.clear();
@@ -559,10 +556,7 @@ void TScreenTrend::showPage(std::size_t index, const QString& figure, int top) {
     for (std::size_t year = 0; year < years.size(); ++year)
         columns.push_back(
             {TrendFieldName(years[year].caption, static_cast<int>(year)), years[year].caption, 0});
-    TVornGridDBTableView* view = page.page.grid->GetActiveDBView();
-    view->SetDataSource(page.source.get());
-    view->Columns() = columns;
-    view->ColumnsChanged();
+    ShowInGrid(*page.page.grid, page.source.get(), columns);
 
     TBarChart* chart = page.page.chart;
     if (chart == nullptr)

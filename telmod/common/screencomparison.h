@@ -34,6 +34,12 @@ QString SchoolYearCaption(vorn::TDateTime date);
 /// naming how many it can show.
 void CheckTrendYears(const TDateSpan& current, int years);
 
+/// Shows `columns` of the rows behind `source` in the grid.
+void ShowInGrid(vorn::TVornDBgrid& grid, vorn::TVornDatasource* source,
+                const std::vector<vorn::TGridColumn>& columns);
+/// Empties a chart and makes it one value a bar again (null: nothing).
+void ResetChart(vorn::TBarChart* chart);
+
 /// The same date or period one school year earlier: each date a year back (29 February becomes 28).
 TDateSpan PreviousSchoolYearOf(const TDateSpan& span);
 /// Raises, in Dutch, when `other` cannot be set against `current`: not filled in, the same, an

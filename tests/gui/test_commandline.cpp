@@ -89,11 +89,15 @@ TEST(CommandLine, AComparisonTakesADateOrAPeriod) {
     ASSERT_TRUE(period.error.isEmpty()) << period.error.toStdString();
     EXPECT_EQ(period.exportRequest.screen.compareFrom, EncodeDate(2025, 9, 1));
     EXPECT_EQ(period.exportRequest.screen.compareTo, EncodeDate(2026, 6, 30));
-    const TCommandLine date = Parse({"print", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
-                                     "--compare-date", "2025-10-01", "--report", "R", "--pdf", "a.pdf"});
+    const TCommandLine date = Parse({"export", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
+                                     "--compare-date", "2025-10-01", "--out", "d"});
     ASSERT_TRUE(date.error.isEmpty()) << date.error.toStdString();
-    EXPECT_EQ(date.printRequest.screen.compareFrom, EncodeDate(2025, 10, 1));
-    EXPECT_FALSE(IsDateSet(date.printRequest.screen.compareTo));
+    EXPECT_EQ(date.exportRequest.screen.compareFrom, EncodeDate(2025, 10, 1));
+    EXPECT_FALSE(IsDateSet(date.exportRequest.screen.compareTo));
+    const TCommandLine print = Parse({"print", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
+                                      "--compare-date", "2025-10-01", "--report", "R", "--pdf", "a.pdf"});
+    EXPECT_TRUE(print.error.contains("een vergelijking of verloop gaat met export"))
+        << print.error.toStdString();
     const TCommandLine trend = Parse({"export", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
                                       "--trend", "5", "--out", "d"});
     ASSERT_TRUE(trend.error.isEmpty()) << trend.error.toStdString();
