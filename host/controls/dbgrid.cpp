@@ -169,8 +169,9 @@ QVariant TVornGridDBTableView::data(const QModelIndex& index, int role) const {
     if (field == nullptr || index.row() < 0 || index.row() >= rowCount())
         return {};
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue((IsNumericField(field->DataType()) ? Qt::AlignRight : Qt::AlignLeft) |
-                                   Qt::AlignVCenter);
+        return QVariant::fromValue(
+            (IsNumericField(field->DataType()) || field->Def().alignRight ? Qt::AlignRight : Qt::AlignLeft) |
+            Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     // A cell that cannot be read shows that it is wrong instead of taking the program down while

@@ -48,6 +48,7 @@ struct FieldDef {
     QString displayLabel;
     int displayWidth = 0; // 0: derived from the type
     bool visible = true;
+    bool alignRight = false; // a text that reads as a number (a change in percent): right-aligned
     TProviderFlags providerFlags = pfInUpdate | pfInWhere;
     QString origin;
     // Lookup fields: the value of `lookupResultField` in the row of `lookupDataSet` whose

@@ -17,6 +17,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -298,6 +299,15 @@ TEST_P(ComparisonTest, TheChoiceAndTheHiddenFiguresAreRememberedAndHiddenGroupsL
     EXPECT_TRUE(header.contains("|Mannen|")) << header.toStdString();
     EXPECT_FALSE(header.contains("Mannen vgl.")) << header.toStdString();
     EXPECT_TRUE(header.contains("Vrouwen")) << header.toStdString();
+    TVornGridDBTableView* view = vorn::testing::ResultGrid(*results_, "Per Opleiding").GetActiveDBView();
+    const QStringList captions = header.split('|');
+    const auto percent = std::find_if(captions.begin(), captions.end(),
+                                      [](const QString& caption) { return caption.endsWith(" %"); });
+    const int change = static_cast<int>(percent - captions.begin());
+    ASSERT_LT(change, captions.size()) << header.toStdString();
+    EXPECT_TRUE(view->data(view->index(0, change), Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight)
+        << "a change in percent lines up with the numbers";
 
     TVornIniFile settings(dir_.filePath("settings.ini"));
     form_->RaiseSaveSettings(settings);
