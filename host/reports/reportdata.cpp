@@ -1,11 +1,13 @@
 #include "reportdata.h"
 
 #include "host/data/clientdataset.h"
+#include "host/data/comparison.h"
 #include "host/data/datetime.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
+#include <optional>
 
 namespace vorn {
 
@@ -91,14 +93,144 @@ void AddLookup(TPlaceholders& values, const TReportLookup& lookup, const TReport
     }
 }
 
+/// The other side of a comparison: the print parameters of the other date or period (every
+/// "VGL_NAME" the screen passes stands in for NAME), and whether categories of different school
+/// years may be paired.
+struct TReportComparison {
+    TPlaceholders values;
+    bool sameSchoolYear = true;
+    QString currentName;
+    QString otherName;
+};
+
+std::optional<TReportComparison> ComparisonOf(const TPlaceholders& values) {
+    static const QString prefix = QStringLiteral("VGL_");
+    TReportComparison comparison;
+    comparison.values = values;
+    bool any = false;
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        if (it.key().startsWith(prefix)) {
+            comparison.values.insert(it.key().mid(prefix.size()), it.value());
+            any = true;
+        }
+    if (!any)
+        return std::nullopt;
+    comparison.sameSchoolYear = values.value(QStringLiteral("VGL_ZELFDESCHOOLJAAR")) != QStringLiteral("0");
+    comparison.currentName = values.value(QStringLiteral("REEKS"), QStringLiteral("Deze periode"));
+    comparison.otherName = values.value(QStringLiteral("VGL_REEKS"), QStringLiteral("Vergelijking"));
+    return comparison;
+}
+
+bool IsSummed(const TReportSection& section, const QString& field) {
+    return section.totals && section.totals->sums.contains(field, Qt::CaseInsensitive);
+}
+
+/// How a section's rows are paired with the other side's: the summed columns (and the chart's
+/// value) are the figures; the file's match columns, or every other column, name the category.
+TComparisonLayout ReportComparisonLayout(const TReportSection& section, bool sameSchoolYear) {
+    TComparisonLayout layout;
+    for (const TReportColumn& column : section.columns) {
+        if (IsSummed(section, column.field))
+            layout.figureFields << column.field;
+        else
+            layout.labelFields << column.field;
+    }
+    layout.matchFields = section.matchFields.isEmpty() ? layout.labelFields : section.matchFields;
+    for (const QString& field : layout.labelFields)
+        if (!layout.matchFields.contains(field, Qt::CaseInsensitive))
+            layout.fallbackFields << field;
+    if (section.chart) {
+        for (const QString& field : SplitFieldList(section.chart->labelField))
+            if (!layout.labelFields.contains(field, Qt::CaseInsensitive))
+                layout.labelFields << field;
+        if (!layout.figureFields.contains(section.chart->valueField, Qt::CaseInsensitive))
+            layout.figureFields << section.chart->valueField;
+    }
+    layout.matchable = sameSchoolYear || !section.withinSchoolYear;
+    return layout;
+}
+
+/// The columns as printed in a comparison: every summed column followed by its other value, the
+/// difference and the change in percent.
+std::vector<TReportColumn> ComparedColumns(const TReportSection& section) {
+    std::vector<TReportColumn> columns;
+    for (const TReportColumn& column : section.columns) {
+        if (!IsSummed(section, column.field)) {
+            columns.push_back(column);
+            continue;
+        }
+        for (const TComparedPart part : {TComparedPart::Current, TComparedPart::Other,
+                                         TComparedPart::Difference, TComparedPart::Change}) {
+            TReportColumn compared = column;
+            compared.field = ComparedFieldName(column.field, part);
+            compared.caption = ComparedCaption(column.caption, part);
+            compared.align = Qt::AlignRight;
+            if (part == TComparedPart::Change)
+                compared.format.clear();
+            columns.push_back(compared);
+        }
+    }
+    return columns;
+}
+
+QString TotalFormat(const TReportColumn& column) {
+    return column.format.isEmpty() ? QStringLiteral("#,##0") : column.format;
+}
+
+QStringList Totals(const TReportSection& section, const std::vector<double>& sums) {
+    QStringList totals;
+    for (std::size_t c = 0; c < section.columns.size(); ++c)
+        totals << (IsSummed(section, section.columns[c].field)
+                       ? FormatNumber(sums[c], TotalFormat(section.columns[c]))
+                       : QString());
+    return totals;
+}
+
+/// The totals of a compared section: for every figure both sides' totals over all their rows, the
+/// difference and the change; `sums` per printed column, `otherSums` per column of the file.
+QStringList ComparedTotals(const TReportSection& section, const std::vector<double>& sums,
+                           const std::vector<double>& otherSums) {
+    QStringList totals;
+    std::size_t printed = 0;
+    for (std::size_t c = 0; c < section.columns.size(); ++c) {
+        const TReportColumn& column = section.columns[c];
+        if (!IsSummed(section, column.field)) {
+            totals << QString();
+            ++printed;
+            continue;
+        }
+        const double current = sums[printed];
+        const double other = otherSums[c];
+        totals << FormatNumber(current, TotalFormat(column)) << FormatNumber(other, TotalFormat(column))
+               << FormatNumber(current - other, TotalFormat(column)) << ChangeText(current, other);
+        printed += 4;
+    }
+    return totals;
+}
+
 TReportSectionData ReadSection(const TReportSection& section, const TPlaceholders& values,
-                               const TReportFile& file, IProviderBroker* broker) {
+                               const std::optional<TReportComparison>& comparison, const TReportFile& file,
+                               IProviderBroker* broker) {
     TVornClientDataSet dataSet(QStringLiteral("rapport-sectie"), broker);
     OpenSource(dataSet, section.source, values, file);
-    std::vector<TField*> fields;
-    for (const TReportColumn& column : section.columns)
-        fields.push_back(&FieldOf(dataSet, column.field, section.source.provider, file));
     TReportSectionData data;
+    data.columns = comparison ? ComparedColumns(section) : section.columns;
+    std::vector<double> otherSums;
+    if (comparison) {
+        TVornClientDataSet other(QStringLiteral("rapport-vergelijking"), broker);
+        OpenSource(other, section.source, comparison->values, file);
+        const TComparisonLayout layout = ReportComparisonLayout(section, comparison->sameSchoolYear);
+        for (const QString& field : layout.labelFields + layout.figureFields) {
+            FieldOf(dataSet, field, section.source.provider, file);
+            FieldOf(other, field, section.source.provider, file);
+        }
+        for (const TReportColumn& column : section.columns)
+            otherSums.push_back(SumOf(other, column.field).value_or(0));
+        LoadTable(dataSet, CompareRows(dataSet, other, layout));
+    }
+    std::vector<TField*> fields;
+    for (const TReportColumn& column : data.columns)
+        fields.push_back(&FieldOf(dataSet, column.field, section.source.provider, file));
     data.caption = Substitute(section.caption, values, file.name);
     data.columnCount = static_cast<int>(fields.size());
     data.rowCount = dataSet.RecordCount();
@@ -106,18 +238,12 @@ TReportSectionData ReadSection(const TReportSection& section, const TPlaceholder
     std::vector<double> sums(fields.size(), 0.0);
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
         for (std::size_t c = 0; c < fields.size(); ++c) {
-            data.cells.push_back(CellText(*fields[c], section.columns[c]));
+            data.cells.push_back(CellText(*fields[c], data.columns[c]));
             if (section.totals && IsNumericField(fields[c]->DataType()) && !fields[c]->IsNull())
                 sums[c] += fields[c]->AsFloat();
         }
-    if (section.totals) {
-        for (std::size_t c = 0; c < fields.size(); ++c) {
-            const bool summed = section.totals->sums.contains(section.columns[c].field, Qt::CaseInsensitive);
-            const QString format =
-                section.columns[c].format.isEmpty() ? QStringLiteral("#,##0") : section.columns[c].format;
-            data.totals << (summed ? FormatNumber(sums[c], format) : QString());
-        }
-    }
+    if (section.totals)
+        data.totals = comparison ? ComparedTotals(section, sums, otherSums) : Totals(section, sums);
     if (section.chart) {
         data.hasChart = true;
         data.chart.SetCaption(Substitute(section.chart->title, values, file.name));
@@ -126,11 +252,23 @@ TReportSectionData ReadSection(const TReportSection& section, const TPlaceholder
         for (const QString& name : SplitFieldList(section.chart->labelField))
             labels.push_back(&FieldOf(dataSet, name, section.source.provider, file));
         TField& value = FieldOf(dataSet, section.chart->valueField, section.source.provider, file);
+        TField* otherValue = nullptr;
+        if (comparison) {
+            otherValue = &FieldOf(dataSet, ComparedFieldName(section.chart->valueField, TComparedPart::Other),
+                                  section.source.provider, file);
+            data.chart.SetSeries(
+                {{comparison->currentName, SeriesColour(0)}, {comparison->otherName, SeriesColour(1)}},
+                TBarStacking::Clustered);
+        }
         for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
             QStringList parts;
             for (TField* label : labels)
                 parts << label->AsString();
-            data.chart.AddBar(parts.join(u' '), static_cast<int>(value.AsInteger()), clBlue);
+            if (otherValue != nullptr)
+                data.chart.AddGroup(parts.join(u' '), {static_cast<int>(value.AsInteger()),
+                                                       static_cast<int>(otherValue->AsInteger())});
+            else
+                data.chart.AddBar(parts.join(u' '), static_cast<int>(value.AsInteger()), clBlue);
         }
     }
     return data;
@@ -188,8 +326,11 @@ TReportData ReadReportData(const TReportFile& file, const QStringList& printPara
     for (const QString& line : file.header)
         data.header << Substitute(line, values, file.name);
     data.printedAt = values.value(QStringLiteral("AFDRUKDATUM"));
+    const std::optional<TReportComparison> comparison = ComparisonOf(values);
+    if (comparison && values.contains(QStringLiteral("VERGELIJKING")))
+        data.header << values.value(QStringLiteral("VERGELIJKING"));
     for (const TReportSection& section : file.sections)
-        data.sections.push_back(ReadSection(section, values, file, broker));
+        data.sections.push_back(ReadSection(section, values, comparison, file, broker));
     return data;
 }
 

@@ -16,6 +16,8 @@ class IProviderBroker;
 /// The rows of one section as they are printed: texts, row by row.
 struct TReportSectionData {
     QString caption;
+    /// The columns as printed: the file's, or in a comparison each summed one as four.
+    std::vector<TReportColumn> columns;
     int rowCount = 0;
     int columnCount = 0;
     std::vector<QString> cells; // row-major
@@ -46,7 +48,11 @@ TPlaceholders PlaceholdersOf(const QStringList& printParams, const QDateTime& pr
 QString Substitute(const QString& text, const TPlaceholders& values, const QString& fileName);
 
 /// Reads what the report prints: lookups first, then every section's rows in the file's order.
-/// Null `broker`: the client's default.
+/// Null `broker`: the client's default. Print parameters named "VGL_NAME" make it a comparison:
+/// every section is read a second time with them standing in for NAME, and each summed column is
+/// printed with the other side's value, the difference and the change ("VGL_ZelfdeSchooljaar=0":
+/// the periods lie in different school years; "Reeks", "VGL_Reeks": the chart's series names;
+/// "Vergelijking": a header line).
 TReportData ReadReportData(const TReportFile& file, const QStringList& printParams,
                            const QDateTime& printedAt, IProviderBroker* broker = nullptr);
 

@@ -194,9 +194,17 @@ public:
         return column;
     }
 
+    static bool isColumn(const TReportSection& section, const QString& field) {
+        return std::any_of(section.columns.begin(), section.columns.end(), [&](const TReportColumn& column) {
+            return column.field.compare(field, Qt::CaseInsensitive) == 0;
+        });
+    }
+
     TReportSection section(const QJsonObject& object, int number) const {
         const QString where = QStringLiteral("sectie %1").arg(number);
-        onlyKeys(object, {"caption", "provider", "jobTable", "params", "order", "columns", "totals", "chart"},
+        onlyKeys(object,
+                 {"caption", "provider", "jobTable", "params", "order", "columns", "totals", "chart", "match",
+                  "withinSchoolYear"},
                  where);
         TReportSection section;
         section.caption = text(object, "caption", where);
@@ -215,11 +223,17 @@ public:
             section.totals = TReportTotals{text(totals, "caption", at, false, QStringLiteral("Totaal")),
                                            texts(totals, "sum", at)};
             for (const QString& field : section.totals->sums)
-                if (std::none_of(section.columns.begin(), section.columns.end(), [&](const TReportColumn& c) {
-                        return c.field.compare(field, Qt::CaseInsensitive) == 0;
-                    }))
+                if (!isColumn(section, field))
                     fail(QStringLiteral("%1: \"%2\" is geen kolom van de sectie").arg(at, field));
         }
+        section.matchFields = texts(object, "match", where);
+        for (const QString& field : section.matchFields)
+            if (!isColumn(section, field))
+                fail(QStringLiteral("%1 \"match\": \"%2\" is geen kolom van de sectie").arg(where, field));
+        const QJsonValue within = object.value("withinSchoolYear");
+        if (!within.isUndefined() && !within.isBool())
+            fail(QStringLiteral("%1: \"withinSchoolYear\" is true of false").arg(where));
+        section.withinSchoolYear = within.toBool(false);
         if (object.contains("chart")) {
             const QString at = where + QStringLiteral(" \"chart\"");
             const QJsonObject chart = this->object(object.value("chart"), at);

@@ -61,6 +61,11 @@ struct TReportSection {
     std::vector<TReportColumn> columns;
     std::optional<TReportTotals> totals;
     std::optional<TReportChart> chart;
+    /// In a comparison: the columns that say which rows are the same category (none given: every
+    /// column that is not summed), and whether a row is paired only within one school year (a class
+    /// is another class every year).
+    QStringList matchFields;
+    bool withinSchoolYear = false;
 };
 
 /// One row of a provider whose fields become placeholders of the header (the institution's name).

@@ -125,12 +125,13 @@ QFont CaptionFont(const QFont& bold, const QString& caption, double width) {
 
 /// Widens the columns whose caption has a word that does not fit even a little smaller, taking the
 /// room from the wrapped columns, whose texts can take more lines.
-void WidenForCaptions(const TReportSection& section, const QFont& bold, std::vector<double>& widths) {
+void WidenForCaptions(const std::vector<TReportColumn>& columns, const QFont& bold,
+                      std::vector<double>& widths) {
     const QFontMetricsF metrics(bold);
     double lacking = 0;
     for (std::size_t c = 0; c < widths.size(); ++c) {
         const double needed =
-            LongestCaptionWord(metrics, section.columns[c].caption) * SmallestCaptionScale + 2 * CellPadding;
+            LongestCaptionWord(metrics, columns[c].caption) * SmallestCaptionScale + 2 * CellPadding;
         if (widths[c] < needed) {
             lacking += needed - widths[c];
             widths[c] = needed;
@@ -138,13 +139,13 @@ void WidenForCaptions(const TReportSection& section, const QFont& bold, std::vec
     }
     double spare = 0;
     for (std::size_t c = 0; c < widths.size(); ++c)
-        if (section.columns[c].wrap)
+        if (columns[c].wrap)
             spare += std::max(0.0, widths[c] - NarrowestWrappedColumn);
     if (lacking <= 0 || spare <= 0)
         return;
     const double share = std::min(lacking, spare) / spare;
     for (std::size_t c = 0; c < widths.size(); ++c)
-        if (section.columns[c].wrap)
+        if (columns[c].wrap)
             widths[c] -= std::max(0.0, widths[c] - NarrowestWrappedColumn) * share;
 }
 
@@ -214,13 +215,12 @@ void TReportDocument::layOut() {
 }
 
 void TReportDocument::layOutSection(int s, double& y) {
-    const TReportSection& section = file_.sections[static_cast<std::size_t>(s)];
     const TReportSectionData& data = data_.sections[static_cast<std::size_t>(s)];
     // Column widths as the file asks, narrowed together when they do not fit the page.
     std::vector<double> widths;
-    for (const TReportColumn& column : section.columns)
+    for (const TReportColumn& column : data.columns)
         widths.push_back(column.widthMm * UnitsPerMm);
-    WidenForCaptions(section, bold_, widths);
+    WidenForCaptions(data.columns, bold_, widths);
     const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
     if (total > width_)
         for (double& width : widths)
@@ -228,7 +228,7 @@ void TReportDocument::layOutSection(int s, double& y) {
     columnWidths_.push_back(widths);
     // Wrapped columns make rows of more lines; the others are one line each.
     std::vector<double> heights;
-    const bool wraps = std::any_of(section.columns.begin(), section.columns.end(),
+    const bool wraps = std::any_of(data.columns.begin(), data.columns.end(),
                                    [](const TReportColumn& column) { return column.wrap; });
     if (wraps) {
         const QFontMetricsF metrics(font_);
@@ -236,7 +236,7 @@ void TReportDocument::layOutSection(int s, double& y) {
         heights.assign(static_cast<std::size_t>(data.rowCount), line_);
         for (int r = 0; r < data.rowCount; ++r)
             for (int c = 0; c < data.columnCount; ++c) {
-                if (!section.columns[static_cast<std::size_t>(c)].wrap)
+                if (!data.columns[static_cast<std::size_t>(c)].wrap)
                     continue;
                 const double textWidth = widths[static_cast<std::size_t>(c)] - 2 * CellPadding;
                 const QString& text = data.Cell(r, c);
@@ -254,13 +254,13 @@ void TReportDocument::layOutSection(int s, double& y) {
     rowHeights_.push_back(std::move(heights));
     // Column captions wrap at word boundaries, so that narrow number columns keep their whole caption.
     double header = line_;
-    for (std::size_t c = 0; c < section.columns.size(); ++c) {
+    for (std::size_t c = 0; c < data.columns.size(); ++c) {
         const double width = widths[c] - 2 * CellPadding;
-        const QFontMetricsF metrics(CaptionFont(bold_, section.columns[c].caption, width));
-        header = std::max(header, metrics.boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap,
-                                                       section.columns[c].caption)
-                                          .height() +
-                                      (line_ - metrics.height()));
+        const QFontMetricsF metrics(CaptionFont(bold_, data.columns[c].caption, width));
+        header = std::max(
+            header, metrics.boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap, data.columns[c].caption)
+                            .height() +
+                        (line_ - metrics.height()));
     }
     headerHeights_.push_back(std::min(header, line_ * 3));
 
@@ -380,7 +380,6 @@ void TReportDocument::paintFrame(QPainter& painter, int index) const {
 }
 
 void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
-    const TReportSection& section = file_.sections[static_cast<std::size_t>(block.section)];
     const TReportSectionData& data = data_.sections[static_cast<std::size_t>(block.section)];
     const std::vector<double>& widths = columnWidths_[static_cast<std::size_t>(block.section)];
     const auto eachColumn = [&](double top, double height, const auto& paintCell) {
@@ -403,7 +402,7 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
     case Block::Kind::Header: {
         painter.setFont(bold_);
         const double right = eachColumn(block.top, block.height, [&](int c, const QRectF& cell) {
-            const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
+            const TReportColumn& column = data.columns[static_cast<std::size_t>(c)];
             painter.setFont(CaptionFont(bold_, column.caption, cell.width()));
             painter.drawText(cell, column.align | Qt::AlignBottom | Qt::TextWordWrap, column.caption);
         });
@@ -423,7 +422,7 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
         for (int r = block.first; r < block.first + block.count; ++r) {
             const double height = rowHeight(block.section, r);
             eachColumn(top, height, [&](int c, const QRectF& cell) {
-                const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
+                const TReportColumn& column = data.columns[static_cast<std::size_t>(c)];
                 const QString& text = data.Cell(r, c);
                 if (column.wrap && height > line_ && widths.Of(text) > cell.width()) {
                     double lineTop = cell.top() + (line_ - metrics.height()) / 2;
@@ -448,7 +447,7 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
         const QFontMetricsF metrics(bold_);
         bool captioned = false;
         const double right = eachColumn(block.top, block.height, [&](int c, const QRectF& cell) {
-            const TReportColumn& column = section.columns[static_cast<std::size_t>(c)];
+            const TReportColumn& column = data.columns[static_cast<std::size_t>(c)];
             QString text = data.totals.value(c);
             if (text.isEmpty() && !captioned) {
                 text = file_.sections[static_cast<std::size_t>(block.section)].totals->caption;

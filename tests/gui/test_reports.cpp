@@ -18,9 +18,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <optional>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <set>
 
 using namespace vorn;
 using vorn::testing::MakeTable;
@@ -304,8 +306,9 @@ TEST_F(LayoutTest, TextWrapsBetweenWordsAndCaptionsFitTheirColumn) {
         const QString pdf = dir_.filePath(QStringLiteral("breed%1.pdf").arg(width));
         WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), pdf);
         const QString all = PagesOf(pdf).join('\n');
-        EXPECT_EQ(all.count(QRegularExpression("\\b445\\b")), 6) << width << " mm: a group number is never cut\n"
-                                             << all.toStdString();
+        EXPECT_EQ(all.count(QRegularExpression("\\b445\\b")), 6)
+            << width << " mm: a group number is never cut\n"
+            << all.toStdString();
         const auto caption = WordBox(pdf, "Opleidingsvariant");
         const auto next = WordBox(pdf, "Aantal");
         ASSERT_TRUE(caption && next) << width << " mm: the captions are printed whole";
@@ -358,6 +361,116 @@ TEST_F(LayoutTest, AnEmptySectionSaysSoAndAMissingFieldIsNamed) {
         WriteReportPdf(TReportDocument(file, data, file.page.ToLayout()), dir_.filePath("geen/map/x.pdf")),
         EVornError);
     EXPECT_FALSE(QFile::exists(dir_.filePath("geen/map/x.pdf")));
+}
+
+/// A provider of one school year's classes: the year is its parameter "Jaar".
+Table ClassesOf(int year) {
+    const std::map<int, std::vector<QVariantList>> years{
+        {2025,
+         {{"1A", "Eerste A", 10}, {"1B", "Eerste B", 5}, {"", "Zonder code", 4}, {"2A", "Tweede A", 7}}},
+        {2024, {{"1A", "Eerste A", 8}, {"", "Zonder code", 2}, {"2A", "Tweede A", 7}, {"3A", "Derde A", 3}}}};
+    const auto found = years.find(year);
+    return MakeTable(
+        {FieldDef::wideString("CODE", 10), FieldDef::wideString("TEKST", 40), FieldDef::integer("AANTAL")},
+        found == years.end() ? std::vector<QVariantList>{} : found->second);
+}
+
+/// Code (or description where there is none) -> the AANTAL text of a report read for one year.
+std::map<QString, QString> CountsByCategory(const TReportSectionData& section) {
+    std::map<QString, QString> counts;
+    for (int row = 0; row < section.rowCount; ++row)
+        counts[section.Cell(row, 0).isEmpty() ? section.Cell(row, 1) : section.Cell(row, 0)] =
+            section.Cell(row, 2);
+    return counts;
+}
+
+TEST_F(LayoutTest, AComparedReportSetsEachRowBesideWhatTheOtherYearsOwnReportPrinted) {
+    broker_.addHandler("DSPKlassen", [](const TParams& params) {
+        return ClassesOf(static_cast<int>(params.ParamByName("Jaar").AsInteger()));
+    });
+    const auto fileWith = [](const QString& sectionKeys) {
+        return ParseReportFile(
+            QStringLiteral(R"({"format": "vorn-report", "version": 1, "title": "Klassen {Jaar}",
+            "sections": [{"caption": "Per klas", "provider": "DSPKlassen",
+              "params": {"Jaar": {"value": "{Jaar}", "type": "integer"}}, %1
+              "columns": [{"field": "CODE", "caption": "Code"}, {"field": "TEKST", "caption": "Omschrijving"},
+                          {"field": "AANTAL", "caption": "Aantal", "align": "right", "format": "#,##0"}],
+              "totals": {"sum": ["AANTAL"]},
+              "chart": {"title": "Aantal per klas", "label": "CODE", "value": "AANTAL"}}]})")
+                .arg(sectionKeys)
+                .toUtf8(),
+            "klassen.arf");
+    };
+    const TReportFile file = fileWith(R"("match": ["CODE"],)");
+    const QDateTime at(QDate(2026, 1, 2), QTime(9, 5));
+    const TReportSectionData thisYear = ReadReportData(file, {"Jaar=2025"}, at, &broker_).sections.at(0);
+    const TReportSectionData lastYear = ReadReportData(file, {"Jaar=2024"}, at, &broker_).sections.at(0);
+    const std::map<QString, QString> current = CountsByCategory(thisYear);
+    const std::map<QString, QString> other = CountsByCategory(lastYear);
+
+    const QStringList params{"Jaar=2025", "VGL_Jaar=2024", "Reeks=2025-2026", "VGL_Reeks=2024-2025",
+                             "Vergelijking=Vergeleken met: schooljaar 2024-2025"};
+    const TReportData compared = ReadReportData(file, params, at, &broker_);
+    EXPECT_EQ(compared.title, "Klassen 2025") << "the title is the current side's";
+    EXPECT_TRUE(compared.header.contains("Vergeleken met: schooljaar 2024-2025"));
+    const TReportSectionData& section = compared.sections.at(0);
+    QStringList captions;
+    for (const TReportColumn& column : section.columns)
+        captions << column.caption;
+    EXPECT_EQ(captions.join('|'), "Code|Omschrijving|Aantal|Aantal vgl.|Aantal verschil|Aantal %");
+
+    std::set<QString> seen;
+    for (int row = 0; row < section.rowCount; ++row) {
+        const QString category = section.Cell(row, 0).isEmpty() ? section.Cell(row, 1) : section.Cell(row, 0);
+        EXPECT_TRUE(seen.insert(category).second) << "twice: " << category.toStdString();
+        const auto mine = current.find(category);
+        const auto theirs = other.find(category);
+        EXPECT_EQ(section.Cell(row, 2), mine == current.end() ? QString() : mine->second)
+            << category.toStdString();
+        EXPECT_EQ(section.Cell(row, 3), theirs == other.end() ? QString() : theirs->second)
+            << category.toStdString();
+        const bool both = mine != current.end() && theirs != other.end();
+        EXPECT_EQ(section.Cell(row, 4),
+                  both ? QString::number(mine->second.toInt() - theirs->second.toInt()) : QString())
+            << "a difference only where both years have the category: " << category.toStdString();
+        EXPECT_EQ(section.Cell(row, 5).isEmpty(), !both) << category.toStdString();
+    }
+    EXPECT_EQ(seen.size(), 5U) << "1A, 1B, 2A and the class without code of both years, 3A of last year";
+    EXPECT_EQ(section.Cell(0, 0), "1A") << "the current order first";
+    EXPECT_EQ(section.Cell(section.rowCount - 1, 0), "3A") << "then what only the other year has";
+    EXPECT_EQ(section.totals.join('|'), "||26|20|6|+30 %");
+
+    ASSERT_TRUE(section.hasChart);
+    ASSERT_EQ(section.chart.SeriesCount(), 2);
+    EXPECT_EQ(section.chart.SeriesAt(1).name, "2024-2025");
+    ASSERT_EQ(section.chart.BarCount(), section.rowCount);
+    EXPECT_EQ(section.chart.Bars(0).values, (std::vector<int>{10, 8}));
+
+    // Paired only within one school year: across years every row stands alone and the other
+    // year's rows are left out, while the totals are still both years' own.
+    const TReportFile classes = fileWith(R"("match": ["CODE"], "withinSchoolYear": true,)");
+    const TReportSectionData apart =
+        ReadReportData(classes, params + QStringList{"VGL_ZelfdeSchooljaar=0"}, at, &broker_).sections.at(0);
+    EXPECT_EQ(apart.rowCount, thisYear.rowCount);
+    for (int row = 0; row < apart.rowCount; ++row)
+        EXPECT_TRUE(apart.Cell(row, 3).isEmpty() && apart.Cell(row, 4).isEmpty());
+    EXPECT_EQ(apart.totals.join('|'), "||26|20|6|+30 %");
+    EXPECT_EQ(ReadReportData(classes, params + QStringList{"VGL_ZelfdeSchooljaar=1"}, at, &broker_)
+                  .sections.at(0)
+                  .Cell(0, 3),
+              "8");
+
+    // A year without rows: an honest empty side, every change "nieuw" only in the totals.
+    const TReportSectionData empty =
+        ReadReportData(file, {"Jaar=2025", "VGL_Jaar=1990"}, at, &broker_).sections.at(0);
+    EXPECT_EQ(empty.rowCount, thisYear.rowCount);
+    EXPECT_EQ(empty.totals.join('|'), "||26|0|26|nieuw");
+
+    const QString pdf = dir_.filePath("vergelijking.pdf");
+    WriteReportPdf(TReportDocument(file, compared, file.page.ToLayout()), pdf);
+    const QString text = PagesOf(pdf).join('\n');
+    EXPECT_TRUE(text.contains("vgl.") && text.contains("+25 %") && text.contains("2024-2025"))
+        << text.toStdString();
 }
 
 TEST_F(LayoutTest, ThePrintDialogCanBeCancelledAndThePreviewShowsThePages) {
