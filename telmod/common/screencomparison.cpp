@@ -424,6 +424,13 @@ QStringList TScreenComparison::FigureCaptions() const {
     return captions;
 }
 
+const TVornClientDataSet* TScreenComparison::OtherRows(std::size_t index) const {
+    for (const Compared& compared : compared_)
+        if (compared.index == index)
+            return compared.other.get();
+    return nullptr;
+}
+
 bool TScreenComparison::OtherHasRows() const {
     for (const Compared& compared : compared_)
         if (compared.other->RecordCount() > 0)

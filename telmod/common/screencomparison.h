@@ -151,6 +151,8 @@ public:
     QString TotalsLine(const QString& current) const;
     /// Whether the other side has any row at all.
     bool OtherHasRows() const;
+    /// The other side's rows of the page at `index` of those given to Show; null when not compared.
+    const vorn::TVornClientDataSet* OtherRows(std::size_t index) const;
 
 private:
     struct Compared {

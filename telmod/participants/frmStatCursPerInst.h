@@ -99,14 +99,13 @@ protected:
     bool PrintsSchoolYearId() const override { return true; }
     std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const override;
     QStringList FigureFields() const override;
+    std::vector<vorn::TIDList*> pageLists() const override;
     void CreateCategoryLists() override;
     void ShowPageChart(int page, int figure) override;
 
 private:
     void declareDatasets();
     void releaseCategoryLists();
-    /// The category list shown on each page, in page order.
-    std::vector<vorn::TIDList*> pageLists() const;
     NameList klassen_, admGroepen_, eenheden_, opleidingen_, studiegebieden_, vrijstellingen_, vestigingen_;
 };
 

@@ -97,6 +97,7 @@ protected:
     bool PrintsSchoolYearId() const override { return false; }
     std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const override;
     QStringList FigureFields() const override;
+    std::vector<vorn::TIDList*> pageLists() const override;
     void CreateCategoryLists() override;
     void ShowPageChart(int page, int figure) override;
 
@@ -104,7 +105,6 @@ private:
     void declareDatasets();
     void declareReferencePeriods();
     void releaseCategoryLists();
-    std::vector<vorn::TIDList*> pageLists() const;
     NameList klassen_, modules_, modulevarianten_, ingModulevarianten_, opleidingen_, opleidingsvarianten_,
         tarieven_, vestigingen_;
 };

@@ -1,11 +1,14 @@
 #include "participantscreen.h"
 
+#include "host/data/cell.h"
 #include "host/data/errors.h"
 #include "host/data/schoolyear.h"
 #include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <array>
 
 namespace telmod {
 
@@ -100,7 +103,92 @@ void TParticipantStatsForm::VornDBFormBeforePrint(QObject*, QString& description
         return;
     const BusyScope busy(QStringLiteral("Bewaren statistiek in tijdelijke tabel"));
     SavePrintStats(*list);
+    if (FComparedWith)
+        SaveComparedPrintStats(*list);
 }
+
+namespace {
+
+/// The job-table columns of one category row: its id, code, description and nine counts.
+struct TPrintRow {
+    std::int32_t id = 0;
+    QString code;
+    QString description;
+    std::array<std::int32_t, 9> counts{};
+};
+
+/// The category table's figure written to each of the nine count columns of a print row.
+const std::array<const char*, 9> PrintedFigures{"Count",        "CountFin",   "CountNotFin",
+                                                "CountMan",     "CountVrouw", "CountPersoon",
+                                                "CountKrediet", "CountC98",   "LesurenCursist"};
+
+/// Writes rows to the print table under one job id, and sends them in one apply.
+class TPrintJobWriter {
+public:
+    TPrintJobWriter(TVornClientDataSet& print, std::int32_t jobId) : print_(print) {
+        print_.Close();
+        print_.Params().ParamByName(QStringLiteral("JobID")).SetAsInteger(jobId);
+        print_.Open();
+        // The fields once, not by name for every row of a long list.
+        category_ = field("J_INTEGER1");
+        recordType_ = field("J_TYPERECORD");
+        jobType_ = field("J_JOBTYPE");
+        code_ = field("J_SHORTTEXT1");
+        description_ = field("J_LONGTEXT1");
+        for (int i = 0; i < 9; ++i)
+            counts_[static_cast<std::size_t>(i)] =
+                &print_.FieldByName(QStringLiteral("J_INTEGER%1").arg(i + 2));
+    }
+
+    void Append(const TPrintRow& row) {
+        print_.Append();
+        category_->SetAsInteger(row.id);
+        recordType_->SetAsInteger(0);
+        jobType_->SetAsInteger(-1);
+        code_->SetAsString(row.code);
+        description_->SetAsString(row.description);
+        for (std::size_t v = 0; v < row.counts.size(); ++v)
+            counts_[v]->SetAsInteger(row.counts[v]);
+        print_.Post();
+    }
+
+    void Send() { print_.ApplyUpdates(0); }
+
+private:
+    TField* field(const char* name) const { return &print_.FieldByName(QLatin1String(name)); }
+
+    TVornClientDataSet& print_;
+    TField* category_ = nullptr;
+    TField* recordType_ = nullptr;
+    TField* jobType_ = nullptr;
+    TField* code_ = nullptr;
+    TField* description_ = nullptr;
+    std::array<TField*, 9> counts_{};
+};
+
+/// A row of a category table as the print table holds it; a figure the regime lacks is 0.
+TPrintRow PrintRowAt(const TVornClientDataSet& table, int position) {
+    const auto value = [&](const QString& name) -> std::int32_t {
+        const TField* field = table.FindField(name);
+        if (field == nullptr)
+            return 0;
+        const Cell cell = table.cellAtPosition(*field, position);
+        return IsNullCell(cell) ? 0 : static_cast<std::int32_t>(StoredInteger(field->Def(), cell));
+    };
+    const auto text = [&](const char* name) {
+        return CellText(table.FieldByName(QLatin1String(name)).Def(),
+                        table.cellAtPosition(table.FieldByName(QLatin1String(name)), position));
+    };
+    TPrintRow row;
+    row.id = value(QStringLiteral("ID"));
+    row.code = text("Code");
+    row.description = text("Omschrijving");
+    for (std::size_t v = 0; v < PrintedFigures.size(); ++v)
+        row.counts[v] = value(QLatin1String(PrintedFigures[v]));
+    return row;
+}
+
+} // namespace
 
 std::int32_t TParticipantStatsForm::SavePrintStats(TIDList& list) {
     if (FJobID == -1)
@@ -108,51 +196,75 @@ std::int32_t TParticipantStatsForm::SavePrintStats(TIDList& list) {
     const std::int32_t result = FJobID;
     TVornClientDataSet& print = PrintTable();
     const TControlsDisabled disabled(print);
-    print.Close();
-    print.Params().ParamByName(QStringLiteral("JobID")).SetAsInteger(FJobID);
-    print.Open();
-    // The fields once, not by name for every row of a long list.
-    const auto field = [&print](const char* name) { return &print.FieldByName(QLatin1String(name)); };
-    TField* const category = field("J_INTEGER1");
-    TField* const recordType = field("J_TYPERECORD");
-    TField* const jobType = field("J_JOBTYPE");
-    TField* const code = field("J_SHORTTEXT1");
-    TField* const description = field("J_LONGTEXT1");
-    TField* const counts[] = {field("J_INTEGER2"), field("J_INTEGER3"), field("J_INTEGER4"),
-                              field("J_INTEGER5"), field("J_INTEGER6"), field("J_INTEGER7"),
-                              field("J_INTEGER8"), field("J_INTEGER9"), field("J_INTEGER10")};
+    TPrintJobWriter writer(print, FJobID);
     for (int i = 0; i < list.Count(); ++i) {
         const auto* stat = list.GetObjectAs<TParticipantStatistic>(i);
-        print.Append();
-        category->SetAsInteger(list.GetID(i));
-        recordType->SetAsInteger(0);
-        jobType->SetAsInteger(-1);
-        code->SetAsString(stat->Code());
-        description->SetAsString(stat->Omschrijving());
-        const int values[] = {stat->Count(),        stat->FinCount(),      stat->NotFinNount(),
-                              stat->ManCount(),     stat->GetVrouwCount(), stat->GetPersoonCount(),
-                              CreditHoursOf(*stat), stat->C98Count(),      stat->LesurenCursist()};
-        for (std::size_t v = 0; v < std::size(values); ++v)
-            counts[v]->SetAsInteger(values[v]);
-        print.Post();
+        TPrintRow row;
+        row.id = list.GetID(i);
+        row.code = stat->Code();
+        row.description = stat->Omschrijving();
+        row.counts = {stat->Count(),        stat->FinCount(),      stat->NotFinNount(),
+                      stat->ManCount(),     stat->GetVrouwCount(), stat->GetPersoonCount(),
+                      CreditHoursOf(*stat), stat->C98Count(),      stat->LesurenCursist()};
+        writer.Append(row);
     }
-    print.ApplyUpdates(0);
+    writer.Send();
     return result;
+}
+
+void TParticipantStatsForm::SaveComparedPrintStats(const TIDList& list) {
+    const std::vector<TIDList*> lists = pageLists();
+    const auto page = std::find(lists.begin(), lists.end(), &list);
+    const TVornClientDataSet* other =
+        page == lists.end() ? nullptr : FComparison.OtherRows(static_cast<std::size_t>(page - lists.begin()));
+    if (other == nullptr)
+        RaiseClientError(
+            "De vergelijking van deze statistiek is niet meer bij te houden: haal de cijfers opnieuw op");
+    if (FOtherJobID == -1)
+        FOtherJobID = GetJobID();
+    TVornClientDataSet& print = PrintTable();
+    const TControlsDisabled disabled(print);
+    TPrintJobWriter writer(print, FOtherJobID);
+    for (int position = 0; position < other->RecordCount(); ++position)
+        writer.Append(PrintRowAt(*other, position));
+    writer.Send();
+}
+
+void TParticipantStatsForm::AddPeriodParams(QStringList& params, const QString& prefix, const TDateSpan& span,
+                                            int jobId) const {
+    const auto set = [&](const char* name, const QString& value) {
+        SetPrintParam(params, prefix + QLatin1String(name), value);
+    };
+    if (PrintsSchoolYearId())
+        set("SJ_ID", QString::number(GetSchooljaarIDFrom(span.from)));
+    const bool wholeSchoolYear =
+        span.from == GetSchooljaarStartFrom(span.from) && span.to >= GetSchooljaarEndFrom(span.to);
+    set("IsSchoolJaar", wholeSchoolYear ? QStringLiteral("1") : QStringLiteral("2"));
+    set("WerkDatum", ShortDate(span.from));
+    set("Werkjaar", QString::number(GetSchooljaarFrom(span.from)));
+    set("TotDatum", ShortDate(span.to));
+    set("JobID", QString::number(jobId));
 }
 
 void TParticipantStatsForm::VornDBFormGetPrintParams(QObject*, const QString&, QStringList& params) {
     SetPrintParam(params, QStringLiteral("IS_ID"), QString::number(FISID));
     SetPrintParam(params, QStringLiteral("SC_ID"), QString::number(FSCID));
-    if (PrintsSchoolYearId())
-        SetPrintParam(params, QStringLiteral("SJ_ID"), QString::number(GetSchooljaarIDFrom(FVanaf)));
-    const bool wholeSchoolYear =
-        FVanaf == GetSchooljaarStartFrom(FVanaf) && FTot >= GetSchooljaarEndFrom(FTot);
-    SetPrintParam(params, QStringLiteral("IsSchoolJaar"),
-                  wholeSchoolYear ? QStringLiteral("1") : QStringLiteral("2"));
-    SetPrintParam(params, QStringLiteral("WerkDatum"), ShortDate(FVanaf));
-    SetPrintParam(params, QStringLiteral("Werkjaar"), QString::number(GetSchooljaarFrom(FVanaf)));
-    SetPrintParam(params, QStringLiteral("TotDatum"), ShortDate(FTot));
-    SetPrintParam(params, QStringLiteral("JobID"), QString::number(FJobID));
+    const TDateSpan own{FVanaf, FTot};
+    AddPeriodParams(params, QString(), own, FJobID);
+    if (!FComparedWith || FOtherJobID == -1)
+        return;
+    const TDateSpan other = *FComparedWith;
+    AddPeriodParams(params, QStringLiteral("VGL_"), other, FOtherJobID);
+    const int otherYear = GetSchooljaarFrom(other.from);
+    SetPrintParam(params, QStringLiteral("VGL_ZelfdeSchooljaar"),
+                  otherYear == GetSchooljaarFrom(own.from) ? QStringLiteral("1") : QStringLiteral("0"));
+    SetPrintParam(params, QStringLiteral("Reeks"), SpanText(own, true));
+    SetPrintParam(params, QStringLiteral("VGL_Reeks"), SpanText(other, true));
+    SetPrintParam(params, QStringLiteral("Vergelijking"),
+                  QStringLiteral("Vergeleken met: %1 (schooljaar %2-%3)")
+                      .arg(SpanText(other, true))
+                      .arg(otherYear)
+                      .arg(otherYear + 1));
 }
 
 void TParticipantStatsForm::VornDBFormAfterPrint(QObject*, const QString&, const QStringList&) {
@@ -160,6 +272,8 @@ void TParticipantStatsForm::VornDBFormAfterPrint(QObject*, const QString&, const
         PrintTable().CancelUpdates();
     if (FJobID != -1)
         CleanJob(PrintJobKind(), FJobID, QVariant());
+    if (FOtherJobID != -1)
+        CleanJob(PrintJobKind(), FOtherJobID, QVariant());
 }
 
 } // namespace telmod

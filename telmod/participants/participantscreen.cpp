@@ -322,6 +322,7 @@ void TParticipantStatsForm::AFetchExecute(QObject*) {
         CheckTrendYears(own, Comparison->SEJaren->GetI());
     FComparison.Restore();
     FTrend.Restore();
+    FComparedWith.reset();
     Comparison->LVergelijkNoot->clear();
     if (Comparison->Trend()) {
         FetchTrend(own);
@@ -333,8 +334,10 @@ void TParticipantStatsForm::AFetchExecute(QObject*) {
         FComparison.KeepOther(ComparedPages(other), PTotalen->text());
     }
     FetchAndCount(own);
-    if (Comparison->Active())
+    if (Comparison->Active()) {
         ShowComparison(other);
+        FComparedWith = other;
+    }
 }
 
 void TParticipantStatsForm::FetchAndCount(const TDateSpan& span) {

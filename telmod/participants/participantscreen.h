@@ -17,6 +17,7 @@
 
 #include <QToolButton>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -113,11 +114,14 @@ public:
     vorn::TDateTime FVanaf = vorn::NoDate;
     vorn::TDateTime FTot = vorn::NoDate;
     int FJobID = -1;
+    int FOtherJobID = -1; // the other period's rows of a compared print
     TLesplaatsen FLesplaatsen;
     /// The other period's rows and the compared rows the grids show while a comparison is on.
     TScreenComparison FComparison;
     /// The school years of a trend ("verloop") while one is shown.
     TScreenTrend FTrend;
+    /// The other period of the comparison shown, which a print sets beside the screen's own.
+    std::optional<TDateSpan> FComparedWith;
 
     // Handlers.
     void VornDBFormCreate(QObject* sender);
@@ -140,6 +144,10 @@ public:
     // Printing: one category list written to the print table under the screen's job id.
     void VornDBFormBeforePrint(QObject* sender, QString& description, bool& permission);
     std::int32_t SavePrintStats(vorn::TIDList& list);
+    /// Writes the other period's rows of the page of `list` under a job of their own.
+    void SaveComparedPrintStats(const vorn::TIDList& list);
+    /// The print parameters of one period, each name with `prefix` ("VGL_" for the other period).
+    void AddPeriodParams(QStringList& params, const QString& prefix, const TDateSpan& span, int jobId) const;
     void VornDBFormGetPrintParams(QObject* sender, const QString& report, QStringList& params);
     void VornDBFormAfterPrint(QObject* sender, const QString& report, const QStringList& params);
     /// Asks the user which list to print; null when the dialog is not closed with OK.
@@ -184,6 +192,8 @@ protected:
     virtual std::int32_t CreditHoursOf(const TParticipantStatistic& statistic) const = 0;
     /// The category table's field of each figure of CBStatType, in its order.
     virtual QStringList FigureFields() const = 0;
+    /// The category list shown on each page, in page order.
+    virtual std::vector<vorn::TIDList*> pageLists() const = 0;
 
     TParticipantStatsForm(QWidget* parent, const ParticipantTopBar& topBar,
                           const std::vector<CategoryPage>& pages);

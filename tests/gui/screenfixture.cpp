@@ -18,7 +18,7 @@ void Idle() {
 void ScreenTest::Serve(std::unique_ptr<server::Connection> connection) {
     connection_ = std::move(connection);
     broker_ = std::make_unique<server::SqlBroker>(*connection_);
-    host_ = std::make_unique<TestHost>(*broker_);
+    host_ = std::make_unique<TestHost>(*broker_, broker_.get());
     SetDefaultProviderBroker(broker_.get());
     SetSchoolYearDirectory(host_.get());
     SetHost(host_.get());

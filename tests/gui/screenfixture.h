@@ -18,17 +18,21 @@ namespace vorn::testing {
 /// Lets the event loop run out of work, as it does between the user's actions.
 void Idle();
 
-/// A host for one screen: a fixed work date, and school-year ids counted on their way to the server.
+/// A host for one screen: a fixed work date, school-year ids counted on their way to the server, job
+/// ids and job cleaning from the server.
 class TestHost : public IHostServices, public ISchoolYearDirectory {
 public:
-    explicit TestHost(ISchoolYearDirectory& server) : server_(server) {}
+    explicit TestHost(ISchoolYearDirectory& server, server::SqlBroker* jobs = nullptr)
+        : server_(server), jobs_(jobs) {}
     TDateTime WerkDatum() const override { return EncodeDate(2025, 12, 1); }
     void PushStatus(const QString&) override {}
     void PopStatus() override {}
     void PushCursor(Qt::CursorShape) override {}
     void PopCursor() override {}
-    int GetJobID() override { return 1; }
-    QString CleanJob(int, int, const QVariant&) override { return {}; }
+    int GetJobID() override { return jobs_ == nullptr ? 1 : jobs_->newJobId(); }
+    QString CleanJob(int kind, int job, const QVariant& extra) override {
+        return jobs_ == nullptr ? QString() : jobs_->cleanJob(kind, job, extra);
+    }
     int schoolYearId(int number) override {
         ++lookups;
         return server_.schoolYearId(number);
@@ -37,6 +41,7 @@ public:
 
 private:
     ISchoolYearDirectory& server_;
+    server::SqlBroker* jobs_;
 };
 
 /// A database, its server and a host for screens; errors shown to the user are collected.

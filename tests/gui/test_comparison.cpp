@@ -14,8 +14,10 @@
 #include "host/data/errors.h"
 #include "host/data/inifile.h"
 #include "host/forms/outputcontext.h"
+#include "host/reports/printsequence.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <algorithm>
 #include <map>
@@ -319,6 +321,82 @@ TEST_P(ComparisonTest, TheChoiceAndTheHiddenFiguresAreRememberedAndHiddenGroupsL
     EXPECT_EQ(again->Comparison->EVergelijkVanaf->Date(), day(LastYear.from));
     EXPECT_EQ(again->Comparison->EVergelijkTot->Date(), day(LastYear.to));
     EXPECT_TRUE(again->Comparison->HiddenFigures().contains("Mannen"));
+}
+
+/// Keeps what a report would have printed.
+class KeptReport : public IReportOutput {
+public:
+    bool Send(const TReportFile&, const TReportData& data) override {
+        printed = data;
+        return true;
+    }
+    TReportData printed;
+};
+
+/// Code and description -> the cells of every printed row of that category (a code may be used
+/// twice), from column `first` on, `step` apart, `count` of them.
+std::map<QString, std::multiset<QStringList>> PrintedRows(const TReportSectionData& section, int first,
+                                                          int step, int count) {
+    std::map<QString, std::multiset<QStringList>> rows;
+    for (int row = 0; row < section.rowCount; ++row) {
+        QStringList figures;
+        for (int figure = 0; figure < count; ++figure)
+            figures << section.Cell(row, first + figure * step);
+        if (std::any_of(figures.begin(), figures.end(), [](const QString& cell) { return !cell.isEmpty(); }))
+            rows[section.Cell(row, 0) + u'|' + section.Cell(row, 1)].insert(figures);
+    }
+    return rows;
+}
+
+TEST_P(ComparisonTest, APrintedComparisonIsTwoPrintsOfOnePeriodSideBySide) {
+    const auto printed = [this](const QString& keyword, const Span& period, const Span* other) {
+        Fetch(period, other);
+        const auto def =
+            std::find_if(form_->ReportDefs.begin(), form_->ReportDefs.end(),
+                         [&](const TReportDef& each) { return each.DisplayName.contains(keyword); });
+        EXPECT_NE(def, form_->ReportDefs.end());
+        KeptReport output;
+        EXPECT_TRUE(RunPrint(*form_, def->DisplayName, output));
+        return output.printed;
+    };
+    const TReportSectionData thisYear = printed("opleiding", ThisYear, nullptr).sections.at(0);
+    const TReportSectionData lastYear = printed("opleiding", LastYear, nullptr).sections.at(0);
+    const TReportData report = printed("opleiding", ThisYear, &LastYear);
+    ASSERT_TRUE(std::any_of(report.header.begin(), report.header.end(), [](const QString& line) {
+        return line.startsWith("Vergeleken met: 01/09/2024");
+    })) << report.header.join('\n').toStdString();
+    const TReportSectionData& compared = report.sections.at(0);
+    const int figures = thisYear.columnCount - 2;
+    ASSERT_EQ(compared.columnCount, 2 + 4 * figures);
+    EXPECT_EQ(PrintedRows(compared, 2, 4, figures), PrintedRows(thisYear, 2, 1, figures))
+        << "every row of this year's own print, with its figures";
+    EXPECT_EQ(PrintedRows(compared, 3, 4, figures), PrintedRows(lastYear, 2, 1, figures))
+        << "every row of last year's own print, beside it";
+    int paired = 0;
+    for (int row = 0; row < compared.rowCount; ++row) {
+        const bool both = !compared.Cell(row, 2).isEmpty() && !compared.Cell(row, 3).isEmpty();
+        paired += both ? 1 : 0;
+        for (int figure = 0; figure < figures; ++figure) {
+            const int at = 2 + 4 * figure;
+            const QString difference = compared.Cell(row, at + 2);
+            if (both)
+                EXPECT_EQ(QLocale().toInt(difference), QLocale().toInt(compared.Cell(row, at)) -
+                                                           QLocale().toInt(compared.Cell(row, at + 1)));
+            else
+                EXPECT_TRUE(difference.isEmpty()) << "no difference against nothing";
+        }
+    }
+    EXPECT_GT(paired, 0) << "courses are the same category in both school years";
+    for (int figure = 0; figure < figures; ++figure) {
+        EXPECT_EQ(compared.totals[2 + 4 * figure], thisYear.totals[2 + figure]);
+        EXPECT_EQ(compared.totals[3 + 4 * figure], lastYear.totals[2 + figure]);
+    }
+
+    // A class of another school year is another class: printed with an empty other side.
+    const TReportSectionData classes = printed("klas", ThisYear, &LastYear).sections.at(0);
+    ASSERT_GT(classes.rowCount, 0);
+    for (int row = 0; row < classes.rowCount; ++row)
+        EXPECT_TRUE(classes.Cell(row, 3).isEmpty()) << classes.Cell(row, 0).toStdString();
 }
 
 TEST_P(ComparisonTest, ATrendShowsEachYearsTotalAndTheLargestCategoriesAsSeparateFetchesCountedThem) {
