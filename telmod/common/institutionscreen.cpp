@@ -6,6 +6,7 @@
 #include "host/data/scopeguards.h"
 #include "host/forms/hostservices.h"
 
+#include <QLocale>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -130,6 +131,7 @@ void TInstitutionDateForm::RunFetch(QObject* sender) {
     }
     if (Comparison == nullptr || !Comparison->Active()) {
         FComparison.Restore();
+        FComparedWith.reset();
         FTrend.Restore();
         if (Comparison != nullptr)
             Comparison->LVergelijkNoot->clear();
@@ -141,6 +143,7 @@ void TInstitutionDateForm::RunFetch(QObject* sender) {
     // A comparison that cannot be made is refused before anything shown changes.
     const TDateTime other = Comparison->OtherFor({own, own}).from;
     FComparison.Restore();
+    FComparedWith.reset();
     FTrend.Restore();
     Comparison->LVergelijkNoot->clear();
     {
@@ -152,6 +155,7 @@ void TInstitutionDateForm::RunFetch(QObject* sender) {
     }
     AFetchExecute(sender);
     showComparison(other);
+    FComparedWith = other;
 }
 
 void TInstitutionDateForm::fetchTrend(QObject* sender) {
@@ -160,6 +164,7 @@ void TInstitutionDateForm::fetchTrend(QObject* sender) {
     const int years = Comparison->SEJaren->GetI();
     CheckTrendYears({own, own}, years);
     FComparison.Restore();
+    FComparedWith.reset();
     FTrend.Restore();
     Comparison->LVergelijkNoot->clear();
     {
@@ -221,6 +226,26 @@ void TInstitutionDateForm::showComparison(TDateTime other) {
         note += u' ' + ComparisonRemark();
     Comparison->LVergelijkNoot->setText(note);
     Comparison->LVergelijkNoot->setToolTip(note);
+}
+
+void TInstitutionDateForm::AddComparedPrintParams(QStringList& params, const QString& dateName) const {
+    if (!FComparedWith)
+        return;
+    const TDateTime other = *FComparedWith;
+    const int year = GetSchooljaarFrom(other);
+    const int id = GetSchooljaarIDFrom(year);
+    SetPrintParam(params, QStringLiteral("VGL_") + dateName,
+                  QLocale().toString(DateTimeToDate(other), QLocale::ShortFormat));
+    SetPrintParam(params, QStringLiteral("VGL_SJ_ID"), id < 0 ? QString() : QString::number(id));
+    SetPrintParam(params, QStringLiteral("VGL_ZelfdeSchooljaar"),
+                  SameSchoolYear(other) ? QStringLiteral("1") : QStringLiteral("0"));
+    SetPrintParam(params, QStringLiteral("Reeks"), SpanText({FDate, FDate}, false));
+    SetPrintParam(params, QStringLiteral("VGL_Reeks"), SpanText({other, other}, false));
+    SetPrintParam(params, QStringLiteral("Vergelijking"),
+                  QStringLiteral("Vergeleken met: %1 (schooljaar %2-%3)")
+                      .arg(SpanText({other, other}, false))
+                      .arg(year)
+                      .arg(year + 1));
 }
 
 void TInstitutionDateForm::ChainComparisonTabOrder(QWidget* previous) {

@@ -70,11 +70,16 @@ protected:
     virtual int ComparedRowHeight() const { return 36; }
     /// Puts the comparison line's controls in the tab order after `previous`.
     void ChainComparisonTabOrder(QWidget* previous);
+    /// The print parameters of the other date of the comparison shown (see ReadReportData): the date
+    /// as `VGL_<dateName>`, its school year id as "VGL_SJ_ID"; none when no comparison is shown.
+    void AddComparedPrintParams(QStringList& params, const QString& dateName) const;
     void SaveComparison(vorn::TVornIniFile& settings);
     void RestoreComparison(vorn::TVornIniFile& settings);
 
     TScreenComparison FComparison;
     TScreenTrend FTrend;
+    /// The other date of the comparison shown.
+    std::optional<vorn::TDateTime> FComparedWith;
 
 private:
     void buildTopBar(const TopBarLayout& layout);

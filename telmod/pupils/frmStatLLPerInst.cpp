@@ -303,6 +303,7 @@ void TStatLLPerInstellingForm::VornDBFormGetPrintParams(QObject*, const QString&
                   QLocale().toString(DateTimeToDate(date), QLocale::ShortFormat));
     SetPrintParam(params, QStringLiteral("IS_ID"), institution);
     SetPrintParam(params, QStringLiteral("SJ_ID"), schoolYear);
+    AddComparedPrintParams(params, QStringLiteral("Werkdatum"));
 }
 
 } // namespace telmod

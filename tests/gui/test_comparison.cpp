@@ -491,6 +491,19 @@ protected:
         Attach(*form_);
         results_ = form_->Results();
         ASSERT_TRUE(results_->Inputs().comparison);
+        // An institution with figures on both dates the tests compare.
+        for (const QString& code : results_->InstitutionCodes()) {
+            institution_ = code;
+            if (HasRows("2025-10-01") && HasRows("2024-10-01"))
+                return;
+        }
+        FAIL() << "no institution with figures in both school years";
+    }
+    bool HasRows(const char* date) {
+        Fetch(date);
+        const std::vector<TResultTable> tables = results_->Tables();
+        return std::any_of(tables.begin(), tables.end(),
+                           [](const TResultTable& table) { return table.dataSet->RecordCount() > 0; });
     }
     void TearDown() override {
         form_.reset();
@@ -498,7 +511,7 @@ protected:
     }
     void Fetch(const char* date, const char* other = nullptr) {
         TScreenRequest request;
-        request.institutionCode = results_->InstitutionCodes().value(0);
+        request.institutionCode = institution_;
         request.date = day(date);
         request.setsComparison = true;
         if (other != nullptr)
@@ -529,6 +542,7 @@ protected:
 
     std::unique_ptr<telmod::TInstitutionDateForm> form_;
     IScreenResults* results_ = nullptr;
+    QString institution_;
 };
 
 TEST_P(DateComparisonTest, EachSideHoldsExactlyTheRowsOfItsOwnDate) {
@@ -592,7 +606,7 @@ TEST_P(DateComparisonTest, ATrendTotalsEachYearAsItsOwnFetchDoes) {
         sums.push_back(year);
     }
     TScreenRequest request;
-    request.institutionCode = results_->InstitutionCodes().value(0);
+    request.institutionCode = institution_;
     request.date = day(dates[2]);
     request.setsComparison = true;
     request.trendYears = 3;
@@ -613,6 +627,69 @@ INSTANTIATE_TEST_SUITE_P(Screens, DateComparisonTest, ::testing::Values("pupils"
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param);
                          });
+
+/// The pupil screen, whose report counts for itself from the print parameters of both dates.
+class PupilPrintComparisonTest : public DateComparisonTest {
+protected:
+    TReportData Printed(const char* date, const char* other) {
+        Fetch(date, other);
+        KeptReport output;
+        EXPECT_TRUE(RunPrint(*form_, form_->ReportDefs.at(0).DisplayName, output));
+        return output.printed;
+    }
+};
+
+TEST_P(PupilPrintComparisonTest, EverySectionIsBothDatesOwnReportSideBySide) {
+    const TReportData now = Printed("2025-10-01", nullptr);
+    const TReportData then = Printed("2024-10-01", nullptr);
+    const TReportData compared = Printed("2025-10-01", "2024-10-01");
+    EXPECT_TRUE(compared.header.contains("Vergeleken met: 01/10/2024 (schooljaar 2024-2025)"))
+        << compared.header.join('\n').toStdString();
+    ASSERT_EQ(compared.sections.size(), now.sections.size());
+    int paired = 0;
+    for (std::size_t s = 0; s < now.sections.size(); ++s) {
+        const TReportSectionData& section = compared.sections[s];
+        const int labels = now.sections[s].columnCount - 1; // the last column is the count
+        ASSERT_EQ(section.columnCount, labels + 4) << section.caption.toStdString();
+        // Labels and one figure per row, from column `figure`: as a multiset, since a label may
+        // repeat.
+        const auto rows = [labels](const TReportSectionData& data, int figure) {
+            std::multiset<QStringList> lines;
+            for (int row = 0; row < data.rowCount; ++row) {
+                if (data.Cell(row, figure).isEmpty())
+                    continue;
+                QStringList line;
+                for (int column = 0; column < labels; ++column)
+                    line << data.Cell(row, column);
+                lines.insert(line << data.Cell(row, figure));
+            }
+            return lines;
+        };
+        EXPECT_EQ(rows(section, labels), rows(now.sections[s], labels)) << section.caption.toStdString();
+        const bool classes = section.caption == "Per klas";
+        if (!classes) {
+            EXPECT_EQ(rows(section, labels + 1), rows(then.sections[s], labels))
+                << section.caption.toStdString();
+        }
+        for (int row = 0; row < section.rowCount; ++row) {
+            const bool both =
+                !section.Cell(row, labels).isEmpty() && !section.Cell(row, labels + 1).isEmpty();
+            EXPECT_FALSE(classes && !section.Cell(row, labels + 1).isEmpty())
+                << "a class of another school year is another class";
+            paired += both ? 1 : 0;
+            if (both) {
+                EXPECT_EQ(QLocale().toInt(section.Cell(row, labels + 2)),
+                          QLocale().toInt(section.Cell(row, labels)) -
+                              QLocale().toInt(section.Cell(row, labels + 1)));
+            }
+        }
+        EXPECT_EQ(section.totals.value(labels), now.sections[s].totals.value(labels));
+        EXPECT_EQ(section.totals.value(labels + 1), then.sections[s].totals.value(labels));
+    }
+    EXPECT_GT(paired, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, PupilPrintComparisonTest, ::testing::Values("pupils"));
 
 using PopulationComparisonTest = vorn::testing::DemoScreenTest;
 
