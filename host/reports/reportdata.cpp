@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -208,30 +209,31 @@ QStringList ComparedTotals(const TReportSection& section, const std::vector<doub
     return totals;
 }
 
-TReportSectionData ReadSection(const TReportSection& section, const TPlaceholders& values,
-                               const std::optional<TReportComparison>& comparison, const TReportFile& file,
-                               IProviderBroker* broker) {
-    TVornClientDataSet dataSet(QStringLiteral("rapport-sectie"), broker);
-    OpenSource(dataSet, section.source, values, file);
-    TReportSectionData data;
-    data.columns = comparison ? ComparedColumns(section) : section.columns;
-    std::vector<double> otherSums;
-    if (comparison) {
-        TVornClientDataSet other(QStringLiteral("rapport-vergelijking"), broker);
-        OpenSource(other, section.source, comparison->values, file);
-        const TComparisonLayout layout = ReportComparisonLayout(section, comparison->sameSchoolYear);
-        for (const QString& field : layout.labelFields + layout.figureFields) {
-            FieldOf(dataSet, field, section.source.provider, file);
-            FieldOf(other, field, section.source.provider, file);
-        }
-        for (const TReportColumn& column : section.columns)
-            otherSums.push_back(SumOf(other, column.field).value_or(0));
-        LoadTable(dataSet, CompareRows(dataSet, other, layout));
+/// Replaces the section's rows by the rows of both sides paired (CompareRows); answers the other
+/// side's total of every column of the file.
+std::vector<double> CompareWithOther(TVornClientDataSet& dataSet, const TReportSection& section,
+                                     const TReportComparison& comparison, const TReportFile& file,
+                                     IProviderBroker* broker) {
+    TVornClientDataSet other(QStringLiteral("rapport-vergelijking"), broker);
+    OpenSource(other, section.source, comparison.values, file);
+    const TComparisonLayout layout = ReportComparisonLayout(section, comparison.sameSchoolYear);
+    for (const QString& field : layout.labelFields + layout.figureFields) {
+        FieldOf(dataSet, field, section.source.provider, file);
+        FieldOf(other, field, section.source.provider, file);
     }
+    std::vector<double> otherSums;
+    for (const TReportColumn& column : section.columns)
+        otherSums.push_back(SumOf(other, column.field).value_or(0));
+    LoadTable(dataSet, CompareRows(dataSet, other, layout));
+    return otherSums;
+}
+
+/// The rows as `columns` print them, and the totals line (a comparison's: `otherSums` given).
+void FillRows(TReportSectionData& data, TVornClientDataSet& dataSet, const TReportSection& section,
+              const std::vector<double>* otherSums, const TReportFile& file) {
     std::vector<TField*> fields;
     for (const TReportColumn& column : data.columns)
         fields.push_back(&FieldOf(dataSet, column.field, section.source.provider, file));
-    data.caption = Substitute(section.caption, values, file.name);
     data.columnCount = static_cast<int>(fields.size());
     data.rowCount = dataSet.RecordCount();
     data.cells.reserve(static_cast<std::size_t>(data.rowCount) * fields.size());
@@ -243,34 +245,160 @@ TReportSectionData ReadSection(const TReportSection& section, const TPlaceholder
                 sums[c] += fields[c]->AsFloat();
         }
     if (section.totals)
-        data.totals = comparison ? ComparedTotals(section, sums, otherSums) : Totals(section, sums);
-    if (section.chart) {
-        data.hasChart = true;
-        data.chart.SetCaption(Substitute(section.chart->title, values, file.name));
-        data.chart.SetShowCaption(!section.chart->title.isEmpty());
-        std::vector<TField*> labels;
-        for (const QString& name : SplitFieldList(section.chart->labelField))
-            labels.push_back(&FieldOf(dataSet, name, section.source.provider, file));
-        TField& value = FieldOf(dataSet, section.chart->valueField, section.source.provider, file);
-        TField* otherValue = nullptr;
-        if (comparison) {
-            otherValue = &FieldOf(dataSet, ComparedFieldName(section.chart->valueField, TComparedPart::Other),
-                                  section.source.provider, file);
-            data.chart.SetSeries(
-                {{comparison->currentName, SeriesColour(0)}, {comparison->otherName, SeriesColour(1)}},
-                TBarStacking::Clustered);
+        data.totals =
+            otherSums != nullptr ? ComparedTotals(section, sums, *otherSums) : Totals(section, sums);
+}
+
+/// Beside each other, four columns a figure fit for a figure or two; more figures keep one column
+/// each, holding the four parts on four lines.
+bool StacksComparison(const TReportSection& section) {
+    return std::count_if(section.columns.begin(), section.columns.end(),
+                         [&](const TReportColumn& column) { return IsSummed(section, column.field); }) > 2;
+}
+
+const QString PartLines = QStringLiteral("\nvgl.\nverschil\n%");
+
+/// The file's columns, a narrow column naming the lines before the first figure, every figure
+/// wrapped onto its lines.
+std::vector<TReportColumn> StackedColumns(const TReportSection& section) {
+    std::vector<TReportColumn> columns;
+    bool named = false;
+    for (TReportColumn column : section.columns) {
+        if (IsSummed(section, column.field)) {
+            if (!named) {
+                columns.push_back({QString(), QString(), 13, Qt::AlignLeft, true, QString()});
+                named = true;
+            }
+            column.wrap = true;
+            column.align = Qt::AlignRight;
         }
-        for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
-            QStringList parts;
-            for (TField* label : labels)
-                parts << label->AsString();
-            if (otherValue != nullptr)
-                data.chart.AddGroup(parts.join(u' '), {static_cast<int>(value.AsInteger()),
-                                                       static_cast<int>(otherValue->AsInteger())});
-            else
-                data.chart.AddBar(parts.join(u' '), static_cast<int>(value.AsInteger()), clBlue);
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+/// The compared rows with the four parts of every figure on four lines, and the totals as a last row
+/// of the same shape (a totals line has one line only).
+void FillStackedRows(TReportSectionData& data, TVornClientDataSet& dataSet, const TReportSection& section,
+                     const std::vector<double>& otherSums, const TReportFile& file) {
+    struct Source {
+        std::vector<TField*> parts; // the four parts of a figure; one field for a label
+        const TReportColumn* column = nullptr;
+    };
+    std::vector<Source> sources;
+    for (const TReportColumn& column : data.columns) {
+        Source source;
+        source.column = &column;
+        if (column.field.isEmpty()) {
+            sources.push_back(source);
+            continue;
+        }
+        if (IsSummed(section, column.field)) {
+            for (const TComparedPart part : {TComparedPart::Current, TComparedPart::Other,
+                                             TComparedPart::Difference, TComparedPart::Change})
+                source.parts.push_back(
+                    &FieldOf(dataSet, ComparedFieldName(column.field, part), section.source.provider, file));
+        } else {
+            source.parts.push_back(&FieldOf(dataSet, column.field, section.source.provider, file));
+        }
+        sources.push_back(source);
+    }
+    data.columnCount = static_cast<int>(sources.size());
+    std::vector<double> sums(sources.size(), 0.0);
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        for (std::size_t c = 0; c < sources.size(); ++c) {
+            const Source& source = sources[c];
+            if (source.parts.empty()) {
+                data.cells.push_back(PartLines);
+                continue;
+            }
+            QStringList lines;
+            for (TField* part : source.parts)
+                lines << CellText(*part, *source.column);
+            data.cells.push_back(lines.join(u'\n'));
+            if (source.parts.size() == 4 && !source.parts.front()->IsNull())
+                sums[c] += source.parts.front()->AsFloat();
+        }
+        ++data.rowCount;
+    }
+    if (!section.totals)
+        return;
+    bool captioned = false;
+    std::size_t fileColumn = 0;
+    for (std::size_t c = 0; c < sources.size(); ++c) {
+        const Source& source = sources[c];
+        if (source.parts.empty()) {
+            data.cells.push_back(PartLines);
+            continue;
+        }
+        const double other = otherSums[fileColumn++];
+        if (source.parts.size() == 4) {
+            const QString format = TotalFormat(*source.column);
+            data.cells.push_back(QStringList{FormatNumber(sums[c], format), FormatNumber(other, format),
+                                             FormatNumber(sums[c] - other, format),
+                                             ChangeText(sums[c], other)}
+                                     .join(u'\n'));
+        } else {
+            data.cells.push_back(captioned ? QString() : section.totals->caption);
+            captioned = true;
         }
     }
+    ++data.rowCount;
+}
+
+/// The section's bar chart; in a comparison each bar paired with the other side's.
+void AddChart(TReportSectionData& data, TVornClientDataSet& dataSet, const TReportSection& section,
+              const std::optional<TReportComparison>& comparison, const TPlaceholders& values,
+              const TReportFile& file) {
+    data.hasChart = true;
+    data.chart.SetCaption(Substitute(section.chart->title, values, file.name));
+    data.chart.SetShowCaption(!section.chart->title.isEmpty());
+    std::vector<TField*> labels;
+    for (const QString& name : SplitFieldList(section.chart->labelField))
+        labels.push_back(&FieldOf(dataSet, name, section.source.provider, file));
+    TField& value = FieldOf(dataSet, section.chart->valueField, section.source.provider, file);
+    TField* otherValue = nullptr;
+    if (comparison) {
+        otherValue = &FieldOf(dataSet, ComparedFieldName(section.chart->valueField, TComparedPart::Other),
+                              section.source.provider, file);
+        data.chart.SetSeries(
+            {{comparison->currentName, SeriesColour(0)}, {comparison->otherName, SeriesColour(1)}},
+            TBarStacking::Clustered);
+    }
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        QStringList parts;
+        for (TField* label : labels)
+            parts << label->AsString();
+        if (otherValue != nullptr)
+            data.chart.AddGroup(parts.join(u' '), {static_cast<int>(value.AsInteger()),
+                                                   static_cast<int>(otherValue->AsInteger())});
+        else
+            data.chart.AddBar(parts.join(u' '), static_cast<int>(value.AsInteger()), clBlue);
+    }
+}
+
+TReportSectionData ReadSection(const TReportSection& section, const TPlaceholders& values,
+                               const std::optional<TReportComparison>& comparison, const TReportFile& file,
+                               IProviderBroker* broker) {
+    TVornClientDataSet dataSet(QStringLiteral("rapport-sectie"), broker);
+    OpenSource(dataSet, section.source, values, file);
+    TReportSectionData data;
+    data.caption = Substitute(section.caption, values, file.name);
+    if (!comparison) {
+        data.columns = section.columns;
+        FillRows(data, dataSet, section, nullptr, file);
+    } else {
+        const std::vector<double> otherSums = CompareWithOther(dataSet, section, *comparison, file, broker);
+        if (StacksComparison(section)) {
+            data.columns = StackedColumns(section);
+            FillStackedRows(data, dataSet, section, otherSums, file);
+        } else {
+            data.columns = ComparedColumns(section);
+            FillRows(data, dataSet, section, &otherSums, file);
+        }
+    }
+    if (section.chart)
+        AddChart(data, dataSet, section, comparison, values, file);
     return data;
 }
 

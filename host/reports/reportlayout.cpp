@@ -68,7 +68,24 @@ private:
 /// The lines of a wrapped cell, each at most `width` wide: broken between words, and inside a
 /// word only when that word alone is wider than a line ("groep 445" never becomes "groep 44" and
 /// "5", which reads as another group).
+QStringList WrappedLines(TextWidths& widths, const QString& text, double width);
+
+/// Whether a text has lines of its own (a compared figure's parts) or is too wide for one line.
+bool TakesLines(TextWidths& widths, const QString& text, double width) {
+    return text.contains(u'\n') || widths.Of(text) > width;
+}
+
+/// The lines of a text that has line breaks of its own, each wrapped.
+QStringList WrappedParagraphs(TextWidths& widths, const QString& text, double width) {
+    QStringList lines;
+    for (const QString& paragraph : text.split(u'\n'))
+        lines << WrappedLines(widths, paragraph, width);
+    return lines;
+}
+
 QStringList WrappedLines(TextWidths& widths, const QString& text, double width) {
+    if (text.contains(u'\n'))
+        return WrappedParagraphs(widths, text, width);
     // The summed advances are quick and never too small; shaping decides what is close.
     const auto fits = [&](const QString& line) {
         return widths.Of(line) <= width || widths.Metrics().horizontalAdvance(line) <= width;
@@ -240,7 +257,7 @@ void TReportDocument::layOutSection(int s, double& y) {
                     continue;
                 const double textWidth = widths[static_cast<std::size_t>(c)] - 2 * CellPadding;
                 const QString& text = data.Cell(r, c);
-                if (textWidths.Of(text) <= textWidth)
+                if (!TakesLines(textWidths, text, textWidth))
                     continue;
                 const double needed =
                     static_cast<double>(WrappedLines(textWidths, text, textWidth).size()) * metrics.height() +
@@ -424,7 +441,7 @@ void TReportDocument::paintTable(QPainter& painter, const Block& block) const {
             eachColumn(top, height, [&](int c, const QRectF& cell) {
                 const TReportColumn& column = data.columns[static_cast<std::size_t>(c)];
                 const QString& text = data.Cell(r, c);
-                if (column.wrap && height > line_ && widths.Of(text) > cell.width()) {
+                if (column.wrap && height > line_ && TakesLines(widths, text, cell.width())) {
                     double lineTop = cell.top() + (line_ - metrics.height()) / 2;
                     for (const QString& line : WrappedLines(widths, text, cell.width())) {
                         if (lineTop + metrics.height() > cell.bottom() + 0.5)

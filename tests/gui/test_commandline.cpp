@@ -96,8 +96,13 @@ TEST(CommandLine, AComparisonTakesADateOrAPeriod) {
     EXPECT_FALSE(IsDateSet(date.exportRequest.screen.compareTo));
     const TCommandLine print = Parse({"print", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
                                       "--compare-date", "2025-10-01", "--report", "R", "--pdf", "a.pdf"});
-    EXPECT_TRUE(print.error.contains("een vergelijking of verloop gaat met export"))
-        << print.error.toStdString();
+    ASSERT_TRUE(print.error.isEmpty()) << print.error.toStdString();
+    EXPECT_EQ(print.printRequest.screen.compareFrom, EncodeDate(2025, 10, 1));
+    const TCommandLine printedTrend =
+        Parse({"print", "--screen", "S", "--institution", "I", "--date", "2026-10-01", "--trend", "3",
+               "--report", "R", "--pdf", "a.pdf"});
+    EXPECT_TRUE(printedTrend.error.contains("een verloop gaat met export"))
+        << printedTrend.error.toStdString();
     const TCommandLine trend = Parse({"export", "--screen", "S", "--institution", "I", "--date", "2026-10-01",
                                       "--trend", "5", "--out", "d"});
     ASSERT_TRUE(trend.error.isEmpty()) << trend.error.toStdString();

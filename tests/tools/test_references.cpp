@@ -201,7 +201,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per vestigingsplaats"}},
         Reference{"vwo-tarief",
                   {"--screen", "TStatVWOCursistenPerInstellingForm", "--institution", "VWOOE", "--from",
-                   "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per tarief"}}),
+                   "2024-09-01", "--to", "2025-06-30", "--report", "Statistiek per tarief"}},
+        Reference{"osp-klas-vergeleken",
+                  {"--screen", "TStatCursistenPerInstellingForm", "--institution", "CVOLS", "--from",
+                   "2025-01-01", "--to", "2025-06-30", "--compare-from", "2024-09-01", "--compare-to",
+                   "2024-12-31", "--report", "Statistiek per klas"}},
+        Reference{"pupils-vergeleken",
+                  {"--screen", "TStatLLPerInstellingForm", "--institution", "SJC", "--date", "2024-10-01",
+                   "--compare-date", "2024-09-01", "--report", "Statistieken leerlingen"}}),
     ReferenceName);
 
 } // namespace
