@@ -61,7 +61,7 @@ struct TOptions {
     QCommandLineOption compareFrom{"compare-from", "export, print: begin van de vergelijkingsperiode.",
                                    "datum"};
     QCommandLineOption compareTo{"compare-to", "export, print: einde van de vergelijkingsperiode.", "datum"};
-    QCommandLineOption trend{"trend", "export: het verloop over zoveel schooljaren.", "n"};
+    QCommandLineOption trend{"trend", "export, print: het verloop over zoveel schooljaren.", "n"};
 
     QList<QCommandLineOption> all() const {
         return {database, listForms, screenshot,  open,        modules,   screen, institution, date,
@@ -157,9 +157,6 @@ PrintRequest printRequestOf(const QCommandLineParser& parser, const TOptions& op
     if (!IsDateSet(request.screen.date) && !IsDateSet(request.screen.from) &&
         request.screen.statistic.isEmpty())
         RaiseClientError("print verwacht --date of een periode (--from en --to)");
-    if (request.screen.trendYears > 0)
-        RaiseClientError("De rapporten drukken de cijfers van één datum of periode af, of een vergelijking: "
-                         "een verloop gaat met export (CSV, Excel, grafieken)");
     if (parser.isSet(options.category))
         request.category = numberOf(parser, options.category, 0, "--category verwacht een getal vanaf 0");
     return request;
@@ -241,7 +238,8 @@ const char* UsageText() {
            "       [--figure N] [--scale N] [--format csv|xlsx|all] [--screenshot BESTAND] --out MAP\n"
            "  vorn [--database DB] print --screen KLASSE --institution CODE\n"
            "       (--date JJJJ-MM-DD | --from JJJJ-MM-DD --to JJJJ-MM-DD)\n"
-           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD]\n"
+           "       [--compare-date JJJJ-MM-DD | --compare-from JJJJ-MM-DD --compare-to JJJJ-MM-DD | --trend "
+           "N]\n"
            "       --report \"RAPPORTNAAM\" [--category N] --pdf BESTAND\n"
            "  vorn [--database DB] export|print --screen TOLAPStatsForm --institution CODE\n"
            "       --statistic L_CODE [--date WERKDATUM] (--out MAP | --report \"Afdruk rooster\" --pdf "
@@ -260,7 +258,7 @@ const char* UsageText() {
            "  --compare-date DATUM  export, print: de cijfers naast die van deze datum\n"
            "  --compare-from DATUM  export, print: de cijfers naast die van deze periode (samen met\n"
            "  --compare-to DATUM    --compare-to; bv. dezelfde periode vorig schooljaar)\n"
-           "  --trend N             export: het verloop over de laatste N schooljaren (2 tot 10):\n"
+           "  --trend N             export, print: het verloop over de laatste N schooljaren (2 tot 10):\n"
            "                        het totaal en de grootste categorieën\n"
            "  --figure N            export: het cijfer van de grafieken\n"
            "  --scale N             export: de granulariteit (een positief getal)\n"

@@ -78,6 +78,9 @@ public:
     std::function<void(QObject* sender, const QString& report, bool& continuePrinting)> OnBeforePrint;
     std::function<void(QObject* sender, const QString& report, QStringList& params)> OnGetPrintParams;
     std::function<void(QObject* sender, const QString& report, const QStringList& params)> AfterPrint;
+    /// While it answers true, a print prints the screen's grids as they are shown (a trend, which no
+    /// report file describes) instead of the report, without the print events.
+    std::function<bool()> PrintsShownGrids;
     std::function<void(TVornIniFile& settings)> OnSaveSettings;
     std::function<void(TVornIniFile& settings)> OnRestoreSettings;
     std::function<void(TVornClientDataSet* dataSet, bool& allowed)> OnCanEdit;

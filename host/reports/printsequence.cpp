@@ -1,5 +1,6 @@
 #include "printsequence.h"
 
+#include "gridreport.h"
 #include "reportlayout.h"
 
 #include "host/data/clientdataset.h"
@@ -7,6 +8,7 @@
 #include "host/data/inifile.h"
 #include "host/forms/hostservices.h"
 #include "host/forms/outputcontext.h"
+#include "host/forms/screenresults.h"
 #include "host/forms/vornform.h"
 
 #include <QDateTime>
@@ -88,8 +90,28 @@ bool TPdfReportOutput::Send(const TReportFile& file, const TReportData& data) {
     return true;
 }
 
+namespace {
+
+bool PrintShownGrids(TVornDBForm& form, IReportOutput& output) {
+    const IScreenResults* results = form.Results();
+    if (results == nullptr)
+        RaiseClientError("Dit scherm kan zijn tabellen niet afdrukken");
+    TShownReport report;
+    {
+        BusyScope busy(QStringLiteral("Verloop wordt opgemaakt"));
+        report = ShownGridsReport(*results, QStringLiteral("%1: verloop").arg(results->Heading().screen));
+        if (IsDateSet(Host().WerkDatum()))
+            report.data.workDate = DateTimeToDate(Host().WerkDatum()).toString(QStringLiteral("dd/MM/yyyy"));
+    }
+    return output.Send(report.file, report.data);
+}
+
+} // namespace
+
 bool RunPrint(TVornDBForm& form, const QString& reportName, IReportOutput& output) {
     const TReportDef& def = ReportDefOf(form, reportName);
+    if (form.PrintsShownGrids && form.PrintsShownGrids())
+        return PrintShownGrids(form, output);
     if (form.SaveOnPrint)
         SavePendingChanges(form);
     // A report file that is missing or broken stops the print before the screen writes anything.

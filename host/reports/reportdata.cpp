@@ -221,6 +221,11 @@ std::vector<double> CompareWithOther(TVornClientDataSet& dataSet, const TReportS
         FieldOf(dataSet, field, section.source.provider, file);
         FieldOf(other, field, section.source.provider, file);
     }
+    for (const QString& figure : layout.figureFields)
+        if (!IsNumericField(FieldOf(dataSet, figure, section.source.provider, file).DataType()))
+            Fail(file, QStringLiteral("\"%1\" wordt opgeteld of getekend maar is geen getal: het kan niet "
+                                      "vergeleken worden")
+                           .arg(figure));
     std::vector<double> otherSums;
     for (const TReportColumn& column : section.columns)
         otherSums.push_back(SumOf(other, column.field).value_or(0));

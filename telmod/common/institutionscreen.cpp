@@ -67,6 +67,7 @@ void TInstitutionDateForm::buildTopBar(const TopBarLayout& layout) {
     PTop->Place(CBView, layout.view, TVornPanel::akRight);
     PTop->Place(BFetch, layout.fetch, TVornPanel::akRight);
     AFetch->OnExecute = [this](QObject* sender) { RunFetch(sender); };
+    PrintsShownGrids = [this] { return FTrend.Shown(); };
     AFetch->OnUpdate = [this](QObject* sender) { AFetchUpdate(sender); };
     connect(LEinstelling, &TVornLookupEdit::changed, this,
             [this] { RunGuarded([this] { LEinstellingChange(LEinstelling); }); });
@@ -176,8 +177,10 @@ void TInstitutionDateForm::fetchTrend(QObject* sender) {
         }
     }
     AFetchExecute(sender);
-    FTrend.Show(ComparedPages(own), SchoolYearCaption(own), QString(), ChartFigure(0),
-                Comparison->SEGrootste->GetI());
+    // A trend spans school years, and a class of one is not the class of another: the pages are
+    // laid out as against a date of another school year.
+    FTrend.Show(ComparedPages(YearsEarlier({own, own}, 1).from), SchoolYearCaption(own), QString(),
+                ChartFigure(0), Comparison->SEGrootste->GetI());
     const QString note =
         QStringLiteral("Verloop over %1 schooljaren (%2 tot en met %3), telkens op %4: het totaal en de %5 "
                        "grootste van %3. Klassen staan alleen in hun eigen schooljaar.")

@@ -217,6 +217,7 @@ void TParticipantStatsForm::connectHandlers() {
         QString description = report;
         VornDBFormBeforePrint(sender, description, permission);
     };
+    PrintsShownGrids = [this] { return FTrend.Shown(); };
     OnGetPrintParams = [this](QObject* sender, const QString& report, QStringList& params) {
         VornDBFormGetPrintParams(sender, report, params);
     };

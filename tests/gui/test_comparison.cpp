@@ -465,6 +465,29 @@ TEST_P(ComparisonTest, ATrendShowsEachYearsTotalAndTheLargestCategoriesAsSeparat
     ASSERT_EQ(chart.Painter().SeriesCount(), 3);
     EXPECT_EQ(chart.Painter().SeriesAt(0).name, "2023-2024");
 
+    // Printed, whichever report is asked: every grid as shown, no job written for it.
+    KeptReport printed;
+    ASSERT_TRUE(RunPrint(*form_, form_->ReportDefs.at(0).DisplayName, printed));
+    EXPECT_TRUE(printed.printed.header.contains(
+        "Verloop: 3 schooljaren, 2023-2024 tot en met 2025-2026; het totaal en de 10 grootste"));
+    const std::vector<TResultTable> tables = results_->Tables();
+    ASSERT_EQ(printed.printed.sections.size(), tables.size());
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        const TReportSectionData& section = printed.printed.sections[t];
+        const TResultTable& table = tables[t];
+        EXPECT_EQ(section.caption, table.caption);
+        ASSERT_EQ(section.columnCount, static_cast<int>(table.columns.size()));
+        ASSERT_EQ(section.rowCount, table.dataSet->RecordCount());
+        for (int row = 0; row < section.rowCount; ++row)
+            for (int column = 0; column < section.columnCount; ++column) {
+                const QString shown =
+                    textAt(*table.dataSet, table.columns[static_cast<std::size_t>(column)].fieldName,
+                           table.rowOrder.empty() ? row : table.rowOrder[static_cast<std::size_t>(row)]);
+                EXPECT_EQ(QString(section.Cell(row, column)).remove(QLocale().groupSeparator()), shown)
+                    << table.caption.toStdString() << " " << row << " " << column;
+            }
+    }
+
     TScreenRequest tooMany = request;
     tooMany.trendYears = 5;
     results_->SetRequest(tooMany);
@@ -624,6 +647,12 @@ TEST_P(DateComparisonTest, ATrendTotalsEachYearAsItsOwnFetchDoes) {
                              sums[static_cast<std::size_t>(year)].at(table.caption))
                 << table.caption.toStdString() << " " << year;
         EXPECT_LE(rows.RecordCount(), 11);
+        if (table.caption == "Per klas") {
+            ASSERT_GT(rows.RecordCount(), 1);
+            for (int position = 1; position < rows.RecordCount(); ++position)
+                EXPECT_TRUE(textAt(rows, rows.Fields(first).FieldName(), position).isEmpty())
+                    << "a class of another school year is another class";
+        }
     }
 }
 

@@ -466,6 +466,19 @@ TEST_F(LayoutTest, AComparedReportSetsEachRowBesideWhatTheOtherYearsOwnReportPri
     EXPECT_EQ(empty.rowCount, thisYear.rowCount);
     EXPECT_EQ(empty.totals.join('|'), "||26|0|26|nieuw");
 
+    // A summed text cannot be compared: said, naming the file, instead of a made-up difference.
+    const TReportFile texts = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "x",
+        "sections": [{"provider": "DSPKlassen", "params": {"Jaar": {"value": "{Jaar}", "type": "integer"}},
+          "columns": [{"field": "CODE"}, {"field": "TEKST"}], "totals": {"sum": ["TEKST"]}}]})",
+                                              "tekst.arf");
+    try {
+        ReadReportData(texts, params, at, &broker_);
+        ADD_FAILURE() << "a summed text was compared";
+    } catch (const EReportError& error) {
+        EXPECT_TRUE(error.message().contains("tekst.arf") && error.message().contains("\"TEKST\""))
+            << error.message().toStdString();
+    }
+
     const QString pdf = dir_.filePath("vergelijking.pdf");
     WriteReportPdf(TReportDocument(file, compared, file.page.ToLayout()), pdf);
     const QString text = PagesOf(pdf).join('\n');
