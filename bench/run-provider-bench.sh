@@ -15,6 +15,11 @@ sqlite_file=build/bench-data/osp-1m.db
 if [ ! -f "$sqlite_file" ]; then
   build/bin/vorn-demo --database "$sqlite_file" --first-year 2024 --enrolments 1000000
 fi
+# The same centre over five school years, for the trend over five.
+five_years=build/bench-data/osp-1m-5j.db
+if [ ! -f "$five_years" ]; then
+  build/bin/vorn-demo --database "$five_years" --first-year 2022 --school-years 5 --enrolments 1000000
+fi
 
 pgdir=$(mktemp -d /tmp/vorn-pg.XXXXXX)
 trap './scripts/pg-test-server.sh stop "$pgdir"' EXIT
@@ -25,6 +30,7 @@ build/bin/bench_participants "$sqlite_file" "$pg"
 # The comparison with the same period a school year earlier (a million enrolments each), against
 # one period's fetch in the same run.
 build/bin/bench_participants --compare --from 2025-09-01 --to 2026-06-30 "$sqlite_file"
-# The trend over the three school years the database holds, against one period's fetch.
+# The trend over the three and the five school years the databases hold, against one period's fetch.
 build/bin/bench_participants --trend 3 --from 2026-09-01 --to 2027-06-30 "$sqlite_file"
+build/bin/bench_participants --trend 5 --from 2026-09-01 --to 2027-06-30 "$five_years"
 build/bin/bench_print "$sqlite_file" "$pg"

@@ -167,7 +167,8 @@ int run(QCoreApplication& app) {
     const QCommandLineOption seed("seed", "Startwaarde van het toeval (zelfde waarde, zelfde gegevens).", "n",
                                   "2024");
     const QCommandLineOption firstYear(
-        "first-year", "Eerste van de drie schooljaren (standaard twee jaar voor het huidige).", "jaar");
+        "first-year", "Eerste schooljaar (standaard zo dat het laatste het huidige is).", "jaar");
+    const QCommandLineOption years("school-years", "Aantal schooljaren, 3 tot 10 (standaard 3).", "n", "3");
     const QCommandLineOption enrolments(
         "enrolments", "Inschrijvingen per schooljaar in het grootste centrum volwassenenonderwijs.", "n",
         "3000");
@@ -178,7 +179,7 @@ int run(QCoreApplication& app) {
         "staff", "Personeelsleden van de eerste instelling (standaard het toeval: 45 tot 70).", "n");
     const QCommandLineOption replace("replace", "Vervang een bestaande databank.");
     const QCommandLineOption ifAbsent("if-absent", "Doe niets als de databank al bestaat.");
-    parser.addOptions({database, seed, firstYear, enrolments, pupils, staff, replace, ifAbsent});
+    parser.addOptions({database, seed, firstYear, years, enrolments, pupils, staff, replace, ifAbsent});
     QTextStream out(stdout);
     if (!parser.parse(app.arguments()))
         RaiseClientError("%s; vorn-demo --help toont de opties", parser.errorText());
@@ -201,7 +202,8 @@ int run(QCoreApplication& app) {
         RaiseClientError("--enrolments verwacht een getal, niet '%s'", parser.value(enrolments));
     options.largestSchoolPupils = countOption(parser, pupils, 0, 200000);
     options.largestStaff = countOption(parser, staff, 0, 200000);
-    options.firstSchoolYear = GetSchooljaarFrom(Today()) - 2;
+    options.schoolYears = countOption(parser, years, 3, 10).value_or(3);
+    options.firstSchoolYear = GetSchooljaarFrom(Today()) - (options.schoolYears - 1);
     if (parser.isSet(firstYear)) {
         options.firstSchoolYear = parser.value(firstYear).toInt(&ok);
         if (!ok || options.firstSchoolYear < 1990 || options.firstSchoolYear > 2100)
@@ -239,7 +241,7 @@ int run(QCoreApplication& app) {
                .arg(summary.ospEnrolments)
                .arg(summary.vwoEnrolments)
                .arg(options.firstSchoolYear)
-               .arg(options.firstSchoolYear + 2);
+               .arg(options.firstSchoolYear + options.schoolYears - 1);
     return wroteWholly(out) ? 0 : 1;
 }
 

@@ -244,7 +244,7 @@ private:
     int year(int index) const { return options_.firstSchoolYear + index; }
     QDate yearStart(int index) const { return QDate(year(index), 9, 1); }
     QDate yearEnd(int index) const { return QDate(year(index) + 1, 6, 30); }
-    bool lastYear(int index) const { return index == 2; }
+    bool lastYear(int index) const { return index == options_.schoolYears - 1; }
 
     int newPerson(bool male, int birthYear) {
         const int id = ++lastPerson_;
@@ -281,7 +281,7 @@ private:
 
     void schoolYears() {
         TableWriter years(c_, "SCHOOLJAAR", {"SJ_ID", "SJ_CODE", "SJ_OMSCHRIJVING", "SJ_BEGIN", "SJ_EINDE"});
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < options_.schoolYears; ++i)
             years.add({I(i + 1), I(year(i)), S(QStringLiteral("%1-%2").arg(year(i)).arg(year(i) + 1)),
                        D(yearStart(i)), D(QDate(year(i) + 1, 8, 31))});
         years.flush();
@@ -368,7 +368,7 @@ private:
                 admGroup(groups, leerjaar, direction);
         groups.flush();
         std::vector<std::vector<Pupil>> pupils(Offered.size());
-        for (int y = 0; y < 3; ++y) {
+        for (int y = 0; y < options_.schoolYears; ++y) {
             TableWriter packages(
                 c_, "VAKKENPAKKET",
                 {"VK_ID", "VK_INSTELLING_FK", "VK_SCHOOLJAAR_FK", "VK_CODE", "VK_OMSCHRIJVING"});
@@ -524,7 +524,7 @@ private:
                      S(male ? "M" : "V")});
                 const int firstYear = random_.chance(80) ? 0 : random_.between(1, 2);
                 const int post = member == 0 ? 1 : (random_.chance(80) ? 6 : (random_.chance(60) ? 7 : 10));
-                for (int y = firstYear; y < 3; ++y) {
+                for (int y = firstYear; y < options_.schoolYears; ++y) {
                     const int assignments = post == 6 || post == 7 ? random_.between(1, 3) : 1;
                     for (int a = 0; a < assignments; ++a) {
                         const double hours = random_.between(4, 44) / 2.0;
@@ -616,7 +616,7 @@ private:
         for (int p = 0; p < personPool; ++p)
             participants.push_back(newPerson(random_.chance(45), random_.between(1950, 2006)));
         persons_.flush();
-        for (int y = 0; y < 3; ++y) {
+        for (int y = 0; y < options_.schoolYears; ++y) {
             TableWriter classes(c_, "KLAS",
                                 {"KL_ID", "KL_INSTELLING_FK", "KL_SCHOOL_FK", "KL_CODE", "KL_OMSCHRIJVING",
                                  "KL_TRAJECT_FK", "KL_VESTIGINGSPLAATS_FK", "KL_MATRIXLESPLAATS",
@@ -765,7 +765,7 @@ private:
         for (int p = 0; p < personPool; ++p)
             participants.push_back(newPerson(random_.chance(40), random_.between(1945, 2006)));
         persons_.flush();
-        for (int y = 0; y < 3; ++y) {
+        for (int y = 0; y < options_.schoolYears; ++y) {
             TableWriter classes(c_, "VWOKLAS",
                                 {"VWK_ID", "VWK_INSTELLING_FK", "VWK_SCHOOL_FK", "VWK_CODE",
                                  "VWK_OMSCHRIJVING", "VWK_VESTIGINGSPLAATS_FK", "VWK_BEGINDATUM",
@@ -825,7 +825,7 @@ private:
     void referencePeriods() {
         TableWriter periods(c_, "REFERTEPERIODE", {"OR_ID", "OR_OMSCHRIJVING", "OR_VAN", "OR_TOT"});
         int id = 0;
-        for (int y = 0; y < 3; ++y) {
+        for (int y = 0; y < options_.schoolYears; ++y) {
             const QString label = QStringLiteral("%1-%2").arg(year(y)).arg(year(y) + 1);
             periods.add({I(++id), S("Schooljaar " + label), D(yearStart(y)), D(QDate(year(y) + 1, 8, 31))});
             periods.add({I(++id), S("1e semester " + label), D(yearStart(y)), D(QDate(year(y) + 1, 1, 31))});
@@ -1084,6 +1084,8 @@ private:
 DemoSummary GenerateDemoData(server::Connection& connection, const DemoOptions& options) {
     if (options.adultEnrolments < 0 || options.adultEnrolments > 2'000'000)
         RaiseDatabaseError(QStringLiteral("Het aantal inschrijvingen moet tussen 0 en 2000000 liggen"));
+    if (options.schoolYears < 3 || options.schoolYears > 10)
+        RaiseDatabaseError(QStringLiteral("Het aantal schooljaren moet tussen 3 en 10 liggen"));
     // Joins a transaction the caller has open, so that a whole replacement can be one.
     const bool own = !connection.inTransaction();
     if (own)

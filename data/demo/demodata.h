@@ -10,7 +10,7 @@ namespace vorn::demo {
 struct DemoOptions {
     /// The same seed and first school year give the same data, row for row.
     std::uint64_t seed = 2024;
-    /// The first of the three school years; the last one is usually the current one.
+    /// The first of the school years; the last one is usually the current one.
     int firstSchoolYear = 2024;
     /// Enrolment rows per school year of the largest adult-education centre; the other centres get
     /// half as many. Large values (up to 2,000,000) make databases for benchmarks.
@@ -22,6 +22,8 @@ struct DemoOptions {
     std::optional<int> largestStaff = std::nullopt;
     /// Rows sent to the database at once; a small number tests the order in which tables are sent.
     int batchRows = 20000;
+    /// How many school years (3 to 10); more make databases for trends over many years.
+    int schoolYears = 3;
 };
 
 struct DemoSummary {

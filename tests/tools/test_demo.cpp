@@ -134,6 +134,37 @@ TEST(DemoData, AGrownSchoolHasItsPupilsAndStaff) {
               400U);
 }
 
+TEST(DemoData, MoreSchoolYearsEachHaveTheirPupilsStaffAndParticipants) {
+    QTemporaryDir dir;
+    demo::DemoOptions longer{2024, FirstYear, 300};
+    longer.schoolYears = 5;
+    auto connection = server::OpenSqlite(dir.filePath("longer.db"), true);
+    server::CreateSchema(*connection);
+    demo::GenerateDemoData(*connection, longer);
+    server::SqlBroker broker(*connection);
+    const auto count = [&](const QString& sql) {
+        return static_cast<int>(broker.open("DSPReports", {}, sql).rowCount());
+    };
+    EXPECT_EQ(count("SELECT SJ_ID FROM SCHOOLJAAR"), 5);
+    for (int year = FirstYear; year < FirstYear + 5; ++year) {
+        const QString start = QStringLiteral("'%1-10-01'").arg(year);
+        EXPECT_GT(count("SELECT LB_ID FROM LOOPBAAN WHERE LB_BEGINDATUM <= " + start +
+                        " AND (LB_EINDDATUM IS NULL OR LB_EINDDATUM >= " + start + ")"),
+                  100)
+            << year;
+        EXPECT_GT(count(QStringLiteral("SELECT KL_ID FROM KLAS WHERE KL_SCHOOLJAAR_FK = %1")
+                            .arg(year - FirstYear + 1)),
+                  10)
+            << year;
+    }
+    EXPECT_EQ(count("SELECT KL_ID FROM KLAS WHERE KL_SCHOOLJAAR_FK > 5"), 0);
+    demo::DemoOptions tooMany = longer;
+    tooMany.schoolYears = 11;
+    auto other = server::OpenSqlite(dir.filePath("other.db"), true);
+    server::CreateSchema(*other);
+    EXPECT_THROW(demo::GenerateDemoData(*other, tooMany), EVornError);
+}
+
 TEST(DemoData, RowsReachTheDatabaseAfterTheRowsTheyReferToWhateverTheBatchSize) {
     // Small batches send a table's rows while the rows they refer to may still be buffered: the
     // order that large centres meet at 20,000 rows shows here with a few hundred.
