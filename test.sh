@@ -8,6 +8,8 @@ jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON
 cmake --build build -j "$jobs"
+echo "== clang-tidy on the C++ files changed in the working tree and the last commit"
+time ./scripts/tidy.sh
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_WERROR=ON
 cmake --build build-asan -j "$jobs"
 

@@ -662,8 +662,8 @@ private:
                     left = random_.between(1, 5);
                 }
                 const OspClass& klas = random_.pick(yearClasses);
-                const auto& [unit, group] =
-                    ospUnits_[static_cast<std::size_t>(klas.course * 3 + random_.below(3))];
+                const auto& [unit, group] = ospUnits_[static_cast<std::size_t>(klas.course) * 3 +
+                                                      static_cast<std::size_t>(random_.below(3))];
                 const int finance = random_.chance(85) ? 1 : (random_.chance(65) ? 2 : 3);
                 const int exemption =
                     random_.chance(70) ? 0
@@ -721,7 +721,7 @@ private:
             {"VOO_ID", "VOO_OPLEIDING_FK", "VOO_CODE", "VOO_OMSCHRIJVING", "VOO_GELDIGVAN", "VOO_GELDIGTOT"});
         trainingVariants.SendsAfter(trainings);
         for (int t = 1; t <= 8; ++t) {
-            const QString name = subjects[static_cast<std::size_t>(t - 1)];
+            const QString& name = subjects[static_cast<std::size_t>(t - 1)];
             trainings.add({I(t), I(5000 + t * 10), S(QStringLiteral("Opleiding %1").arg(name)),
                            D(QDate(2015, 9, 1)), t == 8 ? D(QDate(year(0), 8, 31)) : N()});
             for (int v = 0; v < 2; ++v)

@@ -69,7 +69,7 @@ public:
 
     QStringList texts(const QJsonObject& object, const QString& key, const QString& where) const {
         QStringList result;
-        for (const QJsonValue& value : array(object, key, where)) {
+        for (const auto& value : array(object, key, where)) {
             if (!value.isString())
                 fail(QStringLiteral("%1: \"%2\" mag alleen teksten bevatten").arg(where, key));
             result << value.toString();
@@ -340,7 +340,7 @@ QString FindReportFile(const QString& fileName) {
         throw EReportError(QStringLiteral("Ongeldige naam van een rapportbestand: \"%1\"").arg(fileName));
     const QStringList folders = ReportFolders();
     for (const QString& folder : folders) {
-        const QString path = QDir(folder).filePath(fileName);
+        QString path = QDir(folder).filePath(fileName);
         if (QFileInfo(path).isFile())
             return path;
     }

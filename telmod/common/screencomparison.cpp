@@ -446,7 +446,7 @@ QString barLabel(const TVornClientDataSet& rows, const TComparedPage& page, int 
         const TField* field = rows.FindField(name);
         if (field == nullptr)
             continue;
-        const QString text = CellText(field->Def(), rows.cellAtPosition(*field, position)).trimmed();
+        QString text = CellText(field->Def(), rows.cellAtPosition(*field, position)).trimmed();
         if (!page.joinLabels && !text.isEmpty())
             return text;
         parts << text;
@@ -611,7 +611,7 @@ QString TScreenComparison::TotalsLine(const QString& current) const {
             text += QStringLiteral("    ");
         text += QStringLiteral("%1: %2").arg(label).arg(value);
         const auto other = std::find_if(others.begin(), others.end(),
-                                        [&label](const auto& pair) { return pair.first == label; });
+                                        [&name = label](const auto& pair) { return pair.first == name; });
         if (other == others.end())
             continue;
         const qint64 difference = value - other->second;

@@ -48,7 +48,7 @@ QByteArray Digest(server::Connection& connection, const QStringList& tables) {
 }
 
 int RowCount(server::SqlBroker& broker, const QString& provider,
-             std::vector<std::pair<QString, QVariant>> params) {
+             const std::vector<std::pair<QString, QVariant>>& params) {
     TVornClientDataSet dataSet(provider, &broker);
     dataSet.SetProviderName(provider);
     for (const auto& [name, value] : params) {
