@@ -59,7 +59,7 @@ QString pupilCount(const QString& select, const QString& joins, const QString& e
 const QString PupilCountColumn = QStringLiteral("COUNT(DISTINCT lb.LB_LEERLING_FK) AS THECOUNT");
 
 std::vector<ProviderDef> pupilProviders() {
-    const std::vector<ParamSpec> dateAndInstitution{{"WerkDatum", DateTime}, {"IS_ID", Int}};
+    const std::vector<ParamDefinition> dateAndInstitution{{"WerkDatum", DateTime}, {"IS_ID", Int}};
     std::vector<ProviderDef> list;
     list.push_back({"DSPStatLLPerKlas",
                     ProviderDef::Kind::Query,
@@ -143,7 +143,7 @@ std::vector<ProviderDef> pupilProviders() {
 }
 
 std::vector<ProviderDef> staffProviders() {
-    const std::vector<ParamSpec> institutionAndDate{{"IS_ID", Int}, {"WerkDatum", DateTime}};
+    const std::vector<ParamDefinition> institutionAndDate{{"IS_ID", Int}, {"WerkDatum", DateTime}};
     const QString hoursFrom =
         QStringLiteral("FROM OPDRACHT op JOIN OFFICIEELVAK ov ON ov.OV_ID = op.OP_OFFICIEELVAK_FK "
                        "WHERE op.OP_INSTELLING_FK = :IS_ID AND op.OP_AMBT IN (6, 7) AND ") +
@@ -201,7 +201,8 @@ std::vector<ProviderDef> staffProviders() {
 }
 
 std::vector<ProviderDef> ospProviders() {
-    const std::vector<ParamSpec> period{{"IS_ID", Int}, {"EindDatum", DateTime}, {"BeginDatum", DateTime}};
+    const std::vector<ParamDefinition> period{
+        {"IS_ID", Int}, {"EindDatum", DateTime}, {"BeginDatum", DateTime}};
     std::vector<ProviderDef> list;
     list.push_back(
         {"DSPOSPCursistStats",

@@ -9,7 +9,7 @@
 
 namespace vorn::server {
 
-struct ParamSpec {
+struct ParamDefinition {
     QString name;
     TFieldType type;
 };
@@ -24,7 +24,7 @@ struct ProviderDef {
     };
     QString name;
     Kind kind = Kind::Query;
-    std::vector<ParamSpec> params;
+    std::vector<ParamDefinition> params;
     std::vector<FieldDef> fields;
     QString sql;
     QString sqliteSql; // when SQLite needs other words for the same answer

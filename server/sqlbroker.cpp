@@ -65,18 +65,18 @@ const ProviderDef& SqlBroker::provider(const QString& name) const {
 
 TParams SqlBroker::NormalizedParams(const ProviderDef& provider, const TParams& params) {
     TParams normalized;
-    for (const ParamSpec& spec : provider.params) {
-        if (normalized.FindParam(spec.name) != nullptr)
+    for (const ParamDefinition& parameter : provider.params) {
+        if (normalized.FindParam(parameter.name) != nullptr)
             continue;
-        const TParam* given = params.FindParam(spec.name);
+        const TParam* given = params.FindParam(parameter.name);
         if (given == nullptr)
             RaiseDatabaseError(QStringLiteral("Provider \"%s\" verwacht de parameter %s"),
-                               {provider.name, spec.name});
-        TParam& param = normalized.CreateParam(spec.type, spec.name);
+                               {provider.name, parameter.name});
+        TParam& param = normalized.CreateParam(parameter.type, parameter.name);
         if (given->IsNull() ||
             (given->DataType() == TFieldType::WideString && given->AsString().trimmed().isEmpty()))
             continue;
-        switch (spec.type) {
+        switch (parameter.type) {
         case TFieldType::Smallint:
         case TFieldType::Integer:
         case TFieldType::Largeint:

@@ -51,8 +51,8 @@ QString typeName(TFieldType type) {
 void listProviders(QTextStream& out) {
     for (const server::ProviderDef& def : server::Providers()) {
         QStringList params;
-        for (const server::ParamSpec& spec : def.params)
-            params << QStringLiteral("%1 (%2)").arg(spec.name, typeName(spec.type));
+        for (const server::ParamDefinition& parameter : def.params)
+            params << QStringLiteral("%1 (%2)").arg(parameter.name, typeName(parameter.type));
         if (def.kind == server::ProviderDef::Kind::CommandText)
             params << QStringLiteral("de parameters van de opdracht (--sql)");
         out << def.name << '\t' << (params.isEmpty() ? QStringLiteral("-") : params.join(", ")) << '\t'
@@ -91,8 +91,8 @@ QStringList assignParameters(TVornClientDataSet& dataSet, const server::Provider
         TParam* param = dataSet.Params().FindParam(name);
         if (param == nullptr && def != nullptr) {
             QStringList known;
-            for (const server::ParamSpec& spec : def->params)
-                known << spec.name;
+            for (const server::ParamDefinition& parameter : def->params)
+                known << parameter.name;
             RaiseClientError("Provider \"%s\" kent geen parameter %s (verwacht: %s)", def->name, name,
                              known.isEmpty() ? QStringLiteral("geen") : known.join(", "));
         }
@@ -205,9 +205,9 @@ int run(const QStringList& arguments) {
     dataSet.SetProviderName(def->name);
     if (!sql.isEmpty())
         dataSet.SetCommandText(sql);
-    for (const server::ParamSpec& spec : def->params)
-        if (dataSet.Params().FindParam(spec.name) == nullptr)
-            dataSet.Params().CreateParam(spec.type, spec.name);
+    for (const server::ParamDefinition& parameter : def->params)
+        if (dataSet.Params().FindParam(parameter.name) == nullptr)
+            dataSet.Params().CreateParam(parameter.type, parameter.name);
     const QStringList given = assignParameters(dataSet, sql.isEmpty() ? def : nullptr, rest);
     // Every parameter of a statement must be named too; an empty value leaves it empty on purpose.
     for (int i = 0; i < dataSet.Params().Count(); ++i) {
@@ -216,10 +216,10 @@ int run(const QStringList& arguments) {
             RaiseClientError("De opdracht verwacht de parameter %s (geef %s= voor een lege waarde)", name,
                              name);
     }
-    for (const server::ParamSpec& spec : def->params)
-        if (!given.contains(spec.name, Qt::CaseInsensitive))
+    for (const server::ParamDefinition& parameter : def->params)
+        if (!given.contains(parameter.name, Qt::CaseInsensitive))
             RaiseClientError("Provider \"%s\" verwacht de parameter %s (geef %s= voor een lege waarde)",
-                             def->name, spec.name, spec.name);
+                             def->name, parameter.name, parameter.name);
     if (sql.isEmpty())
         writeStreamed(
             [&](const server::Connection::RowBatches& batch) {

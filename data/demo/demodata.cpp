@@ -123,7 +123,7 @@ const std::vector<Municipality> Municipalities{
     {"8400", "Oostende"},     {"9200", "Dendermonde"}, {"3300", "Tienen"},    {"8900", "Ieper"},
     {"2500", "Lier"},         {"1800", "Vilvoorde"},   {"2440", "Geel"},      {"9160", "Lokeren"}};
 
-struct InstitutionSpec {
+struct DemoInstitution {
     const char* code;
     const char* name;
     const char* number;
@@ -131,7 +131,7 @@ struct InstitutionSpec {
     int municipality; // index into Municipalities
     int governingBody;
 };
-const std::vector<InstitutionSpec> Institutions{
+const std::vector<DemoInstitution> Institutions{
     {"SJCAA", "Sint-Jozefscollege Aalst", "035667", "SO", 0, 200},
     {"KAGNT", "Koninklijk Atheneum Gent", "030312", "SO", 1, 100},
     {"SLILE", "Sint-Lutgardisinstituut Leuven", "046789", "SO", 2, 200},
@@ -269,11 +269,12 @@ private:
             c_, "INSTELLING",
             {"IS_ID", "IS_CODE", "IS_NAAMGEBRUIKER", "IS_SCHOOL_FK", "IS_FLAGS", "IS_REGIME"});
         for (std::size_t i = 0; i < Institutions.size(); ++i) {
-            const InstitutionSpec& spec = Institutions[i];
+            const DemoInstitution& institution = Institutions[i];
             const int id = static_cast<int>(i) + 1;
-            schools.add({I(id), S(spec.number), S(spec.name), S(spec.regime), I(spec.governingBody),
-                         I(spec.municipality + 1)});
-            institutions.add({I(id), S(spec.code), S(spec.name), I(id), I(0), S(spec.regime)});
+            schools.add({I(id), S(institution.number), S(institution.name), S(institution.regime),
+                         I(institution.governingBody), I(institution.municipality + 1)});
+            institutions.add(
+                {I(id), S(institution.code), S(institution.name), I(id), I(0), S(institution.regime)});
         }
         schools.flush();
         institutions.flush();

@@ -15,11 +15,11 @@ QString FormatMessage(const QString& format, const QVariantList& arguments) {
             result += c;
             continue;
         }
-        const QChar spec = format[i + 1];
-        if (spec == u'%') {
+        const QChar conversion = format[i + 1];
+        if (conversion == u'%') {
             result += u'%';
             ++i;
-        } else if (spec == u's' || spec == u'd') {
+        } else if (conversion == u's' || conversion == u'd') {
             if (next < arguments.size())
                 result += arguments[next].toString();
             ++next;

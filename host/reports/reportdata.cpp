@@ -25,21 +25,22 @@ QDate ParseDateText(const QString& text) {
     return date;
 }
 
-void SetParam(TVornClientDataSet& dataSet, const TReportParam& spec, const QString& value,
+void SetParam(TVornClientDataSet& dataSet, const TReportParam& definition, const QString& value,
               const TReportFile& file) {
-    TParam& param = dataSet.Params().CreateParam(spec.type, spec.name);
+    TParam& param = dataSet.Params().CreateParam(definition.type, definition.name);
     if (value.trimmed().isEmpty())
         return; // null
-    if (spec.type == TFieldType::Integer) {
+    if (definition.type == TFieldType::Integer) {
         bool ok = false;
         const qint64 number = value.trimmed().toLongLong(&ok);
         if (!ok)
-            Fail(file, QStringLiteral("parameter %1: \"%2\" is geen geheel getal").arg(spec.name, value));
+            Fail(file,
+                 QStringLiteral("parameter %1: \"%2\" is geen geheel getal").arg(definition.name, value));
         param.SetAsInteger(number);
-    } else if (spec.type == TFieldType::DateTime) {
+    } else if (definition.type == TFieldType::DateTime) {
         const QDate date = ParseDateText(value.trimmed());
         if (!date.isValid())
-            Fail(file, QStringLiteral("parameter %1: \"%2\" is geen datum").arg(spec.name, value));
+            Fail(file, QStringLiteral("parameter %1: \"%2\" is geen datum").arg(definition.name, value));
         param.SetAsDateTime(DateToDateTime(date));
     } else {
         param.SetAsString(value);

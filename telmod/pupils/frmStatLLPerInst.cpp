@@ -167,22 +167,22 @@ const TFormClass& TStatLLPerInstellingForm::Class() {
 
 void TStatLLPerInstellingForm::buildDatasets() {
     for (int i = 0; i < Breakdowns; ++i) {
-        const Breakdown& spec = telmod::Breakdowns()[static_cast<std::size_t>(i)];
-        auto dataSet = std::make_unique<TVornClientDataSet>(QString::fromLatin1(spec.dataSet));
-        dataSet->SetProviderName(QString::fromLatin1(spec.provider));
+        const Breakdown& breakdown = telmod::Breakdowns()[static_cast<std::size_t>(i)];
+        auto dataSet = std::make_unique<TVornClientDataSet>(QString::fromLatin1(breakdown.dataSet));
+        dataSet->SetProviderName(QString::fromLatin1(breakdown.provider));
         dataSet->AutoOpen = false;
         dataSet->BrowserDataset = true;
         dataSet->MaxErrors = 0;
-        dataSet->SortFields = QString::fromLatin1(spec.sortFields);
+        dataSet->SortFields = QString::fromLatin1(breakdown.sortFields);
         dataSet->SortDescFields = dataSet->SortFields;
-        for (const char* param : spec.params)
+        for (const char* param : breakdown.params)
             dataSet->Params().CreateParam(
                 QString(param) == "WerkDatum" ? TFieldType::DateTime : TFieldType::Integer, param);
-        for (const FieldDef& field : spec.fields)
+        for (const FieldDef& field : breakdown.fields)
             dataSet->AddField(field);
         RegisterDataSet(dataSet.get());
         ResultSources[static_cast<std::size_t>(i)] = new TVornDatasource(this);
-        ResultSources[static_cast<std::size_t>(i)]->setObjectName(QString::fromLatin1(spec.dataSource));
+        ResultSources[static_cast<std::size_t>(i)]->setObjectName(QString::fromLatin1(breakdown.dataSource));
         ResultSources[static_cast<std::size_t>(i)]->SetDataSet(dataSet.get());
         Results[static_cast<std::size_t>(i)] = std::move(dataSet);
     }
@@ -191,10 +191,10 @@ void TStatLLPerInstellingForm::buildDatasets() {
 void TStatLLPerInstellingForm::buildViews() {
     std::vector<BreakdownPages> pages;
     for (int i = 0; i < Breakdowns; ++i) {
-        const Breakdown& spec = telmod::Breakdowns()[static_cast<std::size_t>(i)];
-        pages.push_back({QString::fromUtf8(spec.gridTab), ResultSources[static_cast<std::size_t>(i)],
-                         spec.columns, QString::fromUtf8(spec.chartTab), QString::fromUtf8(spec.chartCaption),
-                         DesignedChartHeight});
+        const Breakdown& breakdown = telmod::Breakdowns()[static_cast<std::size_t>(i)];
+        pages.push_back({QString::fromUtf8(breakdown.gridTab), ResultSources[static_cast<std::size_t>(i)],
+                         breakdown.columns, QString::fromUtf8(breakdown.chartTab),
+                         QString::fromUtf8(breakdown.chartCaption), DesignedChartHeight});
     }
     const BreakdownViews views = BuildBreakdownViews(pages);
     PCGrids = views.PCGrids;
@@ -223,14 +223,14 @@ void TStatLLPerInstellingForm::AFetchExecute(QObject*) {
 std::vector<TComparedPage> TStatLLPerInstellingForm::ComparedPages(TDateTime other) const {
     std::vector<TComparedPage> pages;
     for (std::size_t i = 0; i < Breakdowns; ++i) {
-        const Breakdown& spec = telmod::Breakdowns()[i];
+        const Breakdown& breakdown = telmod::Breakdowns()[i];
         TComparedPage page;
         page.grid = Grids[i];
         page.table = FDatasets[i];
         page.chart = FBarCharts[i];
         // A breakdown is matched on what its bars are labelled with: the codes.
-        page.layout.matchFields = SplitFieldList(QString::fromLatin1(spec.labelFields));
-        for (const FieldDef& field : spec.fields) {
+        page.layout.matchFields = SplitFieldList(QString::fromLatin1(breakdown.labelFields));
+        for (const FieldDef& field : breakdown.fields) {
             if (field.name == QLatin1String("THECOUNT"))
                 continue;
             page.layout.labelFields << field.name;
@@ -241,7 +241,7 @@ std::vector<TComparedPage> TStatLLPerInstellingForm::ComparedPages(TDateTime oth
         }
         page.layout.figureFields = {QStringLiteral("THECOUNT")};
         page.layout.matchable =
-            QLatin1String(spec.dataSet) != QLatin1String("CDSPerKlas") || SameSchoolYear(other);
+            QLatin1String(breakdown.dataSet) != QLatin1String("CDSPerKlas") || SameSchoolYear(other);
         page.barLabelFields = page.layout.matchFields;
         page.joinLabels = true;
         pages.push_back(page);

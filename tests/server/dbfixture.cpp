@@ -107,9 +107,9 @@ QStringList TableRows(const Table& table) {
 }
 
 void FillParams(const server::ProviderDef& def, const Request& request, TParams& params) {
-    for (const server::ParamSpec& spec : def.params) {
-        TParam& param = params.CreateParam(spec.type, spec.name);
-        const QString name = spec.name.toLower();
+    for (const server::ParamDefinition& parameter : def.params) {
+        TParam& param = params.CreateParam(parameter.type, parameter.name);
+        const QString name = parameter.name.toLower();
         if (name == u"is_id")
             param.SetAsInteger(request.institution);
         else if (name == u"sc_id")

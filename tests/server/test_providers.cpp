@@ -124,8 +124,8 @@ TEST_P(ProviderTest, EveryProviderAnswersItsFieldsWithTheirTypes) {
         if (def.kind == server::ProviderDef::Kind::CommandText)
             continue;
         TParams params;
-        for (const server::ParamSpec& spec : def.params)
-            params.CreateParam(spec.type, spec.name);
+        for (const server::ParamDefinition& parameter : def.params)
+            params.CreateParam(parameter.type, parameter.name);
         const Table table = broker_->open(def.name, params, {});
         ASSERT_EQ(table.fields.size(), def.fields.size()) << def.name.toStdString();
         for (std::size_t i = 0; i < def.fields.size(); ++i) {
