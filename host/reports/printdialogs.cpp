@@ -1,11 +1,11 @@
 #include "printdialogs.h"
 
 #include "reportlayout.h"
+#include "reportpreview.h"
 
 #include "host/forms/hostservices.h"
 
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <memory>
 
@@ -59,21 +59,10 @@ bool TPrinterReportOutput::print(const TReportFile& file, const TReportData& dat
 }
 
 bool TPrinterReportOutput::preview(const TReportFile& file, const TReportData& data) {
-    QPrinter printer(QPrinter::HighResolution);
-    SetUpPrinter(printer, file, data, settings_);
-    DocumentCache documents(file, data);
-    QPrintPreviewDialog dialog(&printer, parent_);
-    dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(data.title));
-    dialog.resize(900, 700);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        RunGuarded([&] {
-            const bool range = target->printRange() == QPrinter::PageRange;
-            PaintReport(documents.For(target->pageLayout()), *target, range ? target->fromPage() : 0,
-                        range ? target->toPage() : 0);
-        });
-    });
+    // Pages are drawn as they are shown: the first page of any report is there at once.
+    TReportPreview dialog(file, data, settings_, parent_);
     dialog.exec();
-    RememberPageLayout(settings_, file, printer.pageLayout());
+    RememberPageLayout(settings_, file, dialog.Document().PageLayout());
     return true;
 }
 

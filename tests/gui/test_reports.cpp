@@ -1,6 +1,7 @@
 // The report engine: report files read or refused with a message naming the file, placeholders,
 // number formats, and the laid-out PDF read back as text (pdftotext): header on every page, rows
 // never split, every row and bar exactly once, totals, footers.
+#include "screenfixture.h"
 #include "tests/data/fixtures.h"
 
 #include "host/data/inifile.h"
@@ -8,13 +9,15 @@
 #include "host/forms/vornform.h"
 #include "host/reports/printdialogs.h"
 #include "host/reports/reportlayout.h"
+#include "host/reports/reportpreview.h"
 #include "telmod/participants/frmStatCursPerInst.h"
 #include "telmod/participants/frmStatVWOCursPerInst.h"
 #include "telmod/pupils/frmStatLLPerInst.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
-#include <QPrintPreviewDialog>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -486,6 +489,61 @@ TEST_F(LayoutTest, AComparedReportSetsEachRowBesideWhatTheOtherYearsOwnReportPri
         << text.toStdString();
 }
 
+/// Whether a rectangle of an image holds anything but white paper.
+bool Inked(const QImage& image, const QRect& area) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                return true;
+    return false;
+}
+
+TEST_F(LayoutTest, ThePreviewDrawsOnlyThePagesShownAndTurnsThemByKey) {
+    const TReportFile file = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "Lang",
+        "page": {"size": "A5", "margins": {"left": 20, "top": 20, "right": 20, "bottom": 20}},
+        "sections": [{"provider": "DSPRegels", "columns": [{"field": "CODE"}, {"field": "TEKST", "overflow": "wrap"}]}]})",
+                                             "lang.arf");
+    const TReportData data = ReadReportData(file, {}, QDateTime::currentDateTime(), &broker_);
+    TReportPreview preview(file, data, nullptr);
+    preview.show();
+    vorn::testing::Idle();
+    const int pages = TReportDocument(file, data, file.page.ToLayout()).PageCount();
+    ASSERT_GT(pages, 20);
+    EXPECT_EQ(preview.PageCount(), pages);
+    EXPECT_LE(preview.DrawnPages(), 3) << "opening draws the first page, not all " << pages;
+
+    const auto press = [&](Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&preview, &event);
+    };
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(preview.CurrentPage(), 1);
+    press(Qt::Key_End);
+    EXPECT_EQ(preview.CurrentPage(), pages - 1);
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(preview.CurrentPage(), pages - 1) << "past the last page stays there";
+    press(Qt::Key_Home);
+    EXPECT_EQ(preview.CurrentPage(), 0);
+    EXPECT_LE(preview.DrawnPages(), 8);
+
+    // At 100 % the paper is as wide as on the screen, the margins white, the page inked inside them.
+    preview.Zoom()->setCurrentIndex(preview.Zoom()->findText("100 %"));
+    const QImage& image = preview.ShownImage();
+    EXPECT_NEAR(image.width(), 148 / 25.4 * 96, 1.0);
+    const int margin = static_cast<int>(20 / 25.4 * 96);
+    EXPECT_FALSE(Inked(image, QRect(0, 0, margin - 2, image.height())));
+    EXPECT_TRUE(Inked(image, QRect(margin, margin, image.width() - 2 * margin, image.height() - 2 * margin)));
+    EXPECT_NE(RenderReportPage(preview.Document(), 0, 48), RenderReportPage(preview.Document(), 1, 48));
+
+    // Another page set-up lays the report out again and keeps a page of it in view.
+    preview.ShowPage(pages - 1);
+    preview.SetPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait,
+                                      QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    EXPECT_LT(preview.PageCount(), pages);
+    EXPECT_GT(preview.CurrentPage(), 0);
+    EXPECT_LT(preview.CurrentPage(), preview.PageCount());
+}
+
 TEST_F(LayoutTest, ThePrintDialogCanBeCancelledAndThePreviewShowsThePages) {
     const TReportFile file = ParseReportFile(R"({"format": "vorn-report", "version": 1, "title": "Proef",
         "sections": [{"provider": "DSPRegels", "columns": [{"field": "CODE"}, {"field": "TEKST"}]}]})",
@@ -504,7 +562,7 @@ TEST_F(LayoutTest, ThePrintDialogCanBeCancelledAndThePreviewShowsThePages) {
     TVornIniFile settings(dir.filePath("vorn.ini"));
     TPrinterReportOutput preview(TPrinterReportOutput::Mode::Preview, nullptr, &settings);
     QTimer::singleShot(100, [] {
-        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* dialog = dynamic_cast<TReportPreview*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         EXPECT_TRUE(dialog->windowTitle().contains("Afdrukvoorbeeld"));
         dialog->close();
