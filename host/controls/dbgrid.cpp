@@ -10,11 +10,32 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <numeric>
+#include <optional>
 
 namespace vorn {
+
+namespace {
+
+/// The number a text reads as ("+12,5 %": 12.5, written the Dutch way as the program writes it); a
+/// text without one is above every number (a change from nothing, "nieuw"); an empty text has none.
+std::optional<double> NumberInText(QString text) {
+    text.remove(u'%');
+    text = text.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    if (text.startsWith(u'+'))
+        text.remove(0, 1);
+    bool ok = false;
+    const double value = QLocale(QLocale::Dutch, QLocale::Belgium).toDouble(text, &ok);
+    return ok ? value : std::numeric_limits<double>::infinity();
+}
+
+} // namespace
 
 TVornGridDBTableView::TVornGridDBTableView(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -89,11 +110,17 @@ void TVornGridDBTableView::sort(int column, Qt::SortOrder order) {
     std::vector<int> positions(static_cast<std::size_t>(rows));
     std::iota(positions.begin(), positions.end(), 0);
     const bool descending = order == Qt::DescendingOrder;
-    if (IsNumericField(field->DataType())) {
+    if (IsNumericField(field->DataType()) || field->Def().numericText) {
         std::vector<std::pair<bool, double>> keys; // (set, value): empty cells first
         keys.reserve(positions.size());
         for (const int position : positions) {
-            const QVariant value = field->ValueOf(ds->cellAtPosition(*field, position));
+            const Cell cell = ds->cellAtPosition(*field, position);
+            if (field->Def().numericText) {
+                const std::optional<double> value = NumberInText(field->DisplayTextOf(cell));
+                keys.emplace_back(value.has_value(), value.value_or(0));
+                continue;
+            }
+            const QVariant value = field->ValueOf(cell);
             keys.emplace_back(!value.isNull(), value.toDouble());
         }
         std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
@@ -170,7 +197,7 @@ QVariant TVornGridDBTableView::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(
-            (IsNumericField(field->DataType()) || field->Def().alignRight ? Qt::AlignRight : Qt::AlignLeft) |
+            (IsNumericField(field->DataType()) || field->Def().numericText ? Qt::AlignRight : Qt::AlignLeft) |
             Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};

@@ -212,7 +212,7 @@ Table CompareRows(const TVornClientDataSet& current, const TVornClientDataSet& o
                 figureDef(field.Def(), ComparedFieldName(name, part), ComparedCaption(caption, part)));
         FieldDef change = FieldDef::wideString(ComparedFieldName(name, TComparedPart::Change), 12);
         change.displayLabel = ComparedCaption(caption, TComparedPart::Change);
-        change.alignRight = true;
+        change.numericText = true;
         defs.push_back(change);
     }
     Table table(defs);

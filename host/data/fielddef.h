@@ -48,7 +48,9 @@ struct FieldDef {
     QString displayLabel;
     int displayWidth = 0; // 0: derived from the type
     bool visible = true;
-    bool alignRight = false; // a text that reads as a number (a change in percent): right-aligned
+    /// A text that reads as a number ("+12,5 %"): right-aligned, and sorted by its number, a text
+    /// without one ("nieuw", growth from nothing) above every number.
+    bool numericText = false;
     TProviderFlags providerFlags = pfInUpdate | pfInWhere;
     QString origin;
     // Lookup fields: the value of `lookupResultField` in the row of `lookupDataSet` whose

@@ -20,6 +20,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -311,6 +312,25 @@ TEST_P(ComparisonTest, TheChoiceAndTheHiddenFiguresAreRememberedAndHiddenGroupsL
     EXPECT_TRUE(view->data(view->index(0, change), Qt::TextAlignmentRole).value<Qt::Alignment>() &
                 Qt::AlignRight)
         << "a change in percent lines up with the numbers";
+    // Sorted by the number it says, growth from nothing ("nieuw") above every number, empty first.
+    view->sort(change, Qt::AscendingOrder);
+    std::optional<double> previous;
+    bool empty = true;
+    for (int row = 0; row < view->rowCount(); ++row) {
+        QString text = view->CellText(row, change);
+        if (text.isEmpty()) {
+            EXPECT_TRUE(empty) << "empty changes come first";
+            continue;
+        }
+        empty = false;
+        const double value = text == "nieuw"
+                                 ? std::numeric_limits<double>::infinity()
+                                 : QLocale(QLocale::Dutch).toDouble(text.remove(" %").remove('+'));
+        if (previous) {
+            EXPECT_LE(*previous, value) << text.toStdString();
+        }
+        previous = value;
+    }
 
     TVornIniFile settings(dir_.filePath("settings.ini"));
     form_->RaiseSaveSettings(settings);
