@@ -103,8 +103,12 @@ void TParticipantStatsForm::VornDBFormBeforePrint(QObject*, QString& description
         return;
     const BusyScope busy(QStringLiteral("Bewaren statistiek in tijdelijke tabel"));
     SavePrintStats(*list);
-    if (FComparedWith)
+    if (FComparedWith) {
+        // The print stops here on a failure, before the host's AfterPrint cleans up: the first
+        // job's rows must not stay behind.
+        const TOnFailure cleanFirst([this] { CleanJob(PrintJobKind(), FJobID, QVariant()); });
         SaveComparedPrintStats(*list);
+    }
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "tests/common/qtprint.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -29,7 +30,11 @@ public:
     void PopStatus() override {}
     void PushCursor(Qt::CursorShape) override {}
     void PopCursor() override {}
-    int GetJobID() override { return jobs_ == nullptr ? 1 : jobs_->newJobId(); }
+    int GetJobID() override {
+        if (onJobId)
+            onJobId();
+        return jobs_ == nullptr ? 1 : jobs_->newJobId();
+    }
     QString CleanJob(int kind, int job, const QVariant& extra) override {
         return jobs_ == nullptr ? QString() : jobs_->cleanJob(kind, job, extra);
     }
@@ -38,6 +43,7 @@ public:
         return server_.schoolYearId(number);
     }
     int lookups = 0;
+    std::function<void()> onJobId; // a test's fault, as a job id is drawn
 
 private:
     ISchoolYearDirectory& server_;

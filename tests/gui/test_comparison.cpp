@@ -423,6 +423,25 @@ TEST_P(ComparisonTest, APrintedComparisonIsTwoPrintsOfOnePeriodSideBySide) {
             << classes.Cell(row, 0).toStdString();
 }
 
+TEST_P(ComparisonTest, AComparedPrintThatFailsHalfWayLeavesNoJobRowsAndTheNextOneWorks) {
+    const auto jobRows = [this] {
+        return broker_->open("DSPReports", {}, "SELECT J_ID FROM JOBDATA").rowCount();
+    };
+    Fetch(ThisYear, &LastYear);
+    int drawn = 0;
+    host_->onJobId = [&drawn] {
+        if (++drawn == 2) // the other period's job
+            RaiseClientError("De server antwoordt niet");
+    };
+    KeptReport output;
+    EXPECT_THROW(RunPrint(*form_, form_->ReportDefs.at(0).DisplayName, output), EVornError);
+    host_->onJobId = nullptr;
+    EXPECT_EQ(jobRows(), 0U) << "the first job's rows are removed again";
+    EXPECT_TRUE(RunPrint(*form_, form_->ReportDefs.at(0).DisplayName, output));
+    EXPECT_GT(output.printed.sections.at(0).rowCount, 0);
+    EXPECT_EQ(jobRows(), 0U);
+}
+
 TEST_P(ComparisonTest, ATrendShowsEachYearsTotalAndTheLargestCategoriesAsSeparateFetchesCountedThem) {
     const Span years[] = {{"2023-09-01", "2024-06-30"}, LastYear, ThisYear};
     std::vector<ScreenRows> alone;
