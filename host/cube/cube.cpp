@@ -554,4 +554,23 @@ std::size_t TCube::MemoryBytes() const {
     return bytes;
 }
 
+QHash<QString, QString> SourceFieldCaptions(const TCube& cube) {
+    QHash<QString, QString> captions;
+    for (int dimension = 0; dimension < cube.DimensionCount(); ++dimension) {
+        const TCubeDimensionDef& def = cube.Dimension(dimension).def;
+        if (!def.caption.isEmpty())
+            captions.insert(def.field.toUpper(), def.caption);
+    }
+    for (int measure = 0; measure < cube.MeasureCount(); ++measure) {
+        const TCubeMeasureDef& def = cube.Measure(measure).def;
+        // A count's caption names the count, not the values counted.
+        const bool namesTheValues =
+            def.aggregate != TCubeAggregate::Count && def.aggregate != TCubeAggregate::CountDistinct;
+        if (namesTheValues && !def.field.isEmpty() && !def.caption.isEmpty() &&
+            !captions.contains(def.field.toUpper()))
+            captions.insert(def.field.toUpper(), def.caption);
+    }
+    return captions;
+}
+
 } // namespace vorn

@@ -4,6 +4,7 @@
 #include "cubedefinition.h"
 #include "numberformat.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -84,5 +85,9 @@ private:
     std::vector<TCubeDimension> dimensions_;
     std::vector<TCubeMeasure> measures_;
 };
+
+/// The captions the definition gives the source fields (upper-case names), for the rows behind a
+/// cell: a dimension's caption, or a summed measure's (a count's caption names the count).
+QHash<QString, QString> SourceFieldCaptions(const TCube& cube);
 
 } // namespace vorn

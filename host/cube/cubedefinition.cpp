@@ -117,7 +117,7 @@ QString Name(const QJsonObject& object, const QString& key, const QString& where
             Fail(QStringLiteral("%1: \"%2\" ontbreekt").arg(where, key));
         return fallback;
     }
-    const QString name = Text(object, key, where);
+    QString name = Text(object, key, where);
     if (name.trimmed().isEmpty())
         Fail(QStringLiteral("%1: \"%2\" mag niet leeg zijn").arg(where, key));
     return name;
@@ -125,7 +125,7 @@ QString Name(const QJsonObject& object, const QString& key, const QString& where
 
 QStringList Texts(const QJsonObject& object, const QString& key, const QString& where) {
     QStringList texts;
-    for (const QJsonValue& value : Array(object, key, where)) {
+    for (const QJsonValue value : Array(object, key, where)) {
         if (!value.isString())
             Fail(QStringLiteral("%1: \"%2\" mag alleen teksten bevatten").arg(where, key));
         texts << value.toString();
@@ -525,6 +525,17 @@ TOLAPDefinition ParseCubeDefinition(const QByteArray& bytes) {
         Fail(QStringLiteral("de definitie moet één JSON-object zijn"));
     const QJsonObject root = document.object();
     return IsFullForm(root) ? ParseFullForm(root) : ParseShortForm(root);
+}
+
+QByteArray LayoutToBytes(const TCubeLayoutDef& layout) {
+    return QJsonDocument(LayoutToJson(layout)).toJson(QJsonDocument::Compact);
+}
+
+TCubeLayoutDef LayoutFromBytes(const QByteArray& bytes, const TOLAPDefinition& definition) {
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (!document.isObject())
+        Fail(QStringLiteral("de indeling moet één JSON-object zijn"));
+    return Layout(document.object(), definition);
 }
 
 TOLAPDefinition TOLAPDefinition::LoadFromBytes(const QByteArray& bytes) {

@@ -139,6 +139,13 @@ public:
 
 TOLAPDefinition ParseCubeDefinition(const QByteArray& bytes);
 
+/// A layout alone, as a definition's "layout" object in compact JSON: how a rearranged cube is
+/// remembered.
+QByteArray LayoutToBytes(const TCubeLayoutDef& layout);
+/// A layout written by LayoutToBytes, its names resolved against the definition's; raises
+/// ECubeError naming the fault.
+TCubeLayoutDef LayoutFromBytes(const QByteArray& bytes, const TOLAPDefinition& definition);
+
 /// The names the format uses ("countDistinct", "schoolYear", "percentOfRow").
 QString AggregateName(TCubeAggregate aggregate);
 QString GroupName(TCubeGroup group);

@@ -1,5 +1,7 @@
 #include "pivot.h"
 
+#include "rowkeys.h"
+
 #include "host/data/idmap.h"
 
 #include <algorithm>
@@ -11,87 +13,21 @@
 
 namespace vorn {
 
+using cube::IsKept;
+using cube::KeptRows;
+using cube::NumberKeys;
+
 namespace {
 
 [[noreturn]] void FailLayout(const QString& what) {
     throw ECubeError(QStringLiteral("Kubusindeling: ") + what);
 }
 
-/// Keys below this bound are numbered through a table instead of a hash.
-constexpr std::uint64_t DenseKeyLimit = std::uint64_t{1} << 22;
 /// Pairs of nodes below this bound find their cell through a table instead of a hash.
 constexpr std::uint64_t DenseCellLimit = std::uint64_t{1} << 23;
 
 template <typename T> std::size_t BytesOf(const std::vector<T>& items) {
     return items.capacity() * sizeof(T);
-}
-
-// ------------------------------------------------------------------ rows kept by the filters
-
-/// 1 for every row the filters keep; empty when there are no filters (every row is kept).
-std::vector<std::uint8_t> KeptRows(const TCube& cube, const std::map<int, std::set<std::uint32_t>>& filters) {
-    if (filters.empty())
-        return {};
-    std::vector<std::uint8_t> kept(cube.RowCount(), 1);
-    for (const auto& [dimension, members] : filters) {
-        std::vector<std::uint8_t> keeps(cube.MemberCount(dimension), 0);
-        for (const std::uint32_t member : members)
-            keeps[member] = 1;
-        const std::vector<std::uint32_t>& codes = cube.Dimension(dimension).codes;
-        for (std::size_t row = 0; row < kept.size(); ++row)
-            kept[row] &= keeps[codes[row]];
-    }
-    return kept;
-}
-
-bool IsKept(const std::vector<std::uint8_t>& kept, std::size_t row) {
-    return kept.empty() || kept[row] != 0;
-}
-
-// ------------------------------------------------------------------ numbering keys in their order
-
-/// Gives every kept row the number of its key (`keyOf`, below `keyBound`) among the keys that occur,
-/// numbered in the order of the keys; NoId to the other rows. Answers how many keys occur.
-template <typename KeyOf>
-std::uint32_t NumberKeys(std::uint64_t keyBound, const std::vector<std::uint8_t>& kept, std::size_t rows,
-                         KeyOf keyOf, std::vector<std::uint32_t>& ids) {
-    ids.assign(rows, NoId);
-    if (keyBound <= DenseKeyLimit) {
-        // The rows the filters drop use the slot after the keys, which stays NoId: no branch per row.
-        std::vector<std::uint32_t> number(keyBound + 1, NoId);
-        const auto slotOf = [&](std::size_t row) -> std::uint64_t {
-            if (kept.empty())
-                return keyOf(row);
-            const std::uint64_t keep = 0 - static_cast<std::uint64_t>(kept[row] != 0); // all ones when kept
-            return (keyOf(row) & keep) | (keyBound & ~keep);
-        };
-        for (std::size_t row = 0; row < rows; ++row)
-            number[slotOf(row)] = 0;
-        number[keyBound] = NoId;
-        std::uint32_t next = 0;
-        for (std::uint32_t& n : number)
-            if (n != NoId)
-                n = next++;
-        for (std::size_t row = 0; row < rows; ++row)
-            ids[row] = number[slotOf(row)];
-        return next;
-    }
-    TIntegerIds seen;
-    for (std::size_t row = 0; row < rows; ++row)
-        if (IsKept(kept, row))
-            ids[row] = seen.Insert(keyOf(row));
-    const std::vector<std::uint64_t>& keys = seen.Keys();
-    std::vector<std::uint32_t> order(keys.size());
-    std::iota(order.begin(), order.end(), 0U);
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
-    std::vector<std::uint32_t> rank(keys.size());
-    for (std::uint32_t position = 0; position < order.size(); ++position)
-        rank[order[position]] = position;
-    for (std::uint32_t& id : ids)
-        if (id != NoId)
-            id = rank[id];
-    return static_cast<std::uint32_t>(keys.size());
 }
 
 // ------------------------------------------------------------------ the members of an axis
@@ -322,7 +258,8 @@ struct TPivotAggregates {
     std::vector<TCellLevel> levels; // row level a, column level b at a * (columns depth + 1) + b
 
     const TCellLevel& level(int a, int b) const {
-        return levels[static_cast<std::size_t>(a * (columns.depth() + 1) + b)];
+        return levels[(static_cast<std::size_t>(a) * static_cast<std::size_t>(columns.depth() + 1)) +
+                      static_cast<std::size_t>(b)];
     }
     bool fits(const TPivotLayout& layout) const {
         return rowDimensions == layout.rows.dimensions && columnDimensions == layout.columns.dimensions &&
@@ -392,7 +329,9 @@ TCellsOfLeaves NumberCells(const TAxisTree& rows, const TAxisTree& columns, std:
     for (std::size_t first = 0; first < leafCount; first += Block)
         for (int a = 0; a <= rows.depth(); ++a)
             for (int b = 0; b <= columns.depth(); ++b) {
-                const std::size_t pair = static_cast<std::size_t>(a * columnLevels + b);
+                const std::size_t pair =
+                    (static_cast<std::size_t>(a) * static_cast<std::size_t>(columnLevels)) +
+                    static_cast<std::size_t>(b);
                 const std::vector<std::uint32_t>& rowNodeOf = rows.levels[a].ancestorOfLeaf;
                 const std::vector<std::uint32_t>& columnNodeOf = columns.levels[b].ancestorOfLeaf;
                 for (std::size_t leaf = first; leaf < std::min(first + Block, leafCount); ++leaf)
@@ -641,7 +580,9 @@ std::unique_ptr<TPivotLines> LayOutAxis(const TCube& cube, const TPivotAggregate
                                         TPivotAxis axis, const TAxisLayout& layout) {
     const TAxisTree& other =
         TreeOf(aggregates, axis == TPivotAxis::Rows ? TPivotAxis::Columns : TPivotAxis::Rows);
-    const auto [otherLevel, otherNode] = NodeOfPath(other, layout.sortLine);
+    const std::pair<std::uint32_t, std::uint32_t> otherLine = NodeOfPath(other, layout.sortLine);
+    const std::uint32_t otherLevel = otherLine.first;
+    const std::uint32_t otherNode = otherLine.second;
     const auto totalOf = [&](int level, std::uint32_t node) {
         const auto at = static_cast<std::uint32_t>(level);
         return axis == TPivotAxis::Rows
@@ -684,7 +625,7 @@ std::uint32_t Descend(const TAxisTree& tree, std::uint32_t level, std::uint32_t 
 
 // ------------------------------------------------------------------ the pivot
 
-TPivot::TPivot(std::shared_ptr<const TCube> cube) : TPivot(cube, DefinedLayout(*cube)) {}
+TPivot::TPivot(const std::shared_ptr<const TCube>& cube) : TPivot(cube, DefinedLayout(*cube)) {}
 
 TPivot::TPivot(std::shared_ptr<const TCube> cube, const TPivotLayout& layout) : cube_(std::move(cube)) {
     SetLayout(layout);
@@ -692,38 +633,8 @@ TPivot::TPivot(std::shared_ptr<const TCube> cube, const TPivotLayout& layout) : 
 
 TPivot::~TPivot() = default;
 
-void TPivot::check(const TPivotLayout& layout) const {
-    const int dimensions = cube_->DimensionCount();
-    std::set<int> placed;
-    for (const std::vector<int>* axis : {&layout.rows.dimensions, &layout.columns.dimensions})
-        for (const int dimension : *axis) {
-            if (dimension < 0 || dimension >= dimensions)
-                FailLayout(QStringLiteral("dimensie %1 bestaat niet").arg(dimension));
-            if (!placed.insert(dimension).second)
-                FailLayout(QStringLiteral("dimensie \"%1\" staat meer dan eens op de assen")
-                               .arg(cube_->Dimension(dimension).def.caption));
-        }
-    for (const auto& [dimension, members] : layout.filters) {
-        if (dimension < 0 || dimension >= dimensions)
-            FailLayout(QStringLiteral("filter op dimensie %1, die niet bestaat").arg(dimension));
-        if (!members.empty() && *members.rbegin() >= cube_->MemberCount(dimension))
-            FailLayout(QStringLiteral("filter op dimensie \"%1\" noemt een lid dat niet bestaat")
-                           .arg(cube_->Dimension(dimension).def.caption));
-    }
-    for (const int measure : layout.measures)
-        if (measure < 0 || measure >= cube_->MeasureCount())
-            FailLayout(QStringLiteral("maat %1 bestaat niet").arg(measure));
-    if (layout.showAsDimension < -1 || layout.showAsDimension >= cube_->DimensionCount())
-        FailLayout(
-            QStringLiteral("weergave langs dimensie %1, die niet bestaat").arg(layout.showAsDimension));
-    for (const TAxisLayout* axis : {&layout.rows, &layout.columns})
-        if (axis->sortBy == TSortBy::Measure &&
-            (axis->sortMeasure < 0 || axis->sortMeasure >= cube_->MeasureCount()))
-            FailLayout(QStringLiteral("sorteren op maat %1, die niet bestaat").arg(axis->sortMeasure));
-}
-
 void TPivot::SetLayout(const TPivotLayout& layout) {
-    check(layout);
+    RequireLayoutFits(*cube_, layout);
     std::unique_ptr<TPivotAggregates> aggregates =
         aggregates_ && aggregates_->fits(layout) ? std::move(aggregates_) : MakeAggregates(*cube_, layout);
     std::unique_ptr<TPivotLines> rowLines = LayOutAxis(*cube_, *aggregates, TPivotAxis::Rows, layout.rows);
@@ -969,245 +880,6 @@ std::size_t TPivot::MemoryBytes() const {
     for (const TCellLevel& level : aggregates_->levels)
         bytes += level.bytes();
     return bytes;
-}
-
-// ------------------------------------------------------------------ layouts
-
-bool IsCollapsed(const TAxisLayout& axis, const TMemberPath& path) {
-    if (axis.collapsed.count(path) > 0)
-        return true;
-    return axis.collapsedLevels.count(static_cast<int>(path.size())) > 0 && axis.expanded.count(path) == 0;
-}
-
-void SetCollapsed(TAxisLayout& axis, const TMemberPath& path, bool collapsed) {
-    axis.collapsed.erase(path);
-    axis.expanded.erase(path);
-    const bool levelCollapsed = axis.collapsedLevels.count(static_cast<int>(path.size())) > 0;
-    if (collapsed && !levelCollapsed)
-        axis.collapsed.insert(path);
-    else if (!collapsed && levelCollapsed)
-        axis.expanded.insert(path);
-}
-
-void SetLevelCollapsed(TAxisLayout& axis, int level, bool collapsed) {
-    if (collapsed)
-        axis.collapsedLevels.insert(level);
-    else
-        axis.collapsedLevels.erase(level);
-    const auto onLevel = [level](const TMemberPath& path) { return static_cast<int>(path.size()) == level; };
-    std::erase_if(axis.collapsed, onLevel);
-    std::erase_if(axis.expanded, onLevel);
-}
-
-namespace {
-
-std::vector<int> DimensionsOf(const TCube& cube, const QStringList& names) {
-    std::vector<int> dimensions;
-    for (const QString& name : names)
-        dimensions.push_back(cube.Definition().DimensionIndex(name));
-    return dimensions;
-}
-
-/// `other` is the axis whose dimensions the sort's line is of; a label the rows lack leaves the
-/// line out (the grand total sorts).
-void ApplySort(const TCube& cube, const TCubeSortDef& sort, const std::vector<int>& other,
-               TAxisLayout& axis) {
-    axis.sortBy = sort.by;
-    axis.descending = sort.descending;
-    axis.sortMeasure = sort.by == TSortBy::Measure ? cube.Definition().MeasureIndex(sort.measure) : 0;
-    axis.sortLine.clear();
-    if (sort.by != TSortBy::Measure || sort.line.size() > static_cast<qsizetype>(other.size()))
-        return;
-    for (qsizetype level = 0; level < sort.line.size(); ++level) {
-        const std::optional<std::uint32_t> member =
-            cube.FindMember(other[static_cast<std::size_t>(level)], sort.line[level]);
-        if (!member) {
-            axis.sortLine.clear();
-            return;
-        }
-        axis.sortLine.push_back(*member);
-    }
-}
-
-TCubeSortDef SortDefinition(const TCube& cube, const TAxisLayout& axis, const std::vector<int>& other) {
-    TCubeSortDef sort{axis.sortBy, {}, {}, axis.descending};
-    if (axis.sortBy != TSortBy::Measure)
-        return sort;
-    sort.measure = cube.Measure(axis.sortMeasure).def.name;
-    for (std::size_t level = 0; level < axis.sortLine.size() && level < other.size(); ++level)
-        sort.line << cube.MemberLabel(other[level], axis.sortLine[level]);
-    return sort;
-}
-
-QStringList NamesOf(const TCube& cube, const std::vector<int>& dimensions) {
-    QStringList names;
-    for (const int dimension : dimensions)
-        names << cube.Dimension(dimension).def.name;
-    return names;
-}
-
-} // namespace
-
-QString DimensionCaption(const TCube& cube, int dimension) {
-    const TCubeDimensionDef& def = cube.Dimension(dimension).def;
-    return def.caption.isEmpty() ? def.name : def.caption;
-}
-
-QStringList FilterDescriptions(const TCube& cube, const TPivotLayout& layout) {
-    constexpr std::size_t Named = 8; // beyond this a line no longer reads at a glance
-    QStringList lines;
-    for (const auto& [dimension, kept] : layout.filters) {
-        const std::uint32_t members = cube.MemberCount(dimension);
-        if (kept.size() >= members)
-            continue;
-        QStringList labels;
-        for (const std::uint32_t code : kept) {
-            if (static_cast<std::size_t>(labels.size()) == Named)
-                break;
-            labels << cube.MemberLabel(dimension, code);
-        }
-        QString line = QStringLiteral("%1: %2").arg(DimensionCaption(cube, dimension), labels.join(u", "));
-        if (kept.size() > Named)
-            line += QStringLiteral(", … (%1 van %2)").arg(kept.size()).arg(members);
-        lines << line;
-    }
-    return lines;
-}
-
-std::set<std::uint32_t> MembersPassing(std::shared_ptr<const TCube> cube, const TPivotLayout& layout,
-                                       const TValueFilter& filter) {
-    TPivotLayout judged;
-    judged.rows.dimensions = {filter.dimension};
-    judged.rows.subtotals = false;
-    judged.filters = layout.filters;
-    judged.filters.erase(filter.dimension);
-    judged.measures = {filter.measure};
-    const TPivot pivot(std::move(cube), judged);
-    std::vector<std::pair<double, std::uint32_t>> valued;
-    for (int line = 0; line < pivot.LineCount(TPivotAxis::Rows); ++line) {
-        if (pivot.LineKind(TPivotAxis::Rows, line) != TLineKind::Member)
-            continue;
-        if (const std::optional<double> value = pivot.Aggregate(line, 0, filter.measure))
-            valued.emplace_back(*value, pivot.Line(TPivotAxis::Rows, line).path.front());
-    }
-    std::set<std::uint32_t> kept;
-    if (filter.kind == TValueFilterKind::Above || filter.kind == TValueFilterKind::Below) {
-        for (const auto& [value, member] : valued)
-            if (filter.kind == TValueFilterKind::Above ? value > filter.amount : value < filter.amount)
-                kept.insert(member);
-        return kept;
-    }
-    // Highest (or lowest) first; equal values in member order, so the same rows give the same set.
-    std::stable_sort(valued.begin(), valued.end(), [&](const auto& a, const auto& b) {
-        return filter.kind == TValueFilterKind::Top ? a.first > b.first : a.first < b.first;
-    });
-    const auto count = static_cast<std::size_t>(std::max(0.0, std::floor(filter.amount)));
-    for (std::size_t i = 0; i < valued.size() && i < count; ++i)
-        kept.insert(valued[i].second);
-    return kept;
-}
-
-TPivotLayout DefinedLayout(const TCube& cube) {
-    return DefinedLayout(cube, cube.Definition().layout);
-}
-
-TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored) {
-    TPivotLayout layout;
-    layout.rows.dimensions = DimensionsOf(cube, stored.rows);
-    layout.columns.dimensions = DimensionsOf(cube, stored.columns);
-    for (const TCubeFilterDef& filter : stored.filters) {
-        const int dimension = cube.Definition().DimensionIndex(filter.dimension);
-        std::set<std::uint32_t>& kept = layout.filters[dimension];
-        for (const QString& label : filter.members)
-            if (const std::optional<std::uint32_t> member = cube.FindMember(dimension, label))
-                kept.insert(*member);
-    }
-    for (const QString& name : stored.measures)
-        layout.measures.push_back(cube.Definition().MeasureIndex(name));
-    layout.showAs = stored.showAs;
-    if (!stored.showAsField.isEmpty())
-        layout.showAsDimension = cube.Definition().DimensionIndex(stored.showAsField);
-    ApplySort(cube, stored.rowSort, layout.columns.dimensions, layout.rows);
-    ApplySort(cube, stored.columnSort, layout.rows.dimensions, layout.columns);
-    layout.rows.grandTotal = stored.rowTotals.grand;
-    layout.rows.subtotals = stored.rowTotals.sub;
-    layout.columns.grandTotal = stored.columnTotals.grand;
-    layout.columns.subtotals = stored.columnTotals.sub;
-    return layout;
-}
-
-std::vector<std::optional<double>> AlongAField(TShowAs showAs,
-                                               const std::vector<std::optional<double>>& values) {
-    std::vector<std::optional<double>> shown(values.size());
-    double running = 0;
-    bool anyRunning = false;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::optional<double>& value = values[i];
-        const std::optional<double> previous = i > 0 ? values[i - 1] : std::nullopt;
-        switch (showAs) {
-        case TShowAs::DifferenceFromPrevious:
-            if (i > 0 && (value || previous))
-                shown[i] = value.value_or(0) - previous.value_or(0);
-            break;
-        case TShowAs::PercentDifferenceFromPrevious:
-            if (i > 0 && previous && *previous != 0)
-                shown[i] = (value.value_or(0) - *previous) / *previous;
-            break;
-        case TShowAs::RunningTotal:
-            if (value) {
-                running += *value;
-                anyRunning = true;
-            }
-            if (anyRunning)
-                shown[i] = running;
-            break;
-        case TShowAs::Rank:
-            if (value)
-                shown[i] = 1.0 + static_cast<double>(
-                                     std::count_if(values.begin(), values.end(), [&](const auto& other) {
-                                         return other && *other > *value;
-                                     }));
-            break;
-        default:
-            shown[i] = value;
-        }
-    }
-    return shown;
-}
-
-int ShowAsBaseDimension(const TPivotLayout& layout) {
-    const auto onAxis = [&](const std::vector<int>& dimensions) {
-        return std::find(dimensions.begin(), dimensions.end(), layout.showAsDimension) != dimensions.end();
-    };
-    if (layout.showAsDimension >= 0 && (onAxis(layout.rows.dimensions) || onAxis(layout.columns.dimensions)))
-        return layout.showAsDimension;
-    if (!layout.rows.dimensions.empty())
-        return layout.rows.dimensions.back();
-    if (!layout.columns.dimensions.empty())
-        return layout.columns.dimensions.back();
-    return -1;
-}
-
-TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout) {
-    TCubeLayoutDef stored;
-    stored.rows = NamesOf(cube, layout.rows.dimensions);
-    stored.columns = NamesOf(cube, layout.columns.dimensions);
-    for (const auto& [dimension, members] : layout.filters) {
-        TCubeFilterDef filter{cube.Dimension(dimension).def.name, {}};
-        for (const std::uint32_t member : members)
-            filter.members << cube.MemberLabel(dimension, member);
-        stored.filters.push_back(filter);
-    }
-    for (const int measure : layout.measures)
-        stored.measures << cube.Measure(measure).def.name;
-    stored.showAs = layout.showAs;
-    if (layout.showAsDimension >= 0 && layout.showAsDimension < cube.DimensionCount())
-        stored.showAsField = cube.Dimension(layout.showAsDimension).def.name;
-    stored.rowSort = SortDefinition(cube, layout.rows, layout.columns.dimensions);
-    stored.columnSort = SortDefinition(cube, layout.columns, layout.rows.dimensions);
-    stored.rowTotals = {layout.rows.grandTotal, layout.rows.subtotals};
-    stored.columnTotals = {layout.columns.grandTotal, layout.columns.subtotals};
-    return stored;
 }
 
 } // namespace vorn

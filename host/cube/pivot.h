@@ -1,14 +1,14 @@
 #pragma once
 
 #include "cube.h"
+#include "pivotlayout.h"
+#include "showas.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 namespace vorn {
@@ -19,94 +19,6 @@ struct TPivotLines;
 } // namespace cube
 
 enum class TPivotAxis : std::uint8_t { Rows, Columns };
-
-/// A member on an axis by the member codes of its dimensions, the outermost first.
-using TMemberPath = std::vector<std::uint32_t>;
-
-/// How one axis is arranged. Levels count from 1, the members of the outermost dimension.
-struct TAxisLayout {
-    std::vector<int> dimensions; // cube dimensions, outermost first; may be empty
-    bool grandTotal = true;
-    bool subtotals = true;
-    /// Members are sorted within their parent: by label, or by their total of measure
-    /// `sortMeasure` over the whole other axis. The member "(leeg)" stays last in label order.
-    TSortBy sortBy = TSortBy::Label;
-    int sortMeasure = 0;
-    /// By a measure: the line of the other axis whose values sort the members (its members' codes,
-    /// as TAxisLine::path); empty, or a line the other axis no longer has: its grand total.
-    TMemberPath sortLine;
-    bool descending = false;
-    /// A collapsed member shows one line with its total instead of its children. A member is
-    /// collapsed when its path is in `collapsed`, or its level is collapsed and its path is not in
-    /// `expanded`.
-    std::set<int> collapsedLevels;
-    std::set<TMemberPath> collapsed;
-    std::set<TMemberPath> expanded;
-
-    bool operator==(const TAxisLayout&) const = default;
-};
-
-/// Everything a pivot viewer changes.
-struct TPivotLayout {
-    TAxisLayout rows;
-    TAxisLayout columns;
-    /// Per dimension (on an axis or not), the member codes whose rows are kept.
-    std::map<int, std::set<std::uint32_t>> filters;
-    std::vector<int> measures; // cube measures shown side by side
-    TShowAs showAs = TShowAs::Value;
-    /// The base field of a show-as along a field: a cube dimension on an axis; -1 (or one on no
-    /// axis): the innermost row dimension, else the innermost column dimension.
-    int showAsDimension = -1;
-
-    bool operator==(const TPivotLayout&) const = default;
-};
-
-/// The layout stored in the cube's definition; filter labels the rows lack are left out.
-TPivotLayout DefinedLayout(const TCube& cube);
-/// The same for a stored layout of the cube's definition (one saved earlier by LayoutDefinition);
-/// its names must be the definition's.
-TPivotLayout DefinedLayout(const TCube& cube, const TCubeLayoutDef& stored);
-/// A layout as a definition stores it (names and labels), to save a rearranged cube. Collapsed
-/// members are not stored.
-TCubeLayoutDef LayoutDefinition(const TCube& cube, const TPivotLayout& layout);
-
-/// What a dimension is called: its caption, else its field's name.
-QString DimensionCaption(const TCube& cube, int dimension);
-/// A show-as along a field for one run of members of the same parent in the order shown, from
-/// their values (nothing for a member without rows): the difference from the previous member
-/// (nothing for the first; a member without rows counts as 0 when the other has rows), that
-/// difference as a fraction of the previous value (nothing when that is 0 or absent), the running
-/// total, or the rank (1 for the highest; equal values share a rank). Anything else: the values.
-std::vector<std::optional<double>> AlongAField(TShowAs showAs,
-                                               const std::vector<std::optional<double>>& values);
-/// The dimension a layout's show-as along a field goes along; -1 when the axes have none.
-int ShowAsBaseDimension(const TPivotLayout& layout);
-
-/// The filters of a layout as a reader needs them on every output, one "Caption: member, member"
-/// each in member order; a long list is cut with how many of how many members are kept.
-QStringList FilterDescriptions(const TCube& cube, const TPivotLayout& layout);
-
-/// What a value filter keeps of a dimension's members: the N with the highest or lowest value of a
-/// measure, or those whose value is above or below an amount.
-enum class TValueFilterKind : std::uint8_t { Top, Bottom, Above, Below };
-struct TValueFilter {
-    int dimension = 0;
-    int measure = 0;
-    TValueFilterKind kind = TValueFilterKind::Top;
-    double amount = 10; // N for top and bottom
-};
-/// The members of the filter's dimension that pass it, each judged by its value of the measure over
-/// all rows the layout's other filters keep (as a spreadsheet's value filter judges a field's
-/// items); members without a value never pass. The result is a member filter, so that totals count
-/// only what is shown.
-std::set<std::uint32_t> MembersPassing(std::shared_ptr<const TCube> cube, const TPivotLayout& layout,
-                                       const TValueFilter& filter);
-
-bool IsCollapsed(const TAxisLayout& axis, const TMemberPath& path);
-/// Collapses or expands one member, whatever its level says.
-void SetCollapsed(TAxisLayout& axis, const TMemberPath& path, bool collapsed);
-/// Collapses or expands every member of a level, forgetting the members set apart on that level.
-void SetLevelCollapsed(TAxisLayout& axis, int level, bool collapsed);
 
 enum class TLineKind : std::uint8_t {
     Member,     // a member of the innermost dimension
@@ -131,7 +43,7 @@ struct TAxisLine {
 class TPivot {
 public:
     /// A pivot in the layout of the cube's definition.
-    explicit TPivot(std::shared_ptr<const TCube> cube);
+    explicit TPivot(const std::shared_ptr<const TCube>& cube);
     /// Raises ECubeError when the layout does not fit the cube.
     TPivot(std::shared_ptr<const TCube> cube, const TPivotLayout& layout);
     ~TPivot();
@@ -172,7 +84,6 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
-    void check(const TPivotLayout& layout) const;
     void layOutBase();
     std::optional<double> aggregateOf(int rowLine, int columnLine, int measure) const;
     /// The value of a cell shown along the base field (see AlongAField).

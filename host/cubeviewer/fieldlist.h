@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/cube/pivot.h"
+#include "host/cube/valuefilter.h"
 
 #include <QDialog>
 #include <QListWidget>
@@ -16,9 +17,6 @@ class QMimeData;
 class QPushButton;
 
 namespace vorn {
-
-/// Where a dimension of the cube is: in no zone, on the rows, on the columns, or among the filters.
-enum class TCubeZone : int { Unused, Rows, Columns, Filters };
 
 /// The mime type of a dimension dragged between zones; the data is its index as text.
 QString DimensionMimeType();

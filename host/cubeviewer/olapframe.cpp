@@ -20,13 +20,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QSplitter>
@@ -42,7 +37,7 @@ namespace vorn {
 namespace {
 
 const QString LayoutSection = QStringLiteral("Kubusindeling");
-/// Column widths set by hand, per statistic: {"koppen": {"0": 120}, "maten": {"Uren": 70}}.
+/// Column widths set by hand, per statistic.
 const QString WidthsSection = QStringLiteral("Kubuskolommen");
 constexpr int ChartBarHeight = 22;
 constexpr int ChartPage = 1;
@@ -55,23 +50,6 @@ QString AxisName(TPivotAxis axis) {
 
 TAxisLayout& AxisOf(TPivotLayout& layout, TPivotAxis axis) {
     return axis == TPivotAxis::Rows ? layout.rows : layout.columns;
-}
-
-/// Removes a dimension from a list; answers where it was, or -1.
-int RemoveFrom(std::vector<int>& list, int dimension) {
-    const auto found = std::find(list.begin(), list.end(), dimension);
-    if (found == list.end())
-        return -1;
-    const int index = static_cast<int>(found - list.begin());
-    list.erase(found);
-    return index;
-}
-
-/// Collapsed members are named by paths over the axis's dimensions: other dimensions, other paths.
-void ForgetCollapsed(TAxisLayout& axis) {
-    axis.collapsed.clear();
-    axis.expanded.clear();
-    axis.collapsedLevels.clear();
 }
 
 QString MeasureCaption(const TCube& cube, int measure) {
@@ -298,7 +276,8 @@ QToolBar* TOLAPFrame::createToolBar() {
           std::pair{QStringLiteral("Xlsx"), QStringLiteral("Excel-werkmap (XLSX)...")},
           std::pair{QStringLiteral("Pdf"), QStringLiteral("PDF...")}}) {
         QAction* action = addAction(QStringLiteral("ACExport") + kind, text, false);
-        connect(action, &QAction::triggered, this, [this, kind] { RunGuarded([&] { exportTo(kind); }); });
+        connect(action, &QAction::triggered, this,
+                [this, kind = kind] { RunGuarded([&] { exportTo(kind); }); });
         exports->addAction(action);
     }
     menuButton(QStringLiteral("TBExporteren"), QStringLiteral("Exporteren..."), exports);
@@ -443,7 +422,7 @@ void TOLAPFrame::ShowCube() {
     filtersRestored_ = remembered && !FilterDescriptions(*cube_, pivot_->Layout()).isEmpty();
     widths_ = rememberedWidths(*cube_);
     grid_->SetColumnWidths(widths_);
-    settleFilterZone({});
+    filterZone_ = SettledFilterZone(pivot_->Layout(), {});
     fillSortMenu();
     showPivot();
 }
@@ -484,27 +463,9 @@ void TOLAPFrame::apply(const TPivotLayout& layout, std::vector<int> filterZone) 
         TWaitCursor wait;
         pivot_->SetLayout(layout);
     }
-    settleFilterZone(std::move(filterZone));
+    filterZone_ = SettledFilterZone(pivot_->Layout(), std::move(filterZone));
     showPivot();
     rememberLayout(pivot_->Layout());
-}
-
-/// The "Filters" zone keeps the dimensions put there that are on no axis, and gains every filtered
-/// dimension that is on no axis.
-void TOLAPFrame::settleFilterZone(std::vector<int> filterZone) {
-    const TPivotLayout& set = pivot_->Layout();
-    const auto onAxis = [&](int dimension) {
-        return std::find(set.rows.dimensions.begin(), set.rows.dimensions.end(), dimension) !=
-                   set.rows.dimensions.end() ||
-               std::find(set.columns.dimensions.begin(), set.columns.dimensions.end(), dimension) !=
-                   set.columns.dimensions.end();
-    };
-    std::erase_if(filterZone, onAxis);
-    for (const auto& [dimension, kept] : set.filters)
-        if (!onAxis(dimension) &&
-            std::find(filterZone.begin(), filterZone.end(), dimension) == filterZone.end())
-            filterZone.push_back(dimension);
-    filterZone_ = std::move(filterZone);
 }
 
 /// Filters hide rows of every figure: the note says which, where the eye is, and whether they were
@@ -579,41 +540,9 @@ void TOLAPFrame::MoveDimension(int dimension, TCubeZone zone, int position) {
     const TPivot& pivot = shown();
     if (dimension < 0 || dimension >= pivot.Cube().DimensionCount())
         RaiseClientError("Kubusindeling: er is geen dimensie %d", dimension);
-    TPivotLayout layout = pivot.Layout();
-    std::vector<int> filterZone = filterZone_;
-    const int fromRows = RemoveFrom(layout.rows.dimensions, dimension);
-    const int fromColumns = RemoveFrom(layout.columns.dimensions, dimension);
-    const int fromFilters = RemoveFrom(filterZone, dimension);
-    std::vector<int>* target = nullptr;
-    int from = -1;
-    switch (zone) {
-    case TCubeZone::Rows:
-        target = &layout.rows.dimensions;
-        from = fromRows;
-        break;
-    case TCubeZone::Columns:
-        target = &layout.columns.dimensions;
-        from = fromColumns;
-        break;
-    case TCubeZone::Filters:
-        target = &filterZone;
-        from = fromFilters;
-        break;
-    case TCubeZone::Unused:
-        layout.filters.erase(dimension); // a field taken out of the pivot filters no more
-        break;
-    }
-    if (target != nullptr) {
-        if (from >= 0 && from < position)
-            --position;
-        position = std::clamp(position, 0, static_cast<int>(target->size()));
-        target->insert(target->begin() + position, dimension);
-    }
-    if (layout.rows.dimensions != pivot.Layout().rows.dimensions)
-        ForgetCollapsed(layout.rows);
-    if (layout.columns.dimensions != pivot.Layout().columns.dimensions)
-        ForgetCollapsed(layout.columns);
-    apply(layout, filterZone);
+    const TZonedLayout moved =
+        MovedDimension(pivot.Cube(), {pivot.Layout(), filterZone_}, dimension, zone, position);
+    apply(moved.pivot, moved.filterZone);
 }
 
 void TOLAPFrame::EditFilter(int dimension) {
@@ -627,12 +556,7 @@ void TOLAPFrame::EditFilter(int dimension) {
     if (dialog.exec() != QDialog::Accepted)
         return;
     const std::set<std::uint32_t> chosen = dialog.Kept();
-    changeLayout([&](TPivotLayout& layout) {
-        if (chosen.empty())
-            layout.filters.erase(dimension);
-        else
-            layout.filters[dimension] = chosen;
-    });
+    changeLayout([&](TPivotLayout& layout) { KeepMembers(layout, pivot.Cube(), dimension, chosen); });
 }
 
 void TOLAPFrame::ApplyValueFilter(const TValueFilter& filter) {
@@ -649,12 +573,7 @@ void TOLAPFrame::ApplyValueFilter(const TValueFilter& filter) {
         RaiseClientError(
             "Geen enkel lid van %s voldoet aan dit waardefilter; de indeling blijft zoals ze was",
             DimensionCaption(pivot.Cube(), filter.dimension));
-    changeLayout([&](TPivotLayout& layout) {
-        if (kept.size() == pivot.Cube().MemberCount(filter.dimension))
-            layout.filters.erase(filter.dimension);
-        else
-            layout.filters[filter.dimension] = kept;
-    });
+    changeLayout([&](TPivotLayout& layout) { KeepMembers(layout, pivot.Cube(), filter.dimension, kept); });
 }
 
 void TOLAPFrame::ToggleMemberAt(int row, int column) {
@@ -677,15 +596,7 @@ void TOLAPFrame::SortRowsByColumn(int column) {
     const int measure =
         pivot.Layout().measures.at(static_cast<std::size_t>((column - headerColumns) % slotCount));
     const TMemberPath line = pivot.Line(TPivotAxis::Columns, (column - headerColumns) / slotCount).path;
-    changeLayout([&](TPivotLayout& layout) {
-        TAxisLayout& rows = layout.rows;
-        const bool again =
-            rows.sortBy == TSortBy::Measure && rows.sortMeasure == measure && rows.sortLine == line;
-        rows.descending = again && !rows.descending;
-        rows.sortBy = TSortBy::Measure;
-        rows.sortMeasure = measure;
-        rows.sortLine = line;
-    });
+    changeLayout([&](TPivotLayout& layout) { SortRowsByMeasure(layout.rows, measure, line); });
 }
 
 std::unique_ptr<QMenu> TOLAPFrame::CellMenu(int row, int column) {
@@ -754,33 +665,15 @@ std::unique_ptr<TDrillThroughDialog> TOLAPFrame::DrillThroughDialog(int row, int
         caption << PivotCellsAsText(*model_, QRect(column, level, 1, 1)).trimmed();
     caption.removeAll(QString());
     caption.erase(std::unique(caption.begin(), caption.end()), caption.end()); // a total spans its levels
-    auto dialog = std::make_unique<TDrillThroughDialog>(
-        CopyRows(*dataSet_, rows, fieldCaptions(pivot.Cube())), caption.join(QStringLiteral(" / ")), this);
+    auto dialog =
+        std::make_unique<TDrillThroughDialog>(CopyRows(*dataSet_, rows, SourceFieldCaptions(pivot.Cube())),
+                                              caption.join(QStringLiteral(" / ")), this);
     dialog->SetContext(ContextLines(Heading()));
     return dialog;
 }
 
 /// The captions the definition gives the fields of its dimensions and of the measures that show a
 /// field's values, by field name.
-QHash<QString, QString> TOLAPFrame::fieldCaptions(const TCube& cube) {
-    QHash<QString, QString> captions;
-    for (int dimension = 0; dimension < cube.DimensionCount(); ++dimension) {
-        const TCubeDimensionDef& def = cube.Dimension(dimension).def;
-        if (!def.caption.isEmpty())
-            captions.insert(def.field.toUpper(), def.caption);
-    }
-    for (int measure = 0; measure < cube.MeasureCount(); ++measure) {
-        const TCubeMeasureDef& def = cube.Measure(measure).def;
-        // A count's caption names the count, not the values counted.
-        const bool namesTheValues =
-            def.aggregate != TCubeAggregate::Count && def.aggregate != TCubeAggregate::CountDistinct;
-        if (namesTheValues && !def.field.isEmpty() && !def.caption.isEmpty() &&
-            !captions.contains(def.field.toUpper()))
-            captions.insert(def.field.toUpper(), def.caption);
-    }
-    return captions;
-}
-
 void TOLAPFrame::openDrillThrough(int row, int column) {
     std::unique_ptr<TDrillThroughDialog> dialog = DrillThroughDialog(row, column);
     dialog->exec();
@@ -877,17 +770,7 @@ void TOLAPFrame::ResizeColumn(int column, int width) {
 void TOLAPFrame::rememberWidths() {
     if (settings_ == nullptr || statisticKey_.isEmpty() || cube_ == nullptr)
         return;
-    QJsonObject headings;
-    for (const auto& [column, width] : widths_.headings)
-        headings.insert(QString::number(column), width);
-    QJsonObject measures;
-    for (const auto& [measure, width] : widths_.measures)
-        measures.insert(cube_->Measure(measure).def.name, width);
-    const QJsonObject stored{{"koppen", headings}, {"maten", measures}};
-    settings_->WriteString(WidthsSection, statisticKey_,
-                           widths_ == TPivotColumnWidths{}
-                               ? QString()
-                               : QString::fromUtf8(QJsonDocument(stored).toJson(QJsonDocument::Compact)));
+    settings_->WriteString(WidthsSection, statisticKey_, RememberedWidthsText(*cube_, widths_));
     try {
         settings_->UpdateFile();
     } catch (const EVornError& error) {
@@ -895,39 +778,16 @@ void TOLAPFrame::rememberWidths() {
     }
 }
 
-/// The widths remembered for the statistic; a measure the definition no longer has is left out.
 TPivotColumnWidths TOLAPFrame::rememberedWidths(const TCube& cube) const {
-    TPivotColumnWidths widths;
     if (settings_ == nullptr || statisticKey_.isEmpty())
-        return widths;
-    const QJsonObject stored =
-        QJsonDocument::fromJson(settings_->ReadString(WidthsSection, statisticKey_, QString()).toUtf8())
-            .object();
-    const QJsonObject headings = stored.value(QStringLiteral("koppen")).toObject();
-    for (auto it = headings.begin(); it != headings.end(); ++it) {
-        bool number = false;
-        const int column = it.key().toInt(&number);
-        if (number && column >= 0 && it.value().toInt() > 0)
-            widths.headings[column] = std::min(it.value().toInt(), 2000);
-    }
-    const QJsonObject measures = stored.value(QStringLiteral("maten")).toObject();
-    for (int measure = 0; measure < cube.MeasureCount(); ++measure) {
-        const int width = measures.value(cube.Measure(measure).def.name).toInt();
-        if (width > 0)
-            widths.measures[measure] = std::min(width, 2000);
-    }
-    return widths;
+        return {};
+    return WidthsFromRememberedText(cube, settings_->ReadString(WidthsSection, statisticKey_, QString()));
 }
 
 void TOLAPFrame::rememberLayout(const TPivotLayout& layout) {
     if (settings_ == nullptr || statisticKey_.isEmpty() || cube_ == nullptr)
         return;
-    TOLAPDefinition stored = cube_->Definition();
-    stored.layout = LayoutDefinition(*cube_, layout);
-    const QJsonObject object = QJsonDocument::fromJson(stored.ToBytes()).object();
-    const QByteArray text =
-        QJsonDocument(object.value(QStringLiteral("layout")).toObject()).toJson(QJsonDocument::Compact);
-    settings_->WriteString(LayoutSection, statisticKey_, QString::fromUtf8(text));
+    settings_->WriteString(LayoutSection, statisticKey_, RememberedLayoutText(*cube_, layout));
     try {
         settings_->UpdateFile();
     } catch (const EVornError& error) {
@@ -951,29 +811,12 @@ void TOLAPFrame::forgetLayout() {
 std::optional<TPivotLayout> TOLAPFrame::rememberedLayout(const TCube& cube) const {
     if (settings_ == nullptr || statisticKey_.isEmpty())
         return std::nullopt;
-    const QString text = settings_->ReadString(LayoutSection, statisticKey_, QString());
-    if (text.isEmpty())
-        return std::nullopt;
-    const QJsonDocument stored = QJsonDocument::fromJson(text.toUtf8());
-    if (!stored.isObject())
-        return std::nullopt;
-    QJsonObject definition = QJsonDocument::fromJson(cube.Definition().ToBytes()).object();
-    definition.insert(QStringLiteral("layout"), stored.object());
-    try {
-        const TOLAPDefinition fitted = TOLAPDefinition::LoadFromBytes(QJsonDocument(definition).toJson());
-        TPivotLayout layout = DefinedLayout(cube, fitted.layout);
-        for (const auto& [dimension, kept] : layout.filters)
-            if (kept.empty())
-                return std::nullopt;
-        return layout;
-    } catch (const ECubeError&) {
-        return std::nullopt;
-    }
+    return LayoutFromRememberedText(cube, settings_->ReadString(LayoutSection, statisticKey_, QString()));
 }
 
 /// The statistic's name as the screen gives it, else its key.
 QString TOLAPFrame::title() const {
-    const QString statistic = headingSource_ ? headingSource_().statistic : QString();
+    QString statistic = headingSource_ ? headingSource_().statistic : QString();
     if (!statistic.isEmpty())
         return statistic;
     return statisticKey_.isEmpty() ? QStringLiteral("Kubus") : statisticKey_;
@@ -1022,40 +865,11 @@ void TOLAPFrame::exportTo(const QString& kind) {
 }
 
 void TOLAPFrame::PrintCube() {
-    const TPivot& pivot = shown();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PivotPageLayout(settings_, statisticKey_));
-    printer.setDocName(title());
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Afdrukken: %1").arg(title()));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    RememberPivotPageLayout(settings_, statisticKey_, printer.pageLayout());
-    TWaitCursor wait;
-    const TPivotPrintDocument document(pivot, *model_, title(), printedContext(), printer.pageLayout(),
-                                       &printer);
-    const bool range = printer.printRange() == QPrinter::PageRange;
-    PaintPivotPages(document, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    PrintPivot({shown(), *model_, title(), printedContext()}, settings_, statisticKey_, this);
 }
 
 void TOLAPFrame::PreviewCube() {
-    const TPivot& pivot = shown();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PivotPageLayout(settings_, statisticKey_));
-    printer.setDocName(title());
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(title()));
-    dialog.resize(900, 700);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        RunGuarded([&] {
-            const TPivotPrintDocument document(pivot, *model_, title(), printedContext(),
-                                               target->pageLayout(), target);
-            const bool range = target->printRange() == QPrinter::PageRange;
-            PaintPivotPages(document, *target, range ? target->fromPage() : 0, range ? target->toPage() : 0);
-        });
-    });
-    dialog.exec();
-    RememberPivotPageLayout(settings_, statisticKey_, printer.pageLayout());
+    PreviewPivot({shown(), *model_, title(), printedContext()}, settings_, statisticKey_, this);
 }
 
 } // namespace vorn

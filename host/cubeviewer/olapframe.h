@@ -138,12 +138,10 @@ private:
     std::optional<TPivotLayout> rememberedLayout(const TCube& cube) const;
     void apply(const TPivotLayout& layout, std::vector<int> filterZone);
     void clearCube();
-    void settleFilterZone(std::vector<int> filterZone);
     void openDrillThrough(int row, int column);
     void exportTo(const QString& kind);
     QString title() const;
     QStringList printedContext() const;
-    static QHash<QString, QString> fieldCaptions(const TCube& cube);
 
     TOLAPDefinition definition_;
     TVornIniFile* settings_ = nullptr;

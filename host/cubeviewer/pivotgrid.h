@@ -2,6 +2,8 @@
 
 #include "pivotpainter.h"
 
+#include "host/cube/pivotlayout.h"
+
 #include <QAbstractScrollArea>
 #include <QRect>
 #include <map>
@@ -10,15 +12,6 @@ namespace vorn {
 
 class TPivot;
 class TPivotTableModel;
-
-/// Column widths a user set by dragging a heading's right edge, in pixels: per heading column, and
-/// per cube measure for all of its value columns.
-struct TPivotColumnWidths {
-    std::map<int, int> headings;
-    std::map<int, int> measures;
-
-    bool operator==(const TPivotColumnWidths&) const = default;
-};
 
 /// The slice grid of the cube viewer: the pivot table with its column headings frozen at the top
 /// and its row headings frozen at the left. Only the cells in view are painted (a pivot of 100,000

@@ -1,13 +1,19 @@
 #include "pivotprint.h"
 
+#include "waitcursor.h"
+
 #include "host/cube/pivotmodel.h"
 #include "host/data/errors.h"
 #include "host/export/exportfiles.h"
+#include "host/forms/hostservices.h"
 #include "host/reports/printsequence.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <algorithm>
 
 namespace vorn {
@@ -152,6 +158,46 @@ void WritePivotPdf(const TPivot& pivot, const TPivotTableModel& model, const QSt
         const TPivotPrintDocument document(pivot, model, title, context, writer.pageLayout(), &writer);
         PaintPivotPages(document, writer);
     });
+}
+
+namespace {
+
+/// Pages `from` to `to` as the printer's range asks, all pages when it asks none.
+void PaintChosenPages(const TPrintedPivot& printed, QPrinter& printer) {
+    const TPivotPrintDocument document(printed.pivot, printed.model, printed.title, printed.context,
+                                       printer.pageLayout(), &printer);
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    PaintPivotPages(document, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+}
+
+} // namespace
+
+void PrintPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QString& statisticKey,
+                QWidget* parent) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PivotPageLayout(settings, statisticKey));
+    printer.setDocName(printed.title);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Afdrukken: %1").arg(printed.title));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    RememberPivotPageLayout(settings, statisticKey, printer.pageLayout());
+    TWaitCursor wait;
+    PaintChosenPages(printed, printer);
+}
+
+void PreviewPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QString& statisticKey,
+                  QWidget* parent) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PivotPageLayout(settings, statisticKey));
+    printer.setDocName(printed.title);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(printed.title));
+    dialog.resize(900, 700);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter* target) { RunGuarded([&] { PaintChosenPages(printed, *target); }); });
+    dialog.exec();
+    RememberPivotPageLayout(settings, statisticKey, printer.pageLayout());
 }
 
 } // namespace vorn

@@ -11,6 +11,8 @@
 class QPagedPaintDevice;
 class QPainter;
 
+class QWidget;
+
 namespace vorn {
 
 class TPivot;
@@ -65,5 +67,20 @@ void RememberPivotPageLayout(TVornIniFile* settings, const QString& statisticKey
 /// Writes the pivot as a PDF in that page set-up, whole or not at all; raises naming the file.
 void WritePivotPdf(const TPivot& pivot, const TPivotTableModel& model, const QString& title,
                    const QStringList& context, const QPageLayout& layout, const QString& path);
+
+/// A pivot as printed: what is shown, its title and the lines that say what it shows.
+struct TPrintedPivot {
+    const TPivot& pivot;
+    const TPivotTableModel& model;
+    QString title;
+    QStringList context;
+};
+/// Asks for a printer in the statistic's remembered page set-up and prints the pivot (the pages
+/// the user chose), remembering the set-up chosen.
+void PrintPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QString& statisticKey,
+                QWidget* parent);
+/// The print preview of the pivot; the page set-up chosen in it is remembered.
+void PreviewPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QString& statisticKey,
+                  QWidget* parent);
 
 } // namespace vorn
