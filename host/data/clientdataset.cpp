@@ -2,10 +2,9 @@
 
 #include "datasource.h"
 #include "errors.h"
+#include "roworder.h"
 #include "scopeguards.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <limits>
@@ -45,103 +44,7 @@ Column convertColumn(Column source, const FieldDef& from, const FieldDef& to) {
     return result;
 }
 
-int compareCells(const Column& column, std::size_t a, std::size_t b) {
-    const bool nullA = column.isNull(a);
-    const bool nullB = column.isNull(b);
-    if (nullA || nullB)
-        return nullA == nullB ? 0 : (nullA ? -1 : 1);
-    switch (column.kind()) {
-    case StorageKind::Int32:
-    case StorageKind::Int64: {
-        const auto x = column.intAt(a);
-        const auto y = column.intAt(b);
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case StorageKind::Double: {
-        const double x = column.doubleAt(a);
-        const double y = column.doubleAt(b);
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case StorageKind::Bytes:
-        return column.bytesAt(a).compare(column.bytesAt(b));
-    }
-    return 0;
-}
-
-struct SortKey {
-    const Column* column;
-    bool descending;
-    std::vector<QCollatorSortKey> textKeys; // per physical row, for text columns
-};
-
 } // namespace
-
-// ---------------------------------------------------------------- aggregates
-
-TAggregate& TAggregates::Add() {
-    items_.push_back(std::make_unique<TAggregate>(dataSet_));
-    return *items_.back();
-}
-
-TAggregate* TAggregates::Find(const QString& name) const {
-    for (const auto& item : items_)
-        if (item->AggregateName.compare(name, Qt::CaseInsensitive) == 0)
-            return item.get();
-    return nullptr;
-}
-
-QVariant TAggregate::Value() const {
-    if (!Active || !dataSet_->AggregatesActive || !dataSet_->Active())
-        return {};
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*(SUM|COUNT|MIN|MAX|AVG)\s*\(\s*(\w+)\s*\)\s*$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(Expression);
-    if (!match.hasMatch())
-        RaiseDatabaseError(QStringLiteral("Aggregaat '%s': uitdrukking '%s' wordt niet ondersteund"),
-                           {AggregateName, Expression});
-    const QString function = match.captured(1).toUpper();
-    const TField& field = dataSet_->FieldByName(match.captured(2));
-    const FieldDef& def = field.Def();
-    const bool integral =
-        StorageOf(def.type) == StorageKind::Int32 || StorageOf(def.type) == StorageKind::Int64;
-    qint64 count = 0;
-    qint64 intSum = 0;
-    double sum = 0;
-    double lowest = 0;
-    double highest = 0;
-    const int rows = dataSet_->RecordCount();
-    for (int pos = 0; pos < rows; ++pos) {
-        const Cell cell = dataSet_->cellAtPosition(field, pos);
-        if (IsNullCell(cell))
-            continue;
-        double value = 0;
-        if (const auto* i = std::get_if<std::int64_t>(&cell)) {
-            intSum += *i;
-            value = static_cast<double>(*i);
-        } else if (const auto* d = std::get_if<double>(&cell)) {
-            value = *d;
-        }
-        lowest = count == 0 ? value : std::min(lowest, value);
-        highest = count == 0 ? value : std::max(highest, value);
-        sum += value;
-        ++count;
-    }
-    if (function == u"COUNT")
-        return QVariant::fromValue(count);
-    if (count == 0)
-        return {};
-    const double factor =
-        def.type == TFieldType::Decimal ? static_cast<double>(DecimalFactor(def.scale)) : 1.0;
-    if (function == u"SUM")
-        return integral && def.type != TFieldType::Decimal ? QVariant::fromValue(intSum)
-                                                           : QVariant(sum / factor);
-    if (function == u"MIN")
-        return lowest / factor;
-    if (function == u"MAX")
-        return highest / factor;
-    return sum / factor / static_cast<double>(count);
-}
 
 // ---------------------------------------------------------------- dataset: set-up
 
@@ -288,8 +191,7 @@ void TVornClientDataSet::activate(Table table) {
     const std::size_t rows = data_.rowCount();
     order_.resize(rows);
     std::iota(order_.begin(), order_.end(), 0U);
-    status_.assign(rows, RowStatus::Unchanged);
-    clearPending();
+    changes_.Reset(rows);
     buffer_.clear();
     keyIndexes_.clear();
     ++generation_;
@@ -306,21 +208,14 @@ void TVornClientDataSet::activate(Table table) {
             source->notifyActiveChanged(true);
 }
 
-void TVornClientDataSet::clearPending() {
-    originals_.clear();
-    deletedAt_.clear();
-    nextTemporaryId_ = -1;
-}
-
 void TVornClientDataSet::Close() {
     if (!Active())
         return;
     state_ = TDataSetState::Inactive;
     data_ = Table();
     order_.clear();
-    status_.clear();
+    changes_.Reset(0);
     buffer_.clear();
-    clearPending();
     keyIndexes_.clear();
     ++generation_;
     cursor_ = -1;
@@ -452,87 +347,18 @@ bool TVornClientDataSet::Bof() const {
     return !Active() || bof_;
 }
 
-namespace {
-
-/// Stable sort of the record order by a 32-bit integer column without nulls: nothing to do when
-/// the order is already right, else a radix sort in two passes of sixteen bits.
-void SortByInt32(std::vector<std::uint32_t>& order, const Column& column, bool descending) {
-    const std::size_t n = order.size();
-    // Signed keys become unsigned ones in the same order; descending ones are inverted.
-    const auto keyOf = [&column, descending](std::uint32_t row) {
-        const auto key = static_cast<std::uint32_t>(column.intAt(row)) ^ 0x80000000u;
-        return descending ? ~key : key;
-    };
-    bool sorted = true;
-    for (std::size_t i = 1; i < n && sorted; ++i)
-        sorted = keyOf(order[i - 1]) <= keyOf(order[i]);
-    if (sorted)
-        return;
-    std::vector<std::uint32_t> keys(n), otherKeys(n), otherOrder(n);
-    for (std::size_t i = 0; i < n; ++i)
-        keys[i] = keyOf(order[i]);
-    for (const int shift : {0, 16}) {
-        std::vector<std::uint32_t> start(65537, 0);
-        for (const std::uint32_t key : keys)
-            ++start[((key >> shift) & 0xFFFFu) + 1];
-        for (std::size_t digit = 1; digit < start.size(); ++digit)
-            start[digit] += start[digit - 1];
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t to = start[(keys[i] >> shift) & 0xFFFFu]++;
-            otherKeys[to] = keys[i];
-            otherOrder[to] = order[i];
-        }
-        keys.swap(otherKeys);
-        order.swap(otherOrder);
-    }
-}
-
-/// After a sort by the first key: each run of rows with an equal first key in the order of the
-/// other keys, equal ones as they were. Runs are short (a person's enrolments, say).
-void SortTiesByInt32(std::vector<std::uint32_t>& order, const std::vector<SortKey>& keys) {
-    if (keys.size() < 2)
-        return;
-    const Column& first = *keys.front().column;
-    const auto before = [&keys](std::uint32_t a, std::uint32_t b) {
-        for (std::size_t k = 1; k < keys.size(); ++k) {
-            const std::int64_t x = keys[k].column->intAt(a);
-            const std::int64_t y = keys[k].column->intAt(b);
-            if (x != y)
-                return keys[k].descending ? x > y : x < y;
-        }
-        return false;
-    };
-    for (std::size_t start = 0; start < order.size();) {
-        std::size_t end = start + 1;
-        while (end < order.size() && first.intAt(order[end]) == first.intAt(order[start]))
-            ++end;
-        // Insertion sort: stable, and without the buffer a library sort would take for every run.
-        for (std::size_t i = start + 1; i < end; ++i) {
-            const std::uint32_t row = order[i];
-            std::size_t to = i;
-            for (; to > start && before(row, order[to - 1]); --to)
-                order[to] = order[to - 1];
-            order[to] = row;
-        }
-        start = end;
-    }
-}
-
-} // namespace
-
 void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) {
     requireActive();
     const QStringList names = SplitFieldList(fields);
     const QStringList descending = SplitFieldList(descFields);
-    std::vector<SortKey> keys;
+    std::vector<TSortKey> keys;
     for (const QString& name : names) {
         const TField& field = FieldByName(name);
         if (field.column_ < 0)
             RaiseDatabaseError(QStringLiteral("Op veld '%s' kan niet gesorteerd worden"),
                                {field.FieldName()});
         keys.push_back({&data_.columns[static_cast<std::size_t>(field.column_)],
-                        descending.contains(name, Qt::CaseInsensitive),
-                        {}});
+                        descending.contains(name, Qt::CaseInsensitive)});
     }
     if (state_ == TDataSetState::Insert || state_ == TDataSetState::Edit)
         Post();
@@ -540,53 +366,7 @@ void TVornClientDataSet::Sort(const QString& fields, const QString& descFields) 
         return;
     const bool keepCurrent = hasCurrentRow();
     const std::uint32_t current = keepCurrent ? order_[static_cast<std::size_t>(cursor_)] : 0;
-
-    const Column& first = *keys.front().column;
-    const bool singleInteger = keys.size() == 1 && !first.hasNulls() && first.kind() != StorageKind::Bytes &&
-                               first.kind() != StorageKind::Double;
-    const bool allInt32 = std::all_of(keys.begin(), keys.end(), [](const SortKey& key) {
-        return key.column->kind() == StorageKind::Int32 && !key.column->hasNulls();
-    });
-    if (allInt32) {
-        SortByInt32(order_, first, keys.front().descending);
-        SortTiesByInt32(order_, keys);
-    } else if (singleInteger) {
-        std::vector<std::pair<std::int64_t, std::uint32_t>> pairs(order_.size());
-        for (std::size_t i = 0; i < order_.size(); ++i)
-            pairs[i] = {first.intAt(order_[i]), order_[i]};
-        if (keys.front().descending)
-            std::stable_sort(pairs.begin(), pairs.end(),
-                             [](const auto& a, const auto& b) { return a.first > b.first; });
-        else
-            std::stable_sort(pairs.begin(), pairs.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (std::size_t i = 0; i < order_.size(); ++i)
-            order_[i] = pairs[i].second;
-    } else {
-        QCollator collator{QLocale(QLocale::Dutch, QLocale::Belgium)};
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        for (SortKey& key : keys) {
-            if (key.column->kind() != StorageKind::Bytes)
-                continue;
-            key.textKeys.reserve(key.column->size());
-            for (std::size_t r = 0; r < key.column->size(); ++r)
-                // Collation keys do not honour the case setting: the text is folded first.
-                key.textKeys.push_back(
-                    collator.sortKey(QString::fromUtf8(key.column->bytesAt(r)).toCaseFolded()));
-        }
-        std::stable_sort(order_.begin(), order_.end(), [&keys](std::uint32_t a, std::uint32_t b) {
-            for (const SortKey& key : keys) {
-                int c = 0;
-                if (!key.textKeys.empty() && !key.column->isNull(a) && !key.column->isNull(b))
-                    c = key.textKeys[a].compare(key.textKeys[b]);
-                else
-                    c = compareCells(*key.column, a, b);
-                if (c != 0)
-                    return key.descending ? c > 0 : c < 0;
-            }
-            return false;
-        });
-    }
+    SortRowOrder(order_, keys);
     ++generation_;
     if (keepCurrent)
         cursor_ = static_cast<int>(std::find(order_.begin(), order_.end(), current) - order_.begin());
@@ -603,24 +383,14 @@ int TVornClientDataSet::findPosition(const QString& keyField, qint64 key) {
         return k.field.compare(field.FieldName(), Qt::CaseInsensitive) == 0;
     });
     if (index == keyIndexes_.end()) {
-        keyIndexes_.push_back({field.FieldName(), 0, {}});
+        keyIndexes_.push_back({field.FieldName(), 0, std::nullopt});
         index = keyIndexes_.end() - 1;
     }
-    if (index->generation != generation_) {
-        const Column& column = data_.columns[static_cast<std::size_t>(field.column_)];
-        index->entries.clear();
-        index->entries.reserve(order_.size());
-        for (std::size_t pos = 0; pos < order_.size(); ++pos)
-            if (!column.isNull(order_[pos]))
-                index->entries.emplace_back(column.intAt(order_[pos]), static_cast<std::uint32_t>(pos));
-        // Stable, so the first row of equal keys comes first.
-        std::stable_sort(index->entries.begin(), index->entries.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (index->generation != generation_ || !index->index) {
+        index->index.emplace(data_.columns[static_cast<std::size_t>(field.column_)], order_);
         index->generation = generation_;
     }
-    const auto it = std::lower_bound(index->entries.begin(), index->entries.end(), key,
-                                     [](const auto& entry, qint64 k) { return entry.first < k; });
-    return it != index->entries.end() && it->first == key ? static_cast<int>(it->second) : -1;
+    return index->index->Find(key);
 }
 
 bool TVornClientDataSet::LocateID(qint64 id, const QString& keyField) {
@@ -848,7 +618,7 @@ void TVornClientDataSet::Append() {
             ToCell(field.Def(), ParamByName(parts[1].trimmed()).Value());
     }
     if (TField* id = IDField.isEmpty() ? nullptr : FindField(IDField))
-        row[static_cast<std::size_t>(id->Index())] = nextTemporaryId_--;
+        row[static_cast<std::size_t>(id->Index())] = changes_.NextTemporaryId();
     buffer_ = std::move(row);
     state_ = TDataSetState::Insert;
     notify(&TVornDatasource::notifyStateChanged);
@@ -874,16 +644,13 @@ void TVornClientDataSet::Post() {
     if (state_ == TDataSetState::Insert) {
         row = data_.rowCount();
         writeRow(row, buffer_, true);
-        status_.push_back(RowStatus::Inserted);
+        changes_.Inserted();
         order_.push_back(static_cast<std::uint32_t>(row));
         cursor_ = RecordCount() - 1;
         bof_ = eof_ = false;
     } else {
         row = currentPhysicalRow();
-        if (status_[row] == RowStatus::Unchanged) {
-            originals_.emplace_back(row, cellsOfRow(row));
-            status_[row] = RowStatus::Modified;
-        }
+        changes_.Modifying(row, [&] { return cellsOfRow(row); });
         writeRow(row, buffer_, false);
     }
     state_ = TDataSetState::Browse;
@@ -912,14 +679,7 @@ void TVornClientDataSet::Delete() {
         RaiseDatabaseError(QStringLiteral("Dataset '%s' heeft geen rij om te verwijderen"),
                            {shownName(name_)});
     const std::size_t row = currentPhysicalRow();
-    if (status_[row] == RowStatus::Inserted) {
-        status_[row] = RowStatus::Discarded;
-    } else {
-        if (status_[row] == RowStatus::Unchanged)
-            originals_.emplace_back(row, cellsOfRow(row));
-        status_[row] = RowStatus::Deleted;
-        deletedAt_.emplace_back(row, cursor_);
-    }
+    changes_.Deleting(row, cursor_, [&] { return cellsOfRow(row); });
     order_.erase(order_.begin() + cursor_);
     if (cursor_ >= RecordCount())
         cursor_ = RecordCount() - 1;
@@ -929,12 +689,10 @@ void TVornClientDataSet::Delete() {
 }
 
 int TVornClientDataSet::ChangeCount() const {
-    return static_cast<int>(std::count_if(status_.begin(), status_.end(), [](RowStatus s) {
-        return s == RowStatus::Inserted || s == RowStatus::Modified || s == RowStatus::Deleted;
-    }));
+    return changes_.ChangeCount();
 }
 
-Delta TVornClientDataSet::buildDelta(std::vector<std::size_t>& rows) const {
+Delta TVornClientDataSet::buildDelta(const std::vector<std::size_t>& rows) const {
     Delta delta;
     delta.idField = IDField;
     std::vector<std::size_t> columns;
@@ -943,43 +701,39 @@ Delta TVornClientDataSet::buildDelta(std::vector<std::size_t>& rows) const {
             delta.fields.push_back(field->Def());
             columns.push_back(static_cast<std::size_t>(field->column_));
         }
-    for (std::size_t row = 0; row < status_.size(); ++row) {
-        const RowStatus status = status_[row];
-        if (status != RowStatus::Inserted && status != RowStatus::Modified && status != RowStatus::Deleted)
-            continue;
+    for (const std::size_t row : rows) {
+        const TChangeLog::TRowStatus status = changes_.Status(row);
         DeltaRow change;
-        change.kind = status == RowStatus::Inserted   ? DeltaRow::Kind::Insert
-                      : status == RowStatus::Modified ? DeltaRow::Kind::Modify
-                                                      : DeltaRow::Kind::Delete;
-        const auto original = std::find_if(originals_.begin(), originals_.end(),
-                                           [row](const auto& entry) { return entry.first == row; });
+        change.kind = status == TChangeLog::TRowStatus::Inserted   ? DeltaRow::Kind::Insert
+                      : status == TChangeLog::TRowStatus::Modified ? DeltaRow::Kind::Modify
+                                                                   : DeltaRow::Kind::Delete;
+        const std::vector<Cell>* asFetched = changes_.CellsAsFetched(row);
         for (std::size_t f = 0; f < columns.size(); ++f) {
             const QVariant value = FromCell(delta.fields[f], CellAt(data_.columns[columns[f]], row));
             change.values.push_back(value);
-            change.originals.push_back(original == originals_.end()
-                                           ? value
-                                           : FromCell(delta.fields[f], original->second[columns[f]]));
+            change.originals.push_back(
+                asFetched == nullptr ? value : FromCell(delta.fields[f], (*asFetched)[columns[f]]));
         }
         delta.rows.push_back(std::move(change));
-        rows.push_back(row);
     }
     return delta;
 }
 
 void TVornClientDataSet::commitApplied(const std::vector<std::size_t>& rows, const ApplyResult& result) {
     TField* idField = IDField.isEmpty() ? nullptr : FindField(IDField);
+    std::vector<std::size_t> applied;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ApplyRowResult& outcome = result.rows[i];
         if (!outcome.ok)
             continue;
         const std::size_t row = rows[i];
-        if (status_[row] == RowStatus::Inserted && idField != nullptr && outcome.assignedId.isValid())
+        if (changes_.Status(row) == TChangeLog::TRowStatus::Inserted && idField != nullptr &&
+            outcome.assignedId.isValid())
             SetCell(data_.columns[static_cast<std::size_t>(idField->column_)], row,
                     ToCell(idField->Def(), outcome.assignedId));
-        status_[row] = status_[row] == RowStatus::Deleted ? RowStatus::Discarded : RowStatus::Unchanged;
-        std::erase_if(originals_, [row](const auto& entry) { return entry.first == row; });
-        std::erase_if(deletedAt_, [row](const auto& entry) { return entry.first == row; });
+        applied.push_back(row);
     }
+    changes_.Applied(applied);
     ++generation_;
     changed();
 }
@@ -990,7 +744,7 @@ int TVornClientDataSet::ApplyUpdates(int maxErrors) {
                            {shownName(name_)});
     requireActive();
     Post();
-    std::vector<std::size_t> rows;
+    const std::vector<std::size_t> rows = changes_.PendingRows();
     const Delta delta = buildDelta(rows);
     if (delta.rows.empty())
         return 0;
@@ -1011,20 +765,8 @@ int TVornClientDataSet::ApplyUpdates(int maxErrors) {
 void TVornClientDataSet::CancelUpdates() {
     requireActive();
     Cancel();
-    for (const auto& [row, cells] : originals_) {
-        writeRow(row, cells, false);
-        status_[row] = RowStatus::Unchanged;
-    }
-    for (auto it = deletedAt_.rbegin(); it != deletedAt_.rend(); ++it) {
-        const auto position = std::min<std::size_t>(static_cast<std::size_t>(it->second), order_.size());
-        order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(position),
-                      static_cast<std::uint32_t>(it->first));
-    }
-    std::erase_if(order_, [this](std::uint32_t row) { return status_[row] == RowStatus::Inserted; });
-    for (RowStatus& status : status_)
-        if (status == RowStatus::Inserted)
-            status = RowStatus::Discarded;
-    clearPending();
+    changes_.Undo(order_,
+                  [this](std::size_t row, const std::vector<Cell>& cells) { writeRow(row, cells, false); });
     if (cursor_ >= RecordCount())
         cursor_ = RecordCount() - 1;
     if (cursor_ < 0 && !order_.empty())

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "aggregates.h"
 #include "cell.h"
+#include "changelog.h"
 #include "datasource.h"
 #include "params.h"
 #include "provider.h"
+#include "roworder.h"
 #include "table.h"
 
 #include <QMetaObject>
@@ -134,36 +137,6 @@ private:
     int column_ = -1; // storage column in the dataset's table; -1 for lookup fields
 };
 
-/// A sum (or count, minimum, maximum, average) over all rows of a dataset.
-class TAggregate {
-public:
-    explicit TAggregate(TVornClientDataSet* dataSet) : dataSet_(dataSet) {}
-    QString Expression;
-    QString AggregateName;
-    bool Active = false;
-    /// Null while the aggregate, the dataset's aggregates or the dataset is not active, and on an empty
-    /// table.
-    QVariant Value() const;
-
-private:
-    TVornClientDataSet* dataSet_;
-};
-
-class TAggregates {
-public:
-    explicit TAggregates(TVornClientDataSet* dataSet) : dataSet_(dataSet) {}
-    int Count() const { return static_cast<int>(items_.size()); }
-    TAggregate& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
-    TAggregate& Add();
-    void Clear() { items_.clear(); }
-    /// The aggregate of that name (letter case ignored), or null.
-    TAggregate* Find(const QString& name) const;
-
-private:
-    TVornClientDataSet* dataSet_;
-    std::vector<std::unique_ptr<TAggregate>> items_;
-};
-
 /// The host's client dataset: rows of a named provider (or a local table), typed fields,
 /// parameters, a current row, local changes sent to the provider in one apply.
 class TVornClientDataSet {
@@ -286,7 +259,23 @@ public:
     void SetMasterdataSource(TVornDatasource* master);
     TVornDatasource* MasterdataSource() const { return master_; }
 
-    // Used by fields, aggregates and data sources.
+    // Whole-table reading, for passes that bypass the cursor.
+    /// Value of `field` in the row at `position` of the current order.
+    Cell cellAtPosition(const TField& field, int position) const;
+    const Table& data() const { return data_; }
+    const std::vector<std::uint32_t>& order() const { return order_; }
+
+protected:
+    /// Fetches the provider's rows for the current parameters.
+    virtual Table fetch();
+    IProviderBroker& broker() const;
+    void requireActive() const;
+    const Column& textColumnOf(const TField& field) const;
+
+private:
+    // The plumbing of fields and data sources.
+    friend class TField;
+    friend class TVornDatasource;
     void attachDatasource(TVornDatasource* source);
     void detachDatasource(TVornDatasource* source);
     Cell readCell(const TField& field) const;
@@ -307,24 +296,10 @@ public:
     void fieldSettingsChanged(const TField& field);
     /// Row index in the current order of the first row whose `keyField` equals `key`; -1 when none.
     int findPosition(const QString& keyField, qint64 key);
-    /// Value of `field` in the row at `position` of the current order.
-    Cell cellAtPosition(const TField& field, int position) const;
-    const Table& data() const { return data_; }
-    const std::vector<std::uint32_t>& order() const { return order_; }
-
-protected:
-    /// Fetches the provider's rows for the current parameters.
-    virtual Table fetch();
-    IProviderBroker& broker() const;
-    void requireActive() const;
-    const Column& textColumnOf(const TField& field) const;
-
-private:
-    enum class RowStatus : std::uint8_t { Unchanged, Inserted, Modified, Deleted, Discarded };
     struct KeyIndex {
         QString field;
         std::uint64_t generation = 0;
-        std::vector<std::pair<std::int64_t, std::uint32_t>> entries; // key, position in order
+        std::optional<TKeyIndex> index; // for the order of `generation`
     };
 
     void bindTable(Table fetched);
@@ -342,13 +317,12 @@ private:
     Cell lookupCell(const TField& field) const;
     /// The value a lookup field finds in its lookup dataset for this key.
     Cell lookedUp(const TField& field, const Cell& key) const;
-    Delta buildDelta(std::vector<std::size_t>& rows) const;
+    Delta buildDelta(const std::vector<std::size_t>& rows) const;
     void commitApplied(const std::vector<std::size_t>& rows, const ApplyResult& result);
     void changed();
     void scrolled();
     void notify(void (TVornDatasource::*event)());
     void masterScrolled();
-    void clearPending();
 
     QString name_;
     IProviderBroker* broker_;
@@ -363,12 +337,9 @@ private:
     int cursor_ = -1;
     bool eof_ = true;
     bool bof_ = true;
-    std::vector<Cell> buffer_;      // the row being appended or edited
-    std::size_t calcRow_ = 0;       // the row whose calculated fields are computed
-    std::vector<RowStatus> status_; // per physical row
-    std::vector<std::pair<std::size_t, std::vector<Cell>>> originals_; // modified or deleted rows as fetched
-    std::vector<std::pair<std::size_t, int>> deletedAt_;               // deleted row and the position it had
-    std::int64_t nextTemporaryId_ = -1;
+    std::vector<Cell> buffer_; // the row being appended or edited
+    std::size_t calcRow_ = 0;  // the row whose calculated fields are computed
+    TChangeLog changes_;
     mutable std::vector<KeyIndex> keyIndexes_;
     std::uint64_t generation_ = 1;
     TAggregates aggregates_;
