@@ -1,6 +1,6 @@
 #include "actions.h"
 
-#include "host/forms/hostservices.h"
+#include "guardedevents.h"
 
 #include <QAbstractEventDispatcher>
 #include <QThread>

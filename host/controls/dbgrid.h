@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/data/datasource.h"
+
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QTableView>
@@ -8,7 +10,6 @@
 namespace vorn {
 
 class TVornClientDataSet;
-class TVornDatasource;
 class TField;
 
 /// A column of a grid view: the field it shows, and an optional caption and width of its own.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/controls/guardedevents.h"
 #include "host/data/datetime.h"
 
 #include <QString>
@@ -25,11 +26,6 @@ public:
 
 void SetHost(IHostServices* host);
 
-/// Shows an error to the user; the main window installs a message box, tests record the text.
-void SetErrorReporter(std::function<void(const QString&)> reporter);
-void ReportError(const QString& message);
-/// Runs a handler the way the host runs every event: an error is shown, never passed to Qt.
-void RunGuarded(const std::function<void()>& handler);
 /// The installed host; raises when there is none.
 IHostServices& Host();
 bool HostInstalled();
