@@ -79,6 +79,31 @@ std::vector<std::uint32_t> PersonOrder(std::size_t rows,
     return order;
 }
 
+TPersonTotals CountPersonTotals(const TIntegerColumnView& person, const TTextColumnView& sex) {
+    // Each person's rows together; already so when the rows are in person order, as when counted.
+    std::vector<std::uint32_t> positions;
+    for (std::size_t i = 1; i < person.size() && positions.empty(); ++i)
+        if (person[i - 1] > person[i])
+            positions = PersonOrder(person.size(), [&](std::size_t position) { return person[position]; });
+    const auto at = [&](std::size_t i) { return positions.empty() ? i : positions[i]; };
+    TPersonTotals totals;
+    for (std::size_t first = 0; first < person.size();) {
+        const std::int32_t id = person[at(first)];
+        bool man = false;
+        bool woman = false;
+        std::size_t next = first;
+        for (; next < person.size() && person[at(next)] == id; ++next) {
+            man = man || sex[at(next)] == "M";
+            woman = woman || sex[at(next)] == "V";
+        }
+        ++totals.persons;
+        totals.men += man ? 1 : 0;
+        totals.women += woman ? 1 : 0;
+        first = next;
+    }
+    return totals;
+}
+
 TRowIds LocationIds(const TVornClientDataSet& rows, const char* field, TLesplaatsen& locations) {
     const TTextColumnView texts = rows.TextView(rows.FieldByName(QString::fromLatin1(field)));
     const std::vector<std::uint32_t>& order = rows.order();

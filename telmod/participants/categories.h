@@ -268,6 +268,18 @@ void CountCategories(std::vector<CategoryCount<Stat>>& categories, std::size_t r
 /// indexed like its stored rows: its position in `locations`, or NoValue for an empty text.
 TRowIds LocationIds(const vorn::TVornClientDataSet& rows, const char* field, TLesplaatsen& locations);
 
+/// Persons counted once each over all rows, whatever their category: the totals line of the VWO
+/// screen. A row without a person counts as person 0; a person is a man when a row of theirs says
+/// "M" and a woman when one says "V".
+struct TPersonTotals {
+    std::int32_t persons = 0;
+    std::int32_t men = 0;
+    std::int32_t women = 0;
+
+    bool operator==(const TPersonTotals&) const = default;
+};
+TPersonTotals CountPersonTotals(const vorn::TIntegerColumnView& person, const vorn::TTextColumnView& sex);
+
 /// Labels and sums of a regime's category tables.
 struct CategoryTableLayout {
     bool creditHours;   // the OSP table has the credit-hour requests

@@ -329,6 +329,7 @@ void TStatVWOCursistenPerInstellingForm::ClearStats() {
           FOpleidingsvariantStats.get(), FOpleidingStats.get(), FTarievenStats.get(), FVestigingStats.get()})
         FreeStatistics<vwo::TStatistic>(*list);
     FLesplaatsen.Clear();
+    FPersonTotals = {};
     FreeStatistics<vwo::TStatistic>(*FLesplaatsStats);
 }
 
@@ -433,6 +434,7 @@ void TStatVWOCursistenPerInstellingForm::CountEnrolments() {
                              Is(sex[i], "M"), false,    (flags[i] & C98Flag) != 0};
         },
         true);
+    FPersonTotals = CountPersonTotals(person, sex);
 }
 
 void TStatVWOCursistenPerInstellingForm::FillDatasets() {
@@ -452,23 +454,10 @@ void TStatVWOCursistenPerInstellingForm::DisplayTotalen(TVornClientDataSet& tabl
         if (personsWritten)
             return true;
         personsWritten = true;
-        // Distinct ids: a list that ignores an id it already holds.
-        vorn::TIDList persons(10, true, vorn::dupIgnore), men(10, true, vorn::dupIgnore),
-            women(10, true, vorn::dupIgnore);
-        const EnrolmentReader row(CDSAllStats);
-        const vorn::TControlsDisabled walk(CDSAllStats);
-        for (CDSAllStats.First(); !CDSAllStats.Eof(); CDSAllStats.Next()) {
-            const std::int32_t id = row.PersonID();
-            persons.Add(id);
-            if (row.IsMan())
-                men.Add(id);
-            else if (row.IsWoman())
-                women.Add(id);
-        }
         text += QStringLiteral("    Personen: %1    Mannen: %2    Vrouwen: %3")
-                    .arg(persons.Count())
-                    .arg(men.Count())
-                    .arg(women.Count());
+                    .arg(FPersonTotals.persons)
+                    .arg(FPersonTotals.men)
+                    .arg(FPersonTotals.women);
         return true;
     });
 }

@@ -72,7 +72,8 @@ public:
     /// The counting pass: every enrolment row counted in each category.
     void CountEnrolments();
     void FillDatasets();
-    /// The OSP totals, but with persons, men and women counted once each over all enrolment rows.
+    /// The OSP totals, but with persons, men and women counted once each over all enrolment rows
+    /// (counted with the categories).
     void DisplayTotalen(vorn::TVornClientDataSet& table) override;
 
     vwo::TStatistic* GetKlasStat(std::int32_t id);
@@ -105,6 +106,7 @@ private:
     void declareDatasets();
     void declareReferencePeriods();
     void releaseCategoryLists();
+    TPersonTotals FPersonTotals;
     NameList klassen_, modules_, modulevarianten_, ingModulevarianten_, opleidingen_, opleidingsvarianten_,
         tarieven_, vestigingen_;
 };

@@ -20,6 +20,47 @@ QString ShortDate(TDateTime date) {
     return QLocale().toString(DateTimeToDate(date), QLocale::ShortFormat);
 }
 
+/// A category as counted: its id, its statistic, and its credit-hour requests (0 where the regime
+/// has none).
+struct TCountedCategory {
+    std::int32_t id;
+    const TParticipantStatistic& stat;
+    std::int32_t creditHours;
+};
+
+/// One whole-number column of the job table: how the reports label it, which field of a category
+/// table it holds and which figure of a counted statistic.
+struct TJobColumn {
+    const char* name;
+    const char* label;
+    const char* figure;
+    std::int32_t (*counted)(const TCountedCategory&);
+};
+
+/// How a category maps onto the job table, in one place for declaring the print table and for
+/// writing its rows: J_INTEGER1 the category's id, J_INTEGER2 to J_INTEGER10 its figures. A figure
+/// the regime lacks is written as 0.
+const std::array<TJobColumn, 10> JobColumns{{
+    {"J_INTEGER1", "ID groep", "ID", [](const TCountedCategory& c) { return c.id; }},
+    {"J_INTEGER2", "Totaal aantal", "Count", [](const TCountedCategory& c) { return c.stat.Count(); }},
+    {"J_INTEGER3", "Aantal financierbaar", "CountFin",
+     [](const TCountedCategory& c) { return c.stat.FinCount(); }},
+    {"J_INTEGER4", "Aantal niet financierbaar", "CountNotFin",
+     [](const TCountedCategory& c) { return c.stat.NotFinNount(); }},
+    {"J_INTEGER5", "Aantal Mannen", "CountMan", [](const TCountedCategory& c) { return c.stat.ManCount(); }},
+    {"J_INTEGER6", "Aantal vrouwen", "CountVrouw",
+     [](const TCountedCategory& c) { return c.stat.GetVrouwCount(); }},
+    {"J_INTEGER7", "Aantal personen", "CountPersoon",
+     [](const TCountedCategory& c) { return c.stat.GetPersoonCount(); }},
+    {"J_INTEGER8", "Aanvraag kredieturen", "CountKrediet",
+     [](const TCountedCategory& c) { return c.creditHours; }},
+    {"J_INTEGER9", "C98", "CountC98", [](const TCountedCategory& c) { return c.stat.C98Count(); }},
+    {"J_INTEGER10", "Lesuren cursist", "LesurenCursist",
+     [](const TCountedCategory& c) { return c.stat.LesurenCursist(); }},
+}};
+constexpr std::size_t CreditHoursColumn = 7;
+constexpr std::size_t TeachingHoursColumn = 9;
+
 } // namespace
 
 int ItemByKeyword(const QString& description, const std::vector<KeywordRule>& rules) {
@@ -46,21 +87,12 @@ void DeclarePrintTable(TVornClientDataSet& print, const QString& provider, bool 
     print.AddField(jobField(FieldDef::integer(QStringLiteral("J_ID")), QStringLiteral("ID Jobdata"))
                        .flags(pfInUpdate | pfInKey)
                        .req());
-    const QStringList integerLabels{QStringLiteral("ID groep"),
-                                    QStringLiteral("Totaal aantal"),
-                                    QStringLiteral("Aantal financierbaar"),
-                                    QStringLiteral("Aantal niet financierbaar"),
-                                    QStringLiteral("Aantal Mannen"),
-                                    QStringLiteral("Aantal vrouwen"),
-                                    QStringLiteral("Aantal personen"),
-                                    QStringLiteral("Aanvraag kredieturen"),
-                                    QStringLiteral("C98")};
-    for (int i = 1; i <= 9; ++i) {
-        const QString name = QStringLiteral("J_INTEGER%1").arg(i);
-        if (i == 8 && !creditHours)
+    for (std::size_t i = 0; i < TeachingHoursColumn; ++i) {
+        const QString name = QLatin1String(JobColumns[i].name);
+        if (i == CreditHoursColumn && !creditHours)
             print.AddField(FieldDef::integer(name)); // written as 0; declared without label or flags
         else
-            print.AddField(jobField(FieldDef::integer(name), integerLabels[i - 1]));
+            print.AddField(jobField(FieldDef::integer(name), QString::fromUtf8(JobColumns[i].label)));
     }
     print.AddField(jobField(FieldDef::integer(QStringLiteral("J_JOBID")), QStringLiteral("Job ID")).req());
     print.AddField(jobField(FieldDef::integer(QStringLiteral("J_JOBTYPE")), QStringLiteral("JobType")).req());
@@ -71,7 +103,9 @@ void DeclarePrintTable(TVornClientDataSet& print, const QString& provider, bool 
         jobField(FieldDef::wideString(QStringLiteral("J_SHORTTEXT1"), 50), QStringLiteral("Code")));
     print.AddField(
         jobField(FieldDef::integer(QStringLiteral("J_TYPERECORD")), QStringLiteral("Type record")).req());
-    print.AddField(FieldDef::integer(QStringLiteral("J_INTEGER10")).label(QStringLiteral("Lesuren cursist")));
+    const TJobColumn& teachingHours = JobColumns[TeachingHoursColumn];
+    print.AddField(
+        FieldDef::integer(QLatin1String(teachingHours.name)).label(QString::fromUtf8(teachingHours.label)));
 }
 
 TIDList* TParticipantStatsForm::ListByKeyword(const QString& description) const {
@@ -113,18 +147,13 @@ void TParticipantStatsForm::VornDBFormBeforePrint(QObject*, QString& description
 
 namespace {
 
-/// The job-table columns of one category row: its id, code, description and nine counts.
+/// The job-table columns of one category row: its code, description and the whole numbers of
+/// JobColumns (its id and nine counts).
 struct TPrintRow {
-    std::int32_t id = 0;
     QString code;
     QString description;
-    std::array<std::int32_t, 9> counts{};
+    std::array<std::int32_t, JobColumns.size()> integers{};
 };
-
-/// The category table's figure written to each of the nine count columns of a print row.
-const std::array<const char*, 9> PrintedFigures{"Count",        "CountFin",   "CountNotFin",
-                                                "CountMan",     "CountVrouw", "CountPersoon",
-                                                "CountKrediet", "CountC98",   "LesurenCursist"};
 
 /// Writes rows to the print table under one job id, and sends them in one apply.
 class TPrintJobWriter {
@@ -134,25 +163,22 @@ public:
         print_.Params().ParamByName(QStringLiteral("JobID")).SetAsInteger(jobId);
         print_.Open();
         // The fields once, not by name for every row of a long list.
-        category_ = field("J_INTEGER1");
         recordType_ = field("J_TYPERECORD");
         jobType_ = field("J_JOBTYPE");
         code_ = field("J_SHORTTEXT1");
         description_ = field("J_LONGTEXT1");
-        for (int i = 0; i < 9; ++i)
-            counts_[static_cast<std::size_t>(i)] =
-                &print_.FieldByName(QStringLiteral("J_INTEGER%1").arg(i + 2));
+        for (std::size_t i = 0; i < JobColumns.size(); ++i)
+            integers_[i] = field(JobColumns[i].name);
     }
 
     void Append(const TPrintRow& row) {
         print_.Append();
-        category_->SetAsInteger(row.id);
         recordType_->SetAsInteger(0);
         jobType_->SetAsInteger(-1);
         code_->SetAsString(row.code);
         description_->SetAsString(row.description);
-        for (std::size_t v = 0; v < row.counts.size(); ++v)
-            counts_[v]->SetAsInteger(row.counts[v]);
+        for (std::size_t i = 0; i < row.integers.size(); ++i)
+            integers_[i]->SetAsInteger(row.integers[i]);
         print_.Post();
     }
 
@@ -162,12 +188,11 @@ private:
     TField* field(const char* name) const { return &print_.FieldByName(QLatin1String(name)); }
 
     TVornClientDataSet& print_;
-    TField* category_ = nullptr;
     TField* recordType_ = nullptr;
     TField* jobType_ = nullptr;
     TField* code_ = nullptr;
     TField* description_ = nullptr;
-    std::array<TField*, 9> counts_{};
+    std::array<TField*, JobColumns.size()> integers_{};
 };
 
 /// A row of a category table as the print table holds it; a figure the regime lacks is 0.
@@ -184,11 +209,10 @@ TPrintRow PrintRowAt(const TVornClientDataSet& table, int position) {
                         table.cellAtPosition(table.FieldByName(QLatin1String(name)), position));
     };
     TPrintRow row;
-    row.id = value(QStringLiteral("ID"));
     row.code = text("Code");
     row.description = text("Omschrijving");
-    for (std::size_t v = 0; v < PrintedFigures.size(); ++v)
-        row.counts[v] = value(QLatin1String(PrintedFigures[v]));
+    for (std::size_t i = 0; i < JobColumns.size(); ++i)
+        row.integers[i] = value(QLatin1String(JobColumns[i].figure));
     return row;
 }
 
@@ -203,13 +227,12 @@ std::int32_t TParticipantStatsForm::SavePrintStats(TIDList& list) {
     TPrintJobWriter writer(print, FJobID);
     for (int i = 0; i < list.Count(); ++i) {
         const auto* stat = list.GetObjectAs<TParticipantStatistic>(i);
+        const TCountedCategory counted{list.GetID(i), *stat, CreditHoursOf(*stat)};
         TPrintRow row;
-        row.id = list.GetID(i);
         row.code = stat->Code();
         row.description = stat->Omschrijving();
-        row.counts = {stat->Count(),        stat->FinCount(),      stat->NotFinNount(),
-                      stat->ManCount(),     stat->GetVrouwCount(), stat->GetPersoonCount(),
-                      CreditHoursOf(*stat), stat->C98Count(),      stat->LesurenCursist()};
+        for (std::size_t c = 0; c < JobColumns.size(); ++c)
+            row.integers[c] = JobColumns[c].counted(counted);
         writer.Append(row);
     }
     writer.Send();

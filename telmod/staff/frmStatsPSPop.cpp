@@ -8,8 +8,6 @@
 
 #include <QLocale>
 #include <QVBoxLayout>
-#include <map>
-#include <string>
 
 namespace telmod {
 
@@ -21,49 +19,7 @@ constexpr int ChartRowHeight = 36;
 // The charts' heights as the screen is designed: the least they show.
 constexpr int AgeChartHeight = 351;
 constexpr int ChartHeight = 347;
-
-int floorDiv(int value, int divisor) {
-    const int quotient = value / divisor;
-    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
-}
 } // namespace
-
-// ------------------------------------------------------------------ TCountList
-
-TCountList::TCountList() : collator_(QLocale()) {
-    collator_.setCaseSensitivity(Qt::CaseInsensitive);
-}
-
-TCountList::~TCountList() {
-    FreeObjects(true);
-}
-
-void TCountList::FreeObjects(bool remove) {
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-        delete it->object;
-        it->object = nullptr;
-    }
-    byFoldedKey_.clear();
-    if (remove)
-        entries_.clear();
-}
-
-TCountObject* TCountList::GetCountObject(const QString& key) const {
-    return byFoldedKey_.value(key.toCaseFolded(), nullptr);
-}
-
-TCountObject* TCountList::GetCountObject(const QString& key, bool create) {
-    if (TCountObject* present = GetCountObject(key); present != nullptr || !create)
-        return present;
-    auto* object = new TCountObject;
-    const auto position =
-        std::lower_bound(entries_.begin(), entries_.end(), key, [this](const Entry& entry, const QString& k) {
-            return collator_.compare(entry.key, k) < 0;
-        });
-    entries_.insert(position, Entry{key, object});
-    byFoldedKey_.insert(key.toCaseFolded(), object);
-    return object;
-}
 
 // ------------------------------------------------------------------ the screen
 
@@ -201,43 +157,6 @@ void TStatsPSPopulatieForm::OpenDatasets() {
             OpenForInstitutionOnDate(*dataSet, FISID, FDate);
 }
 
-QString TStatsPSPopulatieForm::BandKey(int age, int scale) {
-    const int lower = floorDiv(age, scale) * scale;
-    return QStringLiteral("%1 - %2").arg(lower).arg(lower + scale - 1);
-}
-
-void TStatsPSPopulatieForm::count(TCountList& bands, TCountList& sexes, TCountList& bandSexes) {
-    const int referenceYear = DateTimeToDate(FDate).year();
-    const int scale = std::max(1, SEScale->GetI());
-    const TField& born = CDSPopulatie.FieldByName(QStringLiteral("PS_GEBOORTEDATUM"));
-    const TField& sex = CDSPopulatie.FieldByName(QStringLiteral("PS_GESLACHT"));
-    // The three counters of a (band, sex) pair, found once: the rows repeat a few dozen pairs.
-    struct Counters {
-        TCountObject* band;
-        TCountObject* sex;
-        TCountObject* bandSex;
-    };
-    std::map<std::pair<int, std::string>, Counters> known;
-    for (CDSPopulatie.First(); !CDSPopulatie.Eof(); CDSPopulatie.Next()) {
-        const int birthYear = born.IsNull() ? DayZero().year() : DateTimeToDate(born.AsDateTime()).year();
-        const int lower = floorDiv(referenceYear - birthYear, scale) * scale;
-        const std::string_view letter = sex.AsUtf8();
-        auto it = known.find({lower, std::string(letter)});
-        if (it == known.end()) {
-            const QString band = BandKey(lower, scale);
-            const QString text = QString::fromUtf8(letter.data(), static_cast<qsizetype>(letter.size()));
-            it = known
-                     .emplace(std::make_pair(lower, std::string(letter)),
-                              Counters{bands.GetCountObject(band, true), sexes.GetCountObject(text, true),
-                                       bandSexes.GetCountObject(band + QStringLiteral(": ") + text, true)})
-                     .first;
-        }
-        ++it->second.band->FCount;
-        ++it->second.sex->FCount;
-        ++it->second.bandSex->FCount;
-    }
-}
-
 void TStatsPSPopulatieForm::FillCharts() {
     for (std::size_t slot = 0; slot < FBarCharts.size(); ++slot) {
         FBarCharts[slot]->Clear();
@@ -257,12 +176,12 @@ void TStatsPSPopulatieForm::FillCharts() {
         }
     };
     const TOnExit finished(finish);
-    TCountList bands;
-    TCountList sexes;
-    TCountList bandSexes;
-    count(bands, sexes, bandSexes);
+    TPopulationCounts counts;
+    CountPopulation(CDSPopulatie, DateTimeToDate(FDate).year(), SEScale->GetI(), counts);
     const std::array<std::pair<TCountList*, TBarChart*>, 3> targets{
-        {{&bands, BCPerLeeftijd}, {&sexes, BCPerGeslacht}, {&bandSexes, BCPerGeslachtLeeftijd}}};
+        {{&counts.bands, BCPerLeeftijd},
+         {&counts.sexes, BCPerGeslacht},
+         {&counts.bandSexes, BCPerGeslachtLeeftijd}}};
     for (const auto& [list, chart] : targets)
         for (int i = list->Count() - 1; i >= 0; --i)
             chart->AddBar(list->Key(i), list->Object(i)->FCount, clBlue);
