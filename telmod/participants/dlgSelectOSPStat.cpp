@@ -1,16 +1,11 @@
 #include "dlgSelectOSPStat.h"
 
+#include "frmStatCursPerInst.h"
+
 namespace telmod {
 
 const QStringList& TSelectOSPStatForm::Items() {
-    static const QStringList items{QStringLiteral("Per klas"),
-                                   QStringLiteral("Per eenheid"),
-                                   QStringLiteral("Per adm. groep"),
-                                   QStringLiteral("Per Opleiding"),
-                                   QStringLiteral("Per Studiegebied"),
-                                   QStringLiteral("Per type vrijstelling inschrijfgeld"),
-                                   QStringLiteral("Per vestigingsplaats"),
-                                   QStringLiteral("Per lesplaats")};
+    static const QStringList items = DialogItemsOf(OspCategories());
     return items;
 }
 

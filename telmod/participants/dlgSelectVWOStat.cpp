@@ -1,17 +1,11 @@
 #include "dlgSelectVWOStat.h"
 
+#include "frmStatVWOCursPerInst.h"
+
 namespace telmod {
 
 const QStringList& TSelectVWOStatForm::Items() {
-    static const QStringList items{QStringLiteral("Per klas"),
-                                   QStringLiteral("Per modulevariant"),
-                                   QStringLiteral("Per module"),
-                                   QStringLiteral("Per Opleidingsvariant"),
-                                   QStringLiteral("Per opleiding"),
-                                   QStringLiteral("Per tarief"),
-                                   QStringLiteral("Per vestiging"),
-                                   QStringLiteral("Per lesplaats"),
-                                   QStringLiteral("Per Ingerichte modulevariant")};
+    static const QStringList items = DialogItemsOf(VwoCategories());
     return items;
 }
 

@@ -256,14 +256,7 @@ void TStatCursistenPerInstellingForm::declareDatasets() {
 
 void TStatCursistenPerInstellingForm::CreateCategoryLists() {
     releaseCategoryLists();
-    FKlasStats = NewCategoryList();
-    FAdmGroepStats = NewCategoryList();
-    FEenheidStats = NewCategoryList();
-    FOpleidingStats = NewCategoryList();
-    FStudiegebiedStats = NewCategoryList();
-    FVrijstellingIGStats = NewCategoryList();
-    FLesplaatsStats = NewCategoryList();
-    FVestigingStats = NewCategoryList();
+    CreateCategoryListsOf(*this, OspCategories());
 }
 
 void TStatCursistenPerInstellingForm::releaseCategoryLists() {
@@ -272,9 +265,7 @@ void TStatCursistenPerInstellingForm::releaseCategoryLists() {
 }
 
 std::vector<vorn::TIDList*> TStatCursistenPerInstellingForm::pageLists() const {
-    return {FKlasStats.get(),      FEenheidStats.get(),      FAdmGroepStats.get(),
-            FOpleidingStats.get(), FStudiegebiedStats.get(), FVrijstellingIGStats.get(),
-            FVestigingStats.get(), FLesplaatsStats.get()};
+    return CategoryListsByPage(*this, OspCategories());
 }
 
 void TStatCursistenPerInstellingForm::ASchooljaarExecute(QObject*) {
@@ -284,12 +275,8 @@ void TStatCursistenPerInstellingForm::ASchooljaarExecute(QObject*) {
 }
 
 void TStatCursistenPerInstellingForm::ClearStats() {
-    for (vorn::TIDList* list : {FKlasStats.get(), FAdmGroepStats.get(), FEenheidStats.get(),
-                                FOpleidingStats.get(), FVrijstellingIGStats.get(), FStudiegebiedStats.get()})
-        FreeStatistics<osp::TStatistic>(*list);
+    FreeCategoryListsOf(*this, OspCategories());
     FLesplaatsen.Clear();
-    FreeStatistics<osp::TStatistic>(*FLesplaatsStats);
-    FreeStatistics<osp::TStatistic>(*FVestigingStats);
 }
 
 void TStatCursistenPerInstellingForm::CloseDatasets() {
@@ -355,23 +342,8 @@ void TStatCursistenPerInstellingForm::FillCharts() {
 }
 
 void TStatCursistenPerInstellingForm::CountEnrolments() {
-    // Each row is counted per class, administrative group, unit, training, study area, exemption
-    // type, branch and teaching location.
-    using Category = CategoryCount<osp::TStatistic>;
-    std::vector<Category> categories;
-    categories.reserve(8);
-    const std::pair<const char*, Category::Lookup> keyed[] = {
-        {"KL_ID", [this](std::int32_t id) { return GetKlasStat(id); }},
-        {"AG_ID", [this](std::int32_t id) { return GetAdmGroepStat(id); }},
-        {"OE_ID", [this](std::int32_t id) { return GetOffEenheidStat(id); }},
-        {"OO_ID", [this](std::int32_t id) { return GetOpleidingStat(id); }},
-        {"AG_STUDIEGEBIED_FKP", [this](std::int32_t id) { return GetStudiegebiedStat(id); }},
-        {"CU_OSPVRIJSTELLINGIG_FK", [this](std::int32_t id) { return GetVrijstellingIGStat(id); }},
-        {"KL_VESTIGINGSPLAATS_FK", [this](std::int32_t id) { return GetVestigingStat(id); }}};
-    for (const auto& [key, lookup] : keyed)
-        categories.emplace_back(TRowIds(IntegerView(CDSAllStats, key)), lookup);
-    categories.emplace_back(LocationIds(CDSAllStats, "KL_MATRIXLESPLAATS", FLesplaatsen),
-                            [this](std::int32_t id) { return GetLesplaatsStat(id); });
+    std::vector<CategoryCount<osp::TStatistic>> categories =
+        CountedCategories(*this, OspCategories(), CDSAllStats, FLesplaatsen);
 
     const auto person = IntegerView(CDSAllStats, "LL_ID");
     const auto hours = IntegerView(CDSAllStats, "EE_LESTIJDEN");
@@ -404,19 +376,12 @@ void TStatCursistenPerInstellingForm::ShowPageChart(int page, int figure) {
 }
 
 const std::vector<KeywordRule>& TStatCursistenPerInstellingForm::KeywordRules() const {
-    // Longer keywords come before the shorter ones they contain.
-    static const std::vector<KeywordRule> rules{{"adm", 2},       {"eenheid", 1},   {"klas", 0},
-                                                {"studie", 4},    {"opleiding", 3}, {"vrijstelling", 5},
-                                                {"vestiging", 6}, {"lesplaats", 7}};
+    static const std::vector<KeywordRule> rules = KeywordRulesOf(OspCategories());
     return rules;
 }
 
 vorn::TIDList* TStatCursistenPerInstellingForm::ListOfItem(int item) const {
-    const std::vector<vorn::TIDList*> lists{
-        FKlasStats.get(),         FEenheidStats.get(),        FAdmGroepStats.get(),  FOpleidingStats.get(),
-        FStudiegebiedStats.get(), FVrijstellingIGStats.get(), FVestigingStats.get(), FLesplaatsStats.get()};
-    return item >= 0 && item < static_cast<int>(lists.size()) ? lists[static_cast<std::size_t>(item)]
-                                                              : nullptr;
+    return CategoryListOfItem(*this, OspCategories(), item);
 }
 
 std::unique_ptr<TSelectStatForm> TStatCursistenPerInstellingForm::CreateSelectDialog() {
@@ -430,6 +395,25 @@ std::int32_t TStatCursistenPerInstellingForm::CreditHoursOf(const TParticipantSt
 QStringList TStatCursistenPerInstellingForm::FigureFields() const {
     return {"Count",      "CountFin",     "CountNotFin", "CountPersoon",  "CountMan",
             "CountVrouw", "CountKrediet", "CountC98",    "LesurenCursist"};
+}
+
+const TRegime<TStatCursistenPerInstellingForm, osp::TStatistic>& OspCategories() {
+    using Form = TStatCursistenPerInstellingForm;
+    // list, lookup, key column, by text, keyword, keyword rank, dialog item, page
+    static const TRegime<Form, osp::TStatistic> categories{
+        {&Form::FKlasStats, &Form::GetKlasStat, "KL_ID", false, "klas", 2, "Per klas", 0},
+        {&Form::FEenheidStats, &Form::GetOffEenheidStat, "OE_ID", false, "eenheid", 1, "Per eenheid", 1},
+        {&Form::FAdmGroepStats, &Form::GetAdmGroepStat, "AG_ID", false, "adm", 0, "Per adm. groep", 2},
+        {&Form::FOpleidingStats, &Form::GetOpleidingStat, "OO_ID", false, "opleiding", 4, "Per Opleiding", 3},
+        {&Form::FStudiegebiedStats, &Form::GetStudiegebiedStat, "AG_STUDIEGEBIED_FKP", false, "studie", 3,
+         "Per Studiegebied", 4},
+        {&Form::FVrijstellingIGStats, &Form::GetVrijstellingIGStat, "CU_OSPVRIJSTELLINGIG_FK", false,
+         "vrijstelling", 5, "Per type vrijstelling inschrijfgeld", 5},
+        {&Form::FVestigingStats, &Form::GetVestigingStat, "KL_VESTIGINGSPLAATS_FK", false, "vestiging", 6,
+         "Per vestigingsplaats", 6},
+        {&Form::FLesplaatsStats, &Form::GetLesplaatsStat, "KL_MATRIXLESPLAATS", true, "lesplaats", 7,
+         "Per lesplaats", 7}};
+    return categories;
 }
 
 } // namespace telmod

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "participantscreen.h"
+#include "regime.h"
 #include "statistic.h"
 
 #include "host/data/idlist.h"
@@ -108,5 +109,8 @@ private:
     void releaseCategoryLists();
     NameList klassen_, admGroepen_, eenheden_, opleidingen_, studiegebieden_, vrijstellingen_, vestigingen_;
 };
+
+/// The OSP regime's categories, in the order of the selection dialog's items.
+const TRegime<TStatCursistenPerInstellingForm, osp::TStatistic>& OspCategories();
 
 } // namespace telmod

@@ -295,15 +295,7 @@ void TStatVWOCursistenPerInstellingForm::declareDatasets() {
 
 void TStatVWOCursistenPerInstellingForm::CreateCategoryLists() {
     releaseCategoryLists();
-    FKlasStats = NewCategoryList();
-    FModuleStats = NewCategoryList();
-    FModulevariantStats = NewCategoryList();
-    FIngModulevariantStats = NewCategoryList();
-    FOpleidingStats = NewCategoryList();
-    FOpleidingsvariantStats = NewCategoryList();
-    FTarievenStats = NewCategoryList();
-    FLesplaatsStats = NewCategoryList();
-    FVestigingStats = NewCategoryList();
+    CreateCategoryListsOf(*this, VwoCategories());
 }
 
 void TStatVWOCursistenPerInstellingForm::releaseCategoryLists() {
@@ -312,9 +304,7 @@ void TStatVWOCursistenPerInstellingForm::releaseCategoryLists() {
 }
 
 std::vector<vorn::TIDList*> TStatVWOCursistenPerInstellingForm::pageLists() const {
-    return {FKlasStats.get(),     FModulevariantStats.get(),     FIngModulevariantStats.get(),
-            FModuleStats.get(),   FOpleidingsvariantStats.get(), FOpleidingStats.get(),
-            FTarievenStats.get(), FVestigingStats.get(),         FLesplaatsStats.get()};
+    return CategoryListsByPage(*this, VwoCategories());
 }
 
 void TStatVWOCursistenPerInstellingForm::LErefertechange(QObject*) {
@@ -324,13 +314,9 @@ void TStatVWOCursistenPerInstellingForm::LErefertechange(QObject*) {
 }
 
 void TStatVWOCursistenPerInstellingForm::ClearStats() {
-    for (vorn::TIDList* list :
-         {FKlasStats.get(), FModulevariantStats.get(), FIngModulevariantStats.get(), FModuleStats.get(),
-          FOpleidingsvariantStats.get(), FOpleidingStats.get(), FTarievenStats.get(), FVestigingStats.get()})
-        FreeStatistics<vwo::TStatistic>(*list);
+    FreeCategoryListsOf(*this, VwoCategories());
     FLesplaatsen.Clear();
     FPersonTotals = {};
-    FreeStatistics<vwo::TStatistic>(*FLesplaatsStats);
 }
 
 void TStatVWOCursistenPerInstellingForm::CloseDatasets() {
@@ -402,24 +388,8 @@ void TStatVWOCursistenPerInstellingForm::FillCharts() {
 }
 
 void TStatVWOCursistenPerInstellingForm::CountEnrolments() {
-    // Each row is counted per class, module, module variant, module variant as set up, training,
-    // training variant, fee rate, branch and teaching location.
-    using Category = CategoryCount<vwo::TStatistic>;
-    std::vector<Category> categories;
-    categories.reserve(9);
-    const std::pair<const char*, Category::Lookup> keyed[] = {
-        {"VWK_ID", [this](std::int32_t id) { return GetKlasStat(id); }},
-        {"VOM_ID", [this](std::int32_t id) { return GetModuleStat(id); }},
-        {"VMV_ID", [this](std::int32_t id) { return GetModulevariantStat(id); }},
-        {"IMV_ID", [this](std::int32_t id) { return GetIngModuleVariantStat(id); }},
-        {"VO_ID", [this](std::int32_t id) { return GetOpleidingStat(id); }},
-        {"VOO_ID", [this](std::int32_t id) { return GetOpleidingsvariantStat(id); }},
-        {"VL_VWOTARIEF_FK", [this](std::int32_t id) { return GetTariefStat(id); }},
-        {"VWK_VESTIGINGSPLAATS_FK", [this](std::int32_t id) { return GetVestigingStat(id); }}};
-    for (const auto& [key, lookup] : keyed)
-        categories.emplace_back(TRowIds(IntegerView(CDSAllStats, key)), lookup);
-    categories.emplace_back(LocationIds(CDSAllStats, "VLP_OMSCHRIJVING", FLesplaatsen),
-                            [this](std::int32_t id) { return GetLesplaatsStat(id); });
+    std::vector<CategoryCount<vwo::TStatistic>> categories =
+        CountedCategories(*this, VwoCategories(), CDSAllStats, FLesplaatsen);
 
     // A row without a person counts in no figure (its values still get their statistics).
     const auto person = IntegerView(CDSAllStats, "LL_ID");
@@ -468,31 +438,12 @@ void TStatVWOCursistenPerInstellingForm::ShowPageChart(int page, int figure) {
 }
 
 const std::vector<KeywordRule>& TStatVWOCursistenPerInstellingForm::KeywordRules() const {
-    // Longer keywords come before the shorter ones they contain.
-    static const std::vector<KeywordRule> rules{{"ingerichte modulevariant", 8},
-                                                {"modulevariant", 1},
-                                                {"module", 2},
-                                                {"klas", 0},
-                                                {"opleidingsvariant", 3},
-                                                {"opleiding", 4},
-                                                {"tarief", 5},
-                                                {"vestiging", 6},
-                                                {"lesplaats", 7}};
+    static const std::vector<KeywordRule> rules = KeywordRulesOf(VwoCategories());
     return rules;
 }
 
 vorn::TIDList* TStatVWOCursistenPerInstellingForm::ListOfItem(int item) const {
-    const std::vector<vorn::TIDList*> lists{FKlasStats.get(),
-                                            FModulevariantStats.get(),
-                                            FModuleStats.get(),
-                                            FOpleidingsvariantStats.get(),
-                                            FOpleidingStats.get(),
-                                            FTarievenStats.get(),
-                                            FVestigingStats.get(),
-                                            FLesplaatsStats.get(),
-                                            FIngModulevariantStats.get()};
-    return item >= 0 && item < static_cast<int>(lists.size()) ? lists[static_cast<std::size_t>(item)]
-                                                              : nullptr;
+    return CategoryListOfItem(*this, VwoCategories(), item);
 }
 
 std::unique_ptr<TSelectStatForm> TStatVWOCursistenPerInstellingForm::CreateSelectDialog() {
@@ -506,6 +457,27 @@ std::int32_t TStatVWOCursistenPerInstellingForm::CreditHoursOf(const TParticipan
 QStringList TStatVWOCursistenPerInstellingForm::FigureFields() const {
     return {"Count",    "CountFin",   "CountNotFin", "CountPersoon",
             "CountMan", "CountVrouw", "CountC98",    "LesurenCursist"};
+}
+
+const TRegime<TStatVWOCursistenPerInstellingForm, vwo::TStatistic>& VwoCategories() {
+    using Form = TStatVWOCursistenPerInstellingForm;
+    // list, lookup, key column, by text, keyword, keyword rank, dialog item, page
+    static const TRegime<Form, vwo::TStatistic> categories{
+        {&Form::FKlasStats, &Form::GetKlasStat, "VWK_ID", false, "klas", 3, "Per klas", 0},
+        {&Form::FModulevariantStats, &Form::GetModulevariantStat, "VMV_ID", false, "modulevariant", 1,
+         "Per modulevariant", 1},
+        {&Form::FModuleStats, &Form::GetModuleStat, "VOM_ID", false, "module", 2, "Per module", 3},
+        {&Form::FOpleidingsvariantStats, &Form::GetOpleidingsvariantStat, "VOO_ID", false,
+         "opleidingsvariant", 4, "Per Opleidingsvariant", 4},
+        {&Form::FOpleidingStats, &Form::GetOpleidingStat, "VO_ID", false, "opleiding", 5, "Per opleiding", 5},
+        {&Form::FTarievenStats, &Form::GetTariefStat, "VL_VWOTARIEF_FK", false, "tarief", 6, "Per tarief", 6},
+        {&Form::FVestigingStats, &Form::GetVestigingStat, "VWK_VESTIGINGSPLAATS_FK", false, "vestiging", 7,
+         "Per vestiging", 7},
+        {&Form::FLesplaatsStats, &Form::GetLesplaatsStat, "VLP_OMSCHRIJVING", true, "lesplaats", 8,
+         "Per lesplaats", 8},
+        {&Form::FIngModulevariantStats, &Form::GetIngModuleVariantStat, "IMV_ID", false,
+         "ingerichte modulevariant", 0, "Per Ingerichte modulevariant", 2}};
+    return categories;
 }
 
 } // namespace telmod

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "participantscreen.h"
+#include "regime.h"
 #include "statistic.h"
 
 #include "host/data/idlist.h"
@@ -110,5 +111,8 @@ private:
     NameList klassen_, modules_, modulevarianten_, ingModulevarianten_, opleidingen_, opleidingsvarianten_,
         tarieven_, vestigingen_;
 };
+
+/// The VWO regime's categories, in the order of the selection dialog's items.
+const TRegime<TStatVWOCursistenPerInstellingForm, vwo::TStatistic>& VwoCategories();
 
 } // namespace telmod

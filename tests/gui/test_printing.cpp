@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTimer>
+#include <set>
 
 using namespace vorn;
 using telmod::TStatCursistenPerInstellingForm;
@@ -563,6 +564,38 @@ protected:
     std::unique_ptr<TStatCursistenPerInstellingForm> osp_;
     std::unique_ptr<TStatVWOCursistenPerInstellingForm> vwo_;
 };
+
+/// A regime table describes each category once: its own list, its own page and keyword rank, and a
+/// key column the enrolment rows have, of the kind the counting pass reads.
+template <class Form, class Stat>
+void ExpectEveryCategoryOnce(const Form& form, const telmod::TRegime<Form, Stat>& regime) {
+    std::set<std::size_t> pages;
+    std::set<int> ranks;
+    std::set<const TIDList*> lists;
+    for (const telmod::TRegimeCategory<Form, Stat>& category : regime) {
+        SCOPED_TRACE(category.dialogItem);
+        pages.insert(category.page);
+        ranks.insert(category.keywordRank);
+        lists.insert((form.*category.list).get());
+        const TField* key = form.CDSAllStats.FindField(QString::fromLatin1(category.keyColumn));
+        ASSERT_NE(key, nullptr) << category.keyColumn;
+        EXPECT_EQ(IsTextType(key->DataType()), category.byText) << category.keyColumn;
+    }
+    EXPECT_EQ(pages.size(), regime.size());
+    EXPECT_EQ(*pages.rbegin(), regime.size() - 1);
+    EXPECT_EQ(ranks.size(), regime.size());
+    EXPECT_EQ(lists.size(), regime.size());
+    EXPECT_EQ(lists.count(nullptr), 0U);
+}
+
+TEST_F(SelectionTest, EachRegimeTableDescribesEveryCategoryOnce) {
+    ExpectEveryCategoryOnce(*osp_, telmod::OspCategories());
+    ExpectEveryCategoryOnce(*vwo_, telmod::VwoCategories());
+    EXPECT_EQ(telmod::TSelectOSPStatForm::Items().size(),
+              static_cast<qsizetype>(telmod::OspCategories().size()));
+    EXPECT_EQ(telmod::TSelectVWOStatForm::Items().size(),
+              static_cast<qsizetype>(telmod::VwoCategories().size()));
+}
 
 TEST_F(SelectionTest, EveryReportDescriptionSelectsItsListByKeyword) {
     const std::vector<std::pair<const char*, TIDList*>> osp{
