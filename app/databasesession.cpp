@@ -58,8 +58,7 @@ void TDatabaseSession::Install(server::OpenedDatabase opened, const QString& tit
     accessMessage_ = AccessMessageFor(*connection_, userName_);
     sweepStaleJobs();
     server::RemoveJobsOnTerminationSignals(opened.settings);
-    SetDefaultProviderBroker(broker_.get());
-    SetSchoolYearDirectory(broker_.get());
+    services_.emplace(TProcessServices{.broker = broker_.get(), .schoolYears = broker_.get()});
 }
 
 /// Rows of prints whose program was stopped are removed before anything prints again. A sweep that
@@ -80,8 +79,7 @@ void TDatabaseSession::SetReadOnlyLimits(server::ReadOnlyLimits limits) {
 void TDatabaseSession::uninstall() {
     if (!connection_)
         return;
-    SetDefaultProviderBroker(nullptr);
-    SetSchoolYearDirectory(nullptr);
+    services_.reset();
     broker_.reset();
     connection_.reset();
 }

@@ -3,8 +3,11 @@
 #include "server/migrations.h"
 #include "server/sqlbroker.h"
 
+#include "host/forms/processservices.h"
+
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace vorn {
 
@@ -44,6 +47,8 @@ private:
 
     std::unique_ptr<server::Connection> connection_;
     std::unique_ptr<server::SqlBroker> broker_;
+    /// The broker and school years installed for the screens while a database is open.
+    std::optional<TServicesScope> services_;
     server::ReadOnlyLimits limits_;
     QString title_;
     QString userName_;

@@ -1,5 +1,7 @@
 #include "export.h"
 
+#include "host/forms/processservices.h"
+
 #include "mainwindow.h"
 
 #include "host/data/errors.h"
@@ -29,10 +31,9 @@ void idle() {
 /// Errors the screen shows to the user while it fetches, collected to fail the export with.
 class CollectedErrors {
 public:
-    CollectedErrors() {
-        SetErrorReporter([this](const QString& message) { messages_ << message; });
-    }
-    ~CollectedErrors() { SetErrorReporter(nullptr); }
+    CollectedErrors()
+        : reporter_(
+              TProcessServices{.errorReporter = [this](const QString& message) { messages_ << message; }}) {}
     CollectedErrors(const CollectedErrors&) = delete;
     CollectedErrors& operator=(const CollectedErrors&) = delete;
     void RaiseIfAny() const {
@@ -42,6 +43,7 @@ public:
 
 private:
     QStringList messages_;
+    TServicesScope reporter_;
 };
 
 } // namespace

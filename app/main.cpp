@@ -14,6 +14,7 @@
 #include "host/data/installpaths.h"
 #include "host/forms/formmanager.h"
 #include "host/forms/moduleloader.h"
+#include "host/forms/processservices.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -286,12 +287,13 @@ int main(int argc, char* argv[]) {
     if (!startNotice.isEmpty() && !offscreen)
         QTimer::singleShot(0, &window,
                            [&] { QMessageBox::information(&window, QStringLiteral("Vorn"), startNotice); });
-    if (offscreen)
-        SetErrorReporter([&err](const QString& message) { err << "vorn: " << message << '\n'; });
-    else
-        SetErrorReporter([&window](const QString& message) {
-            QMessageBox::warning(&window, QStringLiteral("Vorn"), message);
-        });
+    const TServicesScope reporter(TProcessServices{
+        .errorReporter = offscreen ? std::function<void(const QString&)>([&err](const QString& message) {
+            err << "vorn: " << message << '\n';
+        })
+                                   : std::function<void(const QString&)>([&window](const QString& message) {
+                                         QMessageBox::warning(&window, QStringLiteral("Vorn"), message);
+                                     })});
     for (const QString& error : moduleErrors)
         ReportError(error);
 
@@ -305,6 +307,5 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(0, &window, [&] { RunGuarded([&] { window.OpenFirstScreen(line.openScreen); }); });
         result = QApplication::exec();
     }
-    SetErrorReporter(nullptr);
     return result;
 }

@@ -21,6 +21,10 @@ void SetErrorReporter(std::function<void(const QString&)> reporter) {
     errorReporter() = std::move(reporter);
 }
 
+std::function<void(const QString&)> InstalledErrorReporter() {
+    return errorReporter();
+}
+
 void ReportError(const QString& message) {
     if (errorReporter())
         errorReporter()(message);

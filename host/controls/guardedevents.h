@@ -10,6 +10,8 @@ namespace vorn {
 
 /// Shows an error to the user; the main window installs a message box, tests record the text.
 void SetErrorReporter(std::function<void(const QString&)> reporter);
+/// The installed reporter; empty when errors go to the log.
+std::function<void(const QString&)> InstalledErrorReporter();
 void ReportError(const QString& message);
 /// Runs a handler the way the host runs every event: an error is shown, never passed to Qt.
 void RunGuarded(const std::function<void()>& handler);

@@ -12,6 +12,10 @@ void SetSchoolYearDirectory(ISchoolYearDirectory* directory) {
     installedDirectory = directory;
 }
 
+ISchoolYearDirectory* InstalledSchoolYearDirectory() {
+    return installedDirectory;
+}
+
 int GetSchooljaarFrom(TDateTime date) {
     const QDate day = DateTimeToDate(date).isValid() ? DateTimeToDate(date) : DayZero();
     return day.month() >= 9 ? day.year() : day.year() - 1;

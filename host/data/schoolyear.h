@@ -14,6 +14,8 @@ public:
 
 /// Installs the directory the school-year id functions ask; the host does this once it has a server.
 void SetSchoolYearDirectory(ISchoolYearDirectory* directory);
+/// The installed directory; null when there is none.
+ISchoolYearDirectory* InstalledSchoolYearDirectory();
 
 /// School year N runs from 1 September N to 31 August N+1; its number is N.
 int GetSchooljaarFrom(TDateTime date);

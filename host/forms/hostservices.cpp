@@ -12,6 +12,10 @@ void SetHost(IHostServices* host) {
     installedHost = host;
 }
 
+IHostServices* InstalledHost() {
+    return installedHost;
+}
+
 bool HostInstalled() {
     return installedHost != nullptr;
 }

@@ -25,6 +25,8 @@ public:
 };
 
 void SetHost(IHostServices* host);
+/// The installed host; null when there is none.
+IHostServices* InstalledHost();
 
 /// The installed host; raises when there is none.
 IHostServices& Host();

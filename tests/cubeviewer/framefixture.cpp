@@ -101,7 +101,8 @@ int ColumnOf(const TPivotTableModel& model, const QStringList& labels, const QSt
 }
 
 void CubeFrame::SetUp() {
-    SetErrorReporter([this](const QString& message) { errors.push_back(message); });
+    reporter.emplace(
+        TProcessServices{.errorReporter = [this](const QString& message) { errors.push_back(message); }});
     const std::unique_ptr<TVornClientDataSet> blob = BlobDataSet(EnrolmentCube);
     frame.LoadDefinition(blob->FieldByName(QStringLiteral("L_DEFINITIE")));
     frame.SetDataset(dataSet.get());
@@ -110,7 +111,7 @@ void CubeFrame::SetUp() {
 }
 
 void CubeFrame::TearDown() {
-    SetErrorReporter({});
+    reporter.reset();
 }
 
 int CubeFrame::recount(const std::function<bool(const TEnrolment&)>& keep) const {

@@ -2,6 +2,7 @@
 
 #include "host/cubeviewer/olapframe.h"
 #include "host/data/clientdataset.h"
+#include "host/forms/processservices.h"
 #include "tests/common/qtprint.h"
 
 #include <QStringList>
@@ -50,6 +51,7 @@ struct CubeFrame : ::testing::Test {
     std::unique_ptr<TVornClientDataSet> dataSet = EnrolmentDataSet(rows);
     TOLAPFrame frame;
     std::vector<QString> errors;
+    std::optional<TServicesScope> reporter;
 
     void SetUp() override;
     void TearDown() override;

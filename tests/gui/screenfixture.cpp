@@ -19,17 +19,12 @@ void ScreenTest::Serve(std::unique_ptr<server::Connection> connection) {
     connection_ = std::move(connection);
     broker_ = std::make_unique<server::SqlBroker>(*connection_);
     host_ = std::make_unique<TestHost>(*broker_, broker_.get());
-    SetDefaultProviderBroker(broker_.get());
-    SetSchoolYearDirectory(host_.get());
-    SetHost(host_.get());
-    SetErrorReporter([this](const QString& message) { errors_ << message; });
+    services_.emplace(TProcessServices{broker_.get(), host_.get(), host_.get(),
+                                       [this](const QString& message) { errors_ << message; }});
 }
 
 void ScreenTest::TearDown() {
-    SetErrorReporter(nullptr);
-    SetHost(nullptr);
-    SetSchoolYearDirectory(nullptr);
-    SetDefaultProviderBroker(nullptr);
+    services_.reset();
 }
 
 void ScreenTest::Attach(TVornDBForm& form, const QString& overview) {

@@ -6,6 +6,7 @@
 #include "host/data/clientdataset.h"
 #include "host/data/schoolyear.h"
 #include "host/forms/hostservices.h"
+#include "host/forms/processservices.h"
 #include "host/forms/vornform.h"
 #include "tests/common/qtprint.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace vorn::testing {
 
@@ -64,6 +66,7 @@ protected:
     std::unique_ptr<server::Connection> connection_;
     std::unique_ptr<server::SqlBroker> broker_;
     std::unique_ptr<TestHost> host_;
+    std::optional<TServicesScope> services_;
     TVornClientDataSet institutions_{"CDSBrowseInstelling"};
     TVornDatasource source_;
     QStringList errors_;

@@ -3,6 +3,7 @@
 // grid answers every role, and the participant grids equal a plain row-by-row recount.
 #include "app/mainwindow.h"
 #include "host/cubeviewer/olapframe.h"
+#include "host/forms/processservices.h"
 
 #include "data/demo/demodata.h"
 #include "server/connection.h"
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 
 using namespace vorn;
 
@@ -101,18 +103,17 @@ protected:
         demo::GenerateDemoData(*connection_, {GetParam().seed, 2023, 400});
         bend(*connection_, GetParam().shape);
         broker_ = std::make_unique<server::SqlBroker>(*connection_);
-        SetDefaultProviderBroker(broker_.get());
-        SetSchoolYearDirectory(broker_.get());
+        services_.emplace(TProcessServices{broker_.get(), broker_.get(), std::nullopt, std::nullopt});
         window_ = std::make_unique<MainWindow>(broker_.get(), dir_.filePath("vorn.ini"));
         window_->resize(1100, 760);
         window_->show();
-        SetErrorReporter([this](const QString& message) { errors_ << message; });
+        reporter_.emplace(
+            TProcessServices{.errorReporter = [this](const QString& message) { errors_ << message; }});
     }
     void TearDown() override {
-        SetErrorReporter(nullptr);
+        reporter_.reset();
         window_.reset();
-        SetSchoolYearDirectory(nullptr);
-        SetDefaultProviderBroker(nullptr);
+        services_.reset();
         FormManager().Clear();
     }
 
@@ -122,6 +123,8 @@ protected:
     std::unique_ptr<server::SqlBroker> broker_;
     std::unique_ptr<MainWindow> window_;
     QStringList errors_;
+    std::optional<TServicesScope> services_;
+    std::optional<TServicesScope> reporter_;
 };
 
 /// Every role of every cell and header, as a view asks for them while it paints, sorts and copies.

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "host/forms/processservices.h"
 
 #include "host/controls/dbgrid.h"
 #include "host/controls/editors.h"
@@ -25,6 +26,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace vorn;
 
@@ -85,13 +87,13 @@ protected:
                    FieldDef::fixedChar("VOM_CODE", 8), FieldDef::integer("VOM_ID"),
                    FieldDef::wideString("VOM_OMSCHRIJVING", 150), FieldDef::wideString("VWA_CODE", 50),
                    FieldDef::wideString("VWA_OMSCHRIJVING", 1000)}));
-        SetDefaultProviderBroker(&broker_);
+        services_.emplace(TProcessServices{.broker = &broker_});
         window_ = std::make_unique<MainWindow>(nullptr, dir_.filePath("vorn.ini"));
         window_->BuildMenus();
     }
     void TearDown() override {
         window_.reset();
-        SetDefaultProviderBroker(nullptr);
+        services_.reset();
         FormManager().Clear();
     }
 
@@ -99,6 +101,7 @@ protected:
     TModuleLoader loader_;
     InMemoryBroker broker_;
     std::unique_ptr<MainWindow> window_;
+    std::optional<TServicesScope> services_;
 };
 
 QStringList MenuTitles(QMenuBar* bar) {

@@ -1,3 +1,4 @@
+#include "host/forms/processservices.h"
 #include "telmod/staff/frmStatsPSPop.h"
 
 #include "screenfixture.h"
@@ -7,6 +8,7 @@
 
 #include <QLineEdit>
 #include <QtTest/QTest>
+#include <optional>
 
 using namespace vorn;
 using telmod::TCountList;
@@ -47,9 +49,8 @@ protected:
                                                FieldDef::wideString("SC_INSTELLINGSNUMMER", 6),
                                                FieldDef::wideString("SC_HOOFDSTRUCTUUR", 10),
                                                FieldDef::integer("SC_INRICHTENDEMACHT_FK")}));
-        SetDefaultProviderBroker(&broker_);
-        SetHost(&host_);
-        SetErrorReporter([this](const QString& message) { errors_ << message; });
+        services_.emplace(TProcessServices{&broker_, std::nullopt, &host_,
+                                           [this](const QString& message) { errors_ << message; }});
         institutions_.SetProviderName("DSPBrowseInstellingen");
         institutions_.Open();
         source_.SetDataSet(&institutions_);
@@ -61,9 +62,7 @@ protected:
     }
     void TearDown() override {
         form_.reset();
-        SetErrorReporter(nullptr);
-        SetHost(nullptr);
-        SetDefaultProviderBroker(nullptr);
+        services_.reset();
     }
     void Fetch() {
         form_->LEinstelling->SetLookupID(1);
@@ -87,6 +86,7 @@ protected:
     TVornDatasource source_;
     std::unique_ptr<TStatsPSPopulatieForm> form_;
     QStringList errors_;
+    std::optional<TServicesScope> services_;
 };
 
 } // namespace

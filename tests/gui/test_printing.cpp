@@ -1,6 +1,7 @@
 // Printing a participant statistic through the host's print sequence, checked on the server: the
 // job rows while the report runs, nothing left afterwards, on SQLite and on PostgreSQL; the keyword
 // rule and the selection dialog; the faults on every way out.
+#include "host/forms/processservices.h"
 #include "telmod/participants/dlgSelectOSPStat.h"
 #include "telmod/participants/dlgSelectVWOStat.h"
 #include "telmod/participants/frmStatCursPerInst.h"
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTimer>
+#include <optional>
 #include <set>
 
 using namespace vorn;
@@ -97,18 +99,13 @@ protected:
             ReadScript(QStringLiteral(VORN_TEST_DATA "/participants/participants.sql")));
         broker_ = std::make_unique<server::SqlBroker>(*connection_);
         host_ = std::make_unique<PrintHost>(*broker_);
-        SetDefaultProviderBroker(broker_.get());
-        SetSchoolYearDirectory(broker_.get());
-        SetHost(host_.get());
-        SetErrorReporter([this](const QString& message) { errors_ << message; });
+        services_.emplace(TProcessServices{broker_.get(), broker_.get(), host_.get(),
+                                           [this](const QString& message) { errors_ << message; }});
     }
     void TearDown() override {
         osp_.reset();
         vwo_.reset();
-        SetErrorReporter(nullptr);
-        SetHost(nullptr);
-        SetSchoolYearDirectory(nullptr);
-        SetDefaultProviderBroker(nullptr);
+        services_.reset();
         if (connection_ && !schema_.isEmpty())
             connection_->executeScript(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema_));
     }
@@ -197,6 +194,7 @@ protected:
     std::vector<std::unique_ptr<TVornClientDataSet>> overviews_;
     std::vector<std::unique_ptr<TVornDatasource>> sources_;
     QStringList errors_;
+    std::optional<TServicesScope> services_;
     std::unique_ptr<TStatCursistenPerInstellingForm> osp_;
     std::unique_ptr<TStatVWOCursistenPerInstellingForm> vwo_;
 };

@@ -1,3 +1,4 @@
+#include "host/forms/processservices.h"
 #include "telmod/staff/frmStatsUren.h"
 
 #include "screenfixture.h"
@@ -125,8 +126,7 @@ TEST(StaffHours, TbsobHoursAboveTheHoursGiveANegativeBarAndAnUnknownClassificati
     broker.addTable("ParmDropDown", std::move(classifications));
     NoSchoolYears years;
     vorn::testing::TestHost host(years);
-    SetDefaultProviderBroker(&broker);
-    SetHost(&host);
+    const TServicesScope services({&broker, std::nullopt, &host, std::nullopt});
     {
         TStatsPSUrenForm form;
         form.RaiseCreate();
@@ -142,6 +142,4 @@ TEST(StaffHours, TbsobHoursAboveTheHoursGiveANegativeBarAndAnUnknownClassificati
         EXPECT_EQ(form.BCPerVakGraad->BarCount(), 0);
         EXPECT_EQ(form.BCPerVak->Height(), 351) << "two bars fit the designed height";
     }
-    SetHost(nullptr);
-    SetDefaultProviderBroker(nullptr);
 }
