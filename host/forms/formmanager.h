@@ -49,6 +49,8 @@ public:
     TVornDBForm* CreateForm(const QString& className) const;
 
     void Clear();
+    /// Whether nothing is registered or exposed.
+    bool IsEmpty() const { return registrations_.empty() && classes_.empty(); }
 
 private:
     struct Exposed {

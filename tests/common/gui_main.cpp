@@ -1,6 +1,7 @@
 // Entry point of the tests that need widgets: one QApplication on the offscreen platform, and a
-// check after every test that it took its process services away again, so that no test depends on
-// what an earlier one left installed.
+// check after every test that it took its process services and its screen classes away again, so
+// that no test depends on what an earlier one left installed.
+#include "host/forms/formmanager.h"
 #include "host/forms/processservices.h"
 
 #include <QApplication>
@@ -10,6 +11,11 @@ namespace {
 
 class ServicesLeftBehind : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo& test) override {
+        if (!vorn::FormManager().IsEmpty()) {
+            ADD_FAILURE() << test.test_suite_name() << '.' << test.name()
+                          << " left screen classes in the form manager";
+            vorn::FormManager().Clear();
+        }
         if (vorn::NoServicesInstalled())
             return;
         ADD_FAILURE() << test.test_suite_name() << '.' << test.name()
