@@ -170,13 +170,19 @@ void PaintChosenPages(const TPrintedPivot& printed, QPrinter& printer) {
     PaintPivotPages(document, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
 }
 
+/// A printer in the page set-up remembered for the statistic, named after the pivot.
+void PreparePrinter(QPrinter& printer, const TPrintedPivot& printed, const TVornIniFile* settings,
+                    const QString& statisticKey) {
+    printer.setPageLayout(PivotPageLayout(settings, statisticKey));
+    printer.setDocName(printed.title);
+}
+
 } // namespace
 
 void PrintPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QString& statisticKey,
                 QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PivotPageLayout(settings, statisticKey));
-    printer.setDocName(printed.title);
+    PreparePrinter(printer, printed, settings, statisticKey);
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Afdrukken: %1").arg(printed.title));
     if (dialog.exec() != QDialog::Accepted)
@@ -189,8 +195,7 @@ void PrintPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QStr
 void PreviewPivot(const TPrintedPivot& printed, TVornIniFile* settings, const QString& statisticKey,
                   QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PivotPageLayout(settings, statisticKey));
-    printer.setDocName(printed.title);
+    PreparePrinter(printer, printed, settings, statisticKey);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Afdrukvoorbeeld: %1").arg(printed.title));
     dialog.resize(900, 700);
