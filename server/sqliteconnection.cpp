@@ -1,6 +1,5 @@
 #include "connection.h"
 
-#include "host/data/cell.h"
 #include "host/data/errors.h"
 #include "host/data/scopeguards.h"
 
@@ -198,29 +197,91 @@ FieldDef fieldFromDeclaredType(const QString& name, const QString& declared) {
     return FieldDef::wideString(name, 0);
 }
 
-/// The type of an expression column, from the storage classes its values had.
-FieldDef fieldFromValues(const QString& name, const std::vector<Cell>& cells) {
-    bool anyReal = false;
-    bool anyText = false;
-    for (const Cell& cell : cells) {
-        anyReal = anyReal || std::holds_alternative<double>(cell);
-        anyText = anyText || std::holds_alternative<std::string>(cell);
+/// Appends the value of column `c` of the current row to a column typed by `def`.
+void appendStepped(Column& column, const FieldDef& def, sqlite3_stmt* stmt, int c) {
+    switch (sqlite3_column_type(stmt, c)) {
+    case SQLITE_INTEGER:
+        if (column.kind() == StorageKind::Int32 ||
+            (column.kind() == StorageKind::Int64 && def.type != TFieldType::Decimal))
+            column.appendInt(sqlite3_column_int64(stmt, c));
+        else
+            AppendInteger(column, def, sqlite3_column_int64(stmt, c));
+        return;
+    case SQLITE_FLOAT:
+        AppendReal(column, def, sqlite3_column_double(stmt, c));
+        return;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+        AppendText(column, def,
+                   std::string_view(text == nullptr ? "" : text,
+                                    static_cast<std::size_t>(sqlite3_column_bytes(stmt, c))));
+        return;
     }
-    if (anyText)
-        return FieldDef::wideString(name, 0);
-    return anyReal ? FieldDef::floating(name) : FieldDef::largeint(name);
+    default:
+        column.appendNull();
+    }
 }
 
-void appendCell(Column& column, const FieldDef& def, const Cell& cell) {
-    if (const auto* i = std::get_if<std::int64_t>(&cell))
-        AppendInteger(column, def, *i);
-    else if (const auto* d = std::get_if<double>(&cell))
-        AppendReal(column, def, *d);
-    else if (const auto* s = std::get_if<std::string>(&cell))
-        AppendText(column, def, *s);
-    else
-        column.appendNull();
-}
+/// One column of a statement read without field definitions, filled as the rows are stepped. A
+/// column with a declared type keeps it. An expression has none: its type follows the values it
+/// holds, from integers to reals to texts, and the rows before are converted when a wider value
+/// comes (at most twice per column), so that no row is ever held in a second, untyped form.
+class ResultColumn {
+public:
+    ResultColumn(sqlite3_stmt* stmt, int c) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
+        const char* declared = sqlite3_column_decltype(stmt, c);
+        typedByValues_ = declared == nullptr;
+        def_ = typedByValues_ ? FieldDef::largeint(name)
+                              : fieldFromDeclaredType(name, QString::fromUtf8(declared));
+        column_ = Column(StorageOf(def_.type));
+    }
+
+    void append(sqlite3_stmt* stmt, int c) {
+        if (typedByValues_)
+            widenFor(sqlite3_column_type(stmt, c));
+        appendStepped(column_, def_, stmt, c);
+    }
+    const FieldDef& field() const { return def_; }
+    /// The rows so far; the column starts again empty, of the type it started with.
+    Column takeRows() {
+        Column rows = std::move(column_);
+        if (typedByValues_)
+            def_ = FieldDef::largeint(def_.name);
+        column_ = Column(StorageOf(def_.type));
+        return rows;
+    }
+
+private:
+    void widenFor(int storageClass) {
+        if (storageClass == SQLITE_FLOAT && column_.kind() != StorageKind::Double &&
+            column_.kind() != StorageKind::Bytes)
+            widenTo(FieldDef::floating(def_.name));
+        else if ((storageClass == SQLITE_TEXT || storageClass == SQLITE_BLOB) &&
+                 column_.kind() != StorageKind::Bytes)
+            widenTo(FieldDef::wideString(def_.name, 0));
+    }
+
+    void widenTo(const FieldDef& wider) {
+        Column converted(StorageOf(wider.type));
+        converted.reserve(column_.size());
+        for (std::size_t row = 0; row < column_.size(); ++row) {
+            if (column_.isNull(row))
+                converted.appendNull();
+            else if (column_.kind() == StorageKind::Double)
+                AppendReal(converted, wider, column_.doubleAt(row));
+            else
+                AppendInteger(converted, wider, column_.intAt(row));
+        }
+        def_ = wider;
+        column_ = std::move(converted);
+    }
+
+    FieldDef def_;
+    Column column_;
+    bool typedByValues_ = false;
+};
 
 class SqliteConnection : public Connection {
 public:
@@ -547,32 +608,9 @@ private:
         Table table(fields);
         sqlite3_stmt* stmt = statement.get();
         while (statement.step()) {
-            for (int c = 0; c < columnCount; ++c) {
-                Column& column = table.columns[static_cast<std::size_t>(c)];
-                const FieldDef& def = table.fields[static_cast<std::size_t>(c)];
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    if (column.kind() == StorageKind::Int32 ||
-                        (column.kind() == StorageKind::Int64 && def.type != TFieldType::Decimal))
-                        column.appendInt(sqlite3_column_int64(stmt, c));
-                    else
-                        AppendInteger(column, def, sqlite3_column_int64(stmt, c));
-                    break;
-                case SQLITE_FLOAT:
-                    AppendReal(column, def, sqlite3_column_double(stmt, c));
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                    AppendText(column, def,
-                               std::string_view(text == nullptr ? "" : text,
-                                                static_cast<std::size_t>(sqlite3_column_bytes(stmt, c))));
-                    break;
-                }
-                default:
-                    column.appendNull();
-                }
-            }
+            for (int c = 0; c < columnCount; ++c)
+                appendStepped(table.columns[static_cast<std::size_t>(c)],
+                              table.fields[static_cast<std::size_t>(c)], stmt, c);
             if (batch != nullptr && table.rowCount() >= BatchRows) {
                 (*batch)(table);
                 table = Table(fields);
@@ -589,32 +627,25 @@ private:
     /// the values they hold. With `batch`, the rows go out 10,000 at a time (each batch typed by its
     /// own values; the first even without rows) and nothing is kept.
     Table runUntyped(Statement& statement, int columnCount, const RowBatches* batch) {
-        constexpr std::size_t BatchRows = 10000;
         sqlite3_stmt* stmt = statement.get();
-        std::vector<std::vector<Cell>> cells(static_cast<std::size_t>(columnCount));
+        std::vector<ResultColumn> columns;
+        columns.reserve(static_cast<std::size_t>(columnCount));
+        for (int c = 0; c < columnCount; ++c)
+            columns.emplace_back(stmt, c);
         std::size_t rows = 0;
         bool sent = false;
-        const auto typed = [&] {
-            std::vector<FieldDef> defs;
-            for (int c = 0; c < columnCount; ++c) {
-                const QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
-                const char* declared = sqlite3_column_decltype(stmt, c);
-                defs.push_back(declared != nullptr
-                                   ? fieldFromDeclaredType(name, QString::fromUtf8(declared))
-                                   : fieldFromValues(name, cells[static_cast<std::size_t>(c)]));
-            }
-            Table table(defs);
-            for (std::size_t c = 0; c < cells.size(); ++c) {
-                for (const Cell& cell : cells[c])
-                    appendCell(table.columns[c], table.fields[c], cell);
-                cells[c].clear();
+        const auto typed = [&columns, &rows] {
+            Table table;
+            for (ResultColumn& column : columns) {
+                table.fields.push_back(column.field());
+                table.columns.push_back(column.takeRows());
             }
             rows = 0;
             return table;
         };
         while (statement.step()) {
             for (int c = 0; c < columnCount; ++c)
-                cells[static_cast<std::size_t>(c)].push_back(cellAt(stmt, c));
+                columns[static_cast<std::size_t>(c)].append(stmt, c);
             if (batch != nullptr && ++rows == BatchRows) {
                 (*batch)(typed());
                 sent = true;
@@ -625,23 +656,6 @@ private:
         if (rows > 0 || !sent)
             (*batch)(typed());
         return Table();
-    }
-
-    static Cell cellAt(sqlite3_stmt* stmt, int c) {
-        switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER:
-            return static_cast<std::int64_t>(sqlite3_column_int64(stmt, c));
-        case SQLITE_FLOAT:
-            return sqlite3_column_double(stmt, c);
-        case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-            return std::string(text == nullptr ? "" : text,
-                               static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
-        }
-        default:
-            return std::monostate{};
-        }
     }
 
     QString path_;

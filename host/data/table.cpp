@@ -23,6 +23,11 @@ void Column::reserve(std::size_t rows) {
     }
 }
 
+std::size_t Column::valueBytes() const {
+    return int32_.size() * sizeof(std::int32_t) + int64_.size() * sizeof(std::int64_t) +
+           double_.size() * sizeof(double) + spans_.size() * sizeof(Span) + bytes_.size() + nulls_.size();
+}
+
 void Column::raiseTooMuchText() {
     RaiseDatabaseError(QStringLiteral("Te veel tekst in één kolom (meer dan 4 GiB)"));
 }

@@ -49,6 +49,8 @@ public:
         return std::string_view(bytes_.data() + s.offset, s.length);
     }
     const std::int32_t* int32Data() const { return int32_.data(); }
+    /// The bytes the values take: the array of the column's kind, its texts and its null flags.
+    std::size_t valueBytes() const;
 
     void setNull(std::size_t row);
     void setInt(std::size_t row, std::int64_t value);

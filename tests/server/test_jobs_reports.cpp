@@ -331,6 +331,66 @@ TEST_P(ReportTest, OnSqliteAStatementPastItsMemoryLimitStopsAndTheNextOneRuns) {
     EXPECT_FALSE(ReportAnswer(*broker_, "SELECT COUNT(*) FROM KLAS").isEmpty());
 }
 
+TEST_P(ReportTest, OnSqliteAnExpressionColumnTakesTheWidestKindOfItsValuesWholeOrPerBatch) {
+    if (GetParam() != server::Dialect::SQLite)
+        GTEST_SKIP() << "PostgreSQL types every column itself";
+    // Integers first, then a real far in (row 15,000), then a real and a text late (rows 23,000
+    // and 24,000), nulls throughout; a declared column beside them.
+    const QString sql =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 25000) "
+        "SELECT i AS whole, CASE WHEN i = 15000 THEN 2.5 WHEN i % 1000 = 0 THEN NULL ELSE i END AS widened, "
+        "CASE WHEN i = 24000 THEN 'tekst' WHEN i = 23000 THEN 0.25 WHEN i % 7 = 0 THEN NULL ELSE i END AS "
+        "mixed, NULL AS empty, k.KL_CODE FROM n JOIN KLAS k ON k.KL_ID = (SELECT MIN(KL_ID) FROM KLAS)";
+    const auto expectedRow = [](int i) {
+        const QString widened = i == 15000 ? "2.5" : i % 1000 == 0 ? "<null>" : QString::number(i);
+        const QString mixed = i == 24000   ? "tekst"
+                              : i == 23000 ? "0.25"
+                              : i % 7 == 0 ? "<null>"
+                                           : QString::number(i);
+        return QStringList{QString::number(i), widened, mixed, "<null>"}.join(u'|');
+    };
+    const auto withoutDeclared = [](const Table& table) {
+        QStringList rows;
+        for (std::size_t row = 0; row < table.rowCount(); ++row)
+            rows << QStringList{vorn::testing::CellText(table, 0, row),
+                                vorn::testing::CellText(table, 1, row),
+                                vorn::testing::CellText(table, 2, row),
+                                vorn::testing::CellText(table, 3, row)}
+                        .join(u'|');
+        return rows;
+    };
+    QStringList expected;
+    for (int i = 1; i <= 25000; ++i)
+        expected << expectedRow(i);
+    const auto kinds = [](const Table& table) {
+        std::vector<TFieldType> types;
+        for (const FieldDef& field : table.fields)
+            types.push_back(field.type);
+        return types;
+    };
+    using T = TFieldType;
+
+    const Table whole = connection_->queryReadOnly(sql, {});
+    EXPECT_EQ(withoutDeclared(whole), expected);
+    EXPECT_EQ(kinds(whole), (std::vector{T::Largeint, T::Float, T::WideString, T::Largeint, T::WideString}));
+    EXPECT_EQ(whole.columns[2].kind(), StorageKind::Bytes);
+
+    QStringList batched;
+    std::vector<std::vector<TFieldType>> batchKinds;
+    connection_->queryReadOnlyInBatches(sql, {}, [&](const Table& batch) {
+        batched << withoutDeclared(batch);
+        batchKinds.push_back(kinds(batch));
+    });
+    EXPECT_EQ(batched, expected);
+    ASSERT_EQ(batchKinds.size(), 3U);
+    EXPECT_EQ(batchKinds[0],
+              (std::vector{T::Largeint, T::Largeint, T::Largeint, T::Largeint, T::WideString}));
+    EXPECT_EQ(batchKinds[1], (std::vector{T::Largeint, T::Float, T::Largeint, T::Largeint, T::WideString}))
+        << "each batch is typed by its own values";
+    EXPECT_EQ(batchKinds[2],
+              (std::vector{T::Largeint, T::Largeint, T::WideString, T::Largeint, T::WideString}));
+}
+
 TEST_P(ReportTest, ADollarQuotedLiteralIsOneStatementWithoutParameters) {
     if (GetParam() != server::Dialect::PostgreSQL)
         GTEST_SKIP() << "dollar quotes are PostgreSQL's";
