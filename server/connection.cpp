@@ -58,7 +58,10 @@ ConnectionSettings ConnectionSettings::fromEnvironment() {
 
 std::unique_ptr<Connection> OpenConnection(const ConnectionSettings& settings, bool create) {
     if (settings.dialect == Dialect::PostgreSQL)
-        return OpenPostgres(settings.target);
+        return OpenPostgres(settings.target, settings.reportTarget);
+    if (!settings.reportTarget.isEmpty())
+        RaiseDatabaseError(
+            QStringLiteral("Een aparte rapportserver (standby) kan alleen bij een PostgreSQL-databank"));
     return OpenSqlite(settings.target, create);
 }
 

@@ -94,6 +94,9 @@ public:
                                                         std::size_t& failedRow) = 0;
     /// The next value of the job-id sequence; unique across every client of the database.
     virtual std::int64_t nextJobId() = 0;
+    /// Where provider reads and reports go: a hot standby when the connection names one and it
+    /// answers, else this connection. Writes, job rows and reads inside a transaction stay here.
+    virtual Connection& reader() { return *this; }
 
     virtual void begin() = 0;
     virtual void commit() = 0;
@@ -158,6 +161,8 @@ private:
 struct ConnectionSettings {
     Dialect dialect = Dialect::SQLite;
     QString target; // file path or libpq connection string
+    /// PostgreSQL: a hot standby of `target` that the reports read from; empty: none.
+    QString reportTarget = {};
 
     /// "sqlite:PATH", a path, "postgresql://..." or "host=... dbname=...".
     static ConnectionSettings parse(const QString& text);
@@ -176,7 +181,8 @@ QStringList DatabaseLibraries();
 
 /// `busyTimeoutMs`: how long to wait for another user's lock before giving up.
 std::unique_ptr<Connection> OpenSqlite(const QString& path, bool create, int busyTimeoutMs = 5000);
-std::unique_ptr<Connection> OpenPostgres(const QString& connectionString);
+/// `standby`: the connection string of a hot standby for the reads (Connection::reader); empty: none.
+std::unique_ptr<Connection> OpenPostgres(const QString& connectionString, const QString& standby = {});
 
 /// Statement binds for the named parameters of `sql`, in the order the numbered text expects.
 BindList BindsFor(const NumberedSql& sql, const TParams& params);

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <charconv>
+#include <chrono>
 #include <libpq-fe.h>
 #include <poll.h>
 
@@ -198,6 +199,17 @@ QString ConnectionFailureHintFor(const QString& reason) {
     return {};
 }
 
+/// How long the reads stay on the primary after the standby failed, before it is tried again.
+constexpr std::chrono::seconds StandbyRetry{30};
+
+QString StandbyLostMessage(const QString& standby, const QString& reason) {
+    return QStringLiteral(
+               "De rapportserver (%1) viel weg tijdens het lezen: %2\nDe volgende ophalingen lezen "
+               "van de hoofdserver; de rapportserver wordt na %3 s opnieuw geprobeerd.")
+        .arg(standby, reason)
+        .arg(StandbyRetry.count());
+}
+
 class PgConnection : public Connection {
 public:
     explicit PgConnection(const QString& connectionString, const std::optional<ReadingLogin>& login = {})
@@ -217,12 +229,13 @@ public:
         applySessionSettings();
     }
     ~PgConnection() override { PQfinish(conn_); }
+    void setStandby(const QString& connectionString) { standbyString_ = connectionString; }
 
     Dialect dialect() const override { return Dialect::PostgreSQL; }
     QString describe() const override { return description_; }
 
     Table query(const QString& sql, const TParams& params, const std::vector<FieldDef>& fields) override {
-        return runCursor(sql, params, fields);
+        return standbyGuarded([&] { return runCursor(sql, params, fields); });
     }
 
     /// A report runs on a connection of its own, as the report role that may only read, in a
@@ -232,19 +245,37 @@ public:
                         const RowBatches& batch) override {
         if (fields.empty())
             RaiseDatabaseError(QStringLiteral("Rijen in delen lezen vraagt getypeerde velden"));
-        runCursor(sql, params, fields, &batch);
+        standbyGuarded([&] { runCursor(sql, params, fields, &batch); });
     }
 
     Table queryReadOnly(const QString& sql, const TParams& params) override {
-        PgConnection& reports = reportConnection(sql);
-        const ReadOnlyRun announced(readOnlyLimits());
-        return reports.runReport(sql, params, currentSearchPath(), readOnlyLimits());
+        return standbyGuarded([&] {
+            PgConnection& reports = reportConnection(sql);
+            const ReadOnlyRun announced(readOnlyLimits());
+            return reports.runReport(sql, params, currentSearchPath(), readOnlyLimits());
+        });
     }
 
     void queryReadOnlyInBatches(const QString& sql, const TParams& params, const RowBatches& batch) override {
-        PgConnection& reports = reportConnection(sql);
-        const ReadOnlyRun announced(readOnlyLimits());
-        reports.runReport(sql, params, currentSearchPath(), readOnlyLimits(), &batch);
+        standbyGuarded([&] {
+            PgConnection& reports = reportConnection(sql);
+            const ReadOnlyRun announced(readOnlyLimits());
+            reports.runReport(sql, params, currentSearchPath(), readOnlyLimits(), &batch);
+        });
+    }
+
+    /// The standby while it answers; after it failed, this server until it is tried again.
+    Connection& reader() override {
+        if (standbyString_.isEmpty() || inTransaction_ || std::chrono::steady_clock::now() < standbyRetryAt_)
+            return *this;
+        try {
+            PgConnection& standby = openedStandby();
+            standby.setReadOnlyLimits(readOnlyLimits());
+            return standby;
+        } catch (const EDatabaseError&) {
+            standbyRetryAt_ = std::chrono::steady_clock::now() + StandbyRetry;
+            return *this;
+        }
     }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
@@ -674,11 +705,46 @@ private:
         buffer.clear();
     }
 
+    /// The standby, opened when first read from; it sees the tables this connection sees.
+    PgConnection& openedStandby() {
+        if (!standby_) {
+            auto standby = std::make_unique<PgConnection>(standbyString_);
+            standby->primary_ = this;
+            standby_ = std::move(standby);
+        }
+        Result path(standby_->run(QStringLiteral("SELECT set_config('search_path', $1, false)"),
+                                  {BindValue{BindValue::Kind::Text, 0, currentSearchPath().toStdString()}}));
+        return *standby_;
+    }
+
+    /// On a standby, a read that failed because the server went away says so, and sends the reads
+    /// to the primary until the standby is tried again.
+    template <typename Read> auto standbyGuarded(const Read& read) -> decltype(read()) {
+        if (primary_ == nullptr)
+            return read();
+        try {
+            return read();
+        } catch (const EDatabaseError& error) {
+            if (!lost())
+                throw;
+            primary_->standbyRetryAt_ = std::chrono::steady_clock::now() + StandbyRetry;
+            throw EDatabaseError(StandbyLostMessage(description_, error.message()));
+        }
+    }
+
+    bool lost() const {
+        return PQstatus(conn_) == CONNECTION_BAD || (reports_ && PQstatus(reports_->conn_) == CONNECTION_BAD);
+    }
+
     std::function<bool()> stopRequested_; // set while a report's rows are awaited
     bool cancelSent_ = false;
     QByteArray lastSqlState_;
     QString connectionString_;
     std::unique_ptr<PgConnection> reports_;
+    QString standbyString_;                 // empty: no standby
+    std::unique_ptr<PgConnection> standby_; // opened when first read from
+    PgConnection* primary_ = nullptr;       // set on the standby's own connection
+    std::chrono::steady_clock::time_point standbyRetryAt_;
     PGconn* conn_ = nullptr;
     QString description_;
     bool inTransaction_ = false;
@@ -686,8 +752,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<Connection> OpenPostgres(const QString& connectionString) {
-    return std::make_unique<PgConnection>(connectionString);
+std::unique_ptr<Connection> OpenPostgres(const QString& connectionString, const QString& standby) {
+    auto connection = std::make_unique<PgConnection>(connectionString);
+    connection->setStandby(standby);
+    return connection;
 }
 
 } // namespace vorn::server

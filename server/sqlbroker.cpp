@@ -105,16 +105,21 @@ void SqlBroker::checkCommand(const ProviderDef& def, const TParams& params, cons
                                {name});
 }
 
+Connection& SqlBroker::readerFor(const ProviderDef& def) {
+    // A print reads back the job rows it has just written: a standby may not have them yet.
+    return def.kind == ProviderDef::Kind::JobTable ? connection_ : connection_.reader();
+}
+
 Table SqlBroker::open(const QString& providerName, const TParams& params, const QString& commandText) {
     const ProviderDef& def = provider(providerName);
     if (def.kind == ProviderDef::Kind::CommandText) {
         checkCommand(def, params, commandText);
-        return connection_.queryReadOnly(commandText, params);
+        return readerFor(def).queryReadOnly(commandText, params);
     }
     const QString& sql = def.sqlFor(connection_.dialect());
     if (!def.splitKey.isEmpty())
-        return connection_.queryInHalves(sql, def.splitKey, NormalizedParams(def, params), def.fields);
-    return connection_.query(sql, NormalizedParams(def, params), def.fields);
+        return readerFor(def).queryInHalves(sql, def.splitKey, NormalizedParams(def, params), def.fields);
+    return readerFor(def).query(sql, NormalizedParams(def, params), def.fields);
 }
 
 void SqlBroker::streamCommand(const QString& providerName, const TParams& params, const QString& commandText,
@@ -123,7 +128,7 @@ void SqlBroker::streamCommand(const QString& providerName, const TParams& params
     if (def.kind != ProviderDef::Kind::CommandText)
         RaiseDatabaseError(QStringLiteral("Provider \"%s\" neemt geen opdrachttekst"), {def.name});
     checkCommand(def, params, commandText);
-    connection_.queryReadOnlyInBatches(commandText, params, batch);
+    readerFor(def).queryReadOnlyInBatches(commandText, params, batch);
 }
 
 void SqlBroker::stream(const QString& providerName, const TParams& params,
@@ -131,8 +136,8 @@ void SqlBroker::stream(const QString& providerName, const TParams& params,
     const ProviderDef& def = provider(providerName);
     if (def.kind == ProviderDef::Kind::CommandText)
         RaiseDatabaseError(QStringLiteral("Provider \"%s\" heeft een opdrachttekst nodig"), {def.name});
-    connection_.queryInBatches(def.sqlFor(connection_.dialect()), NormalizedParams(def, params), def.fields,
-                               batch);
+    readerFor(def).queryInBatches(def.sqlFor(connection_.dialect()), NormalizedParams(def, params),
+                                  def.fields, batch);
 }
 
 SqlBroker::JobColumnPlan SqlBroker::jobColumnPlan(const ProviderDef& def, const Delta& delta) {

@@ -37,6 +37,8 @@ private:
     const ProviderDef& provider(const QString& name) const;
     /// A command text must be given, and every parameter it names.
     void checkCommand(const ProviderDef& provider, const TParams& params, const QString& commandText);
+    /// The connection a provider reads from: the standby for statistics and reports, this one for job rows.
+    Connection& readerFor(const ProviderDef& def);
     /// Which of a delta's fields a job row writes, to which column of the provider: the same for
     /// every row of the delta, so worked out once.
     struct JobColumnPlan {
