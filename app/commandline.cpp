@@ -10,11 +10,13 @@ namespace {
 
 /// Options that take a value, so that a value is never taken for the verb.
 bool takesValue(const QString& argument) {
-    static const QStringList withValue{"-d",          "--database",  "--screenshot",   "--open",
-                                       "--modules",   "--screen",    "--institution",  "--date",
-                                       "--from",      "--to",        "--figure",       "--scale",
-                                       "--out",       "--format",    "--report",       "--pdf",
-                                       "--category",  "--statistic", "--compare-date", "--compare-from",
+    static const QStringList withValue{"-d",           "--database",     "--report-database",
+                                       "--screenshot", "--open",         "--modules",
+                                       "--screen",     "--institution",  "--date",
+                                       "--from",       "--to",           "--figure",
+                                       "--scale",      "--out",          "--format",
+                                       "--report",     "--pdf",          "--category",
+                                       "--statistic",  "--compare-date", "--compare-from",
                                        "--compare-to"};
     return withValue.contains(argument);
 }
@@ -40,6 +42,8 @@ bool hasFlag(const QStringList& arguments, std::initializer_list<const char*> na
 
 struct TOptions {
     QCommandLineOption database{{"d", "database"}, "SQLite-bestand of PostgreSQL-verbinding.", "db"};
+    QCommandLineOption reportDatabase{"report-database", "PostgreSQL-standby voor statistieken en rapporten.",
+                                      "db"};
     QCommandLineOption listForms{"list-forms", "Toont de geregistreerde schermen."};
     QCommandLineOption screenshot{"screenshot", "Schrijft het hoofdvenster als PNG.", "bestand"};
     QCommandLineOption open{"open", "Opent dit scherm (met zijn overzichtsscherm).", "klasse"};
@@ -64,9 +68,10 @@ struct TOptions {
     QCommandLineOption trend{"trend", "export, print: het verloop over zoveel schooljaren.", "n"};
 
     QList<QCommandLineOption> all() const {
-        return {database, listForms, screenshot,  open,        modules,   screen, institution, date,
-                from,     to,        figure,      scale,       out,       format, report,      category,
-                pdf,      statistic, compareDate, compareFrom, compareTo, trend};
+        return {database,    reportDatabase, listForms, screenshot, open,      modules,     screen,
+                institution, date,           from,      to,         figure,    scale,       out,
+                format,      report,         category,  pdf,        statistic, compareDate, compareFrom,
+                compareTo,   trend};
     }
 };
 
@@ -204,6 +209,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
         return line;
     }
     line.database = parser.value(options.database);
+    line.reportDatabase = parser.value(options.reportDatabase);
     line.modules = parser.value(options.modules);
     line.openScreen = parser.value(options.open);
     line.screenshot = parser.value(options.screenshot);
@@ -248,6 +254,8 @@ const char* UsageText() {
            "Opties:\n"
            "  -d, --database DB     SQLite-bestand of PostgreSQL-verbinding (anders $VORN_DATABASE of de\n"
            "                        voorbeelddatabank)\n"
+           "  --report-database DB  PostgreSQL: een hot standby waar statistieken, kubussen en rapporten\n"
+           "                        lezen; afdrukken schrijven en lezen hun rijen op de databank zelf\n"
            "  --open KLASSE         opent dit scherm (met zijn overzichtsscherm)\n"
            "  --modules MAP         map met de modules\n"
            "  --screen KLASSE       export: het scherm\n"

@@ -13,10 +13,11 @@ enum class TCommand { Window, Help, Version, ListForms, Screenshot, Export, Prin
 /// The command line read and checked, before anything is opened.
 struct TCommandLine {
     TCommand command = TCommand::Window;
-    QString database;   // --database; empty: $VORN_DATABASE, the last one or the default
-    QString modules;    // --modules; empty: the installed folder
-    QString openScreen; // --open
-    QString screenshot; // --screenshot: the window's picture (and after an export)
+    QString database;       // --database; empty: $VORN_DATABASE, the last one or the default
+    QString reportDatabase; // --report-database: a hot standby the reads go to; empty: none
+    QString modules;        // --modules; empty: the installed folder
+    QString openScreen;     // --open
+    QString screenshot;     // --screenshot: the window's picture (and after an export)
     ExportRequest exportRequest;
     PrintRequest printRequest;
     /// What to tell the user when the line is wrong (with its "vorn: " or "vorn export: " head,

@@ -51,7 +51,7 @@ TConnectDialog::TConnectDialog(std::vector<TConnectionChoice> recent, QWidget* p
       port_(new QSpinBox(this)), database_(new QLineEdit(this)), user_(new QLineEdit(this)),
       password_(new QLineEdit(this)), service_(new QLineEdit(this)), sslMode_(new QComboBox(this)),
       caFile_(new QLineEdit(this)), caBrowse_(new QPushButton(QStringLiteral("Bla&deren..."), this)),
-      message_(new QLabel(this)) {
+      reportHost_(new QLineEdit(this)), reportPort_(new QSpinBox(this)), message_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Databank openen"));
     intro_->setWordWrap(true);
     intro_->hide();
@@ -144,7 +144,28 @@ void TConnectDialog::buildServerPage(QWidget* page) {
     form->addRow(QStringLiteral("D&ienst:"), service_);
     form->addRow(QStringLiteral("T&LS-modus:"), sslMode_);
     form->addRow(QStringLiteral("&CA-bestand:"), WithBrowseButton(caFile_, caBrowse_));
+    form->addRow(QStringLiteral("R&apportserver:"), reportServerRow());
     updateCaFile();
+}
+
+/// A hot standby for the reads, beside its port: optional, and said so in the field itself.
+QWidget* TConnectDialog::reportServerRow() {
+    reportPort_->setRange(1, 65535);
+    reportPort_->setValue(5432);
+    reportPort_->setAccessibleName(QStringLiteral("Poort van de rapportserver"));
+    reportHost_->setPlaceholderText(
+        QStringLiteral("standby voor statistieken en rapporten (niet verplicht)"));
+    reportHost_->setToolTip(QStringLiteral(
+        "Een hot standby van de server. Statistieken, kubussen en rapporten lezen daar; "
+        "afdrukken schrijven en lezen hun rijen op de server zelf. Leeg: alles op de server."));
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(reportHost_, 1);
+    layout->addWidget(new QLabel(QStringLiteral("poort"), row));
+    layout->addWidget(reportPort_);
+    row->setFocusProxy(reportHost_); // the label's shortcut goes to the server's name
+    return row;
 }
 
 void TConnectDialog::SetChoice(const TConnectionChoice& choice) {
@@ -158,6 +179,8 @@ void TConnectDialog::SetChoice(const TConnectionChoice& choice) {
     service_->setText(choice.service);
     sslMode_->setCurrentText(choice.sslMode);
     caFile_->setText(choice.caFile);
+    reportHost_->setText(choice.reportHost);
+    reportPort_->setValue(choice.reportPort);
     password_->clear();
     showKind();
     (sqlite ? file_ : password_)->setFocus();
@@ -177,6 +200,8 @@ TConnectionChoice TConnectDialog::Choice() const {
     choice.service = service_->text().trimmed();
     choice.sslMode = sslMode_->currentText();
     choice.caFile = caFile_->text().trimmed();
+    choice.reportHost = reportHost_->text().trimmed();
+    choice.reportPort = reportPort_->value();
     return choice;
 }
 

@@ -54,6 +54,7 @@ public:
 private:
     void buildSqlitePage(QWidget* page);
     void buildServerPage(QWidget* page);
+    QWidget* reportServerRow();
     void chooseRecent(int index);
     void showKind();
     void updateCaFile();
@@ -85,6 +86,8 @@ private:
     QComboBox* sslMode_;
     QLineEdit* caFile_;
     QPushButton* caBrowse_;
+    QLineEdit* reportHost_;
+    QSpinBox* reportPort_;
     QLabel* message_;
 };
 

@@ -31,13 +31,20 @@ QStringList SslModes() {
 server::ConnectionSettings TConnectionChoice::Settings(const QString& password) const {
     if (kind == Kind::SQLite)
         return {server::Dialect::SQLite, file};
+    server::ConnectionSettings settings{server::Dialect::PostgreSQL, ServerText(host, port, password)};
+    if (!reportHost.isEmpty())
+        settings.reportTarget = ServerText(reportHost, reportPort, password);
+    return settings;
+}
+
+QString TConnectionChoice::ServerText(const QString& server, int serverPort, const QString& password) const {
     QStringList pairs;
     if (!service.isEmpty())
         pairs << Pair("service", service);
-    if (!host.isEmpty())
-        pairs << Pair("host", host);
-    if (!host.isEmpty() || service.isEmpty())
-        pairs << Pair("port", QString::number(port));
+    if (!server.isEmpty())
+        pairs << Pair("host", server);
+    if (!server.isEmpty() || service.isEmpty())
+        pairs << Pair("port", QString::number(serverPort));
     if (!database.isEmpty())
         pairs << Pair("dbname", database);
     if (!user.isEmpty())
@@ -51,7 +58,7 @@ server::ConnectionSettings TConnectionChoice::Settings(const QString& password) 
     // A server that does not answer is reported within seconds, not after the system's minutes.
     pairs << Pair("connect_timeout", QStringLiteral("10"))
           << Pair("application_name", QStringLiteral("vorn"));
-    return {server::Dialect::PostgreSQL, pairs.join(u' ')};
+    return pairs.join(u' ');
 }
 
 QString TConnectionChoice::Title() const {
@@ -68,7 +75,7 @@ QString TConnectionChoice::Problem() const {
         return QStringLiteral("Vul de server in (of een dienst uit pg_service.conf).");
     if (service.isEmpty() && database.trimmed().isEmpty())
         return QStringLiteral("Vul de naam van de databank in.");
-    if (port < 1 || port > 65535)
+    if (port < 1 || port > 65535 || reportPort < 1 || reportPort > 65535)
         return QStringLiteral("De poort ligt tussen 1 en 65535.");
     if (!SslModes().contains(sslMode))
         return QStringLiteral("Onbekende TLS-modus '%1'.").arg(sslMode);
@@ -96,6 +103,10 @@ QString TConnectionChoice::ToLine() const {
         object[QStringLiteral("gebruiker")] = user;
         object[QStringLiteral("tls")] = sslMode;
         object[QStringLiteral("ca")] = caFile;
+        if (!reportHost.isEmpty()) {
+            object[QStringLiteral("rapportserver")] = reportHost;
+            object[QStringLiteral("rapportpoort")] = reportPort;
+        }
     }
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
@@ -118,6 +129,8 @@ std::optional<TConnectionChoice> TConnectionChoice::FromLine(const QString& line
         choice.user = object.value(QStringLiteral("gebruiker")).toString();
         choice.sslMode = object.value(QStringLiteral("tls")).toString(QStringLiteral("prefer"));
         choice.caFile = object.value(QStringLiteral("ca")).toString();
+        choice.reportHost = object.value(QStringLiteral("rapportserver")).toString();
+        choice.reportPort = object.value(QStringLiteral("rapportpoort")).toInt(5432);
     } else {
         return std::nullopt;
     }

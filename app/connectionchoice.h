@@ -25,6 +25,10 @@ struct TConnectionChoice {
     QString user;
     QString sslMode = QStringLiteral("prefer"); // disable, prefer, require, verify-ca, verify-full
     QString caFile;
+    /// A hot standby of the server that statistics and reports read from; empty: none. It has the
+    /// server's database, user and TLS settings.
+    QString reportHost = {};
+    int reportPort = 5432;
 
     /// The connection settings, with the password when one is given. The libpq text quotes every
     /// value, so a value with blanks or quotes stays one value.
@@ -37,6 +41,10 @@ struct TConnectionChoice {
     QString ToLine() const;
     static std::optional<TConnectionChoice> FromLine(const QString& line);
     bool operator==(const TConnectionChoice& other) const { return ToLine() == other.ToLine(); }
+
+private:
+    /// The libpq text of one server of this choice (the server itself or its report server).
+    QString ServerText(const QString& server, int serverPort, const QString& password) const;
 };
 
 /// The TLS modes libpq knows, in the order the dialog offers them.

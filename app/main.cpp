@@ -65,10 +65,13 @@ void listForms(QTextStream& out) {
 
 /// Opens the database the client starts on. Without a screen, or when the user named the database,
 /// a failure ends the program with its message; in the window the user may choose another one (the
-/// first start asks at once). False when no database was opened.
-bool openStartDatabase(TDatabaseSession& session, const QString& option, const QString& settings,
-                       bool offscreen, QTextStream& err) {
-    const TStartDatabase start = StartDatabase(option, settings);
+/// first start asks at once). `reportOption` names a standby for the reads. False when no database
+/// was opened.
+bool openStartDatabase(TDatabaseSession& session, const QString& option, const QString& reportOption,
+                       const QString& settings, bool offscreen, QTextStream& err) {
+    TStartDatabase start = StartDatabase(option, settings);
+    if (!reportOption.isEmpty())
+        start.settings.reportTarget = reportOption;
     QString problem;
     if (start.firstStart && !offscreen) {
         problem = QStringLiteral(
@@ -254,7 +257,7 @@ int main(int argc, char* argv[]) {
     }
 
     TDatabaseSession session;
-    if (!openStartDatabase(session, line.database, settingsFile(), offscreen, err))
+    if (!openStartDatabase(session, line.database, line.reportDatabase, settingsFile(), offscreen, err))
         return 1;
     // What the user must know before working: an upgrade, or that they see no institution.
     QStringList notices{server::UpgradeMessage(session.Upgrade()), session.AccessMessage()};

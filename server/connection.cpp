@@ -49,6 +49,14 @@ QString ConnectionSettings::defaultSqliteFile() {
     return base + QStringLiteral("/vorn/vorn.db");
 }
 
+void ConnectionSettings::requireReportTargetFits() const {
+    if (!reportTarget.isEmpty() && dialect != Dialect::PostgreSQL)
+        RaiseDatabaseError(
+            QStringLiteral("Een aparte rapportserver (standby) kan alleen bij een PostgreSQL-databank"));
+    if (!reportTarget.isEmpty() && ConnectionSettings::parse(reportTarget).dialect != Dialect::PostgreSQL)
+        RaiseDatabaseError(QStringLiteral("De rapportserver is een PostgreSQL-verbinding, geen bestand"));
+}
+
 ConnectionSettings ConnectionSettings::fromEnvironment() {
     const QString configured = qEnvironmentVariable("VORN_DATABASE");
     if (!configured.trimmed().isEmpty())

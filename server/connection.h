@@ -170,6 +170,8 @@ struct ConnectionSettings {
     static ConnectionSettings fromEnvironment();
     /// The embedded default: vorn/vorn.db in the user's data folder.
     static QString defaultSqliteFile();
+    /// Raises when a report server is named for a database that cannot have one (SQLite).
+    void requireReportTargetFits() const;
 };
 
 /// Opens a connection; `create` allows a new SQLite file. Raises a clear error when the database

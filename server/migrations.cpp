@@ -292,11 +292,12 @@ QString UpgradeMessage(const UpgradeReport& report) {
 OpenedDatabase OpenAndUpgrade(const ConnectionSettings& settings, const std::vector<MigrationStep>& steps) {
     OpenedDatabase opened;
     opened.settings = settings;
+    settings.requireReportTargetFits();
     if (settings.dialect == Dialect::SQLite) {
         opened.upgrade = UpgradeSqliteFile(settings, steps);
         opened.connection = OpenSqlite(settings.target, false);
     } else {
-        opened.connection = OpenPostgres(settings.target);
+        opened.connection = OpenPostgres(settings.target, settings.reportTarget);
         opened.upgrade = UpgradePostgres(*opened.connection, steps);
     }
     return opened;

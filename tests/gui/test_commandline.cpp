@@ -33,6 +33,7 @@ TEST(CommandLine, WithoutAVerbTheWindowOpensOrAPictureOrTheListIsMade) {
     EXPECT_EQ(window.command, TCommand::Window);
     EXPECT_EQ(window.database, "school.db");
     EXPECT_EQ(window.openScreen, "TStatLLPerInstellingForm");
+    EXPECT_TRUE(window.reportDatabase.isEmpty());
     EXPECT_FALSE(window.Offscreen());
     EXPECT_TRUE(window.error.isEmpty());
     EXPECT_EQ(Parse({"--list-forms", "--modules", "mods"}).command, TCommand::ListForms);
@@ -41,6 +42,15 @@ TEST(CommandLine, WithoutAVerbTheWindowOpensOrAPictureOrTheListIsMade) {
     EXPECT_EQ(picture.command, TCommand::Screenshot);
     EXPECT_EQ(picture.screenshot, "venster.png");
     EXPECT_TRUE(picture.Offscreen());
+    // A standby's value is never taken for the verb, before or after it.
+    for (const QStringList& arguments : {QStringList{"--report-database", "export", "export"},
+                                         QStringList{"export", "--report-database", "export"}}) {
+        QStringList line = arguments;
+        line << ExportLine.mid(1);
+        const TCommandLine standby = Parse(line);
+        EXPECT_EQ(standby.command, TCommand::Export) << standby.error.toStdString();
+        EXPECT_EQ(standby.reportDatabase, "export");
+    }
 }
 
 TEST(CommandLine, AnExportGivesItsWholeRequestWhereverTheVerbStands) {

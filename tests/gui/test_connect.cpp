@@ -34,7 +34,7 @@ namespace {
 
 /// A database of the hand-built fixture; `extra` is run after it.
 QString MakeDatabase(const QTemporaryDir& dir, const QString& name, const QString& extra = {}) {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     const auto connection = server::OpenSqlite(path, true);
     server::CreateSchema(*connection);
     QFile fixture(QStringLiteral(VORN_TEST_DATA "/server/fixture.sql"));
@@ -129,6 +129,35 @@ TEST(ConnectionChoice, WhatIsMissingIsSaidBeforeConnecting) {
     EXPECT_THAT(choice.Settings().target.toStdString(), HasSubstr("service='school'"));
 }
 
+TEST(ConnectionChoice, AReportServerHasTheServersDatabaseUserAndPasswordAndIsRemembered) {
+    TConnectionChoice choice;
+    choice.kind = TConnectionChoice::Kind::PostgreSQL;
+    choice.host = QStringLiteral("db.school.be");
+    choice.database = QStringLiteral("vorn");
+    choice.user = QStringLiteral("directie");
+    const QString withoutReportServer = choice.ToLine();
+    EXPECT_TRUE(choice.Settings(QStringLiteral("pw")).reportTarget.isEmpty());
+
+    choice.reportHost = QStringLiteral("standby.school.be");
+    choice.reportPort = 5433;
+    const server::ConnectionSettings settings = choice.Settings(QStringLiteral("pw"));
+    EXPECT_THAT(settings.target.toStdString(), HasSubstr("host='db.school.be' port='5432'"));
+    for (const char* part :
+         {"host='standby.school.be' port='5433'", "dbname='vorn'", "user='directie'", "password='pw'"})
+        EXPECT_THAT(settings.reportTarget.toStdString(), HasSubstr(part));
+    EXPECT_EQ(TConnectionChoice::FromLine(choice.ToLine()), choice);
+    EXPECT_FALSE(choice.ToLine().contains(QStringLiteral("pw")));
+    const auto earlier = TConnectionChoice::FromLine(withoutReportServer);
+    ASSERT_TRUE(earlier.has_value()) << "a line remembered before report servers still reads";
+    EXPECT_TRUE(earlier->reportHost.isEmpty());
+
+    choice.reportPort = 0;
+    EXPECT_THAT(choice.Problem().toStdString(), HasSubstr("poort"));
+    server::ConnectionSettings file{server::Dialect::SQLite, QStringLiteral("/tmp/x.db")};
+    file.reportTarget = settings.reportTarget;
+    EXPECT_THROW(server::OpenConnection(file), EDatabaseError) << "a file has no standby";
+}
+
 TEST(RecentConnections, NewestFirstAtMostEightEachOnceAndUnreadableLinesPassedOver) {
     QTemporaryDir dir;
     TVornIniFile settings(dir.filePath(QStringLiteral("vorn.ini")));
@@ -161,6 +190,8 @@ TEST(ConnectDialog, OpensOnlyWhatCouldBeOpenedAndSaysWhyNot) {
     server.database = QStringLiteral("vorn");
     server.user = QStringLiteral("directie");
     server.sslMode = QStringLiteral("require");
+    server.reportHost = QStringLiteral("standby.school.be");
+    server.reportPort = 6543;
     TConnectDialog dialog({server});
     QStringList attempts;
     QString answer = QStringLiteral("Het wachtwoord is fout.");
