@@ -67,6 +67,10 @@ QStringList DatabaseTest::Rows(const QString& provider, const std::vector<ParamV
     TVornClientDataSet dataSet(provider, broker_.get());
     dataSet.SetProviderName(provider);
     SetParams(dataSet, params);
+    return OpenedRows(dataSet);
+}
+
+QStringList OpenedRows(TVornClientDataSet& dataSet) {
     dataSet.Open();
     QStringList rows;
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {

@@ -53,6 +53,8 @@ struct Request {
 void FillParams(const server::ProviderDef& def, const Request& request, TParams& params);
 /// A cell as text, "<null>" for a null.
 QString CellText(const Table& table, std::size_t column, std::size_t row);
+/// Opens the dataset and answers its rows, fields joined by '|'.
+QStringList OpenedRows(TVornClientDataSet& dataSet);
 /// The rows of a table, cells joined by '|'.
 QStringList TableRows(const Table& table);
 

@@ -81,15 +81,7 @@ protected:
                 .SetAsDateTime(DateToDateTime(QDate(2024, 10, 1)));
         if (commandText.isEmpty())
             dataSet.Params().CreateParam(TFieldType::Integer, QStringLiteral("IS_ID")).SetAsInteger(10);
-        dataSet.Open();
-        QStringList rows;
-        for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
-            QStringList values;
-            for (int i = 0; i < dataSet.FieldCount(); ++i)
-                values << dataSet.Fields(i).AsString();
-            rows << values.join(u'|');
-        }
-        return rows;
+        return vorn::testing::OpenedRows(dataSet);
     }
 
     /// Where a report ran: 1 on the standby, 0 on the primary.
