@@ -1,5 +1,6 @@
 #include "chartwriter.h"
 
+#include "compactsvg.h"
 #include "exportfiles.h"
 
 #include "host/controls/barchart.h"
@@ -12,7 +13,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 
@@ -135,16 +135,13 @@ void writePng(const QImage& image, const QString& path) {
 void writeSvg(const TResultSeries& series, const TResultHeading& heading, const QString& path) {
     const QSize size = imageSize(series, heading);
     WriteFileWhole(path, [&](QIODevice& device) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&device);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(FileNameOf(series.caption));
+        TCompactSvg svg(device, size, FileNameOf(series.caption));
         QPainter painter;
         if (!painter.begin(&svg))
             RaiseClientError("Kon %s niet schrijven", path);
         paintChartPicture(painter, size, series, heading);
-        painter.end();
+        if (!painter.end() || !svg.Written())
+            RaiseClientError("Kon %s niet schrijven", path);
     });
 }
 

@@ -14,11 +14,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
@@ -220,6 +223,97 @@ QStringList PdfPageTexts(const QString& path) {
 }
 
 } // namespace
+
+namespace {
+
+/// The texts of an SVG file and the number of rectangles filled with `fill`.
+struct TSvgContents {
+    QStringList texts;
+    int filled = 0;
+};
+TSvgContents SvgContents(const QString& path, const QString& fill) {
+    QFile file(path);
+    TSvgContents contents;
+    if (!file.open(QIODevice::ReadOnly))
+        return contents;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"rect" && xml.attributes().value("fill") == fill)
+            ++contents.filled;
+        else if (xml.name() == u"text")
+            contents.texts << xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return contents;
+}
+
+} // namespace
+
+TEST(ChartFiles, AnSvgChartDrawsItsBarsWhereThePngHasThemWithEveryLabelAndNumber) {
+    TBarChart chart;
+    chart.resize(700, 100);
+    const QStringList labels{"1A & 1B", "<Leerjaar 2>", "Één \"citaat\"", "Vijf", "Zes"};
+    for (int i = 0; i < labels.size(); ++i)
+        chart.AddBar(labels[i], 3 + 4 * i, clYellow);
+    chart.SetHeight(static_cast<int>(labels.size()) * 26);
+    const TResultSeries series{QStringLiteral("Per Klas"), &chart};
+    TResultHeading heading;
+    heading.screen = QStringLiteral("Cursisten");
+    QTemporaryDir dir;
+    const QString png = dir.filePath("Per Klas.png");
+    const QString svg = dir.filePath("Per Klas.svg");
+    WriteChart(series, heading, ChartFormat::Png, png);
+    WriteChart(series, heading, ChartFormat::Svg, svg);
+
+    QSvgRenderer renderer(svg);
+    ASSERT_TRUE(renderer.isValid());
+    const QImage drawn = QImage(png).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(renderer.viewBox().size(), drawn.size()) << "the same picture size";
+    QImage rendered(drawn.size(), QImage::Format_RGB32);
+    rendered.fill(Qt::white);
+    QPainter painter(&rendered);
+    renderer.render(&painter, QRectF(QPointF(0, 0), drawn.size()));
+    painter.end();
+    // Down a line through every bar, the bars lie where the PNG has them.
+    int axis = 0;
+    for (int x = 0; x < drawn.width() && axis == 0; ++x)
+        for (int y = 0; y < drawn.height() && axis == 0; ++y)
+            if (drawn.pixelColor(x, y) == ToQColor(clYellow))
+                axis = x;
+    ASSERT_GT(axis, 0);
+    const std::vector<int> pngRuns = BarRuns(drawn, axis + 3, ToQColor(clYellow));
+    const std::vector<int> svgRuns = BarRuns(rendered, axis + 3, ToQColor(clYellow));
+    ASSERT_EQ(svgRuns.size(), labels.size());
+    ASSERT_EQ(pngRuns.size(), svgRuns.size());
+    for (std::size_t i = 0; i < svgRuns.size(); ++i)
+        EXPECT_NEAR(svgRuns[i], pngRuns[i], 1) << "bar " << i;
+
+    const TSvgContents contents = SvgContents(svg, ToQColor(clYellow).name());
+    EXPECT_EQ(contents.filled, labels.size());
+    for (const QString& label : labels)
+        EXPECT_TRUE(contents.texts.contains(label)) << label.toStdString();
+    for (int i = 0; i < labels.size(); ++i)
+        EXPECT_TRUE(contents.texts.contains(QString::number(3 + 4 * i))) << "the number of bar " << i;
+    EXPECT_TRUE(contents.texts.contains("Cursisten")) << "the caption";
+}
+
+TEST(ChartFiles, AnSvgOfManyBarsKeepsEveryBarInAFewHundredBytesEach) {
+    constexpr int Bars = 25000;
+    TBarChart chart;
+    chart.resize(700, 100);
+    for (int i = 0; i < Bars; ++i)
+        chart.AddBar(QStringLiteral("Klas %1").arg(i), 10 + i % 7, clYellow);
+    chart.SetHeight(Bars * 26);
+    TResultHeading heading;
+    heading.screen = QStringLiteral("Cursisten");
+    QTemporaryDir dir;
+    const QString svg = dir.filePath("Per Klas.svg");
+    WriteChart(TResultSeries{QStringLiteral("Per Klas"), &chart}, heading, ChartFormat::Svg, svg);
+    EXPECT_EQ(SvgContents(svg, ToQColor(clYellow).name()).filled, Bars);
+    EXPECT_LT(QFileInfo(svg).size(), 400LL * Bars);
+}
 
 TEST(ChartFiles, EveryPageOfAChartPdfShowsBars) {
     TResultHeading heading;
