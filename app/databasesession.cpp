@@ -56,6 +56,9 @@ void TDatabaseSession::Install(server::OpenedDatabase opened, const QString& tit
     title_ = title;
     userName_ = SessionUser(*connection_);
     accessMessage_ = AccessMessageFor(*connection_, userName_);
+    connection_->reader(); // a named report server is tried now, so that a problem is told at once
+    if (const QString problem = connection_->readerProblem(); !problem.isEmpty())
+        accessMessage_ = accessMessage_.isEmpty() ? problem : accessMessage_ + u'\n' + problem;
     sweepStaleJobs();
     server::RemoveJobsOnTerminationSignals(opened.settings);
     services_.emplace(TProcessServices{.broker = broker_.get(), .schoolYears = broker_.get()});

@@ -38,7 +38,8 @@ public:
     const QString& UserName() const { return userName_; }
     const server::UpgradeReport& Upgrade() const { return upgrade_; }
     /// What the user must know about their access before working: on a shared server, that they see
-    /// no institution and whom to ask. Empty when there is nothing to say.
+    /// no institution and whom to ask, or that the report server named is not used and why. Empty
+    /// when there is nothing to say.
     const QString& AccessMessage() const { return accessMessage_; }
 
 private:

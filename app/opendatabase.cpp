@@ -68,6 +68,9 @@ TConnectDialog::TestResult TryConnection(const TConnectionChoice& choice, const 
             return {false,
                     QStringLiteral("De verbinding lukt, maar de databank is leeg: er staan nog geen gegevens "
                                    "van Vorn in. Een beheerder vult ze (vorn-demo maakt een demodatabank).")};
+        connection->reader();
+        if (const QString problem = connection->readerProblem(); !problem.isEmpty())
+            return {false, problem};
         if (version < server::CurrentSchemaVersion())
             return {true, QStringLiteral(
                               "De verbinding lukt. De databank heeft schemaversie %1 en wordt bij het "
@@ -105,7 +108,7 @@ std::optional<TChosenDatabase> AskDatabase(QWidget* parent, const QString& setti
     dialog.SetDemoMaker(MakeDemoDatabase);
     dialog.SetOpener([&chosen](const TConnectionChoice& choice, const QString& password) -> QString {
         if (choice.kind == TConnectionChoice::Kind::SQLite)
-            if (const QString problem = SqliteFileProblem(choice.file); !problem.isEmpty())
+            if (QString problem = SqliteFileProblem(choice.file); !problem.isEmpty())
                 return problem;
         try {
             server::OpenedDatabase opened = TDatabaseSession::Prepare(choice.Settings(password));

@@ -97,6 +97,8 @@ public:
     /// Where provider reads and reports go: a hot standby when the connection names one and it
     /// answers, else this connection. Writes, job rows and reads inside a transaction stay here.
     virtual Connection& reader() { return *this; }
+    /// Why the last reader() answered this connection although a standby is named; empty otherwise.
+    virtual QString readerProblem() const { return {}; }
 
     virtual void begin() = 0;
     virtual void commit() = 0;

@@ -271,12 +271,19 @@ public:
         try {
             PgConnection& standby = openedStandby();
             standby.setReadOnlyLimits(readOnlyLimits());
+            standbyProblem_.clear();
             return standby;
-        } catch (const EDatabaseError&) {
+        } catch (const EDatabaseError& error) {
             standbyRetryAt_ = std::chrono::steady_clock::now() + StandbyRetry;
+            standbyProblem_ =
+                QStringLiteral("De rapportserver wordt niet gebruikt; statistieken en rapporten "
+                               "lezen van de hoofdserver. %1")
+                    .arg(error.message());
             return *this;
         }
     }
+
+    QString readerProblem() const override { return standbyProblem_; }
 
     std::int64_t execute(const QString& sql, const BindList& binds) override {
         Result result(run(NumberPlaceholders(sql, Dialect::PostgreSQL).text, binds));
@@ -709,12 +716,25 @@ private:
     PgConnection& openedStandby() {
         if (!standby_) {
             auto standby = std::make_unique<PgConnection>(standbyString_);
+            // Another server's database of the same name would give other figures without a word.
+            if (standby->clusterIdentity() != clusterIdentity())
+                throw EDatabaseError(
+                    QStringLiteral("%1 is geen standby van deze databank.").arg(standby->describe()));
             standby->primary_ = this;
             standby_ = std::move(standby);
         }
         Result path(standby_->run(QStringLiteral("SELECT set_config('search_path', $1, false)"),
                                   {BindValue{BindValue::Kind::Text, 0, currentSearchPath().toStdString()}}));
         return *standby_;
+    }
+
+    /// The cluster's system identifier, which a streaming standby shares with its primary, and the
+    /// database's name.
+    QString clusterIdentity() {
+        Result result(run(QStringLiteral("SELECT system_identifier::text || '/' || current_database() FROM "
+                                         "pg_control_system()"),
+                          {}));
+        return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
     }
 
     /// On a standby, a read that failed because the server went away says so, and sends the reads
@@ -745,6 +765,7 @@ private:
     std::unique_ptr<PgConnection> standby_; // opened when first read from
     PgConnection* primary_ = nullptr;       // set on the standby's own connection
     std::chrono::steady_clock::time_point standbyRetryAt_;
+    QString standbyProblem_; // why the reads last went to the primary although a standby is named
     PGconn* conn_ = nullptr;
     QString description_;
     bool inTransaction_ = false;

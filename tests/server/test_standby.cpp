@@ -172,9 +172,19 @@ TEST_F(StandbyTest, TheStandbyStoppingMidReadIsReportedAndTheNextReadsGoToThePri
     Script(QStringLiteral("resume-standby"));
 }
 
-TEST_F(StandbyTest, AnUnreachableStandbyAtTheStartLeavesTheReadsOnThePrimary) {
+TEST_F(StandbyTest, AnUnreachableStandbyOrAnotherServersDatabaseLeavesTheReadsOnThePrimaryAndSaysWhy) {
     auto unreachable = server::OpenPostgres(
         primary_, QStringLiteral("host=%1/nergens port=5432 dbname=vorn_test user=postgres connect_timeout=2")
                       .arg(dir_->path()));
     EXPECT_EQ(&unreachable->reader(), unreachable.get());
+    EXPECT_THAT(unreachable->readerProblem().toStdString(), ::testing::HasSubstr("hoofdserver"));
+
+    // The test server of the other tests: a database of the same name, but not this one's standby.
+    auto another = server::OpenPostgres(primary_, vorn::testing::PostgresConnectionString());
+    EXPECT_EQ(&another->reader(), another.get());
+    EXPECT_THAT(another->readerProblem().toStdString(),
+                ::testing::HasSubstr("geen standby van deze databank"));
+
+    EXPECT_NE(&withStandby_->reader(), withStandby_.get());
+    EXPECT_TRUE(withStandby_->readerProblem().isEmpty());
 }
