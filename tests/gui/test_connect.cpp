@@ -46,6 +46,16 @@ QString MakeDatabase(const QTemporaryDir& dir, const QString& name, const QStrin
     return path;
 }
 
+/// The school's PostgreSQL server as a user fills it in: server, database and user.
+TConnectionChoice SchoolServer() {
+    TConnectionChoice choice;
+    choice.kind = TConnectionChoice::Kind::PostgreSQL;
+    choice.host = QStringLiteral("db.school.be");
+    choice.database = QStringLiteral("vorn");
+    choice.user = QStringLiteral("directie");
+    return choice;
+}
+
 TConnectionChoice FileChoice(const QString& file) {
     TConnectionChoice choice;
     choice.file = file;
@@ -130,11 +140,7 @@ TEST(ConnectionChoice, WhatIsMissingIsSaidBeforeConnecting) {
 }
 
 TEST(ConnectionChoice, AReportServerHasTheServersDatabaseUserAndPasswordAndIsRemembered) {
-    TConnectionChoice choice;
-    choice.kind = TConnectionChoice::Kind::PostgreSQL;
-    choice.host = QStringLiteral("db.school.be");
-    choice.database = QStringLiteral("vorn");
-    choice.user = QStringLiteral("directie");
+    TConnectionChoice choice = SchoolServer();
     const QString withoutReportServer = choice.ToLine();
     EXPECT_TRUE(choice.Settings(QStringLiteral("pw")).reportTarget.isEmpty());
 
@@ -184,11 +190,7 @@ TEST(RecentConnections, NewestFirstAtMostEightEachOnceAndUnreadableLinesPassedOv
 }
 
 TEST(ConnectDialog, OpensOnlyWhatCouldBeOpenedAndSaysWhyNot) {
-    TConnectionChoice server;
-    server.kind = TConnectionChoice::Kind::PostgreSQL;
-    server.host = QStringLiteral("db.school.be");
-    server.database = QStringLiteral("vorn");
-    server.user = QStringLiteral("directie");
+    TConnectionChoice server = SchoolServer();
     server.sslMode = QStringLiteral("require");
     server.reportHost = QStringLiteral("standby.school.be");
     server.reportPort = 6543;
